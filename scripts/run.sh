@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the optimised program and runs it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRIN_TESTS=OFF -DTAVRIN_BENCH=OFF >/dev/null
+cmake --build build/run -j "$(nproc)" --target tavrin
+exec build/run/src/tavrin "$@"
