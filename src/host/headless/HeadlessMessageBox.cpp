@@ -1,0 +1,10 @@
+#include "host/headless/HeadlessMessageBox.h"
+
+#include "debug/DebugConsole.h"
+#include "video/HostMessageBox.h"
+
+void HeadlessMessageBox(const char* text, const char* caption) {
+  LogPrintf("[%s] %s\n", caption ? caption : "", text ? text : "");
+}
+
+void InstallHeadlessMessageBox() { SetHostMessageBox(&HeadlessMessageBox); }

@@ -1,0 +1,3 @@
+#include "video/Display.h"
+
+WindowHandle DisplayWindowHandle = nullptr;

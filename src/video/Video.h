@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+
+#include "video/Display.h"
+
+// The console's video display processor as the processor sees it: register
+// file, 16 KB video RAM, colour RAM (kept only as ready-made host pixels),
+// status, V and H counters and the line-interrupt counter; plus the scanline
+// renderer and the end-of-frame conversion into the host's back surface.
+// Only the Master System's tile mode is modelled, always 262 lines a frame.
+class Video {
+ public:
+  static constexpr int kWidth = 256;
+  static constexpr int kHeight = 192;
+  static constexpr int kVramSize = 0x4000;
+  static constexpr int kFrameSize = kWidth * kHeight;
+  static constexpr int kColourCount = 32;
+  static constexpr std::uint16_t kNoInterrupt = 0xFFFF;
+  static constexpr std::uint16_t kMaskableInterrupt = 0x0038;
+
+  // Opens the display (window, drawing objects) through the given host
+  // display, logs its depth, and resets. Once per process. display may be
+  // nullptr: the chip then runs without a picture.
+  void Create(Display* hostDisplay);
+  // Power-on state: memories filled, registers, counters and colours reset.
+  void Reset();
+  // The memories live inside the object; this drops the colour table only.
+  // The display is left alone.
+  void Destroy();
+
+  void WriteControl(std::uint8_t value);  // out to ports 0xBD, 0xBF
+  void WriteData(std::uint8_t value);     // out to port 0xBE
+  std::uint8_t ReadStatus();              // in from ports 0xBD, 0xBF
+  std::uint8_t ReadData();                // in from port 0xBE
+  std::uint8_t ReadVCounter() const;      // in from port 0x7E
+  // In from port 0x7F: the horizontal position within the line, worked out
+  // from the processor's cycle budget for the line and what is left of it.
+  std::uint8_t ReadHCounter(std::int32_t cyclesPerLine, std::int32_t cyclesLeft) const;
+  // A data-port write while the access code is 3.
+  void WriteColour(std::uint8_t value);
+
+  // Advances one scanline: draws lines 0-191, presents after 191, and returns
+  // the interrupt request (kMaskableInterrupt or kNoInterrupt).
+  std::uint16_t StepLine();
+  // Draws scanline L (0-191) into frame and priority.
+  void RenderLine(int L);
+  // Counts the finished frame, stamps the frame rate if asked, sets
+  // frameDone, converts frame into the back surface and presents it.
+  void EndFrame();
+  // Writes the average frames per second since the last reset as three
+  // digits into the top-left 24 x 8 pixels of frame.
+  void DrawFrameRate();
+
+  bool frameDone = false;      // set after line 191; the frame driver clears it
+  bool showFrameRate = false;  // draw the frame-rate figure
+  bool hideSprites = false;    // skip the sprite layer (and the borders)
+  bool gameGear = false;       // Game Gear colours and 160 x 144 window
+  Display* display = nullptr;  // host display given to Create; not owned
+  std::uint8_t vram[kVramSize] = {};
+  std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
+  std::uint8_t priority[kFrameSize] = {};  // background colour where its tile has priority, else 0
+  // Colour RAM converted for the display: 16-bit values at depth 16,
+  // 0x00RRGGBB at every other depth.
+  std::uint32_t colours[kColourCount] = {};
+  std::uint8_t regs[16] = {};
+  std::uint8_t vCounter = 0;
+  std::uint8_t code = 0;       // access code of the last address set-up, 0-3
+  std::uint8_t status = 0;     // 0x80 frame, 0x40 line interrupt pending; bits 0-4 read as 1
+  std::uint16_t address = 0;   // 14 bits
+  std::uint8_t latch = 0;      // first byte of a control-port pair
+  std::uint8_t readBuffer = 0; // read-ahead byte for data-port reads
+  bool secondByte = false;     // the next control byte completes a pair
+  std::uint8_t lastRead = 0;   // value of the last status or data read
+  int line = 0;                // current scanline, 0-261
+  int lineCounter = 0;         // line-interrupt down-counter
+  int linesPerFrame = 262;
+  std::uint16_t spriteTable = 0x3F00;  // (reg5 & 0x7E) << 7
+  SurfaceLock lockDesc;                // reused for every back-surface lock
+  int frameCount = 0;                  // frames finished since the last reset
+  std::uint32_t startTime = 0;         // clock time of the last reset, ms
+  bool framePending = false;           // frame flag latched on line 192
+
+ private:
+  enum class PixelFormat { Rgb555, Rgb565, Rgb32 };
+  PixelFormat DisplayPixelFormat() const;
+  void DrawSprites(int L, int xOffset);
+  void ConvertFrame(const SurfaceLock& lock, int depth) const;
+};
