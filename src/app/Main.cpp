@@ -1,9 +1,10 @@
-#include <cstdio>
+#include "app/HeadlessRun.h"
+#include "app/RunOptions.h"
 
-#include "debug/DebugConsole.h"
-
-int main() {
-  ConsoleInit();
-  LogPrintf("Tavrin -- Startup -- %s\n", "v0.3b [19]");
-  return 0;
+int main(int argc, char** argv) {
+  RunOptions options;
+  int status = ParseCommandLine(argc, argv, options);
+  if (status >= 0) return status;
+  // The desktop front end is not part of this build yet: every run is headless.
+  return RunHeadless(options);
 }

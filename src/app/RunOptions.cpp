@@ -1,0 +1,53 @@
+#include "app/RunOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#ifndef TAVRIN_VERSION
+#define TAVRIN_VERSION "0.3"
+#endif
+
+int ParseCommandLine(int argc, char** argv, RunOptions& options) {
+  CLI::App app{"Tavrin: a Master System and Game Gear emulator.", "tavrin"};
+  app.set_version_flag("--version", std::string("tavrin ") + TAVRIN_VERSION);
+
+  std::vector<std::string> holds;
+  std::string depth = "32";
+  app.add_option("image", options.image, "Cartridge image (*.sms, *.gg); the built-in demo when left out");
+  app.add_flag("--headless", options.headless,
+               "No window, sound device or input device; run as fast as the host allows");
+  app.add_option("--frames", options.frames, "Frames to run after reset, then shut down")
+      ->check(CLI::Range(0, 100000000));
+  app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
+  app.add_option("--audio", options.audio, "Write everything played as an 8-bit mono 22050 Hz WAV");
+  app.add_option("--hold", holds,
+                 "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
+                 "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites");
+  app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
+  app.add_option("--depth", depth, "Desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555")
+      ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
+  app.add_flag("--bench", options.bench, "Print emulation speed and peak memory when done");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "tavrin: %s\n", e.what());
+    return 2;
+  }
+
+  options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
+  options.rgb565 = depth != "16-555";
+  for (const std::string& hold : holds) {
+    std::string error;
+    if (!options.input.Add(hold, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  return -1;
+}

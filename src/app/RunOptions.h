@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "app/InputScript.h"
+
+// What the command line asked for.
+struct RunOptions {
+  std::string image;          // empty: the built-in demo cartridge
+  bool headless = false;
+  int frames = 600;
+  std::string screenshot;     // PNG of the last frame, if set
+  std::string audio;          // WAV of everything played, if set
+  InputScript input;
+  bool japanese = false;      // Japanese console: no nationalisation lines
+  int depth = 32;             // desktop depth the conversion targets
+  bool rgb565 = true;         // 16-bit layout
+  bool bench = false;         // print speed and peak memory at the end
+};
+
+// Parses argv into options. Returns -1 to go on, or the exit status to end
+// with at once (0 after --help or --version, nonzero after a bad option, with
+// one line on standard error).
+int ParseCommandLine(int argc, char** argv, RunOptions& options);
