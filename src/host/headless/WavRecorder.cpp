@@ -1,5 +1,7 @@
 #include "host/headless/WavRecorder.h"
 
+#include <algorithm>
+#include <iterator>
 #include <span>
 
 #include "machine/Machine.h"
@@ -30,34 +32,32 @@ void WavRecorder::ChannelUpdate(int channel, int frequency, int volume) {
 }
 
 namespace {
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+void Put32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
+void Put16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
 }
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 }  // namespace
 
 std::vector<std::uint8_t> WavRecorder::WavFile() const {
-  std::vector<std::uint8_t> out;
   auto dataSize = static_cast<std::uint32_t>(samples.size());
-  out.reserve(44 + samples.size() + 1);
-  PutTag(out, "RIFF");
-  Put32(out, 36 + dataSize + (dataSize & 1));
-  PutTag(out, "WAVE");
-  PutTag(out, "fmt ");
-  Put32(out, 16);
-  Put16(out, 1);            // PCM
-  Put16(out, 1);            // mono
-  Put32(out, kSampleRate);  // samples per second
-  Put32(out, kSampleRate);  // bytes per second
-  Put16(out, 1);            // block alignment
-  Put16(out, 8);            // bits per sample
-  PutTag(out, "data");
-  Put32(out, dataSize);
-  out.insert(out.end(), samples.begin(), samples.end());
-  if (dataSize & 1) out.push_back(0);  // chunks are padded to even length
-  return out;
+  std::uint8_t header[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                             'f', 'm', 't', ' ', 0, 0, 0, 0, 0, 0, 0, 0,
+                             0,   0,   0,   0,   0, 0, 0, 0, 0, 0, 0, 0,
+                             'd', 'a', 't', 'a', 0, 0, 0, 0};
+  Put32(header + 4, 36 + dataSize + (dataSize & 1));
+  Put32(header + 16, 16);           // size of the format chunk
+  Put16(header + 20, 1);            // PCM
+  Put16(header + 22, 1);            // mono
+  Put32(header + 24, kSampleRate);  // samples per second
+  Put32(header + 28, kSampleRate);  // bytes per second
+  Put16(header + 32, 1);            // block alignment
+  Put16(header + 34, 8);            // bits per sample
+  Put32(header + 40, dataSize);
+  std::vector<std::uint8_t> out(sizeof header + samples.size() + (dataSize & 1), 0);
+  std::copy(std::begin(header), std::end(header), out.begin());
+  std::copy(samples.begin(), samples.end(), out.begin() + sizeof header);
+  return out;  // an odd data chunk keeps its zero pad byte
 }
