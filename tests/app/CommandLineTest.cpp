@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/InputScript.h"
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string errors;
+};
+
+// Runs the program with `arguments` (already shell-quoted) and collects its
+// exit status and standard error.
+Outcome RunTavrin(const std::string& arguments) {
+  std::filesystem::path errors = std::filesystem::temp_directory_path() /
+                                 ("tavrin-cli-" + std::to_string(::getpid()) + ".err");
+  std::string command = std::string("'") + TAVRIN_EXECUTABLE + "' " + arguments + " >/dev/null 2>'" +
+                        errors.string() + "'";
+  int raw = std::system(command.c_str());
+  std::ifstream in(errors);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::filesystem::remove(errors);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text};
+}
+
+std::filesystem::path Scratch(const std::string& name) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tavrin-cli-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  return folder / name;
+}
+
+std::string WriteImage(const std::string& name, const std::vector<std::uint8_t>& program) {
+  std::vector<std::uint8_t> image(32768, 0);
+  std::copy(program.begin(), program.end(), image.begin());
+  std::filesystem::path path = Scratch(name);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()),
+                                              static_cast<std::streamsize>(image.size()));
+  return path.string();
+}
+
+std::vector<char> ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
+  const std::string image = WriteImage("loop.sms", {0x18, 0xFE});
+  std::ofstream(Scratch("small.sms")) << "far too small for a cartridge";
+  struct Case {
+    const char* name;
+    std::string arguments;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"unknown option", "--headless --warp 9", 2, "tavrin: "},
+      {"bad depth", "--headless --depth 15 '" + image + "'", 2, "tavrin: "},
+      {"bad frame count", "--headless --frames lots '" + image + "'", 2, "tavrin: "},
+      {"bad hold", "--headless --hold jump@3 '" + image + "'", 2, "unknown control 'jump'"},
+      {"hold without frames", "--headless --hold up '" + image + "'", 2, "needs @FRAME"},
+      {"missing image", "--headless --frames 1 '" + Scratch("absent.sms").string() + "'", 1,
+       "tavrin: cannot load cartridge image"},
+      {"image too small", "--headless --frames 1 '" + Scratch("small.sms").string() + "'", 1,
+       "tavrin: cannot load cartridge image"},
+      {"unwritable screenshot", "--headless --frames 1 --screenshot /nonexistent/shot.png '" + image + "'", 1,
+       "tavrin: cannot write '/nonexistent/shot.png'"},
+      {"unwritable audio", "--headless --frames 1 --audio /nonexistent/a.wav '" + image + "'", 1,
+       "tavrin: cannot write '/nonexistent/a.wav'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Outcome outcome = RunTavrin(c.arguments);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.errors.find(c.message), std::string::npos) << outcome.errors;
+  }
+}
+
+TEST(CommandLine, HelpAndVersionSucceed) {
+  for (const char* option : {"--help", "--version"}) {
+    SCOPED_TRACE(option);
+    EXPECT_EQ(RunTavrin(option).status, 0);
+  }
+}
+
+TEST(CommandLine, TheSameRunGivesTheSameBytes) {
+  // A tone on channel 0 and noise, then a second tone after a frame's wait.
+  const std::string image = WriteImage("tune.sms", {
+      0x3E, 0x8E, 0xD3, 0x7F, 0x3E, 0x0F, 0xD3, 0x7F, 0x3E, 0x92, 0xD3, 0x7F,
+      0x3E, 0xE5, 0xD3, 0x7F, 0x3E, 0xF6, 0xD3, 0x7F, 0x18, 0xFE});
+  std::vector<std::vector<char>> audio, pictures;
+  for (int run = 0; run < 2; ++run) {
+    std::filesystem::path wav = Scratch("run" + std::to_string(run) + ".wav");
+    std::filesystem::path png = Scratch("run" + std::to_string(run) + ".png");
+    Outcome outcome = RunTavrin("--headless --frames 30 --audio '" + wav.string() + "' --screenshot '" +
+                          png.string() + "' '" + image + "'");
+    ASSERT_EQ(outcome.status, 0) << outcome.errors;
+    audio.push_back(ReadAll(wav));
+    pictures.push_back(ReadAll(png));
+  }
+  EXPECT_EQ(audio[0], audio[1]);
+  EXPECT_EQ(pictures[0], pictures[1]);
+  // 30 frames of 59736 cycles hold 11040 samples' worth of whole buffers.
+  ASSERT_GT(audio[0].size(), 44u);
+  EXPECT_EQ(audio[0].size() - 44, 30ull * 59736 * 22050 / (3579545ull * 256) * 256);
+  EXPECT_EQ(std::string(audio[0].begin(), audio[0].begin() + 4), "RIFF");
+}
+
+TEST(InputScript, HoldsCoverTheirFrames) {
+  struct Case {
+    const char* text;
+    int frame;
+    std::vector<std::uint8_t> keys;
+  };
+  const Case cases[] = {
+      {"right@10-20", 9, {}},         {"right@10-20", 10, {0xCD}},   {"right@10-20", 20, {0xCD}},
+      {"right@10-20", 21, {}},        {"1+2@5", 5, {0x2C, 0x2D}},    {"pause@0", 0, {0x19}},
+      {"p2-2+start@3-3", 3, {0x11, 0x1F}}, {"reset@7", 7, {0x13}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.text << " at " << c.frame);
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(script.Add(c.text, error)) << error;
+    EXPECT_EQ(script.KeysAt(c.frame), c.keys);
+  }
+  for (const char* bad : {"up", "up@", "up@5-3", "up@-1", "warp@1", "up@1-x", "@3"}) {
+    SCOPED_TRACE(bad);
+    InputScript script;
+    std::string error;
+    EXPECT_FALSE(script.Add(bad, error));
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+}  // namespace
