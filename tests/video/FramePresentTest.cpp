@@ -248,6 +248,7 @@ TEST(VideoCreate, OpensTheDisplayAndLogs) {
   const Case cases[] = {
       {"32 bits", 32, false, "Creating Display\n  Display Depth: 32\n"},
       {"24 bits", 24, false, "Creating Display\n  Display Depth: 24\n"},
+      {"32 bits never asks for a 16-bit layout", 32, true, "Creating Display\n  Display Depth: 32\n"},
       {"16 bits 5-5-5", 16, false, "Creating Display\n16bit 555 Display\n  Display Depth: 16\n"},
       {"16 bits 5-6-5", 16, true, "Creating Display\n16bit 565 Display\n  Display Depth: 16\n"},
   };
