@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +49,22 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Opens a regular file for reading. Anything else (a folder, a device, a
+// pipe that would block until someone writes to it) is refused with errno
+// set, so no path can hang or confuse the loader.
+File OpenRegularFile(const char* path, struct stat& info) {
+  int descriptor = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(descriptor);
+    errno = EISDIR;
+    return nullptr;
+  }
+  std::FILE* file = fdopen(descriptor, "rb");
+  if (!file) ::close(descriptor);
+  return File(file);
+}
+
 }  // namespace
 
 bool Machine::LoadCart(const char* path) {
@@ -60,9 +77,9 @@ bool Machine::LoadCart(const char* path) {
     return false;
   }
 
-  File file(std::fopen(path, "rb"));
   struct stat info;
-  if (!file || fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+  File file = OpenRegularFile(path, info);
+  if (!file) {
     LogPrintf("file error\r\n");
     return false;
   }
@@ -123,17 +140,12 @@ bool Machine::LoadCart(const char* path) {
   userRamDirty = false;
   userRamFileLocked = false;
   std::memset(userRamStore, 0xFF, sizeof userRamStore);
-  File battery(std::fopen(saveName, "rb"));
+  struct stat batteryInfo;
+  File battery = OpenRegularFile(saveName, batteryInfo);
   if (battery) {
-    struct stat batteryInfo;
-    std::size_t got = 0;
-    bool readable = fstat(fileno(battery.get()), &batteryInfo) == 0 && S_ISREG(batteryInfo.st_mode);
-    if (readable) {
-      got = std::fread(userRam[0], 1, kPageSize, battery.get());
-      if (got == kPageSize) got += std::fread(userRam[1], 1, kPageSize, battery.get());
-      readable = !std::ferror(battery.get());
-    }
-    if (!readable) {
+    std::size_t got = std::fread(userRam[0], 1, kPageSize, battery.get());
+    if (got == kPageSize) got += std::fread(userRam[1], 1, kPageSize, battery.get());
+    if (std::ferror(battery.get())) {
       std::memset(userRamStore, 0xFF, sizeof userRamStore);
       userRamFileLocked = true;
       LogPrintf("User Ram file %s cannot be read; it will be left as it is.\n", saveName);

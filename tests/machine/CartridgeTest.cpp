@@ -54,6 +54,7 @@ TEST_F(Cartridge, ImagesLoadOrAreRefusedWithALogLine) {
 TEST_F(Cartridge, UnusablePathsLeaveTheRunningImage) {
   ASSERT_TRUE(Load(Write("good.sms", Pages(2))));
   std::filesystem::create_directories(folder / "folder.sms");
+  ASSERT_EQ(::mkfifo((folder / "pipe.sms").c_str(), 0600), 0);  // would block a plain open
   const std::string longPath = (folder / (std::string(300, 'x') + ".sms")).string();
   struct Case {
     const char* name;
@@ -63,6 +64,8 @@ TEST_F(Cartridge, UnusablePathsLeaveTheRunningImage) {
   const Case cases[] = {
       {"missing image", (folder / "missing.sms").string(), "file error\r\n"},
       {"a directory", (folder / "folder.sms").string(), "file error\r\n"},
+      {"a named pipe", (folder / "pipe.sms").string(), "file error\r\n"},
+      {"a device", "/dev/zero", "file error\r\n"},
       {"path too long", longPath, "Cart path is too long"},
       {"empty image", Write("none.sms", {}), "Cart is too small"},
   };
