@@ -12,7 +12,6 @@
         include "hardware.inc"
         include "ram.inc"
 
-ROM_SIZE        equ $8000       ; two 16 KB pages
 HEADER_ADDRESS  equ $7FF0
 
 ; ------------------------------------------------------------------ vectors
