@@ -23,7 +23,8 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_option("--audio", options.audio, "Write everything played as an 8-bit mono 22050 Hz WAV");
   app.add_option("--hold", holds,
                  "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
-                 "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites");
+                 "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
+      ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
   app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
   app.add_option("--depth", depth, "Desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
