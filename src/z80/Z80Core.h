@@ -45,19 +45,18 @@ inline constexpr uint8_t kIffHalted = 0x80; // stopped on a HALT opcode
 class Z80Core {
  public:
   Z80Core();
-  virtual ~Z80Core() = default;
-
   Z80Core(const Z80Core&) = delete;
   Z80Core& operator=(const Z80Core&) = delete;
 
-  // Hooks, in this slot order. The defaults do nothing, read 0 and return
-  // no interrupt request.
+  // Hooks, in this slot order of the virtual table (the destructor comes
+  // after them). The defaults do nothing, read 0 and return no request.
   virtual void WriteMem(uint16_t address, uint8_t value);
   virtual uint8_t ReadMem(uint16_t address);
   virtual void OutPort(uint16_t port, uint8_t value);  // port high byte always 0
   virtual uint8_t InPort(uint16_t port);               // port high byte always 0
   virtual void Patch();                                // called by the opcode ED FE
   virtual uint16_t Loop();                             // once per period; returns a request
+  virtual ~Z80Core() = default;
 
   // Runs one period through the virtual hooks.
   void Run();
@@ -90,6 +89,6 @@ class Z80Core {
   uint8_t i = 0;    // interrupt vector register
   int32_t cyclesPerLine = 0;
   int32_t cyclesLeft = 0;     // may go negative by one instruction's overshoot
-  uint32_t userId = 0;        // shown at the head of the processor's log messages
-  uint8_t trapBadOps = 0;     // nonzero: unrecognised instructions are logged
+  uint32_t userId = 0;        // heads the processor's log messages; kept by Reset
+  uint8_t trapBadOps = 0;     // nonzero: unrecognised instructions are logged; kept by Reset
 };

@@ -62,3 +62,40 @@ TEST(EdInstructions, BlockSingleSteps) {
       {"OUTD", {0xED, 0xAB}, {.bc = 0x02BF, .hl = 0x4000}, {}, {.f = 0x02, .bc = 0x01BF, .hl = 0x3FFF}, {}, 16},
   });
 }
+
+TEST(EdInstructions, PortInputFlags) {
+  struct Row {
+    const char* name;
+    uint8_t opcode;  // after ED
+    uint8_t input;
+    uint8_t fBefore;
+    uint16_t bcAfter, hlAfter;
+    uint8_t aAfter, fAfter;
+  };
+  // BC = 0x12DC, HL = 0x5678, A = 0x9A before each row.
+  const std::vector<Row> rows = {
+      {"IN B,(C) sign, carry kept", 0x40, 0x80, 0x01, 0x80DC, 0x5678, 0x9A, 0x81},
+      {"IN C,(C) zero", 0x48, 0x00, 0x12, 0x1200, 0x5678, 0x9A, 0x44},
+      {"IN H,(C) odd parity clears H and N", 0x60, 0x01, 0x12, 0x12DC, 0x0178, 0x9A, 0x00},
+      {"IN A,(C)", 0x78, 0x03, 0x00, 0x12DC, 0x5678, 0x03, 0x04},
+      {"IN F,(C) sets only flags", 0x70, 0xFF, 0x29, 0x12DC, 0x5678, 0x9A, 0x85},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TestCpu cpu;
+    cpu.Load(kCodeAt, {0xED, row.opcode});
+    cpu.pc = kCodeAt;
+    cpu.bc = 0x12DC;
+    cpu.hl = 0x5678;
+    cpu.af = static_cast<uint16_t>(0x9A00 | row.fBefore);
+    cpu.inputs[0xDC] = row.input;
+    cpu.cyclesPerLine = 0;
+    cpu.cyclesLeft = 1;
+    cpu.Run();
+    EXPECT_EQ(1 - cpu.cyclesLeft, 12);
+    EXPECT_EQ(cpu.bc.w, row.bcAfter);
+    EXPECT_EQ(cpu.hl.w, row.hlAfter);
+    EXPECT_EQ(cpu.af.Hi(), row.aAfter);
+    EXPECT_EQ(cpu.af.Lo(), row.fAfter);
+  }
+}
