@@ -9,6 +9,7 @@ Machine theMachine;
 
 namespace {
 Display* hostDisplay = nullptr;
+HostParts hostParts;
 }
 
 int Startup(const HostParts& host) {
@@ -16,10 +17,16 @@ int Startup(const HostParts& host) {
   running = 0;
   ConsoleInit();
   LogPrintf("Tavrin -- Startup -- %s\n", "v0.3b [19]");
+  hostParts = host;
   hostDisplay = host.display;
+  if (host.displayManagerInit) host.displayManagerInit();
+  if (host.createMainWindow && !host.createMainWindow()) return 0;
+  // A refused sound device has been reported; the console then runs silent.
+  if (host.soundOpen) host.soundOpen(kSoundRate, kSoundBuffers);
   LogPrintf("Tavrin -- Initializing the SMS ...\n");
   theMachine.Create(host.display, host.input);
   LogPrintf("Tavrin -- Ready to go!\n");
+  if (host.showMainWindow) host.showMainWindow();
   return 1;
 }
 
@@ -32,7 +39,12 @@ void IdleStep() {
   theMachine.psg.Flush(FlushKeep);
 }
 
-void Shutdown() { theMachine.Destroy(); }
+void Shutdown() {
+  theMachine.Destroy();
+  if (hostParts.soundClose) hostParts.soundClose();
+  if (hostParts.displayShutdown) hostParts.displayShutdown();
+  hostParts = HostParts{};
+}
 
 bool LoadAndReset(const char* path) {
   if (!theMachine.LoadCart(path)) return false;

@@ -1,3 +1,7 @@
+#include <cstdio>
+#include <string>
+
+#include "app/DesktopRun.h"
 #include "app/HeadlessRun.h"
 #include "app/RunOptions.h"
 
@@ -5,6 +9,15 @@ int main(int argc, char** argv) {
   RunOptions options;
   int status = ParseCommandLine(argc, argv, options);
   if (status >= 0) return status;
-  // The desktop front end is not part of this build yet: every run is headless.
+  if (options.headless) return RunHeadless(options);
+
+  std::string noDisplay;
+  status = RunDesktop(options, noDisplay);
+  if (status >= 0) return status;
+
+  // No windows can be opened here: run headless and leave the picture.
+  if (options.screenshot.empty()) options.screenshot = "tavrin.png";
+  std::fprintf(stderr, "tavrin: no display (%s); running headless for %d frames, last frame in %s\n",
+               noDisplay.c_str(), options.frames, options.screenshot.c_str());
   return RunHeadless(options);
 }

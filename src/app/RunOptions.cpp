@@ -16,9 +16,12 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   std::string depth = "32";
   app.add_option("image", options.image, "Cartridge image (*.sms, *.gg); the built-in demo when left out");
   app.add_flag("--headless", options.headless,
-               "No window, sound device or input device; run as fast as the host allows");
-  app.add_option("--frames", options.frames, "Frames to run after reset, then shut down")
-      ->check(CLI::Range(0, 100000000));
+               "No window, sound device or input device; run as fast as the host allows "
+               "(also taken, with a screenshot, when no display can be opened)");
+  CLI::Option* frames = app.add_option("--frames", options.frames,
+                                       "Frames to run after reset, then shut down (headless: 600 when left out; "
+                                       "desktop: run until the windows close)")
+                           ->check(CLI::Range(0, 100000000));
   app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
   app.add_option("--audio", options.audio, "Write everything played as an 8-bit mono 22050 Hz WAV");
   app.add_option("--hold", holds,
@@ -26,9 +29,10 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
       ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
   app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
-  app.add_option("--depth", depth, "Desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555")
+  app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
-  app.add_flag("--bench", options.bench, "Print emulation speed and peak memory when done");
+  app.add_flag("--bench", options.bench,
+               "Print emulation speed and peak memory when done (desktop: frame rate, CPU use and sound delay)");
 
   try {
     app.parse(argc, argv);
@@ -41,6 +45,7 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
     return 2;
   }
 
+  options.framesGiven = frames->count() > 0;
   options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
   options.rgb565 = depth != "16-555";
   for (const std::string& hold : holds) {

@@ -9,6 +9,7 @@ struct RunOptions {
   std::string image;          // empty: the built-in demo cartridge
   bool headless = false;
   int frames = 600;
+  bool framesGiven = false;   // --frames was given (a desktop run then ends after them)
   std::string screenshot;     // PNG of the last frame, if set
   std::string audio;          // WAV of everything played, if set
   InputScript input;

@@ -1,0 +1,161 @@
+#include "app/DesktopRun.h"
+
+#include <SDL.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "app/Application.h"
+#include "app/DemoImage.h"
+#include "app/FramePacer.h"
+#include "app/MenuCommands.h"
+#include "app/MessageBoxOnce.h"
+#include "debug/DebugConsole.h"
+#include "host/gtk/MainWindow.h"
+#include "host/sdl/DisplayManager.h"
+#include "host/sdl/SdlDisplay.h"
+#include "host/sdl/SdlInput.h"
+#include "host/sdl/SdlSound.h"
+#include "machine/AppFlags.h"
+
+namespace {
+
+constexpr int kLinesPerFrame = 262;
+// While the console does not run, the loop sleeps in the event wait for at
+// most this long before it looks at the main window's events again.
+constexpr int kIdleWaitMs = 10;
+
+bool quitPosted = false;
+
+void PostQuit() { quitPosted = true; }
+
+bool CreateDesktopMainWindow() {
+  MainWindowCommands commands;
+  commands.loadCartridge = MenuLoadCartridge;
+  commands.setPal = MenuSetPal;
+  commands.setJapanese = MenuSetJapanese;
+  commands.setScale = MenuSetScale;
+  commands.reset = MenuReset;
+  commands.destroyed = PostQuit;
+  return CreateMainWindow(commands);
+}
+
+// Every waiting event of both toolkits: the main window's through GTK, the
+// display window's and the devices' through SDL.
+void HandlePendingEvents() {
+  GtkHandlePendingEvents();
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_QUIT) {
+      PostQuit();
+    } else if (event.type == SDL_WINDOWEVENT) {
+      if (HandleDisplayWindowEvent(event.window)) PostQuit();
+    }
+  }
+}
+
+double CpuSeconds() {
+  struct rusage usage;
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int RunDesktop(const RunOptions& options, std::string& noDisplay) {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+    noDisplay = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return -1;
+  }
+  if (!GtkHostInit()) {
+    noDisplay = "GTK cannot open the display";
+    return -1;
+  }
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    noDisplay = std::string("SDL cannot open the display: ") + SDL_GetError();
+    return -1;
+  }
+
+  std::string image = options.image;
+  if (image.empty()) {
+    std::string error;
+    image = InstallDemoImage(error);
+    if (image.empty()) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  }
+
+  InstallMessageBoxOnce(GtkMessageBox);
+  quitPosted = false;
+  SdlDisplay display;
+  SdlInput input;
+  HostParts host;
+  host.display = &display;
+  host.input = &input;
+  host.displayManagerInit = DisplayManagerInit;
+  host.createMainWindow = CreateDesktopMainWindow;
+  host.soundOpen = SoundOpen;
+  host.showMainWindow = ShowMainWindow;
+  host.soundClose = SoundClose;
+  host.displayShutdown = DisplayShutdown;
+  if (!Startup(host)) {
+    SDL_Quit();
+    return 0;
+  }
+  if (options.japanese) {
+    MenuSetJapanese(true);
+    SetJapaneseCheck(true);
+  }
+  // The image of the command line is loaded as the menu would load it; one
+  // that cannot be read leaves the program waiting for the menu.
+  if (!image.empty()) MenuLoadCartridge(image.c_str());
+
+  FramePacer pacer;
+  bool pacing = false;
+  long long framesRun = 0;
+  const auto started = std::chrono::steady_clock::now();
+  const double cpuAtStart = CpuSeconds();
+
+  while (true) {
+    HandlePendingEvents();
+    if (quitPosted) break;
+    if (running && display.active) {
+      if (!pacing) pacer.Restart();
+      pacing = true;
+      for (int line = 0; line < kLinesPerFrame; ++line) IdleStep();
+      ++framesRun;
+      if (options.framesGiven && framesRun >= options.frames) break;
+      const std::int64_t wait = pacer.FrameDone();
+      if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+    } else {
+      // Nothing to emulate: silence the sound chip once, then sleep until
+      // something happens instead of spinning.
+      pacing = false;
+      IdleStep();
+      SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+    }
+  }
+
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double cpu = CpuSeconds() - cpuAtStart;
+  const long long presents = display.PresentCount();
+  Shutdown();
+  DestroyMainWindow();
+  GtkHandlePendingEvents();
+  SDL_Quit();
+
+  if (options.bench) {
+    const QueuedSynth::DelayFigures sound = SoundDelayFigures();
+    std::printf("%lld frames in %.2f s: %.3f frames per second (%lld shown, %lld pacing restarts); "
+                "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld changes\n",
+                framesRun, seconds, seconds > 0 ? static_cast<double>(framesRun) / seconds : 0.0, presents,
+                static_cast<long long>(pacer.Restarts()), seconds > 0 ? 100.0 * cpu / seconds : 0.0,
+                sound.meanMs, sound.maxMs, static_cast<long long>(sound.changes));
+    std::fflush(stdout);
+  }
+  return 0;
+}

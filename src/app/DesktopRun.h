@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+#include "app/RunOptions.h"
+
+// Runs the program as a desktop application: the main window with its menu
+// (GTK), the display window, sound and input (SDL), the image of the command
+// line (or the built-in demo) loaded and running, until a window closes.
+// Returns the exit status, or -1 with the reason in `noDisplay` when no
+// display can be opened here (the caller then runs headless).
+int RunDesktop(const RunOptions& options, std::string& noDisplay);

@@ -1,0 +1,21 @@
+#pragma once
+
+// What the main window's menu does to the console, on the global machine.
+// The window layer calls these; they know nothing of menus.
+
+// "&Charger une ROM": loads the image; on success marks the cartridge loaded
+// and running, gives the keyboard focus to the display window and resets.
+// A refused image changes nothing (the loader has logged why).
+void MenuLoadCartridge(const char* path);
+// "&Redémarrer": resets the console and focuses the display window. Before
+// any cartridge is loaded the console still does not run.
+void MenuReset();
+// "Taille de la fenêtre": the display window's outer size becomes
+// scale x 256 by scale x 192 (scale 1-4), centred on the screen.
+void MenuSetScale(int scale);
+// "&PAL": only remembered; the console keeps one timing.
+void MenuSetPal(bool on);
+bool PalMark();
+// "&Marque japonaise III": a Japanese console has no nationalisation lines
+// (exportConsole cleared). Takes effect at once, without a reset.
+void MenuSetJapanese(bool on);

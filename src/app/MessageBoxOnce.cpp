@@ -1,0 +1,27 @@
+#include "app/MessageBoxOnce.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+MessageBoxHook hostBox = nullptr;
+std::vector<std::string> shown;
+
+void ShowOnce(const char* text, const char* caption) {
+  std::string key = std::string(caption ? caption : "") + '\n' + (text ? text : "");
+  for (const std::string& seen : shown) {
+    if (seen == key) return;
+  }
+  shown.push_back(std::move(key));
+  if (hostBox) hostBox(text, caption);
+}
+
+}  // namespace
+
+void InstallMessageBoxOnce(MessageBoxHook show) {
+  hostBox = show;
+  SetHostMessageBox(show ? ShowOnce : nullptr);
+}
+
+void ForgetShownMessageBoxes() { shown.clear(); }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "video/HostMessageBox.h"
+
+// A failure that repeats every frame must not bury the player under modal
+// boxes. This installs the host's message box behind a filter that shows
+// each message (the same text under the same caption) only the first time
+// in the run; the caller has logged it every time already.
+void InstallMessageBoxOnce(MessageBoxHook show);
+
+// Forgets which messages were shown (a new run, or a test).
+void ForgetShownMessageBoxes();

@@ -1,0 +1,209 @@
+#include "host/gtk/MainWindow.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+#include "debug/DebugConsole.h"
+
+namespace {
+
+constexpr const char* kCaptionFormat = "%s %s    (Build: %s)";
+char caption[128];
+
+GtkWidget* mainWindow = nullptr;
+MainWindowCommands handlers;
+GtkWidget* palItem = nullptr;
+GtkWidget* japaneseItem = nullptr;
+GtkWidget* sizeItems[4] = {};
+// Set while the program changes a check mark itself, so the "toggled"
+// signal that follows is not taken for a command.
+bool settingChecks = false;
+
+void OnDestroy(GtkWidget*, gpointer) {
+  mainWindow = nullptr;
+  if (handlers.destroyed) handlers.destroyed();
+}
+
+gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
+  if (event->keyval == GDK_KEY_Escape) {
+    gtk_widget_destroy(widget);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void OnQuit(GtkMenuItem*, gpointer) {
+  if (mainWindow) gtk_widget_destroy(mainWindow);
+}
+
+void OnLoad(GtkMenuItem*, gpointer) {
+  GtkWidget* dialog = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN,
+                                                  "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
+                                                  nullptr);
+  GtkFileFilter* sms = gtk_file_filter_new();
+  gtk_file_filter_set_name(sms, "SMS [*.sms]");
+  gtk_file_filter_add_pattern(sms, "*.sms");
+  gtk_file_filter_add_pattern(sms, "*.SMS");
+  GtkFileFilter* gg = gtk_file_filter_new();
+  gtk_file_filter_set_name(gg, "GameGear [*.gg]");
+  gtk_file_filter_add_pattern(gg, "*.gg");
+  gtk_file_filter_add_pattern(gg, "*.GG");
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sms);
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
+  gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), sms);
+
+  char* path = nullptr;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+  }
+  gtk_widget_destroy(dialog);
+  if (path) {
+    if (handlers.loadCartridge) handlers.loadCartridge(path);
+    g_free(path);
+  }
+}
+
+void OnPal(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
+}
+
+void OnJapanese(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setJapanese) handlers.setJapanese(gtk_check_menu_item_get_active(item));
+}
+
+// A size item was activated. The radio group has already moved the check
+// mark (and "activated" the item it left, which is not a command). Choosing
+// the item already checked resizes and centres the window again.
+void OnSize(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setScale) handlers.setScale(GPOINTER_TO_INT(data));
+}
+
+void OnReset(GtkMenuItem*, gpointer) {
+  if (handlers.reset) handlers.reset();
+}
+
+GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data, const char* signal) {
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+  g_signal_connect(item, signal, callback, data);
+  return item;
+}
+
+GtkWidget* BuildMenuBar() {
+  GtkWidget* bar = gtk_menu_bar_new();
+
+  GtkWidget* file = gtk_menu_item_new_with_mnemonic("_Fichier");
+  GtkWidget* fileMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic("_Charger une ROM"), G_CALLBACK(OnLoad), nullptr, "activate");
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic("_Quitter"), G_CALLBACK(OnQuit), nullptr, "activate");
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
+
+  GtkWidget* options = gtk_menu_item_new_with_mnemonic("_Options");
+  GtkWidget* optionsMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
+  palItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("_PAL"), G_CALLBACK(OnPal), nullptr,
+                    "toggled");
+  japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("_Marque japonaise III"),
+                         G_CALLBACK(OnJapanese), nullptr, "toggled");
+  GtkWidget* size = gtk_menu_item_new_with_label("Taille de la fenêtre");
+  GtkWidget* sizeMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
+  const char* sizeNames[4] = {"_Original", "_Double", "_Triple", "_Quadruple"};
+  GSList* group = nullptr;
+  for (int i = 0; i < 4; ++i) {
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, sizeNames[i]);
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
+  }
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
+
+  // "&Redémarrer" is a command right on the menu bar.
+  AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");
+
+  // Check marks at start: the display window opens at twice the picture's size.
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizeItems[1]), TRUE);
+  settingChecks = false;
+  return bar;
+}
+
+}  // namespace
+
+bool GtkHostInit() {
+  static bool initialised = false;
+  if (!initialised) initialised = gtk_init_check(nullptr, nullptr);
+  return initialised;
+}
+
+const char* MainWindowCaption() {
+  std::snprintf(caption, sizeof caption, kCaptionFormat, "Tavrin", "v0.3b [19]", "Fri Apr 21 03:22:10 2000");
+  return caption;
+}
+
+bool CreateMainWindow(const MainWindowCommands& commands) {
+  LogPrintf("Creating Main Toolbar Window\n");
+  if (!GtkHostInit()) return false;
+  handlers = commands;
+
+  mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (!mainWindow) return false;
+  gtk_window_set_title(GTK_WINDOW(mainWindow), MainWindowCaption());
+  gtk_window_set_keep_above(GTK_WINDOW(mainWindow), TRUE);
+
+  // A strip as wide as the screen's work area, as tall as the menu bar.
+  int width = 800;
+  GdkDisplay* display = gdk_display_get_default();
+  if (GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr) {
+    GdkRectangle area;
+    gdk_monitor_get_workarea(monitor, &area);
+    width = area.width;
+  } else if (display && gdk_display_get_n_monitors(display) > 0) {
+    GdkRectangle area;
+    gdk_monitor_get_workarea(gdk_display_get_monitor(display, 0), &area);
+    width = area.width;
+  }
+  gtk_window_set_default_size(GTK_WINDOW(mainWindow), width, 1);
+  gtk_window_move(GTK_WINDOW(mainWindow), 0, 0);
+
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_box_pack_start(GTK_BOX(box), BuildMenuBar(), FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(mainWindow), box);
+
+  g_signal_connect(mainWindow, "destroy", G_CALLBACK(OnDestroy), nullptr);
+  g_signal_connect(mainWindow, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
+  return true;
+}
+
+void ShowMainWindow() {
+  if (mainWindow) gtk_widget_show_all(mainWindow);
+}
+
+void SetJapaneseCheck(bool on) {
+  if (!japaneseItem) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(japaneseItem), on);
+  settingChecks = false;
+}
+
+void DestroyMainWindow() {
+  if (!mainWindow) return;
+  handlers.destroyed = nullptr;
+  gtk_widget_destroy(mainWindow);
+  mainWindow = nullptr;
+}
+
+void GtkHandlePendingEvents() {
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+void GtkMessageBox(const char* text, const char* title) {
+  if (!GtkHostInit()) return;
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", text);
+  gtk_window_set_title(GTK_WINDOW(box), title);
+  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  gtk_dialog_run(GTK_DIALOG(box));
+  gtk_widget_destroy(box);
+}

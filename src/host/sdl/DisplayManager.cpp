@@ -1,0 +1,52 @@
+#include "host/sdl/DisplayManager.h"
+
+#include <vector>
+
+#include "debug/DebugConsole.h"
+#include "host/sdl/SdlDisplay.h"
+
+namespace {
+std::vector<SdlDisplay*> registry;
+}  // namespace
+
+void DisplayManagerInit() {
+  LogPrintf("Initializing Window Display Manager\n");
+  registry.clear();
+}
+
+void RegisterDisplayWindow(SdlDisplay* display) { registry.push_back(display); }
+
+SdlDisplay* FindDisplay(std::uint32_t windowId) {
+  if (windowId == 0) return nullptr;
+  for (SdlDisplay* display : registry) {
+    if (display->WindowId() == windowId) return display;
+  }
+  return nullptr;
+}
+
+void DisplayShutdown() {
+  LogPrintf("DisplayShutdown() -- Terminate\n");
+  LogPrintf("  Destroying Windows\n");
+  for (SdlDisplay* display : registry) display->DestroyWindow();
+  LogPrintf("  Freeing Memory\n");
+  registry.clear();
+  registry.shrink_to_fit();
+  LogPrintf("DisplayShutdown() -- Offline\n");
+}
+
+bool HandleDisplayWindowEvent(const SDL_WindowEvent& event) {
+  SdlDisplay* display = FindDisplay(event.windowID);
+  if (!display) return false;
+  switch (event.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      display->active = true;
+      return false;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      display->active = false;
+      return false;
+    case SDL_WINDOWEVENT_CLOSE:
+      return true;
+    default:
+      return false;
+  }
+}

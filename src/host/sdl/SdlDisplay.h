@@ -1,0 +1,54 @@
+#pragma once
+
+#include <SDL.h>
+
+#include "video/Display.h"
+
+// The display window on SDL: a window of its own with a renderer, and the
+// back surface as a 256 x 192 streaming texture in the desktop's pixel format
+// (16 bits as 5-6-5 or 5-5-5, 24, or 32), which every finished frame is
+// converted into and then stretched over the whole client area. Presenting
+// waits for the monitor's vertical blank where the renderer offers vsync;
+// the console's speed comes from the frame clock of the main loop, not from
+// the monitor.
+class SdlDisplay final : public Display {
+ public:
+  ~SdlDisplay() override;
+
+  WindowHandle CreateWindow(int width, int height, const char* caption) override;
+  int InitDirectDraw(int width, int height) override;
+  void Show(int showCommand) override;
+  void Centre() override;
+  void Resize(int width, int height) override;
+  void Focus() override;
+  bool HasSurfaces() const override;
+  std::uint32_t LockBack(SurfaceLock& lock) override;
+  std::uint32_t UnlockBack() override;
+  int Present() override;
+
+  // Releases the surfaces and the window (DisplayShutdown does this).
+  void DestroyWindow();
+
+  SDL_Window* Window() const { return window; }
+  std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
+  bool HasVsync() const { return vsync; }
+  long long PresentCount() const { return presents; }
+
+ private:
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* back = nullptr;
+  bool vsync = false;
+  long long presents = 0;
+};
+
+// The texture format that matches a desktop pixel format, and the depth and
+// 16-bit layout the frame conversion should use for it. Depth 0 when the
+// format is one the conversion cannot write (indexed, say): the picture is
+// then converted at 32 bits into an XRGB texture.
+struct BackFormat {
+  std::uint32_t textureFormat;
+  int depth;
+  int is565;
+};
+BackFormat BackFormatFor(std::uint32_t desktopFormat);

@@ -1,0 +1,217 @@
+// The program as a player meets it, on a private X server: windows and
+// captions, the picture on screen, a key steering the demo's ship, the ways
+// out, and a missing image on the command line.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <thread>
+
+#include "XSession.h"
+
+namespace {
+
+constexpr const char* kDisplayCaption = "Sega Master System";
+constexpr const char* kMainCaption = "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)";
+constexpr int kWindowTimeoutMs = 20000;
+constexpr int kExitTimeoutMs = 15000;
+
+std::filesystem::path Scratch(const std::string& name) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                 ("tavrin-desktop-" + std::to_string(::getpid()) + "-" + name);
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+// A desktop session: Xvfb, and the program started on it with a fresh home
+// (so the demo starts from a fresh battery file every time).
+class DesktopSession : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    if (!x.Start(24, error)) GTEST_SKIP() << "desktop tests skipped: " << error;
+  }
+  void TearDown() override {
+    if (!scratch.empty()) std::filesystem::remove_all(scratch);
+  }
+
+  bool Launch(const std::string& name, const std::vector<std::string>& arguments) {
+    scratch = Scratch(name);
+    return program.Start(TAVRIN_EXECUTABLE, arguments,
+                         {"DISPLAY=" + x.DisplayName(), "WAYLAND_DISPLAY=", "SDL_AUDIODRIVER=dummy",
+                          "NO_AT_BRIDGE=1", "HOME=" + scratch.string(), "XDG_DATA_HOME=" + scratch.string()},
+                         scratch.string());
+  }
+
+  // Waits for both windows; the test fails when either is missing.
+  void WaitForWindows() {
+    displayWindow = x.WaitForWindow(kDisplayCaption, kWindowTimeoutMs);
+    mainWindow = x.WaitForWindow(kMainCaption, kWindowTimeoutMs);
+    ASSERT_NE(displayWindow, 0u) << program.Errors();
+    ASSERT_NE(mainWindow, 0u) << program.Errors();
+  }
+
+  void ExpectExitZero() {
+    int status = -1;
+    ASSERT_TRUE(program.Wait(kExitTimeoutMs, status)) << "still running, or killed\n" << program.Errors();
+    EXPECT_EQ(status, 0) << program.Errors();
+  }
+
+  XSession x;
+  Child program;
+  std::filesystem::path scratch;
+  Window displayWindow = 0;
+  Window mainWindow = 0;
+};
+
+// The Master System's colours have two bits a channel, shown as 0x00, 0x40,
+// 0x80 and 0xC0.
+bool IsConsoleColour(std::uint32_t rgb) {
+  for (int shift : {0, 8, 16}) {
+    const std::uint32_t c = (rgb >> shift) & 0xFF;
+    if (c != 0x00 && c != 0x40 && c != 0x80 && c != 0xC0) return false;
+  }
+  return true;
+}
+
+// Mean x of the ship's cyan (colour byte $3C) in the band of rows where it
+// flies, in screen pixels; -1 when no cyan is there.
+double ShipX(const std::vector<std::uint32_t>& pixels, int width, int height, int scale) {
+  long long sum = 0, count = 0;
+  const int top = 88 * scale, bottom = std::min(height, 120 * scale);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (pixels[static_cast<std::size_t>(y) * width + x] == 0x00C0C0) {
+        sum += x;
+        ++count;
+      }
+    }
+  }
+  return count ? static_cast<double>(sum) / static_cast<double>(count) : -1;
+}
+
+TEST_F(DesktopSession, DemoShowsItsPictureAndArrowKeyMovesTheShip) {
+  ASSERT_TRUE(Launch("picture", {}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+
+  int width = 0, height = 0;
+  ASSERT_TRUE(x.Size(displayWindow, width, height));
+  EXPECT_EQ(width, 512);
+  EXPECT_EQ(height, 384);
+
+  // Let the demo draw a few frames, then read the screen.
+  x.Focus(displayWindow);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  std::vector<std::uint32_t> before = x.Grab(displayWindow, width, height);
+  ASSERT_EQ(before.size(), 512u * 384u);
+  std::set<std::uint32_t> colours(before.begin(), before.end());
+  std::size_t console = 0, sky = 0;
+  for (std::uint32_t rgb : before) {
+    console += IsConsoleColour(rgb);
+    sky += rgb == 0x000040;  // the night sky, colour byte $10
+  }
+  EXPECT_GE(colours.size(), 8u) << "a flat picture is not the demo";
+  std::string seen;
+  for (std::uint32_t rgb : colours) seen += " " + std::to_string(rgb);
+  EXPECT_EQ(console, before.size()) << "every pixel is one of the console's colours, stretched:" << seen;
+  EXPECT_GT(sky, before.size() / 20) << "the night sky fills part of the picture";
+  const double startX = ShipX(before, width, height, 2);
+  ASSERT_GE(startX, 0) << "the ship is on screen";
+
+  // Hold Right for half a second: at 2 pixels a frame the ship flies about
+  // 60 console pixels (120 on screen) to the right.
+  x.Focus(displayWindow);
+  x.Key(XK_Right, true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  x.Key(XK_Right, false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  std::vector<std::uint32_t> after = x.Grab(displayWindow, width, height);
+  const double endX = ShipX(after, width, height, 2);
+  EXPECT_GT(endX, startX + 40) << "ship at " << startX << " then " << endX;
+
+  x.RequestClose(displayWindow);
+  ExpectExitZero();
+}
+
+TEST_F(DesktopSession, EscapeInTheMainWindowEndsTheProgram) {
+  ASSERT_TRUE(Launch("escape", {}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  x.Focus(mainWindow);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  ExpectExitZero();
+  // Shutdown ran in order: machine, sound, display windows.
+  const std::string log = program.Errors();
+  EXPECT_NE(log.find("DisplayShutdown() -- Offline\n"), std::string::npos) << log;
+}
+
+TEST_F(DesktopSession, ClosingTheDisplayWindowEndsTheProgram) {
+  ASSERT_TRUE(Launch("close", {}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  x.RequestClose(displayWindow);
+  ExpectExitZero();
+}
+
+TEST_F(DesktopSession, MissingImageLogsFileErrorAndKeepsRunning) {
+  ASSERT_TRUE(Launch("missing", {"/nonexistent/cartridge.sms"}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  EXPECT_TRUE(program.Running());
+  EXPECT_NE(program.Errors().find("file error"), std::string::npos) << program.Errors();
+  x.RequestClose(displayWindow);
+  ExpectExitZero();
+}
+
+TEST_F(DesktopSession, StartUpLogsItsStepsInOrder) {
+  ASSERT_TRUE(Launch("order", {}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  x.RequestClose(displayWindow);
+  ExpectExitZero();
+  const std::string log = program.Errors();
+  const char* steps[] = {
+      "Allocated Console\n",          "Tavrin -- Startup -- v0.3b [19]\n", "Initializing Window Display Manager\n",
+      "Creating Main Toolbar Window\n", "Tavrin -- Initializing the SMS ...\n", "Creating Display\n",
+      "Joysticks attached:\n",        "Tavrin -- Ready to go!\n",          "DisplayShutdown() -- Terminate\n",
+      "  Destroying Windows\n",       "  Freeing Memory\n",                "DisplayShutdown() -- Offline\n",
+  };
+  std::size_t at = 0;
+  for (const char* step : steps) {
+    SCOPED_TRACE(step);
+    std::size_t found = log.find(step, at);
+    ASSERT_NE(found, std::string::npos) << log;
+    at = found;
+  }
+  EXPECT_NE(program.Output().find("JoyStick:Init()\n"), std::string::npos);
+  EXPECT_NE(program.Output().find("JoyStick::Shutdown\n"), std::string::npos);
+}
+
+TEST(NoDisplay, FallsBackToAHeadlessRunWithAScreenshot) {
+  std::filesystem::path folder = Scratch("nodisplay");
+  std::filesystem::path shot = folder / "shot.png";
+  Child program;
+  ASSERT_TRUE(program.Start(TAVRIN_EXECUTABLE, {"--frames", "5", "--screenshot", shot.string()},
+                            {"DISPLAY=", "WAYLAND_DISPLAY=", "HOME=" + folder.string(), "XDG_DATA_HOME=" + folder.string()},
+                            folder.string()));
+  int status = -1;
+  ASSERT_TRUE(program.Wait(kExitTimeoutMs, status));
+  EXPECT_EQ(status, 0) << program.Errors();
+  EXPECT_NE(program.Errors().find("tavrin: no display ("), std::string::npos) << program.Errors();
+  EXPECT_GT(std::filesystem::exists(shot) ? std::filesystem::file_size(shot) : 0u, 100u);
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+#include "XSession.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+Window FindWindow(Display* display, Window at, const std::string& caption) {
+  // WM_NAME may be typed STRING or UTF8_STRING; the captions looked for are
+  // plain ASCII either way.
+  XTextProperty name{};
+  if (XGetWMName(display, at, &name) && name.value) {
+    const bool match = caption == std::string(reinterpret_cast<const char*>(name.value), name.nitems);
+    XFree(name.value);
+    if (match) {
+      XWindowAttributes attributes;
+      if (XGetWindowAttributes(display, at, &attributes) && attributes.map_state == IsViewable) return at;
+    }
+  }
+  Window root, parent;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, at, &root, &parent, &children, &count)) return 0;
+  Window found = 0;
+  for (unsigned i = 0; i < count && !found; ++i) found = FindWindow(display, children[i], caption);
+  if (children) XFree(children);
+  return found;
+}
+
+int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+XSession::~XSession() {
+  if (connection) XCloseDisplay(connection);
+  if (server > 0) {
+    kill(server, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(server, &status, WNOHANG) == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (waitpid(server, &status, WNOHANG) == 0) {
+      kill(server, SIGKILL);
+      waitpid(server, &status, 0);
+    }
+  }
+}
+
+bool XSession::Start(int depth, std::string& error) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) {
+    error = "no pipe";
+    return false;
+  }
+  const std::string screen = "1280x1024x" + std::to_string(depth);
+  const std::string fd = std::to_string(pipeFds[1]);
+  server = fork();
+  if (server == 0) {
+    close(pipeFds[0]);
+    int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, 1);
+    dup2(devNull, 2);
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+           "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  if (server < 0) {
+    close(pipeFds[0]);
+    error = "cannot fork";
+    return false;
+  }
+  // Xvfb writes the display number it took once it is ready.
+  std::string number;
+  pollfd watch{pipeFds[0], POLLIN, 0};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (poll(&watch, 1, 100) <= 0) continue;
+    char c;
+    ssize_t got = read(pipeFds[0], &c, 1);
+    if (got <= 0) break;
+    if (c == '\n') break;
+    number += c;
+  }
+  close(pipeFds[0]);
+  if (number.empty()) {
+    error = "Xvfb did not start (is the xvfb package installed?)";
+    return false;
+  }
+  displayName = ":" + number;
+  connection = XOpenDisplay(displayName.c_str());
+  if (!connection) {
+    error = "cannot connect to Xvfb on " + displayName;
+    return false;
+  }
+  XSetErrorHandler(IgnoreErrors);
+  int event, errorBase, major, minor;
+  if (!XTestQueryExtension(connection, &event, &errorBase, &major, &minor)) {
+    error = "Xvfb has no XTEST extension";
+    return false;
+  }
+  return true;
+}
+
+Window XSession::WaitForWindow(const std::string& caption, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  do {
+    Window found = FindWindow(connection, DefaultRootWindow(connection), caption);
+    if (found) return found;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return 0;
+}
+
+bool XSession::Size(Window window, int& width, int& height) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(connection, window, &attributes)) return false;
+  width = attributes.width;
+  height = attributes.height;
+  return true;
+}
+
+std::vector<std::uint32_t> XSession::Grab(Window window, int& width, int& height) {
+  std::vector<std::uint32_t> pixels;
+  if (!Size(window, width, height)) return pixels;
+  XImage* image = XGetImage(connection, window, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                            AllPlanes, ZPixmap);
+  if (!image) return pixels;
+  // Spread each channel's mask to 8 bits, whatever the server's depth.
+  auto channel = [](unsigned long pixel, unsigned long mask) -> std::uint32_t {
+    if (!mask) return 0;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    int bits = 0;
+    while ((mask >> (shift + bits)) & 1) ++bits;
+    std::uint32_t value = static_cast<std::uint32_t>((pixel & mask) >> shift);
+    std::uint32_t out = value << (8 - bits);
+    for (int filled = bits; filled < 8; filled += bits) out |= out >> bits;
+    return out & 0xFF;
+  };
+  pixels.resize(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      unsigned long p = XGetPixel(image, x, y);
+      pixels[static_cast<std::size_t>(y) * width + x] = channel(p, image->red_mask) << 16 |
+                                                        channel(p, image->green_mask) << 8 |
+                                                        channel(p, image->blue_mask);
+    }
+  }
+  XDestroyImage(image);
+  return pixels;
+}
+
+void XSession::Focus(Window window) {
+  XRaiseWindow(connection, window);
+  XSetInputFocus(connection, window, RevertToParent, CurrentTime);
+  XSync(connection, False);
+}
+
+void XSession::Key(unsigned long keysym, bool down) {
+  KeyCode code = XKeysymToKeycode(connection, keysym);
+  XTestFakeKeyEvent(connection, code, down ? True : False, CurrentTime);
+  XSync(connection, False);
+}
+
+void XSession::RequestClose(Window window) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(connection, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(connection, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(connection, window, False, NoEventMask, &event);
+  XSync(connection, False);
+}
+
+Child::~Child() {
+  if (pid > 0 && Running()) {
+    kill(pid, SIGKILL);
+    int status;
+    waitpid(pid, &status, 0);
+  }
+  if (!errorsPath.empty()) std::remove(errorsPath.c_str());
+  if (!outputPath.empty()) std::remove(outputPath.c_str());
+}
+
+bool Child::Start(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment, const std::string& scratch) {
+  errorsPath = scratch + "/stderr.txt";
+  outputPath = scratch + "/stdout.txt";
+  pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    for (const std::string& setting : environment) {
+      const std::size_t equals = setting.find('=');
+      const std::string name = setting.substr(0, equals);
+      const std::string value = setting.substr(equals + 1);
+      if (value.empty()) {
+        unsetenv(name.c_str());
+      } else {
+        setenv(name.c_str(), value.c_str(), 1);
+      }
+    }
+    int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int output = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int devNull = open("/dev/null", O_RDONLY);
+    dup2(devNull, 0);
+    dup2(output, 1);
+    dup2(errors, 2);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  return true;
+}
+
+bool Child::Wait(int timeoutMs, int& status) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (true) {
+    int raw = 0;
+    pid_t done = waitpid(pid, &raw, WNOHANG);
+    if (done == pid) {
+      pid = -1;
+      if (!WIFEXITED(raw)) return false;
+      status = WEXITSTATUS(raw);
+      return true;
+    }
+    if (done < 0 || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+bool Child::Running() {
+  if (pid <= 0) return false;
+  int raw;
+  const pid_t done = waitpid(pid, &raw, WNOHANG);
+  if (done == 0) return true;
+  pid = -1;  // exited (and reaped) or gone
+  return false;
+}
+
+std::string Child::Errors() const { return ReadFile(errorsPath); }
+std::string Child::Output() const { return ReadFile(outputPath); }

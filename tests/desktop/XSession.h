@@ -1,0 +1,66 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A private X server (Xvfb) for one test, and the few things the tests do on
+// it: find windows by caption, read what a window shows, press keys through
+// the XTEST extension, and ask a window to close as a window manager would.
+class XSession {
+ public:
+  XSession() = default;
+  ~XSession();
+  XSession(const XSession&) = delete;
+  XSession& operator=(const XSession&) = delete;
+
+  // Starts Xvfb at the given depth and connects to it. False, with the
+  // reason in `error`, when no server could be started.
+  bool Start(int depth, std::string& error);
+  const std::string& DisplayName() const { return displayName; }
+  Display* Connection() const { return connection; }
+
+  // The first window (searching the whole tree) whose name is `caption`;
+  // waits up to `timeoutMs` for it to be mapped. 0 when none appeared.
+  Window WaitForWindow(const std::string& caption, int timeoutMs);
+  // Client size of a window.
+  bool Size(Window window, int& width, int& height);
+
+  // The window's pixels as 0xRRGGBB, row by row. Empty on failure.
+  std::vector<std::uint32_t> Grab(Window window, int& width, int& height);
+
+  void Focus(Window window);
+  // Presses (down) or releases a key named by its keysym.
+  void Key(unsigned long keysym, bool down);
+  // Sends WM_DELETE_WINDOW, as a window manager does for its close button.
+  void RequestClose(Window window);
+
+ private:
+  pid_t server = -1;
+  Display* connection = nullptr;
+  std::string displayName;
+};
+
+// A child process of the test with its standard output and error in files.
+class Child {
+ public:
+  ~Child();
+  // Starts `program` with `arguments`, with these extra environment
+  // variables ("NAME=value"; "NAME=" removes NAME).
+  bool Start(const std::string& program, const std::vector<std::string>& arguments,
+             const std::vector<std::string>& environment, const std::string& scratch);
+  // Waits up to timeoutMs for the exit. True with the exit status when it
+  // exited; false when it is still running (or was killed by a signal).
+  bool Wait(int timeoutMs, int& status);
+  bool Running();
+  std::string Errors() const;
+  std::string Output() const;
+
+ private:
+  pid_t pid = -1;
+  std::string errorsPath;
+  std::string outputPath;
+};
