@@ -128,9 +128,9 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       pacing = true;
       for (int line = 0; line < kLinesPerFrame; ++line) IdleStep();
       ++framesRun;
-      if (options.framesGiven && framesRun >= options.frames) break;
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+      if (options.framesGiven && framesRun >= options.frames) break;
     } else {
       // Nothing to emulate: silence the sound chip once, then sleep until
       // something happens instead of spinning.
