@@ -8,6 +8,8 @@ packages=(
   libgtest-dev
   libcli11-dev libpng-dev
   pasmo
+  libsdl2-dev libgtk-3-dev
+  xvfb xauth libx11-dev libxtst-dev
 )
 
 missing=()
