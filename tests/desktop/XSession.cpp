@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -263,3 +264,19 @@ bool Child::Running() {
 
 std::string Child::Errors() const { return ReadFile(errorsPath); }
 std::string Child::Output() const { return ReadFile(outputPath); }
+
+double Child::CpuSeconds() const {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Fields after the command name (which may hold spaces) start past ')'.
+  const std::size_t close = text.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  double ticks = 0;
+  for (int index = 3; fields >> field; ++index) {
+    if (index == 14 || index == 15) ticks += std::stod(field);
+    if (index == 15) break;
+  }
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}

@@ -56,6 +56,8 @@ class Child {
   // exited; false when it is still running (or was killed by a signal).
   bool Wait(int timeoutMs, int& status);
   bool Running();
+  // Processor time the child has used so far, in seconds (user + system).
+  double CpuSeconds() const;
   std::string Errors() const;
   std::string Output() const;
 
