@@ -2,6 +2,7 @@
 
 #include "debug/DebugConsole.h"
 #include "host/sdl/DisplayManager.h"
+#include "host/sdl/QueuedSynth.h"
 #include "video/DxCheck.h"
 
 namespace {
@@ -145,7 +146,15 @@ int SdlDisplay::Present() {
     DxCheck(kGenericError, "Blt");
     return 0;
   }
+  const std::int64_t before = vsync ? SteadyNanoseconds() : 0;
   SDL_RenderPresent(renderer);
+  if (vsync && vsyncGuard.PresentTook(SteadyNanoseconds() - before)) {
+    // The monitor refreshes more slowly than the console runs.
+    if (SDL_RenderSetVSync(renderer, 0) == 0) {
+      vsync = false;
+      LogPrintf("  Monitor slower than the console: presenting without vsync\n");
+    }
+  }
   ++presents;
   return 1;
 }

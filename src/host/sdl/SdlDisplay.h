@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include "host/sdl/VsyncGuard.h"
 #include "video/Display.h"
 
 // The display window on SDL: a window of its own with a renderer, and the
@@ -39,6 +40,7 @@ class SdlDisplay final : public Display {
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* back = nullptr;
   bool vsync = false;
+  VsyncGuard vsyncGuard;
   long long presents = 0;
 };
 
