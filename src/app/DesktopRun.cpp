@@ -82,6 +82,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     return -1;
   }
 
+  if (!options.screenshot.empty() || !options.audio.empty() || !options.input.Empty()) {
+    std::fprintf(stderr, "tavrin: --screenshot, --audio and --hold apply to headless runs; ignored here\n");
+  }
+
   std::string image = options.image;
   if (image.empty()) {
     std::string error;
