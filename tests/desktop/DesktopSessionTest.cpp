@@ -34,11 +34,13 @@ class DesktopSession : public testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    if (!x.Start(24, error)) GTEST_SKIP() << "desktop tests skipped: " << error;
+    if (!x.Start(ServerDepth(), error)) GTEST_SKIP() << "desktop tests skipped: " << error;
   }
   void TearDown() override {
     if (!scratch.empty()) std::filesystem::remove_all(scratch);
   }
+
+  virtual int ServerDepth() const { return 24; }
 
   bool Launch(const std::string& name, const std::vector<std::string>& arguments) {
     scratch = Scratch(name);
@@ -244,6 +246,33 @@ TEST_F(DesktopSession, StartUpLogsItsStepsInOrder) {
   }
   EXPECT_NE(program.Output().find("JoyStick:Init()\n"), std::string::npos);
   EXPECT_NE(program.Output().find("JoyStick::Shutdown\n"), std::string::npos);
+}
+
+// The same program on a 16-bit desktop: the back surface takes its 5-6-5
+// layout and the picture still shows.
+class DesktopSession16 : public DesktopSession {
+ protected:
+  int ServerDepth() const override { return 16; }
+};
+
+TEST_F(DesktopSession16, ASixteenBitDesktopGetsA565BackSurface) {
+  ASSERT_TRUE(Launch("depth16", {}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+  x.Focus(displayWindow);
+  int width = 0, height = 0;
+  std::size_t colours = 0;
+  for (int attempt = 0; attempt < 100 && colours < 8; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::vector<std::uint32_t> picture = x.Grab(displayWindow, width, height);
+    colours = std::set<std::uint32_t>(picture.begin(), picture.end()).size();
+  }
+  EXPECT_GE(colours, 8u) << "the demo's picture shows";
+  x.RequestClose(displayWindow);
+  ExpectExitZero();
+  const std::string log = program.Errors();
+  EXPECT_NE(log.find("16bit 565 Display\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("  Display Depth: 16\n"), std::string::npos) << log;
 }
 
 TEST(NoDisplay, FallsBackToAHeadlessRunWithAScreenshot) {
