@@ -150,91 +150,55 @@ void Z80Executor<Derived>::ExecED() {
     }
 
     // ---- Block instructions, repeating ----
-    // Each runs as many iterations as the period allows, 21 cycles apiece.
-    // If the period ends first, pc goes back to the ED byte so the next
-    // period resumes from the registers; on completion 5 cycles come back.
     case 0xB0:
     case 0xB8: {  // LDIR, LDDR
       const int d = op == 0xB0 ? 1 : -1;
-      for (;;) {
+      const bool finished = RepeatBlock([&] {
         Write(c.de.w, Read(c.hl.w));
         step(c.hl, d);
         step(c.de, d);
         step(c.bc, -1);
-        Charge(21);
-        if (c.bc.w == 0) {
-          SetF(F() & kKeptByLoad);
-          Charge(-5);
-          break;
-        }
-        if (c.cyclesLeft <= 0) {
-          SetF((F() & kKeptByLoad) | kFlagPV);
-          c.pc = static_cast<uint16_t>(c.pc - 2);
-          break;
-        }
-      }
+        return c.bc.w == 0;
+      });
+      SetF((F() & kKeptByLoad) | (finished ? 0 : kFlagPV));
       break;
     }
     case 0xB1:
     case 0xB9: {  // CPIR, CPDR
       const int d = op == 0xB1 ? 1 : -1;
-      for (;;) {
+      RepeatBlock([&] {
         const uint8_t value = Read(c.hl.w);
         step(c.hl, d);
         step(c.bc, -1);
         const bool found = compareFlags(value);
-        Charge(21);
-        if (found || c.bc.w == 0) {
-          Charge(-5);
-          break;
-        }
-        if (c.cyclesLeft <= 0) {
-          c.pc = static_cast<uint16_t>(c.pc - 2);
-          break;
-        }
-      }
+        return found || c.bc.w == 0;
+      });
       break;
     }
     case 0xB2:
     case 0xBA: {  // INIR, INDR
       const int d = op == 0xB2 ? 1 : -1;
-      for (;;) {
+      RepeatBlock([&] {
         const uint8_t value = In(c.bc.Lo());
         Write(c.hl.w, value);
         step(c.hl, d);
         c.bc.SetHi(static_cast<uint8_t>(c.bc.Hi() - 1));
-        Charge(21);
         ioFlags();
-        if (c.bc.Hi() == 0) {
-          Charge(-5);
-          break;
-        }
-        if (c.cyclesLeft <= 0) {
-          c.pc = static_cast<uint16_t>(c.pc - 2);
-          break;
-        }
-      }
+        return c.bc.Hi() == 0;
+      });
       break;
     }
     case 0xB3:
     case 0xBB: {  // OTIR, OTDR
       const int d = op == 0xB3 ? 1 : -1;
-      for (;;) {
+      RepeatBlock([&] {
         const uint8_t value = Read(c.hl.w);
         step(c.hl, d);
         Out(c.bc.Lo(), value);
         c.bc.SetHi(static_cast<uint8_t>(c.bc.Hi() - 1));
-        Charge(21);
         ioFlags();
-        if (c.bc.Hi() == 0) {
-          Charge(-5);
-          break;
-        }
-        if (c.cyclesLeft <= 0) {
-          c.pc = static_cast<uint16_t>(c.pc - 2);
-          break;
-        }
-      }
+        return c.bc.Hi() == 0;
+      });
       break;
     }
 

@@ -100,6 +100,28 @@ class Z80Executor {
   }
   void Charge(int cycles) { c.cyclesLeft -= cycles; }
 
+  // A repeating block instruction (LDIR, CPIR, INIR, OTIR and their
+  // decrementing forms) runs as many iterations as the period allows, 21
+  // cycles apiece; `iteration` does one and says whether the instruction is
+  // finished, in which case 5 cycles come back. If the period ends first, pc
+  // goes back to the ED byte so the next period resumes from the registers.
+  // Returns whether the instruction finished.
+  template <class Iteration>
+  bool RepeatBlock(Iteration iteration) {
+    for (;;) {
+      const bool finished = iteration();
+      Charge(21);
+      if (finished) {
+        Charge(-5);
+        return true;
+      }
+      if (c.cyclesLeft <= 0) {
+        c.pc = static_cast<uint16_t>(c.pc - 2);
+        return false;
+      }
+    }
+  }
+
   // ---- A and F ----
   uint8_t A() const { return c.af.Hi(); }
   void SetA(uint8_t value) { c.af.SetHi(value); }
