@@ -9,7 +9,7 @@
 
 #include "debug/DebugConsole.h"
 #include "host/headless/HeadlessDisplay.h"
-#include "video/Video.h"
+#include "vdp/Video.h"
 
 namespace {
 

@@ -1,55 +1,76 @@
 #include "app/Application.h"
 
+#include <vector>
+
 #include "debug/DebugConsole.h"
-#include "machine/AppFlags.h"
-#include "sound/SoundOutput.h"
-#include "video/Display.h"
+#include "host/video/Display.h"
 
-Machine theMachine;
+Session* activeSession = nullptr;
 
-namespace {
-Display* hostDisplay = nullptr;
-HostParts hostParts;
-}
-
-int Startup(const HostParts& host) {
-  cartridgeLoaded = 0;
-  running = 0;
+bool Session::Startup(const HostParts& host) {
   ConsoleInit();
   LogPrintf("Tavrin -- Startup -- %s\n", "v0.3b [19]");
   hostParts = host;
-  hostDisplay = host.display;
   if (host.displayManagerInit) host.displayManagerInit();
-  if (host.createMainWindow && !host.createMainWindow()) return 0;
+  if (host.createMainWindow && !host.createMainWindow()) return false;
   // A refused sound device has been reported; the console then runs silent.
-  if (host.soundOpen) host.soundOpen(kSoundRate, kSoundBuffers);
+  if (host.soundOpen) host.soundOpen();
   LogPrintf("Tavrin -- Initializing the SMS ...\n");
-  theMachine.Create(host.display, host.input);
+  console.SetLogger(DebugConsoleLogger());
+  console.Create();
+
+  Display* display = host.display;
+  LogPrintf("Creating Display\n");
+  if (display) {
+    DisplayWindowHandle = display->CreateWindow(512, 384, "Sega Master System");
+    display->InitDirectDraw(Video::kWidth, Video::kHeight);  // carries on whatever happened
+    LogPrintf("  Display Depth: %d\n", display->depth);
+    display->Centre();
+    display->Show(kShowWindowCommand);
+  }
+  presenter.SetDisplay(display);
+  input.Init(host.input);
   LogPrintf("Tavrin -- Ready to go!\n");
   if (host.showMainWindow) host.showMainWindow();
-  return 1;
+  return true;
 }
 
-void IdleStep() {
-  if (running && hostDisplay && hostDisplay->active) {
-    theMachine.RunLine();
-    return;
+bool Session::LoadAndReset(const char* path) {
+  std::vector<std::uint8_t> image;
+  if (!path || !ReadCartridgeImage(path, image)) return false;
+  // Saved before the console takes the new image, which blanks the RAM. When
+  // that save fails the old image keeps running, so its RAM is not lost.
+  if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery()) {
+    LogPrintf("tavrin: %s keeps running: its cartridge RAM could not be saved\n", "the current image");
+    return false;
   }
-  theMachine.psg.Reset(SoundChannelUpdate);
-  theMachine.psg.Flush(FlushKeep);
+  if (!console.LoadCartridge(image.data(), image.size(), path)) return false;
+  battery.Attach(path, console.CartridgeRam(), Console::kCartridgeRamSize);
+  cartridgeLoaded = true;
+  console.Reset();
+  return true;
 }
 
-void Shutdown() {
-  theMachine.Destroy();
+void Session::RunFrame() {
+  input.Update();
+  if (input.hotkeys & HotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;
+  if (input.hotkeys & HotkeySprites) console.video.hideSprites = !console.video.hideSprites;
+  console.RunFrame(input.controls);
+  if (present) presenter.Present(console.Frame(), console.ColourRam(), console.GameGear());
+  if (sound) sound->Samples(console.Samples(), console.SampleCount());
+  if (console.TakeSaveRequest()) SaveBattery();
+}
+
+bool Session::SaveBattery() {
+  if (!battery.Save(console.CartridgeRam(), Console::kCartridgeRamSize)) return false;
+  console.MarkCartridgeRamSaved();
+  return true;
+}
+
+void Session::Shutdown() {
+  if (cartridgeLoaded && console.CartridgeRamDirty()) SaveBattery();
+  input.Shutdown();
   if (hostParts.soundClose) hostParts.soundClose();
   if (hostParts.displayShutdown) hostParts.displayShutdown();
   hostParts = HostParts{};
-}
-
-bool LoadAndReset(const char* path) {
-  if (!theMachine.LoadCart(path)) return false;
-  cartridgeLoaded = 1;
-  running = 1;
-  theMachine.Reset();
-  return true;
 }

@@ -1,14 +1,15 @@
 #pragma once
 
-#include "machine/Machine.h"
+#include <cstdint>
+
+#include "console/Console.h"
+#include "host/files/CartridgeFiles.h"
+#include "host/SampleSink.h"
+#include "host/input/JoyStick.h"
+#include "host/video/FramePresenter.h"
 
 class Display;
 class InputSource;
-
-// The one console of the process and the life of the application around it:
-// start-up, the idle step that runs the console a scanline at a time, and
-// shutdown. The host layer in use provides the display and input devices.
-extern Machine theMachine;
 
 struct HostParts {
   Display* display = nullptr;
@@ -17,31 +18,53 @@ struct HostParts {
   // windows and no sound device and leaves them empty.
   void (*displayManagerInit)() = nullptr;
   bool (*createMainWindow)() = nullptr;  // start-up ends when this fails
-  int (*soundOpen)(int rate, int buffers) = nullptr;
+  void (*soundOpen)() = nullptr;
   void (*showMainWindow)() = nullptr;
   void (*soundClose)() = nullptr;
   void (*displayShutdown)() = nullptr;
 };
 
-// The sound output's rate, and how many 256-sample buffers start-up lets the
-// device hold: two keep a sound write within 25 ms of the speaker.
-inline constexpr int kSoundRate = 22050;
-inline constexpr int kSoundBuffers = 2;
+// One console and the life of the application around it: start-up with its
+// log lines, loading images with their battery files, running a frame with
+// the host's controls and presenting it, and shutdown. Each program (desktop
+// or headless) makes one; nothing here is process-wide.
+class Session {
+ public:
+  // Opens the debug console, logs the banner, runs the host's start-up steps,
+  // creates the console and the display window, opens the controllers.
+  // Returns false when the main window cannot be made (nothing is torn down
+  // then).
+  bool Startup(const HostParts& host);
 
-// Opens the debug console, logs the banner, empties the display registry,
-// creates the main window, opens sound, builds the machine on the host's
-// devices and shows the main window. Returns nonzero on success, 0 when the
-// main window cannot be made (nothing is torn down then).
-int Startup(const HostParts& host);
+  // Reads the image and its battery file; on success the console runs it from
+  // a reset. The image in use keeps its own battery: RAM it wrote since the
+  // last save is saved first.
+  bool LoadAndReset(const char* path);
+  void Reset() { console.Reset(); }
 
-// One pass of the idle loop: a scanline of emulation while a cartridge runs
-// and the display is active; otherwise the sound chip is kept silent.
-void IdleStep();
+  // One frame with the host's controls: hotkeys applied, the console run, the
+  // picture presented, the samples handed on, the battery file written when
+  // the cartridge asks.
+  void RunFrame();
 
-// Releases the machine (saving battery RAM still in use), closes sound and
-// destroys the display windows.
-void Shutdown();
+  // Saves battery RAM still in use, closes the controllers, sound and windows.
+  void Shutdown();
 
-// The menu's load command: reads the image and, on success, marks the
-// cartridge loaded and running and resets the console.
-bool LoadAndReset(const char* path);
+  // Writes the cartridge RAM to the image's battery file now. False when it
+  // could not be saved (the RAM is then still owed).
+  bool SaveBattery();
+
+  Console console;
+  JoyStick input;
+  FramePresenter presenter;
+  BatteryFile battery;
+  SampleSink* sound = nullptr;  // not owned
+  bool cartridgeLoaded = false;  // an image runs
+  bool present = true;           // present frames (off: headless skips the conversion)
+
+ private:
+  HostParts hostParts;
+};
+
+// The desktop's one session, for the menu commands; nullptr while none runs.
+extern Session* activeSession;

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 #include <thread>
 
 #include "app/Application.h"
@@ -19,16 +21,23 @@
 #include "host/sdl/SdlDisplay.h"
 #include "host/sdl/SdlInput.h"
 #include "host/sdl/SdlSound.h"
-#include "machine/AppFlags.h"
+#include "host/video/HostMessageBox.h"
 
 namespace {
 
-constexpr int kLinesPerFrame = 262;
 // While the console does not run, the loop sleeps in the event wait for at
 // most this long before it looks at the main window's events again.
 constexpr int kIdleWaitMs = 10;
 
 bool quitPosted = false;
+SdlSound* desktopSound = nullptr;
+std::string soundFailure;
+
+void OpenDesktopSound() {
+  if (!desktopSound->Open(soundFailure)) return;
+  activeSession->sound = desktopSound;
+}
+void CloseDesktopSound() { desktopSound->Close(); }
 
 void PostQuit() { quitPosted = true; }
 
@@ -97,21 +106,30 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   quitPosted = false;
   SdlDisplay display;
   SdlInput input;
+  SdlSound sound;
+  auto session = std::make_unique<Session>();
+  activeSession = session.get();
+  desktopSound = &sound;
+  soundFailure.clear();
   HostParts host;
   host.display = &display;
   host.input = &input;
   host.displayManagerInit = DisplayManagerInit;
   host.createMainWindow = CreateDesktopMainWindow;
-  host.soundOpen = SoundOpen;
+  host.soundOpen = OpenDesktopSound;
   host.showMainWindow = ShowMainWindow;
-  host.soundClose = SoundClose;
+  host.soundClose = CloseDesktopSound;
   host.displayShutdown = DisplayShutdown;
-  if (!Startup(host)) {
+  if (!session->Startup(host)) {
+    activeSession = nullptr;
     SDL_Quit();
     return 0;
   }
+  // No sound device: the game runs silent, and says so once the windows are up.
+  if (!soundFailure.empty()) ShowHostMessageBox(("Unknown error: " + soundFailure).c_str(), "Waveout error");
   if (options.japanese) {
     MenuSetJapanese(true);
+    session->console.SetJapanese(true);
     SetJapaneseCheck(true);
   }
   // The image of the command line is loaded as the menu would load it; one
@@ -121,25 +139,29 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   FramePacer pacer;
   bool pacing = false;
   long long framesRun = 0;
+  double runningSeconds = 0;  // time spent running frames, pauses left out
   const auto started = std::chrono::steady_clock::now();
   const double cpuAtStart = CpuSeconds();
 
   while (true) {
     HandlePendingEvents();
     if (quitPosted) break;
-    if (running && display.active) {
+    if (session->cartridgeLoaded && display.active) {
       if (!pacing) pacer.Restart();
       pacing = true;
-      for (int line = 0; line < kLinesPerFrame; ++line) IdleStep();
+      session->presenter.frameRate = runningSeconds > 0 ? static_cast<int>(framesRun / runningSeconds) : 0;
+      const auto frameStart = std::chrono::steady_clock::now();
+      session->RunFrame();
       ++framesRun;
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+      runningSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart).count();
       if (options.framesGiven && framesRun >= options.frames) break;
     } else {
-      // Nothing to emulate: silence the sound chip once, then sleep until
-      // something happens instead of spinning.
+      // Nothing to emulate: drop the sound still queued once, then sleep
+      // until something happens instead of spinning.
+      if (pacing) sound.Flush();
       pacing = false;
-      IdleStep();
       SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
     }
   }
@@ -147,18 +169,19 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   const double cpu = CpuSeconds() - cpuAtStart;
   const long long presents = display.PresentCount();
-  Shutdown();
+  session->Shutdown();
+  activeSession = nullptr;
   DestroyMainWindow();
   GtkHandlePendingEvents();
   SDL_Quit();
 
   if (options.bench) {
-    const QueuedSynth::DelayFigures sound = SoundDelayFigures();
+    const SdlSound::DelayFigures delay = sound.Delay();
     std::printf("%lld frames in %.2f s: %.3f frames per second (%lld shown, %lld pacing restarts); "
-                "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld changes\n",
+                "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld frames\n",
                 framesRun, seconds, seconds > 0 ? static_cast<double>(framesRun) / seconds : 0.0, presents,
                 static_cast<long long>(pacer.Restarts()), seconds > 0 ? 100.0 * cpu / seconds : 0.0,
-                sound.meanMs, sound.maxMs, static_cast<long long>(sound.changes));
+                delay.meanMs, delay.maxMs, delay.frames);
     std::fflush(stdout);
   }
   return 0;

@@ -14,13 +14,10 @@
 #include "app/Screenshot.h"
 #include "host/headless/HeadlessDisplay.h"
 #include "host/headless/HeadlessMessageBox.h"
-#include "host/headless/WavRecorder.h"
-#include "input/ScriptedInput.h"
-#include "video/Video.h"
+#include "host/headless/ScriptedInput.h"
+#include "host/headless/WavStream.h"
 
 namespace {
-
-constexpr int kLinesPerFrame = 262;
 
 // Checks that an output file can be written before any emulation is spent,
 // so a wrong path fails at once. The file is written for real at the end.
@@ -35,21 +32,24 @@ bool CheckWritable(const std::string& path) {
   return true;
 }
 
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "tavrin: cannot write '%s'\n", path.c_str());
-    return false;
-  }
-  return true;
-}
-
 long PeakMemoryKilobytes() {
   struct rusage usage;
   return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
 }
+
+}  // namespace
+
+namespace {
+
+// Hands every frame's samples to the WAV file as they are made.
+class WavSink final : public SampleSink {
+ public:
+  explicit WavSink(WavStream& stream) : wav(stream) {}
+  void Samples(const std::int16_t* samples, int count) override { wav.Append(samples, count); }
+
+ private:
+  WavStream& wav;
+};
 
 }  // namespace
 
@@ -69,22 +69,28 @@ int RunHeadless(const RunOptions& options) {
   InstallHeadlessMessageBox();
   auto display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
   auto input = std::make_unique<ScriptedInput>(0);
+  auto session = std::make_unique<Session>();
   HostParts host{display.get(), input.get()};
-  Startup(host);
+  session->Startup(host);
   // Nobody can switch away from a window that does not exist.
   display->active = true;
-  if (options.japanese) theMachine.exportConsole = 0;
+  session->console.SetJapanese(options.japanese);
 
-  std::unique_ptr<WavRecorder> recorder;
+  WavStream wav;
+  WavSink wavSink(wav);
   if (!options.audio.empty()) {
-    recorder = std::make_unique<WavRecorder>(theMachine, options.frames);
-    SetSoundOutput(recorder.get());
+    std::string error;
+    if (!wav.Open(options.audio, Psg::kSampleRate, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      session->Shutdown();
+      return 1;
+    }
+    session->sound = &wavSink;
   }
 
-  if (!LoadAndReset(image.c_str())) {
+  if (!session->LoadAndReset(image.c_str())) {
     std::fprintf(stderr, "tavrin: cannot load cartridge image '%s'\n", image.c_str());
-    SetSoundOutput(nullptr);
-    Shutdown();
+    session->Shutdown();
     return 1;
   }
 
@@ -92,13 +98,13 @@ int RunHeadless(const RunOptions& options) {
   for (int frame = 0; frame < options.frames; ++frame) {
     input->ReleaseAll();
     for (std::uint8_t code : options.input.KeysAt(frame)) input->SetKey(code, true);
-    for (int line = 0; line < kLinesPerFrame; ++line) IdleStep();
+    // Only the last frame is ever looked at: the others are not converted.
+    session->present = frame == options.frames - 1;
+    session->RunFrame();
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  if (recorder) recorder->CatchUp();
 
-  Shutdown();
-  SetSoundOutput(nullptr);
+  session->Shutdown();
 
   bool ok = true;
   if (!options.screenshot.empty()) {
@@ -108,12 +114,18 @@ int RunHeadless(const RunOptions& options) {
       ok = false;
     }
   }
-  if (recorder && !WriteFile(options.audio, recorder->WavFile())) ok = false;
+  if (!options.audio.empty()) {
+    std::string error;
+    if (!wav.Finish(error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      ok = false;
+    }
+  }
 
   if (options.bench) {
     double fps = seconds > 0 ? options.frames / seconds : 0;
     std::printf("%d frames in %.3f s: %.0f frames per second (%.1f times real speed), peak memory %ld KB\n",
-                options.frames, seconds, fps, fps / 59.92, PeakMemoryKilobytes());
+                options.frames, seconds, fps, fps / kNtscTiming.FramesPerSecond(), PeakMemoryKilobytes());
   }
   return ok ? 0 : 1;
 }

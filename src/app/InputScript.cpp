@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "input/KeyAction.h"
+#include "host/input/KeyAction.h"
 
 namespace {
 

@@ -1,21 +1,21 @@
 #include "app/MenuCommands.h"
 
 #include "app/Application.h"
-#include "video/Display.h"
+#include "host/video/Display.h"
 
 namespace {
 bool palMark = false;
 
-Display* TheDisplay() { return theMachine.video.display; }
+Display* TheDisplay() { return activeSession ? activeSession->presenter.GetDisplay() : nullptr; }
 }  // namespace
 
 void MenuLoadCartridge(const char* path) {
-  if (!path || !LoadAndReset(path)) return;
+  if (!path || !activeSession || !activeSession->LoadAndReset(path)) return;
   if (Display* display = TheDisplay()) display->Focus();
 }
 
 void MenuReset() {
-  theMachine.Reset();
+  if (activeSession) activeSession->Reset();
   if (Display* display = TheDisplay()) display->Focus();
 }
 
@@ -28,4 +28,6 @@ void MenuSetPal(bool on) { palMark = on; }
 
 bool PalMark() { return palMark; }
 
-void MenuSetJapanese(bool on) { theMachine.exportConsole = on ? 0 : 1; }
+void MenuSetJapanese(bool on) {
+  if (activeSession) activeSession->console.SetJapanese(on);
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "video/HostMessageBox.h"
+#include "host/video/HostMessageBox.h"
 
 // A failure that repeats every frame must not bury the player under modal
 // boxes. This installs the host's message box behind a filter that shows

@@ -21,4 +21,4 @@ uint8_t Z80Core::InPort(uint16_t) { return 0; }
 void Z80Core::Patch() {}
 uint16_t Z80Core::Loop() { return kNoInterrupt; }
 
-void Z80Core::Run() { Z80Executor<Z80Core>(*this).RunPeriod(); }
+void Z80Core::Run() { Z80Executor<Z80Core>(*this, *this).RunPeriod(); }

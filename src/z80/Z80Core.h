@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "debug/Logger.h"
+
 // One register pair of the Z80: a 16-bit value whose two halves are also
 // 8-bit registers. `w` is the pair itself; Hi() and Lo() read the halves and
 // SetHi() and SetLo() write them. Lo is the second-named register (F of AF,
@@ -68,6 +70,13 @@ class Z80Core {
   template <class Derived>
   void RunAs();
 
+  // Runs one period with the hooks of `bus` bound statically: the processor
+  // is then a part of whatever owns it, and `bus` provides ReadMem, WriteMem,
+  // InPort, OutPort, Patch and Loop as plain member functions. Defined in
+  // z80/Z80Execute.h, like RunAs.
+  template <class Bus>
+  void RunWith(Bus& bus);
+
   // Registers to their power-on values; halted state and interrupts cleared,
   // `cyclesLeft` reloaded from `cyclesPerLine`. `userId` and `trapBadOps`
   // are left alone.
@@ -91,4 +100,5 @@ class Z80Core {
   int32_t cyclesLeft = 0;     // may go negative by one instruction's overshoot
   uint32_t userId = 0;        // heads the processor's log messages; kept by Reset
   uint8_t trapBadOps = 0;     // nonzero: unrecognised instructions are logged; kept by Reset
+  Logger log;                 // where those messages go; kept by Reset
 };

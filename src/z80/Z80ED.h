@@ -209,7 +209,7 @@ void Z80Executor<Derived>::ExecED() {
       if (c.trapBadOps) {
         const uint16_t at = static_cast<uint16_t>(c.pc - 2);
         const uint8_t opcode = Read(static_cast<uint16_t>(c.pc - 1));
-        LogPrintf("[Z80 %lX] Unrecognized instruction: ED %02X at PC=%04X\n",
+        c.log.Printf("[Z80 %lX] Unrecognized instruction: ED %02X at PC=%04X\n",
                   static_cast<unsigned long>(c.userId), static_cast<unsigned>(opcode),
                   static_cast<unsigned>(at));
       }

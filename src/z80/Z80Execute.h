@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "debug/DebugConsole.h"
 #include "z80/Z80Core.h"
 #include "z80/Z80Tables.h"
 
@@ -19,7 +18,7 @@
 template <class Derived>
 class Z80Executor {
  public:
-  explicit Z80Executor(Derived& cpu) : c(cpu) {}
+  Z80Executor(Z80Core& cpu, Derived& bus) : c(cpu), b(bus) {}
 
   // One period: instructions until cyclesLeft is used up, the reload, the
   // Loop hook and the acceptance of its request.
@@ -33,33 +32,34 @@ class Z80Executor {
   static constexpr int kIX = 1;
   static constexpr int kIY = 2;
 
-  Derived& c;
+  Z80Core& c;  // registers and counters
+  Derived& b;  // memory, ports and the per-period hook
 
   // ---- Hooks ----
   uint8_t Read(uint16_t address) {
-    if constexpr (kVirtualHooks) return c.ReadMem(address);
-    else return c.Derived::ReadMem(address);
+    if constexpr (kVirtualHooks) return b.ReadMem(address);
+    else return b.Derived::ReadMem(address);
   }
   void Write(uint16_t address, uint8_t value) {
-    if constexpr (kVirtualHooks) c.WriteMem(address, value);
-    else c.Derived::WriteMem(address, value);
+    if constexpr (kVirtualHooks) b.WriteMem(address, value);
+    else b.Derived::WriteMem(address, value);
   }
   // Ports are 8 bits wide here: B or A never become the high byte.
   uint8_t In(uint8_t port) {
-    if constexpr (kVirtualHooks) return c.InPort(port);
-    else return c.Derived::InPort(port);
+    if constexpr (kVirtualHooks) return b.InPort(port);
+    else return b.Derived::InPort(port);
   }
   void Out(uint8_t port, uint8_t value) {
-    if constexpr (kVirtualHooks) c.OutPort(port, value);
-    else c.Derived::OutPort(port, value);
+    if constexpr (kVirtualHooks) b.OutPort(port, value);
+    else b.Derived::OutPort(port, value);
   }
   void CallPatch() {
-    if constexpr (kVirtualHooks) c.Patch();
-    else c.Derived::Patch();
+    if constexpr (kVirtualHooks) b.Patch();
+    else b.Derived::Patch();
   }
   uint16_t CallLoop() {
-    if constexpr (kVirtualHooks) return c.Loop();
-    else return c.Derived::Loop();
+    if constexpr (kVirtualHooks) return b.Loop();
+    else return b.Derived::Loop();
   }
 
   // ---- Fetching and the stack ----
@@ -344,10 +344,15 @@ void Z80Executor<Derived>::AcceptInterrupt(uint16_t request) {
   }
 }
 
+template <class Bus>
+void Z80Core::RunWith(Bus& bus) {
+  Z80Executor<Bus>(*this, bus).RunPeriod();
+}
+
 template <class Derived>
 void Z80Core::RunAs() {
   static_assert(std::is_base_of_v<Z80Core, Derived>, "RunAs needs a class derived from Z80Core");
-  Z80Executor<Derived>(static_cast<Derived&>(*this)).RunPeriod();
+  RunWith(static_cast<Derived&>(*this));
 }
 
 #include "z80/Z80Base.h"

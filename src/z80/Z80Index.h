@@ -21,14 +21,14 @@ void Z80Executor<Derived>::ReportIndexED() {
   if constexpr (kMode == kIX) {
     if (c.trapBadOps) {
       const uint8_t opcode = Read(static_cast<uint16_t>(c.pc - 1));
-      LogPrintf("[Z80 %lX] Unrecognized instruction: DD %02X at PC=%04X\n",
+      c.log.Printf("[Z80 %lX] Unrecognized instruction: DD %02X at PC=%04X\n",
                 static_cast<unsigned long>(c.userId), static_cast<unsigned>(opcode),
                 static_cast<unsigned>(at));
     }
   } else {
     // The FD message has no identifier and is logged whatever trapBadOps says.
     const uint8_t opcode = Read(static_cast<uint16_t>(c.pc - 1));
-    LogPrintf("Unrecognized instruction: FD %02X at PC=%04X\n", static_cast<unsigned>(opcode),
+    c.log.Printf("Unrecognized instruction: FD %02X at PC=%04X\n", static_cast<unsigned>(opcode),
               static_cast<unsigned>(at));
   }
 }
@@ -53,7 +53,7 @@ void Z80Executor<Derived>::ExecIndexCB() {
       const uint16_t at = static_cast<uint16_t>(c.pc - 4);
       const uint8_t shownDisplacement = Read(static_cast<uint16_t>(c.pc - 2));
       const uint8_t shownOpcode = Read(static_cast<uint16_t>(c.pc - 1));
-      LogPrintf(kMode == kIX ? "[Z80 %lX] Unrecognized instruction: DD CB %02X %02X at PC=%04X\n"
+      c.log.Printf(kMode == kIX ? "[Z80 %lX] Unrecognized instruction: DD CB %02X %02X at PC=%04X\n"
                              : "[Z80 %lX] Unrecognized instruction: FD CB %02X %02X at PC=%04X\n",
                 static_cast<unsigned long>(c.userId), static_cast<unsigned>(shownDisplacement),
                 static_cast<unsigned>(shownOpcode), static_cast<unsigned>(at));

@@ -3,8 +3,8 @@
 #include <SDL_joystick.h>
 
 #include "host/sdl/JoystickMapping.h"
-#include "input/JoyStick.h"
-#include "input/ScriptedInput.h"
+#include "host/input/JoyStick.h"
+#include "host/headless/ScriptedInput.h"
 
 namespace {
 
@@ -19,8 +19,9 @@ Ports Pad1(const JoystickState& state) {
   joy.Init(&input);
   input.SetAxes(0, state.x, state.y);
   for (int b = 0; b < JoystickButtonCount; ++b) input.SetButton(0, b, state.buttons[b] != 0);
-  int pause = joy.Update();
-  return {joy.portDC, joy.portDD, joy.port00, pause};
+  joy.Update();
+  const ControllerPorts ports = PortsFor(joy.controls);
+  return {ports.dc, ports.dd, ports.gg, joy.controls.pause ? 1 : 0};
 }
 
 TEST(JoystickMapping, SdlAxesLandOnTheRangeAndItsThresholds) {

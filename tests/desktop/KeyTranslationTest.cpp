@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "host/sdl/KeyTranslation.h"
-#include "input/KeyAction.h"
+#include "host/input/KeyAction.h"
 
 namespace {
 

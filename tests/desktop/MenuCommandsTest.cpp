@@ -4,22 +4,26 @@
 #include "app/MenuCommands.h"
 #include "host/headless/HeadlessDisplay.h"
 #include "host/headless/HeadlessMessageBox.h"
-#include "input/ScriptedInput.h"
-#include "machine/AppFlags.h"
+#include "host/headless/ScriptedInput.h"
 
 namespace {
 
-// The menu's commands on the global machine, built on a headless display.
+// The menu's commands on the active session, built on a headless display.
 class MenuCommands : public testing::Test {
  protected:
   void SetUp() override {
     InstallHeadlessMessageBox();
-    Startup(HostParts{&display, &input});
+    session.Startup(HostParts{&display, &input});
+    activeSession = &session;
   }
-  void TearDown() override { Shutdown(); }
+  void TearDown() override {
+    session.Shutdown();
+    activeSession = nullptr;
+  }
 
   HeadlessDisplay display;
   ScriptedInput input;
+  Session session;
 };
 
 TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
@@ -44,11 +48,11 @@ TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
 }
 
 TEST_F(MenuCommands, JapaneseAndPalMarksAndReset) {
-  EXPECT_EQ(theMachine.exportConsole, 1);
+  EXPECT_EQ(session.console.exportConsole, 1);
   MenuSetJapanese(true);
-  EXPECT_EQ(theMachine.exportConsole, 0);
+  EXPECT_EQ(session.console.exportConsole, 0);
   MenuSetJapanese(false);
-  EXPECT_EQ(theMachine.exportConsole, 1);
+  EXPECT_EQ(session.console.exportConsole, 1);
 
   MenuSetPal(true);
   EXPECT_TRUE(PalMark());
@@ -59,12 +63,11 @@ TEST_F(MenuCommands, JapaneseAndPalMarksAndReset) {
   const int focused = display.focusCount;
   MenuReset();
   EXPECT_EQ(display.focusCount, focused + 1);
-  EXPECT_EQ(running, 0);
+  EXPECT_FALSE(session.cartridgeLoaded);
 
   // A refused image changes nothing.
   MenuLoadCartridge("/nonexistent/cartridge.sms");
-  EXPECT_EQ(running, 0);
-  EXPECT_EQ(cartridgeLoaded, 0);
+  EXPECT_FALSE(session.cartridgeLoaded);
   EXPECT_EQ(display.focusCount, focused + 1);
 }
 

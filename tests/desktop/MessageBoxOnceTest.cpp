@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/MessageBoxOnce.h"
-#include "video/DxCheck.h"
+#include "host/video/DxCheck.h"
 
 namespace {
 

@@ -28,6 +28,7 @@ class TestCpu : public Z80Core {
   };
 
   TestCpu() {
+    log = DebugConsoleLogger();
     cyclesPerLine = 228;
     Reset();
   }

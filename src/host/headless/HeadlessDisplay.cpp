@@ -1,7 +1,7 @@
 #include "host/headless/HeadlessDisplay.h"
 
 #include "debug/DebugConsole.h"
-#include "video/DxCheck.h"
+#include "host/video/DxCheck.h"
 
 HeadlessDisplay::HeadlessDisplay(int depthToReport, bool use565, int pitchPadding)
     : chosenDepth(depthToReport), chosen565(use565), padding(pitchPadding < 0 ? 0 : pitchPadding) {}

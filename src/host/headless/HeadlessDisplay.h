@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "video/Display.h"
+#include "host/video/Display.h"
 
 // A display with no window: the back surface is a block of memory in the
 // depth the caller picks (16 as 5-5-5 or 5-6-5, 24 or 32), and presenting

@@ -1,7 +1,7 @@
 #include "host/headless/HeadlessMessageBox.h"
 
 #include "debug/DebugConsole.h"
-#include "video/HostMessageBox.h"
+#include "host/video/HostMessageBox.h"
 
 void HeadlessMessageBox(const char* text, const char* caption) {
   LogPrintf("[%s] %s\n", caption ? caption : "", text ? text : "");

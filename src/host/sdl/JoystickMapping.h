@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "input/InputSource.h"
+#include "host/input/InputSource.h"
 
 // How SDL's joysticks and game controllers become the 0-65535 axes and
 // numbered buttons the input part reads.

@@ -1,9 +1,10 @@
 #include "host/sdl/SdlDisplay.h"
 
+#include <chrono>
+
 #include "debug/DebugConsole.h"
 #include "host/sdl/DisplayManager.h"
-#include "host/sdl/QueuedSynth.h"
-#include "video/DxCheck.h"
+#include "host/video/DxCheck.h"
 
 namespace {
 constexpr std::uint32_t kGenericError = 0x80004005u;
@@ -146,9 +147,9 @@ int SdlDisplay::Present() {
     DxCheck(kGenericError, "Blt");
     return 0;
   }
-  const std::int64_t before = vsync ? SteadyNanoseconds() : 0;
+  const std::int64_t before = vsync ? std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count() : 0;
   SDL_RenderPresent(renderer);
-  if (vsync && vsyncGuard.PresentTook(SteadyNanoseconds() - before)) {
+  if (vsync && vsyncGuard.PresentTook(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count() - before)) {
     // The monitor refreshes more slowly than the console runs.
     if (SDL_RenderSetVSync(renderer, 0) == 0) {
       vsync = false;

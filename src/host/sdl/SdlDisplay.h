@@ -3,7 +3,7 @@
 #include <SDL.h>
 
 #include "host/sdl/VsyncGuard.h"
-#include "video/Display.h"
+#include "host/video/Display.h"
 
 // The display window on SDL: a window of its own with a renderer, and the
 // back surface as a 256 x 192 streaming texture in the desktop's pixel format

@@ -5,8 +5,8 @@
 #include "debug/DebugConsole.h"
 #include "host/sdl/JoystickMapping.h"
 #include "host/sdl/KeyTranslation.h"
-#include "video/DxCheck.h"
-#include "video/HostMessageBox.h"
+#include "host/video/DxCheck.h"
+#include "host/video/HostMessageBox.h"
 
 namespace {
 constexpr std::uint32_t kGenericError = 0x80004005u;

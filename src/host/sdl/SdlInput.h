@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "input/InputSource.h"
+#include "host/input/InputSource.h"
 
 // The desktop's keyboard and joysticks on SDL. The keyboard is SDL's state of
 // the keys held while the display window has the focus, translated to PC

@@ -1,79 +1,103 @@
 #include "host/sdl/SdlSound.h"
 
-#include <SDL.h>
-
 #include <algorithm>
-#include <memory>
 
 #include "debug/DebugConsole.h"
-#include "video/HostMessageBox.h"
 
 namespace {
 
-struct OpenOutput {
-  SDL_AudioDeviceID device = 0;
-  std::unique_ptr<QueuedSynth> synth;
-  std::int64_t aheadNs = 0;  // audio the device plays before a buffer being filled
-  QueuedSynth::DelayFigures lastFigures;
-};
-
-OpenOutput output;
-
-void FillFromDevice(void* userdata, Uint8* stream, int length) {
-  auto* open = static_cast<OpenOutput*>(userdata);
-  open->synth->Fill(std::span<std::uint8_t>(stream, static_cast<std::size_t>(length)), open->aheadNs);
-}
+// How far the rate control may stretch a frame: a fifth of a percent, far
+// below what an ear notices as pitch.
+constexpr double kMaxCorrection = 0.002;
+constexpr double kFrameMs = 1000.0 / 59.922743;
 
 }  // namespace
 
-void SoundClose() {
-  SetSoundOutput(nullptr);
-  if (output.device != 0) {
-    SDL_CloseAudioDevice(output.device);  // waits for the callback to finish
-    output.device = 0;
-  }
-  if (output.synth) {
-    output.lastFigures = output.synth->Delay();
-    output.synth.reset();
-  }
-}
+SdlSound::~SdlSound() { Close(); }
 
-int SoundOpen(int rate, int buffers) {
-  SoundClose();
-  buffers = std::clamp(buffers, 2, 32);
-
+bool SdlSound::Open(std::string& reason) {
+  Close();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    LogPrintf("Sound: no audio driver: %s\n", SDL_GetError());
-    ShowHostMessageBox("No Driver", "Waveout error");
-    return 0;
+    reason = std::string("no audio driver: ") + SDL_GetError();
+    LogPrintf("Sound: %s\n", reason.c_str());
+    return false;
   }
-
   SDL_AudioSpec wanted{};
-  wanted.freq = rate;
-  wanted.format = AUDIO_U8;
+  wanted.freq = kRate;
+  wanted.format = AUDIO_S16SYS;
   wanted.channels = 1;
-  wanted.samples = kSoundDeviceSamples;
-  wanted.callback = FillFromDevice;
-  wanted.userdata = &output;
+  wanted.samples = kDeviceSamples;
   SDL_AudioSpec obtained{};
-  output.synth = std::make_unique<QueuedSynth>(rate);
-  // The device must take exactly this format (the synthesiser makes nothing
-  // else), but may pick its own buffer size.
-  output.device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_SAMPLES_CHANGE);
-  if (output.device == 0) {
-    LogPrintf("Sound: cannot open the audio device: %s\n", SDL_GetError());
-    output.synth.reset();
-    ShowHostMessageBox("Unkown error", "Waveout error");
-    return 0;
+  device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device == 0) {
+    reason = std::string("cannot open the audio device: ") + SDL_GetError();
+    LogPrintf("Sound: %s\n", reason.c_str());
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
   }
-  // The device asks for a buffer when the one before it starts playing:
-  // that buffer is the audio in front of every change applied at the fill.
-  output.aheadNs = static_cast<std::int64_t>(obtained.samples) * 1000000000LL / rate;
-  LogPrintf("Sound: %d Hz, %d samples a buffer (%s)\n", obtained.freq, obtained.samples,
-            SDL_GetCurrentAudioDriver());
-  SetSoundOutput(output.synth.get());
-  SDL_PauseAudioDevice(output.device, 0);
-  return rate;
+  LogPrintf("Sound: %d Hz, %d samples a buffer (%s)\n", obtained.freq, obtained.samples, SDL_GetCurrentAudioDriver());
+  SDL_PauseAudioDevice(device, 0);
+  return true;
 }
 
-QueuedSynth::DelayFigures SoundDelayFigures() { return output.lastFigures; }
+void SdlSound::Close() {
+  if (device == 0) return;
+  SDL_CloseAudioDevice(device);
+  device = 0;
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlSound::Flush() {
+  if (device != 0) SDL_ClearQueuedAudio(device);
+}
+
+double SdlSound::RatioFor(int queued) {
+  // Proportional control: a queue one target too long plays 0.2 % faster.
+  const double error = static_cast<double>(queued - kTargetSamples) / kTargetSamples;
+  return 1.0 + std::clamp(error * kMaxCorrection, -kMaxCorrection, kMaxCorrection);
+}
+
+void SdlSound::Samples(const std::int16_t* samples, int count) {
+  if (device == 0 || count <= 0) return;
+  int queued = static_cast<int>(SDL_GetQueuedAudioSize(device) / sizeof(std::int16_t));
+  if (queued < kDeviceSamples / 2) {
+    // Starting, or after a stall: put the target in front so the device
+    // does not starve at the next wake-up's jitter.
+    const int lead = kTargetSamples - queued;
+    std::fill_n(buffer, lead, previous);
+    SDL_QueueAudio(device, buffer, static_cast<Uint32>(lead * sizeof(std::int16_t)));
+    queued += lead;
+  }
+  ratio = RatioFor(queued);
+
+  // Linear interpolation at `ratio` input samples per output sample.
+  int produced = 0;
+  while (position < count && produced < static_cast<int>(sizeof buffer / sizeof buffer[0])) {
+    const int index = static_cast<int>(position);
+    const double fraction = position - index;
+    const double before = index == 0 ? previous : samples[index - 1];
+    const double after = samples[index];
+    // Sample i of the frame sits at position i + 1 after the previous frame's last.
+    buffer[produced++] = static_cast<std::int16_t>(before + (after - before) * fraction);
+    position += ratio;
+  }
+  position -= count;
+  previous = samples[count - 1];
+  SDL_QueueAudio(device, buffer, static_cast<Uint32>(produced * sizeof(std::int16_t)));
+
+  // A write at the frame's start waits for the queue in front of it, and
+  // one at its end for a frame more; the device buffer playing adds one more.
+  const double queuedMs = queued * 1000.0 / kRate;
+  const double deviceMs = kDeviceSamples * 1000.0 / kRate;
+  delaySum += queuedMs + kFrameMs / 2 + deviceMs;
+  delayMax = std::max(delayMax, queuedMs + kFrameMs + deviceMs);
+  ++frames;
+}
+
+SdlSound::DelayFigures SdlSound::Delay() const {
+  DelayFigures figures;
+  figures.frames = frames;
+  figures.meanMs = frames > 0 ? delaySum / static_cast<double>(frames) : 0;
+  figures.maxMs = delayMax;
+  return figures;
+}

@@ -1,23 +1,55 @@
 #pragma once
 
-#include "host/sdl/QueuedSynth.h"
+#include <SDL.h>
 
-// The desktop's wave output: SDL audio playing unsigned 8-bit mono samples
-// from a QueuedSynth, which SoundOpen installs as the process's sound output.
+#include <cstdint>
+#include <string>
 
-// Samples in one device buffer (11.6 ms at 22050 Hz).
-inline constexpr int kSoundDeviceSamples = 256;
+#include "host/SampleSink.h"
 
-// Opens the default audio device at `rate` samples per second (closing what
-// was open first), with one 256-sample buffer being filled while the one
-// before it plays: a change is heard 12-25 ms after it was written. `buffers`
-// is kept for the callers' sake and clamped to 2-32; SDL keeps the queue.
-// Returns 0 on failure, after a message box captioned "Waveout error";
-// otherwise the rate.
-int SoundOpen(int rate, int buffers);
+// The desktop's sound output: SDL audio playing the console's samples, 16-bit
+// signed mono at 48,000 Hz. Each frame's samples are queued on the emulation
+// thread; the device plays the queue in small buffers. The console is paced
+// by the frame clock, not by the device, so the two clocks drift apart
+// slowly: a small rate control stretches or squeezes each frame's samples by
+// a fraction of a percent to keep the queue near its target.
+class SdlSound final : public SampleSink {
+ public:
+  static constexpr int kRate = 48000;
+  static constexpr int kDeviceSamples = 256;  // 5.3 ms a device buffer
+  static constexpr int kTargetSamples = 288;  // 6 ms queued in front of a new frame
 
-// Stops the device and uninstalls the output; changes are dropped from then on.
-void SoundClose();
+  struct DelayFigures {
+    double meanMs = 0;
+    double maxMs = 0;
+    long long frames = 0;
+  };
 
-// Delay figures of the output closed last (read after SoundClose).
-QueuedSynth::DelayFigures SoundDelayFigures();
+  ~SdlSound() override;
+  // Opens the default audio device. False, with the reason, when there is none.
+  bool Open(std::string& reason);
+  void Close();
+  bool IsOpen() const { return device != 0; }
+
+  void Samples(const std::int16_t* samples, int count) override;
+  // Drops what is queued (the console stopped: pause, focus lost).
+  void Flush();
+
+  DelayFigures Delay() const;
+  // How far each frame's samples are stretched now (1.0 = not at all).
+  double Ratio() const { return ratio; }
+
+  // The rate control: the ratio a frame's samples are played at for a queue
+  // of `queued` samples in front of them. Pure, for tests.
+  static double RatioFor(int queued);
+
+ private:
+  SDL_AudioDeviceID device = 0;
+  double ratio = 1.0;
+  double position = 0;  // fractional read position carried between frames
+  std::int16_t previous = 0;
+  std::int16_t buffer[4096] = {};
+  double delaySum = 0;
+  double delayMax = 0;
+  long long frames = 0;
+};

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "cartridge/Cartridge.h"
+#include "console/FrameInput.h"
+#include "console/Timing.h"
+#include "debug/Logger.h"
+#include "psg/Psg.h"
+#include "vdp/Video.h"
+#include "z80/Z80Core.h"
+
+// The console as one object: the processor, the console's RAM, the cartridge
+// and its mapper, the video chip, the sound chip and the controller ports.
+// It owns all emulated state and knows nothing of files, clocks, windows or
+// devices: the host gives it bytes (an image, battery RAM) and controls, runs
+// it a frame at a time, and reads back an indexed picture, the raw colour
+// RAM, the frame's sound samples and the cartridge RAM.
+//
+// The processor is a member, not a base: the console is the bus the
+// processor's hooks are bound to at compile time (RunWith), so memory and
+// port accesses inline into the interpreter.
+class Console {
+ public:
+  static constexpr int kPageSize = Cartridge::kPageSize;
+  static constexpr int kSystemRamSize = 0x2000;
+  static constexpr int kCartridgeRamSize = Cartridge::kRamSize;
+
+  explicit Console(const Timing& timing = kNtscTiming);
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+
+  // Where this console's log lines go (nothing by default).
+  void SetLogger(const Logger& logger);
+
+  // Logs the console's start-up line ("  Allocating RAM") and blanks the
+  // cartridge RAM; the frontier between a host's start-up messages.
+  void Create();
+
+  // Takes a cartridge image; `name` is its file name (the Game Gear is told
+  // by a .gg ending) and appears in the log. False, with nothing changed,
+  // when the image cannot be used. The cartridge RAM is blanked: the host
+  // then copies the battery file's bytes into CartridgeRam(). Reset follows.
+  bool LoadCartridge(const std::uint8_t* bytes, std::size_t size, const char* name);
+  bool CartridgeLoaded() const { return cartridge.Loaded(); }
+
+  // The console's reset: memories, processor, video and sound chips.
+  void Reset();
+
+  // Runs one frame (a whole frame's lines) with these controls held. The
+  // controls reach the ports at the end of the last visible line, where the
+  // frame's picture is complete.
+  void RunFrame(const FrameInput& input);
+
+  // ---- What a frame leaves ----
+  // The 256 x 192 picture as colour indexes 0-31, row-major.
+  const std::uint8_t* Frame() const { return video.frame; }
+  // The colour RAM as the program wrote it: 32 bytes of --BBGGRR on the
+  // Master System, 64 bytes (32 little-endian words of ----BBBBGGGGRRRR)
+  // on the Game Gear.
+  const std::uint8_t* ColourRam() const { return video.cram; }
+  bool GameGear() const { return video.gameGear; }
+  const std::int16_t* Samples() const { return psg.Samples(); }
+  int SampleCount() const { return psg.SampleCount(); }
+  std::uint64_t FrameCount() const { return framesRun; }
+
+  // ---- Cartridge RAM ----
+  std::uint8_t* CartridgeRam() { return cartridge.ram; }
+  const std::uint8_t* CartridgeRam() const { return cartridge.ram; }
+  // The RAM was mapped for writing since the host last saved it.
+  bool CartridgeRamDirty() const { return cartridgeRamDirty; }
+  // The program switched the RAM out during the last frame, which is a
+  // cartridge's way of saying its save is complete: the host should write the
+  // battery file now. Reading clears it.
+  bool TakeSaveRequest();
+  // The host wrote the RAM to its battery file.
+  void MarkCartridgeRamSaved() { cartridgeRamDirty = false; }
+
+  // Japanese console: the nationalisation lines always read high.
+  void SetJapanese(bool japanese) { exportConsole = japanese ? 0 : 1; }
+  bool Japanese() const { return exportConsole == 0; }
+
+  // ---- The processor's hooks (called by the interpreter) ----
+  std::uint8_t ReadMem(std::uint16_t address) {
+    if (address < 0xE000) return readPage[address >> 14][address & 0x3FFF];
+    return systemRam[address - 0xE000];
+  }
+  void WriteMem(std::uint16_t address, std::uint8_t value) {
+    if (address < 0xE000) {
+      writePage[address >> 14][address & 0x3FFF] = value;
+      return;
+    }
+    if (address >= 0xFFFC) {
+      WriteMapper(address, value);
+      return;
+    }
+    systemRam[address - 0xE000] = value;
+  }
+  void OutPort(std::uint16_t port, std::uint8_t value);
+  std::uint8_t InPort(std::uint16_t port);
+  void Patch() {}
+  std::uint16_t Loop();
+
+  // Processor cycles since the start of the current frame.
+  std::uint32_t CyclesIntoFrame() const {
+    return static_cast<std::uint32_t>(lineInFrame * timing.cyclesPerLine + (cpu.cyclesPerLine - cpu.cyclesLeft));
+  }
+
+  const Timing& timing;
+  Z80Core cpu;
+  Video video;
+  Psg psg;
+  Cartridge cartridge;
+  Logger log;
+
+  // ---- Emulated state besides the chips ----
+  std::uint8_t systemRam[kSystemRamSize] = {};
+  // Mapper: the RAM control register (0xFFFC) and the bank registers of
+  // slots 0-2 (0xFFFD-0xFFFF) as last written.
+  std::uint8_t ramControl = 0;
+  std::uint8_t bankRegister[3] = {0, 1, 0};
+  std::uint8_t exportConsole = 1;     // 0: Japanese console
+  std::uint8_t nationalLines = 0xC0;  // port 0xDD bits 6-7 as the program set them
+  std::uint8_t portDC = 0xFF;         // controller bytes, active low, as of the last frame end
+  std::uint8_t portDD = 0x3F;         // bits 0-5 only; bits 6-7 come from nationalLines
+  std::uint8_t port00 = 0xFF;         // bit 7: Game Gear Start, active low
+  bool pauseHeld = false;             // the pause line's last level (an NMI is raised on its edge)
+  bool cartridgeRamDirty = false;
+  bool saveRequest = false;
+  bool savePending = false;           // RAM switched out this frame: save at frame end
+  int lineInFrame = 0;                // lines finished in the frame being run
+  std::uint64_t framesRun = 0;
+
+  // Rebuilds the slot pointers from the mapper registers (after a reset,
+  // a load or a restored state).
+  void Remap();
+
+ private:
+  void WriteMapper(std::uint16_t address, std::uint8_t value);
+  void SetNationalisation(std::uint8_t value);
+  void ApplyInput(const FrameInput& input);
+
+  FrameInput pendingInput;
+  // Slot pointers: derived from the mapper registers by Remap, never saved.
+  std::uint8_t* readPage[4] = {};
+  std::uint8_t* writePage[4] = {};
+  std::uint8_t* slotTwoRom = nullptr;
+  std::uint8_t slotZeroCopy[kPageSize] = {};  // page 0's first 1 KB, then the bank's rest
+  std::uint8_t writeSink[kPageSize] = {};     // where writes to ROM go
+};

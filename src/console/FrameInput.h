@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+// The controls held during one frame, as the host maps its keys and pads:
+// active-high bits, one byte per control pad.
+inline constexpr std::uint8_t kPadUp = 0x01;
+inline constexpr std::uint8_t kPadDown = 0x02;
+inline constexpr std::uint8_t kPadLeft = 0x04;
+inline constexpr std::uint8_t kPadRight = 0x08;
+inline constexpr std::uint8_t kPadButton1 = 0x10;
+inline constexpr std::uint8_t kPadButton2 = 0x20;
+
+struct FrameInput {
+  std::uint8_t pad[2] = {};  // kPad* bits of pad 1 and pad 2
+  bool start = false;        // the Game Gear's Start button
+  bool pause = false;        // the Master System's Pause button (an NMI when pressed)
+  bool reset = false;        // the Master System's Reset button (a readable line)
+};
+
+// What the controller ports read for these controls, all lines active low:
+// port 0xDC holds pad 1's six lines and pad 2's up and down; port 0xDD pad
+// 2's other four lines, the reset button, an unused line read high, and the
+// two nationalisation lines (high here; the console drives them); port 0x00
+// bit 7 is the Game Gear's Start.
+struct ControllerPorts {
+  std::uint8_t dc;
+  std::uint8_t dd;
+  std::uint8_t gg;
+};
+
+constexpr ControllerPorts PortsFor(const FrameInput& input) {
+  const unsigned pad1 = input.pad[0] & 0x3Fu;
+  const unsigned pad2 = input.pad[1] & 0x3Fu;
+  const unsigned dc = pad1 | (pad2 & 0x03u) << 6;
+  const unsigned dd = (pad2 >> 2) | (input.reset ? 0x10u : 0u);
+  return {static_cast<std::uint8_t>(~dc), static_cast<std::uint8_t>(~dd), static_cast<std::uint8_t>(input.start ? 0x7F : 0xFF)};
+}

@@ -1,0 +1,120 @@
+#include "host/input/JoyStick.h"
+
+#include <cstdio>
+
+namespace {
+
+// A stick counts as pushed only well past the centre of its 0-65535 range.
+constexpr int32_t AxisLow = 0x2000;
+constexpr int32_t AxisHigh = 0xE000;
+
+// The pad bits in the order of the key actions Pad1Up..Pad1Button2.
+constexpr uint8_t kPadBits[6] = {kPadUp, kPadDown, kPadLeft, kPadRight, kPadButton1, kPadButton2};
+
+void Press(uint8_t& pad, uint8_t bit) { pad = static_cast<uint8_t>(pad | bit); }
+
+void ApplyStick(const JoystickState& state, uint8_t& pad) {
+  if (state.y < AxisLow) Press(pad, kPadUp);
+  if (state.y > AxisHigh) Press(pad, kPadDown);
+  if (state.x < AxisLow) Press(pad, kPadLeft);
+  if (state.x > AxisHigh) Press(pad, kPadRight);
+  if (state.buttons[0]) Press(pad, kPadButton1);
+  if (state.buttons[1]) Press(pad, kPadButton2);
+}
+
+}  // namespace
+
+bool JoyStick::Init(InputSource* input) {
+  std::fputs("JoyStick:Init()\n", stdout);
+  std::fflush(stdout);
+  controls = FrameInput{};
+  hotkeys = 0;
+  hotkeysHeld = 0;
+  for (KeyBinding& binding : keyMap) binding = KeyBinding{};
+  for (const DefaultBinding& binding : DefaultKeyBindings) keyMap[binding.scanCode].action = binding.action;
+  source = input;
+  if (source == nullptr) return false;
+  return source->Open();
+}
+
+void JoyStick::Shutdown() {
+  std::fputs("JoyStick::Shutdown\n", stdout);
+  std::fflush(stdout);
+  if (source != nullptr) source->Close();
+  source = nullptr;
+}
+
+void JoyStick::ReadKeys() {
+  uint8_t keys[KeyboardKeyCount];
+  if (source != nullptr && source->ReadKeyboard(keys)) {
+    for (int k = 0; k < KeyboardKeyCount; ++k) keyMap[k].down = keys[k] != 0 ? 1 : 0;
+  } else {
+    // No keyboard: nothing is held (never keys left over from an earlier frame).
+    for (KeyBinding& binding : keyMap) binding.down = 0;
+  }
+}
+
+void JoyStick::ApplyJoystick1(const JoystickState& state) {
+  ApplyStick(state, controls.pad[0]);
+  if (state.buttons[2]) controls.start = true;
+  if (state.buttons[3]) controls.pause = true;
+}
+
+void JoyStick::ApplyJoystick2(const JoystickState& state) {
+  // Pad 2's button 3 has no function; its button 4 pauses too.
+  ApplyStick(state, controls.pad[1]);
+  if (state.buttons[3]) controls.pause = true;
+}
+
+void JoyStick::ApplyAction(int32_t action, uint8_t& held) {
+  if (action >= Pad1Up && action <= Pad1Button2) {
+    Press(controls.pad[0], kPadBits[action - Pad1Up]);
+  } else if (action >= Pad2Up && action <= Pad2Button2) {
+    Press(controls.pad[1], kPadBits[action - Pad2Up]);
+  } else if (action == ToggleFrameRate) {
+    held |= HotkeyFrameRate;
+  } else if (action == ToggleSprites) {
+    held |= HotkeySprites;
+  } else if (action == ResetButton) {
+    controls.reset = true;
+  } else if (action == Pause) {
+    controls.pause = true;
+  } else if (action == Start) {
+    controls.start = true;
+  }
+}
+
+void JoyStick::Update() {
+  controls = FrameInput{};
+  uint8_t held = 0;
+
+  ReadKeys();
+
+  bool failed = false;
+  if (source != nullptr) {
+    for (int index = 0; index < JoystickMax && !failed; ++index) {
+      JoystickState state;
+      const JoystickRead result = source->ReadJoystick(index, state);
+      if (result == JoystickRead::Failed) {
+        failed = true;
+        break;
+      }
+      if (result != JoystickRead::Read) continue;
+      if (index == 0) {
+        ApplyJoystick1(state);
+      } else {
+        ApplyJoystick2(state);
+      }
+    }
+  }
+
+  if (!failed) {
+    for (const KeyBinding& binding : keyMap) {
+      if (binding.down) ApplyAction(binding.action, held);
+    }
+  } else {
+    controls.pause = false;
+  }
+  hotkeys = static_cast<uint8_t>(held & ~hotkeysHeld);
+  hotkeysHeld = held;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+#include "console/FrameInput.h"
+#include "host/input/InputSource.h"
+#include "host/input/KeyAction.h"
+
+// Bits of JoyStick::hotkeys.
+inline constexpr uint8_t HotkeyFrameRate = 0x01;  // frame-rate display toggle
+inline constexpr uint8_t HotkeySprites = 0x02;    // sprite layer toggle
+
+// The console's controllers as the host's keyboard and joysticks drive them.
+// Once per frame Update turns the held keys and sticks into the frame's
+// controls (both pads, Start, Pause, Reset) and the emulator hotkeys pressed
+// since the last frame (each toggles once per press, however long it is held).
+class JoyStick {
+ public:
+  // Writes "JoyStick:Init()" to standard output, idles the port bytes, binds
+  // the seventeen keys, then opens the host's devices through `input` (kept,
+  // not owned, until Shutdown). Returns the result of opening; false with no
+  // source.
+  bool Init(InputSource* input);
+
+  // Reads the keyboard and up to two joysticks and rewrites `controls` and
+  // `hotkeys`. When a joystick poll fails the update stops there and the
+  // frame's controls are those gathered so far, without pause.
+  void Update();
+
+  // Writes "JoyStick::Shutdown" to standard output and closes the devices.
+  void Shutdown();
+
+  KeyBinding keyMap[KeyboardKeyCount];
+  InputSource* source = nullptr;
+  FrameInput controls;        // the controls held, as of the last Update
+  uint8_t hotkeys = 0;        // Hotkey* bits pressed since the Update before
+  uint8_t hotkeysHeld = 0;    // Hotkey* bits held at the last Update
+
+ private:
+  void ReadKeys();
+  void ApplyJoystick1(const JoystickState& state);
+  void ApplyJoystick2(const JoystickState& state);
+  void ApplyAction(int32_t action, uint8_t& held);
+};

@@ -1,0 +1,3 @@
+#include "host/video/Display.h"
+
+WindowHandle DisplayWindowHandle = nullptr;

@@ -1,0 +1,94 @@
+// End of frame on the host: the frame-rate figure, and the conversion of the
+// indexed frame into the back surface through the colour RAM.
+#include "host/video/FramePresenter.h"
+
+#include <cstring>
+
+#include "host/video/ColourConversion.h"
+#include "host/video/DxCheck.h"
+
+namespace {
+
+// Digits 0-9, 8 x 8, top row first; bit 0x80 is the leftmost pixel.
+constexpr std::uint8_t kDigitGlyphs[10][8] = {
+    {0x00, 0x7E, 0x42, 0x42, 0x42, 0x42, 0x7E, 0x00},
+    {0x00, 0x08, 0x18, 0x08, 0x08, 0x08, 0x1C, 0x00},
+    {0x00, 0x7E, 0x02, 0x3E, 0x40, 0x40, 0x7E, 0x00},
+    {0x00, 0x7E, 0x02, 0x0E, 0x02, 0x02, 0x7E, 0x00},
+    {0x00, 0x0C, 0x14, 0x24, 0x7E, 0x04, 0x04, 0x00},
+    {0x00, 0x7E, 0x40, 0x7C, 0x02, 0x02, 0x7E, 0x00},
+    {0x00, 0x7E, 0x40, 0x7E, 0x42, 0x42, 0x7E, 0x00},
+    {0x00, 0x7E, 0x02, 0x04, 0x08, 0x10, 0x20, 0x00},
+    {0x00, 0x7E, 0x42, 0x7E, 0x42, 0x42, 0x7E, 0x00},
+    {0x00, 0x7E, 0x42, 0x7E, 0x02, 0x02, 0x02, 0x00},
+};
+
+void StorePixel(std::uint8_t* at, int bytesPerPixel, std::uint32_t pixel) {
+  if (bytesPerPixel == 2) {
+    const std::uint16_t value = static_cast<std::uint16_t>(pixel);
+    std::memcpy(at, &value, 2);
+  } else if (bytesPerPixel == 4) {
+    std::memcpy(at, &pixel, 4);
+  } else {
+    at[0] = static_cast<std::uint8_t>(pixel);
+    at[1] = static_cast<std::uint8_t>(pixel >> 8);
+    at[2] = static_cast<std::uint8_t>(pixel >> 16);
+  }
+}
+
+}  // namespace
+
+void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear) {
+  // Without a back surface (the host could not make one) there is nothing to
+  // draw into or present.
+  if (!display || !display->HasSurfaces()) return;
+  if (DxCheck(display->LockBack(lockDesc), "Back Lock")) return;
+  Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0);
+  if (showFrameRate) DrawFrameRate(lockDesc, display->depth, display->is565 != 0, frameRate);
+  if (DxCheck(display->UnlockBack(), "Back Unlock")) return;
+  display->Present();
+}
+
+void FramePresenter::Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+                             const SurfaceLock& lock, int depth, bool is565) {
+  const int bytesPerPixel = BackBytesPerPixel(depth);
+  // A lock that hands back no memory, or rows too short for the picture,
+  // gets nothing written rather than a write past its end.
+  if (!lock.bits || lock.pitch < kWidth * bytesPerPixel) return;
+  std::uint32_t palette[32];
+  ConvertPalette(colourRam, gameGear, PixelFormatFor(depth, is565), palette);
+
+  for (int y = 0; y < kHeight; ++y) {
+    const std::uint8_t* source = frame + y * kWidth;
+    std::uint8_t* destination = lock.bits + static_cast<std::ptrdiff_t>(y) * lock.pitch;
+    if (bytesPerPixel == 2) {
+      std::uint16_t row[kWidth];
+      for (int x = 0; x < kWidth; ++x) row[x] = static_cast<std::uint16_t>(palette[source[x] & 0x1F]);
+      std::memcpy(destination, row, sizeof row);
+    } else if (bytesPerPixel == 4) {
+      std::uint32_t row[kWidth];
+      for (int x = 0; x < kWidth; ++x) row[x] = palette[source[x] & 0x1F];
+      std::memcpy(destination, row, sizeof row);
+    } else {
+      for (int x = 0; x < kWidth; ++x) StorePixel(destination + x * 3, 3, palette[source[x] & 0x1F]);
+    }
+  }
+}
+
+void FramePresenter::DrawFrameRate(const SurfaceLock& lock, int depth, bool is565, int rate) {
+  const int bytesPerPixel = BackBytesPerPixel(depth);
+  if (!lock.bits || lock.pitch < kWidth * bytesPerPixel) return;
+  if (rate < 0) rate = 0;
+  if (rate > 999) rate = 999;  // three digits are all there is room for
+  const PixelFormat format = PixelFormatFor(depth, is565);
+  const std::uint32_t white = ColourPixel(0xFFFFFF, format);
+  const std::uint32_t black = ColourPixel(0x000000, format);
+  const int digits[3] = {rate / 100, (rate / 10) % 10, rate % 10};
+  for (int row = 0; row < 8; ++row) {
+    std::uint8_t* line = lock.bits + static_cast<std::ptrdiff_t>(row) * lock.pitch;
+    for (int column = 0; column < 24; ++column) {
+      const bool lit = (kDigitGlyphs[digits[column / 8]][row] & (0x80 >> (column % 8))) != 0;
+      StorePixel(line + column * bytesPerPixel, bytesPerPixel, lit ? white : black);
+    }
+  }
+}

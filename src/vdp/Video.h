@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+
+#include "console/Timing.h"
+
+// The console's video display processor as the processor sees it: register
+// file, 16 KB video RAM, colour RAM as the program wrote it, status, V and H
+// counters and the line-interrupt counter; plus the scanline renderer, which
+// draws colour indexes into `frame`. Turning those into host pixels is the
+// host's business. Only the Master System's tile mode is modelled.
+class Video {
+ public:
+  static constexpr int kWidth = 256;
+  static constexpr int kHeight = 192;
+  static constexpr int kVramSize = 0x4000;
+  static constexpr int kFrameSize = kWidth * kHeight;
+  static constexpr int kColourCount = 32;
+  static constexpr int kColourRamSize = 64;  // the Game Gear's 32 two-byte entries
+  static constexpr std::uint16_t kNoInterrupt = 0xFFFF;
+  static constexpr std::uint16_t kMaskableInterrupt = 0x0038;
+
+  // The frame's length and the V counter's jump come from the timing.
+  void SetTiming(const Timing& timing);
+  // Power-on state: memories filled, registers, counters and colours reset.
+  void Reset();
+
+  void WriteControl(std::uint8_t value);  // out to ports 0xBD, 0xBF
+  void WriteData(std::uint8_t value);     // out to port 0xBE
+  std::uint8_t ReadStatus();              // in from ports 0xBD, 0xBF
+  std::uint8_t ReadData();                // in from port 0xBE
+  std::uint8_t ReadVCounter() const;      // in from port 0x7E
+  // In from port 0x7F: the horizontal position within the line, worked out
+  // from the processor's cycle budget for the line and what is left of it.
+  std::uint8_t ReadHCounter(std::int32_t cyclesPerLine, std::int32_t cyclesLeft) const;
+  // A data-port write while the access code is 3.
+  void WriteColour(std::uint8_t value);
+
+  // Advances one scanline: draws lines 0-191, marks the frame done after 191,
+  // and returns the interrupt request (kMaskableInterrupt or kNoInterrupt).
+  std::uint16_t StepLine();
+  // Draws scanline L (0-191) into frame and priority.
+  void RenderLine(int L);
+  bool frameDone = false;      // set after line 191; the frame driver clears it
+  bool hideSprites = false;    // skip the sprite layer (and the borders); a host's choice
+  bool gameGear = false;       // Game Gear colours and 160 x 144 window
+  std::uint8_t vram[kVramSize] = {};
+  std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
+  std::uint8_t priority[kFrameSize] = {};  // background colour where its tile has priority, else 0
+  // Colour RAM as written: 32 bytes of --BBGGRR on the Master System, 32
+  // little-endian words of ----BBBBGGGGRRRR on the Game Gear.
+  std::uint8_t cram[kColourRamSize] = {};
+  std::uint8_t regs[16] = {};
+  std::uint8_t vCounter = 0;
+  std::uint8_t code = 0;       // access code of the last address set-up, 0-3
+  std::uint8_t status = 0;     // 0x80 frame, 0x40 line interrupt pending; bits 0-4 read as 1
+  std::uint16_t address = 0;   // 14 bits
+  std::uint8_t latch = 0;      // first byte of a control-port pair
+  std::uint8_t readBuffer = 0; // read-ahead byte for data-port reads
+  bool secondByte = false;     // the next control byte completes a pair
+  std::uint8_t lastRead = 0;   // value of the last status or data read
+  int line = 0;                // current scanline, 0-261
+  int lineCounter = 0;         // line-interrupt down-counter
+  int linesPerFrame = kNtscTiming.linesPerFrame;
+  int visibleLines = kNtscTiming.visibleLines;
+  int vCounterJumpLine = kNtscTiming.vCounterJumpLine;
+  std::uint16_t spriteTable = 0x3F00;  // (reg5 & 0x7E) << 7
+  bool framePending = false;           // frame flag latched on line 192
+
+ private:
+  void DrawSprites(int L, int xOffset);
+};

@@ -1,0 +1,105 @@
+// The VDP as the processor sees it: creation and reset, the control and data
+// ports, status and the two counters.
+#include <cstring>
+
+#include "vdp/Video.h"
+
+namespace {
+
+constexpr std::uint8_t kRegisterResetValues[11] = {
+    0x36, 0xA0, 0x00, 0x00, 0x00, 0xFF, 0xFB, 0x00, 0x00, 0x00, 0xFF,
+};
+
+constexpr std::uint16_t kAddressMask = 0x3FFF;
+
+}  // namespace
+
+void Video::SetTiming(const Timing& timing) {
+  linesPerFrame = timing.linesPerFrame;
+  visibleLines = timing.visibleLines;
+  vCounterJumpLine = timing.vCounterJumpLine;
+}
+
+void Video::Reset() {
+  std::memset(vram, 0xFF, sizeof vram);
+  std::memset(frame, 0, sizeof frame);
+  std::memset(priority, 0, sizeof priority);
+  std::memset(cram, 0, sizeof cram);  // black until the program writes colours
+
+  std::memcpy(regs, kRegisterResetValues, sizeof kRegisterResetValues);
+  vCounter = 0;
+  code = 0;
+  status = 0x1F;
+  readBuffer = 0;
+  address = 0;
+  latch = 0;
+  secondByte = false;
+  frameDone = false;
+  line = 0;
+  lineCounter = 0;
+  spriteTable = 0x3F00;
+}
+
+void Video::WriteControl(std::uint8_t value) {
+  if (!secondByte) {
+    latch = value;
+    secondByte = true;
+    return;
+  }
+  secondByte = false;
+
+  if ((value & 0xF0) == 0x80) {
+    // Register write: the latched byte goes to register (value & 0x0F).
+    int reg = value & 0x0F;
+    regs[reg] = latch;
+    if (reg == 5) spriteTable = static_cast<std::uint16_t>((regs[5] & 0x7E) << 7);
+    return;
+  }
+
+  // Address set-up. Second bytes 0x90-0xBF land here too, as code 2.
+  code = value >> 6;
+  address = static_cast<std::uint16_t>(((value & 0x3F) << 8) | latch);
+  if (code == 0) {
+    readBuffer = vram[address];
+    address = (address + 1) & kAddressMask;
+  }
+}
+
+void Video::WriteData(std::uint8_t value) {
+  secondByte = false;
+  if (code == 3) {
+    WriteColour(value);
+  } else {
+    vram[address] = value;
+  }
+  address = (address + 1) & kAddressMask;
+}
+
+std::uint8_t Video::ReadStatus() {
+  lastRead = status;
+  status &= 0x1F;
+  secondByte = false;
+  return lastRead;
+}
+
+std::uint8_t Video::ReadData() {
+  secondByte = false;
+  if (code != 3) {
+    // The port hands out the byte fetched ahead and fetches the next.
+    lastRead = readBuffer;
+    readBuffer = vram[address];
+  }
+  address = (address + 1) & kAddressMask;
+  return lastRead;
+}
+
+std::uint8_t Video::ReadVCounter() const { return vCounter; }
+
+std::uint8_t Video::ReadHCounter(std::int32_t cyclesPerLine, std::int32_t cyclesLeft) const {
+  // Three pixel clocks to two processor cycles, counted in pairs of pixels;
+  // past 233 the counter jumps back by 87 (the blanking jump of the real chip).
+  std::int32_t elapsed = cyclesPerLine - cyclesLeft;
+  std::int32_t p = (elapsed / 4) * 6;
+  if (p > 233) p -= 87;
+  return static_cast<std::uint8_t>(p >> 1);
+}

@@ -1,3 +1,0 @@
-#include "video/Display.h"
-
-WindowHandle DisplayWindowHandle = nullptr;
