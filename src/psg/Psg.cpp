@@ -14,10 +14,12 @@ constexpr std::uint32_t kCyclesPerStep = 16;
 // band-limited step's overshoot) stays inside 16 bits.
 constexpr std::int32_t kVolumeScale = 12;
 
-// The DC filter: the running sum loses sum * kLeak / 65536 per sample, a
-// one-pole high-pass at 48,000 * 172 / 65536 / (2 pi), about 20 Hz. The loss
-// rounds towards zero, so silence settles on exactly 0.
-constexpr std::int64_t kLeak = 172;
+// The DC filter: the running sum loses 1/512 + 1/2048 of itself per sample,
+// a one-pole high-pass at 48,000 * 0.00244 / (2 pi), about 19 Hz. The loss
+// rounds down: a positive rest below 512 shows as 0, a negative one drains,
+// so silence settles on exactly 0.
+constexpr int kLeakShiftA = 9;
+constexpr int kLeakShiftB = 11;
 
 // Bounds for loaded state. In play a pending delta stays below 2^28 and the
 // sum below 2^28 (both in 1/8192 of a level step); these leave headroom so
@@ -27,6 +29,9 @@ constexpr std::int64_t kIntegratorLimit = std::int64_t{1} << 32;
 
 // White noise feeds back bits 0 and 3 (Sega's taps), periodic noise bit 0.
 constexpr std::uint16_t kShiftReset = 0x8000;
+
+constexpr int kPhaseBits = 6;
+static_assert(1 << kPhaseBits == psg::kStepPhases);
 
 }  // namespace
 
@@ -47,6 +52,7 @@ void Psg::Reset() {
   renderedCycle = 0;
   nextStepCycle = 0;
   writeLimit = kMaxFrameCycles;
+  UpdatePositions();
   std::memset(deltas, 0, sizeof deltas);
   integrator = 0;
   std::memset(samples, 0, sizeof samples);
@@ -56,6 +62,7 @@ void Psg::Reset() {
 void Psg::SetClock(std::uint32_t cpuClockHz) {
   clock = std::clamp(cpuClockHz, kMinClock, kMaxClock);
   sampleFraction = std::min(sampleFraction, clock - 1);
+  UpdatePositions();
 }
 
 void Psg::Write(std::uint32_t cycle, std::uint8_t value) {
@@ -120,8 +127,10 @@ bool Psg::Drawn(int channel) const {
 // What the channel adds to the mix now. Periods 0 and 1 hold the output high
 // (games play samples through the volume this way); other tones above the
 // Nyquist limit add their average, zero.
+std::int32_t Psg::Amplitude(int channel) const { return (15 - attenuation[channel]) * 16 * kVolumeScale; }
+
 std::int32_t Psg::Contribution(int channel) const {
-  const std::int32_t amplitude = (15 - attenuation[channel]) * 16 * kVolumeScale;
+  const std::int32_t amplitude = Amplitude(channel);
   if (channel == 3) return (shiftRegister & 1) ? amplitude : -amplitude;
   if (tonePeriod[channel] <= 1) return amplitude;
   if (!Drawn(channel)) return 0;
@@ -135,15 +144,21 @@ void Psg::Shift() {
   shiftRegister = static_cast<std::uint16_t>((shiftRegister >> 1) | (feedback << 15));
 }
 
+// A drawn channel's counter reached zero at `cycle`.
 void Psg::Flip(int channel, std::uint32_t cycle) {
-  const std::int32_t before = Contribution(channel);
   counter[channel] = static_cast<std::uint16_t>(Reload(channel));
   flipFlop[channel] ^= 1;
   ++flips[channel];
+  const std::int32_t swing = 2 * Amplitude(channel);
+  if (channel < 3) {
+    AddStep(cycle, flipFlop[channel] ? swing : -swing);
+    return;
+  }
   // The noise shifts on its flip-flop's rising edge.
-  if (channel == 3 && flipFlop[3]) Shift();
-  const std::int32_t delta = Contribution(channel) - before;
-  if (delta != 0) AddStep(cycle, delta);
+  if (!flipFlop[3]) return;
+  const int before = shiftRegister & 1;
+  Shift();
+  if ((shiftRegister & 1) != before) AddStep(cycle, before ? -swing : swing);
 }
 
 // Runs a channel's counter `steps` chip steps on in one go: the flips and,
@@ -168,46 +183,67 @@ void Psg::Advance(int channel, std::uint32_t steps) {
 }
 
 // Runs the generators from renderedCycle up to (not including) toCycle,
-// jumping from one transition of a drawn channel to the next.
+// jumping from one transition of a drawn channel to the next. The noise's
+// falling edges change nothing audible, so they are passed on the way to its
+// next rising edge instead of stopping there.
 void Psg::Render(std::uint32_t toCycle) {
   if (toCycle <= renderedCycle) return;
   const std::uint32_t total =
       nextStepCycle < toCycle ? (toCycle - nextStepCycle + kCyclesPerStep - 1) / kCyclesPerStep : 0;
-  int drawn[4];
-  int drawnCount = 0;
-  for (int k = 0; k < 4; ++k) {
+  int tones[3];
+  int toneCount = 0;
+  for (int k = 0; k < 3; ++k) {
     if (Drawn(k)) {
-      drawn[drawnCount++] = k;
+      tones[toneCount++] = k;
     } else {
       Advance(k, total);
     }
   }
+  const bool noise = Drawn(3);
+  if (!noise) Advance(3, total);
+  const std::uint32_t noiseReload = static_cast<std::uint32_t>(Reload(3));
+
   std::uint32_t left = total;
   std::uint32_t stepCycle = nextStepCycle;
-  while (drawnCount > 0 && left > 0) {
+  while (left > 0 && (toneCount > 0 || noise)) {
     std::uint32_t jump = left;
-    for (int i = 0; i < drawnCount; ++i) jump = std::min<std::uint32_t>(jump, counter[drawn[i]]);
-    for (int i = 0; i < drawnCount; ++i) counter[drawn[i]] = static_cast<std::uint16_t>(counter[drawn[i]] - jump);
+    for (int i = 0; i < toneCount; ++i) jump = std::min<std::uint32_t>(jump, counter[tones[i]]);
+    if (noise) jump = std::min<std::uint32_t>(jump, counter[3] + (flipFlop[3] ? noiseReload : 0));
+    for (int i = 0; i < toneCount; ++i) counter[tones[i]] = static_cast<std::uint16_t>(counter[tones[i]] - jump);
+    if (noise) {
+      if (flipFlop[3] && counter[3] <= jump) {
+        counter[3] = static_cast<std::uint16_t>(noiseReload - (jump - counter[3]));
+        flipFlop[3] = 0;
+        ++flips[3];
+      } else {
+        counter[3] = static_cast<std::uint16_t>(counter[3] - jump);
+      }
+    }
     left -= jump;
     stepCycle += (jump - 1) * kCyclesPerStep;
-    for (int i = 0; i < drawnCount; ++i) {
-      if (counter[drawn[i]] == 0) Flip(drawn[i], stepCycle);
+    for (int i = 0; i < toneCount; ++i) {
+      if (counter[tones[i]] == 0) Flip(tones[i], stepCycle);
     }
+    if (noise && counter[3] == 0) Flip(3, stepCycle);
     stepCycle += kCyclesPerStep;
   }
   nextStepCycle += total * kCyclesPerStep;
   renderedCycle = toCycle;
 }
 
-std::uint32_t Psg::SampleIndex(std::uint32_t cycle) const {
-  return static_cast<std::uint32_t>((sampleFraction + std::uint64_t{cycle} * kSampleRate) / clock);
+void Psg::UpdatePositions() {
+  cycleSpan = (std::uint64_t{kSampleRate} << 32) / clock;
+  frameStart = (std::uint64_t{sampleFraction} << 32) / clock;
 }
 
 void Psg::AddStep(std::uint32_t cycle, std::int32_t delta) {
-  const std::uint64_t position = sampleFraction + std::uint64_t{cycle} * kSampleRate;
+  // Position in samples, 32.32 fixed point. Both parts round down, so a step
+  // never lands after the sample EndFrame's exact count puts it in; the error
+  // is below 2^-15 sample.
+  const std::uint64_t position = frameStart + cycle * cycleSpan;
   const std::uint32_t index =
-      std::min(static_cast<std::uint32_t>(position / clock), static_cast<std::uint32_t>(kMaxFrameSamples - 1));
-  const std::uint32_t phase = static_cast<std::uint32_t>(position % clock * psg::kStepPhases / clock);
+      std::min(static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(kMaxFrameSamples - 1));
+  const std::uint32_t phase = static_cast<std::uint32_t>(position >> (32 - kPhaseBits)) & (psg::kStepPhases - 1);
   const std::int16_t* taps = psg::kStepTable.taps[phase];
   std::int32_t* out = deltas + index;
   for (int k = 0; k < psg::kStepTaps; ++k) out[k] += delta * taps[k];
@@ -222,13 +258,14 @@ void Psg::EndFrame(std::uint32_t frameCycles) {
   const std::uint64_t end = sampleFraction + std::uint64_t{length} * kSampleRate;
   const int count = static_cast<int>(end / clock);
   sampleFraction = static_cast<std::uint32_t>(end % clock);
+  UpdatePositions();
 
   std::int64_t sum = integrator;
   for (int i = 0; i < count; ++i) {
     sum += deltas[i];
     const std::int64_t value = sum >> psg::kStepUnitBits;
     samples[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
-    sum -= sum * kLeak / 65536;
+    sum -= (sum >> kLeakShiftA) + (sum >> kLeakShiftB);
   }
   integrator = sum;
   sampleCount = count;
@@ -264,6 +301,7 @@ void Psg::Sanitize() {
 
   clock = std::clamp(clock, kMinClock, kMaxClock);
   sampleFraction = std::min(sampleFraction, clock - 1);
+  UpdatePositions();
   renderedCycle = std::min(renderedCycle, kMaxFrameCycles);
   nextStepCycle = std::clamp(nextStepCycle, renderedCycle, renderedCycle + kCyclesPerStep - 1);
   writeLimit = std::clamp<std::uint32_t>(writeLimit, 1, kMaxFrameCycles);

@@ -85,7 +85,8 @@ class Psg {
   bool Drawn(int channel) const;
   std::int32_t Contribution(int channel) const;
   void AddStep(std::uint32_t cycle, std::int32_t delta);
-  std::uint32_t SampleIndex(std::uint32_t cycle) const;
+  std::int32_t Amplitude(int channel) const;
+  void UpdatePositions();
   int PendingDeltas() const;
 
   // Registers.
@@ -114,6 +115,11 @@ class Psg {
   std::int64_t integrator = 0;
   std::int16_t samples[kMaxFrameSamples] = {};
   int sampleCount = 0;
+
+  // Derived from clock and sampleFraction, not saved: samples per processor
+  // cycle and the frame start's position past a whole sample, 32.32 fixed point.
+  std::uint64_t cycleSpan = 0;
+  std::uint64_t frameStart = 0;
 };
 
 template <class Archive>
