@@ -39,6 +39,8 @@ Psg::Psg() { Reset(); }
 
 void Psg::Reset() {
   for (int k = 0; k < 3; ++k) tonePeriod[k] = 0;
+  // The counters' power-on values are not known; at 1 every generator
+  // reloads with its period on the first chip step.
   for (int k = 0; k < 4; ++k) {
     attenuation[k] = 0x0F;
     counter[k] = 1;
@@ -110,6 +112,8 @@ void Psg::Decode(std::uint8_t value) {
 int Psg::Reload(int channel) const {
   // Period 0 counts as 1 on the Sega chip.
   if (channel < 3) return std::max<int>(tonePeriod[channel], 1);
+  // At rate 3 the noise counts tone 2's period on its own counter: same
+  // rate as tone 2's output, but the phase between the two is not verified.
   const int rate = noiseControl & 3;
   return rate == 3 ? std::max<int>(tonePeriod[2], 1) : 0x10 << rate;
 }
@@ -271,8 +275,10 @@ void Psg::EndFrame(std::uint32_t frameCycles) {
   sampleCount = count;
 
   // The steps drawn near the end reach into the next frame's first samples.
+  // The rest is cleared whole: after a clock change within the frame, steps
+  // may have landed past this frame's count.
   for (int k = 0; k < psg::kStepTaps; ++k) deltas[k] = deltas[count + k];
-  std::fill(deltas + psg::kStepTaps, deltas + count + psg::kStepTaps, 0);
+  std::fill(deltas + psg::kStepTaps, deltas + kMaxFrameSamples + psg::kStepTaps, 0);
 
   renderedCycle -= length;
   nextStepCycle -= length;
