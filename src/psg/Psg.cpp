@@ -21,9 +21,10 @@ constexpr std::int32_t kVolumeScale = 12;
 constexpr int kLeakShiftA = 9;
 constexpr int kLeakShiftB = 11;
 
-// Bounds for loaded state. In play a pending delta stays below 2^28 and the
-// sum below 2^28 (both in 1/8192 of a level step); these leave headroom so
-// no arithmetic on them can overflow.
+// Bounds for loaded state. In play a pending delta stays within about 2^29
+// (each channel's changes alternate in sign, so their weighted sum stays near
+// one full swing) and the sum within 2^28, both in 1/8192 of a level step;
+// with these bounds no arithmetic on them can overflow.
 constexpr std::int32_t kDeltaLimit = 1 << 28;
 constexpr std::int64_t kIntegratorLimit = std::int64_t{1} << 32;
 
