@@ -71,13 +71,13 @@ void Psg::SetClock(std::uint32_t cpuClockHz) {
 void Psg::Write(std::uint32_t cycle, std::uint8_t value) {
   const std::uint32_t at = std::max(std::min(cycle, writeLimit), renderedCycle);
   Render(at);
-  std::int32_t before[4];
-  for (int k = 0; k < 4; ++k) before[k] = Contribution(k);
+  // A byte changes one register, of the channel it latches or, for a data
+  // byte, of the channel latched before.
+  const int channel = (value & 0x80) ? (value >> 5) & 3 : latch >> 1;
+  const std::int32_t before = Contribution(channel);
   Decode(value);
-  for (int k = 0; k < 4; ++k) {
-    const std::int32_t delta = Contribution(k) - before[k];
-    if (delta != 0) AddStep(at, delta);
-  }
+  const std::int32_t delta = Contribution(channel) - before;
+  if (delta != 0) AddStep(at, delta);
 }
 
 void Psg::Decode(std::uint8_t value) {
