@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+
+// The band-limited step: every change of the chip's output is drawn as the
+// difference of a windowed-sinc impulse, spread over kStepTaps output samples.
+// The table holds kStepPhases copies of the impulse, one per sub-sample
+// position of the change, in fixed point. Each row sums to exactly
+// 1 << kStepUnitBits, so the running sum of the deltas settles on the exact
+// step height and never drifts.
+//
+// The table is computed by the compiler from the small constexpr routines
+// below (no library sine, so it is the same on every platform).
+namespace psg {
+
+inline constexpr int kStepTaps = 16;
+inline constexpr int kStepPhases = 64;
+inline constexpr int kStepUnitBits = 13;
+// Output samples from a change to the middle of its drawn step.
+inline constexpr int kStepDelay = kStepTaps / 2 - 1;
+
+struct StepTable {
+  std::int16_t taps[kStepPhases][kStepTaps];
+};
+
+namespace detail {
+
+inline constexpr double kPi = 3.14159265358979323846;
+
+// Sine by Taylor series after reducing the argument to [-pi, pi]; accurate to
+// far below the table's 13 bits.
+constexpr double Sine(double x) {
+  while (x > kPi) x -= 2 * kPi;
+  while (x < -kPi) x += 2 * kPi;
+  double term = x;
+  double sum = x;
+  for (int n = 1; n < 20; ++n) {
+    term *= -x * x / ((2 * n) * (2 * n + 1));
+    sum += term;
+  }
+  return sum;
+}
+
+constexpr double Cosine(double x) { return Sine(x + kPi / 2); }
+
+// Cut-off as a fraction of the sample rate: a little below half, so the
+// window's transition band keeps most of the images above the limit out.
+inline constexpr double kCutoff = 0.45;
+
+// Impulse value at time t (in samples) from the impulse's middle: a sinc with
+// the cut-off above, under a Blackman window reaching zero at +-kStepTaps/2.
+constexpr double Impulse(double t) {
+  constexpr double half = kStepTaps / 2;
+  if (t <= -half || t >= half) return 0.0;
+  const double x = 2 * kPi * kCutoff * t;
+  const double sinc = t == 0.0 ? 2 * kCutoff : Sine(x) / (kPi * t);
+  const double window = 0.42 + 0.5 * Cosine(kPi * t / half) + 0.08 * Cosine(2 * kPi * t / half);
+  return sinc * window;
+}
+
+constexpr StepTable MakeStepTable() {
+  StepTable table{};
+  constexpr int unit = 1 << kStepUnitBits;
+  for (int phase = 0; phase < kStepPhases; ++phase) {
+    const double offset = static_cast<double>(phase) / kStepPhases;
+    double raw[kStepTaps] = {};
+    double total = 0;
+    for (int k = 0; k < kStepTaps; ++k) {
+      raw[k] = Impulse(k - kStepDelay - offset);
+      total += raw[k];
+    }
+    int sum = 0;
+    int largest = 0;
+    for (int k = 0; k < kStepTaps; ++k) {
+      const double scaled = raw[k] / total * unit;
+      const int rounded = static_cast<int>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+      table.taps[phase][k] = static_cast<std::int16_t>(rounded);
+      sum += rounded;
+      if (rounded > table.taps[phase][largest]) largest = k;
+    }
+    // Rounding leaves the row a few units off: the largest tap takes the rest.
+    table.taps[phase][largest] = static_cast<std::int16_t>(table.taps[phase][largest] + unit - sum);
+  }
+  return table;
+}
+
+constexpr bool RowsSumToUnit(const StepTable& table) {
+  for (const auto& row : table.taps) {
+    int sum = 0;
+    for (const std::int16_t tap : row) sum += tap;
+    if (sum != 1 << kStepUnitBits) return false;
+  }
+  return true;
+}
+
+}  // namespace detail
+
+inline constexpr StepTable kStepTable = detail::MakeStepTable();
+static_assert(detail::RowsSumToUnit(kStepTable), "every step must settle on its exact height");
+
+}  // namespace psg
