@@ -81,14 +81,26 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0x11: c.de.w = Fetch16(); break;
     case 0x21: xy.w = Fetch16(); break;
     case 0x31: c.sp = Fetch16(); break;
-    case 0x02: Write(c.bc.w, A()); break;
-    case 0x12: Write(c.de.w, A()); break;
-    case 0x0A: SetA(Read(c.bc.w)); break;
-    case 0x1A: SetA(Read(c.de.w)); break;
-    case 0x22: Write16(Fetch16(), xy.w); break;
-    case 0x2A: xy.w = Read16(Fetch16()); break;
-    case 0x32: Write(Fetch16(), A()); break;
-    case 0x3A: SetA(Read(Fetch16())); break;
+    // memptr: the address plus one after a load; after a store of A, A
+    // over the low byte of the address plus one.
+    case 0x02: StoreA(c.bc.w); break;
+    case 0x12: StoreA(c.de.w); break;
+    case 0x0A: LoadA(c.bc.w); break;
+    case 0x1A: LoadA(c.de.w); break;
+    case 0x22: {
+      const uint16_t address = Fetch16();
+      Write16(address, xy.w);
+      c.memptr = static_cast<uint16_t>(address + 1);
+      break;
+    }
+    case 0x2A: {
+      const uint16_t address = Fetch16();
+      xy.w = Read16(address);
+      c.memptr = static_cast<uint16_t>(address + 1);
+      break;
+    }
+    case 0x32: StoreA(Fetch16()); break;
+    case 0x3A: LoadA(Fetch16()); break;
     case 0x03: ++c.bc.w; break;
     case 0x13: ++c.de.w; break;
     case 0x23: ++xy.w; break;
@@ -128,25 +140,25 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0x07: {  // RLCA
       const uint8_t a = A();
       SetA(static_cast<uint8_t>((a << 1) | (a >> 7)));
-      SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagXY)) | (a >> 7));
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | (A() & kFlagXY) | (a >> 7));
       break;
     }
     case 0x0F: {  // RRCA
       const uint8_t a = A();
       SetA(static_cast<uint8_t>((a >> 1) | (a << 7)));
-      SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagXY)) | (a & 1));
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | (A() & kFlagXY) | (a & 1));
       break;
     }
     case 0x17: {  // RLA
       const uint8_t a = A();
       SetA(static_cast<uint8_t>((a << 1) | Carry()));
-      SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagXY)) | (a >> 7));
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | (A() & kFlagXY) | (a >> 7));
       break;
     }
     case 0x1F: {  // RRA
       const uint8_t a = A();
       SetA(static_cast<uint8_t>((a >> 1) | (Carry() << 7)));
-      SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagXY)) | (a & 1));
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | (A() & kFlagXY) | (a & 1));
       break;
     }
     case 0x08: {  // EX AF,AF'
@@ -160,32 +172,39 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
       c.bc.SetHi(b);
       if (b != 0) {
         JumpRelative(Fetch());
+        c.memptr = c.pc;
         Charge(5);
       } else {
         Skip(1);
       }
       break;
     }
-    case 0x18: JumpRelative(Fetch()); break;
-    case 0x20: if (Condition<0>()) { JumpRelative(Fetch()); Charge(5); } else { Skip(1); } break;
-    case 0x28: if (Condition<1>()) { JumpRelative(Fetch()); Charge(5); } else { Skip(1); } break;
-    case 0x30: if (Condition<2>()) { JumpRelative(Fetch()); Charge(5); } else { Skip(1); } break;
-    case 0x38: if (Condition<3>()) { JumpRelative(Fetch()); Charge(5); } else { Skip(1); } break;
+    case 0x18: JumpRelative(Fetch()); c.memptr = c.pc; break;
+    case 0x20: if (Condition<0>()) { JumpRelative(Fetch()); c.memptr = c.pc; Charge(5); } else { Skip(1); } break;
+    case 0x28: if (Condition<1>()) { JumpRelative(Fetch()); c.memptr = c.pc; Charge(5); } else { Skip(1); } break;
+    case 0x30: if (Condition<2>()) { JumpRelative(Fetch()); c.memptr = c.pc; Charge(5); } else { Skip(1); } break;
+    case 0x38: if (Condition<3>()) { JumpRelative(Fetch()); c.memptr = c.pc; Charge(5); } else { Skip(1); } break;
     case 0x27: {  // DAA
       const uint8_t f = F();
       const uint16_t entry = daaTable[A() | ((f & kFlagC) << 8) | ((f & kFlagH) << 5) | ((f & kFlagN) << 9)];
       c.af.w = entry;
       break;
     }
-    case 0x2F:  // CPL
+    case 0x2F:  // CPL: bits 5 and 3 from the new A
       SetA(static_cast<uint8_t>(~A()));
-      SetF(F() | kFlagH | kFlagN);
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagC)) | kFlagH | kFlagN | (A() & kFlagXY));
       break;
+    // SCF and CCF: bits 5 and 3 from A | F. Zilog's NMOS parts are reported
+    // to give A | F when the previous instruction left F alone and A alone
+    // when it wrote F. We do not track which: A | F is right after loads and
+    // POP AF, and after a flag-writing instruction differs only where F held
+    // bits 5 and 3 that A lacks. CMOS and second-source parts may differ.
     case 0x37:  // SCF
-      SetF((F() & ~(kFlagH | kFlagN)) | kFlagC);
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ((A() | F()) & kFlagXY) | kFlagC);
       break;
     case 0x3F:  // CCF: H takes the old carry
-      SetF(((F() & ~(kFlagH | kFlagN | kFlagC)) | (Carry() << 4)) | (Carry() ^ kFlagC));
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ((A() | F()) & kFlagXY) | (Carry() << 4) |
+           (Carry() ^ kFlagC));
       break;
 
     // ---- 0x40 - 0x7F: LD r,r' (0x76 is HALT) ----
@@ -218,32 +237,36 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0xF6: Alu<6>(Fetch()); break;
     case 0xFE: Alu<7>(Fetch()); break;
 
-    case 0xC0: if (Condition<0>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xC8: if (Condition<1>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xD0: if (Condition<2>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xD8: if (Condition<3>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xE0: if (Condition<4>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xE8: if (Condition<5>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xF0: if (Condition<6>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xF8: if (Condition<7>()) { c.pc = Pop(); Charge(6); } break;
-    case 0xC9: c.pc = Pop(); break;
+    // Jumps, calls and returns leave their target in memptr. The silicon
+    // also reads the target of a JP cc or CALL cc that is not taken, and
+    // keeps it there; these skip the operand unread, so memptr keeps its
+    // previous value instead.
+    case 0xC0: if (Condition<0>()) { Return(); Charge(6); } break;
+    case 0xC8: if (Condition<1>()) { Return(); Charge(6); } break;
+    case 0xD0: if (Condition<2>()) { Return(); Charge(6); } break;
+    case 0xD8: if (Condition<3>()) { Return(); Charge(6); } break;
+    case 0xE0: if (Condition<4>()) { Return(); Charge(6); } break;
+    case 0xE8: if (Condition<5>()) { Return(); Charge(6); } break;
+    case 0xF0: if (Condition<6>()) { Return(); Charge(6); } break;
+    case 0xF8: if (Condition<7>()) { Return(); Charge(6); } break;
+    case 0xC9: Return(); break;
 
-    case 0xC2: if (Condition<0>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xCA: if (Condition<1>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xD2: if (Condition<2>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xDA: if (Condition<3>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xE2: if (Condition<4>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xEA: if (Condition<5>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xF2: if (Condition<6>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xFA: if (Condition<7>()) c.pc = Fetch16(); else Skip(2); break;
-    case 0xC3: c.pc = Fetch16(); break;
+    case 0xC2: if (Condition<0>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xCA: if (Condition<1>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xD2: if (Condition<2>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xDA: if (Condition<3>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xE2: if (Condition<4>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xEA: if (Condition<5>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xF2: if (Condition<6>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xFA: if (Condition<7>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xC3: Jump(Fetch16()); break;
     case 0xE9: c.pc = xy.w; break;  // JP (HL): no memory read
 
 #define Z80_CALL_IF(cc)                \
   if (Condition<cc>()) {               \
     const uint16_t target = Fetch16(); \
     Push(c.pc);                        \
-    c.pc = target;                     \
+    Jump(target);                      \
     Charge(7);                         \
   } else {                             \
     Skip(2);                           \
@@ -260,17 +283,17 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0xCD: {
       const uint16_t target = Fetch16();
       Push(c.pc);
-      c.pc = target;
+      Jump(target);
       break;
     }
-    case 0xC7: Push(c.pc); c.pc = 0x00; break;
-    case 0xCF: Push(c.pc); c.pc = 0x08; break;
-    case 0xD7: Push(c.pc); c.pc = 0x10; break;
-    case 0xDF: Push(c.pc); c.pc = 0x18; break;
-    case 0xE7: Push(c.pc); c.pc = 0x20; break;
-    case 0xEF: Push(c.pc); c.pc = 0x28; break;
-    case 0xF7: Push(c.pc); c.pc = 0x30; break;
-    case 0xFF: Push(c.pc); c.pc = 0x38; break;
+    case 0xC7: Push(c.pc); Jump(0x00); break;
+    case 0xCF: Push(c.pc); Jump(0x08); break;
+    case 0xD7: Push(c.pc); Jump(0x10); break;
+    case 0xDF: Push(c.pc); Jump(0x18); break;
+    case 0xE7: Push(c.pc); Jump(0x20); break;
+    case 0xEF: Push(c.pc); Jump(0x28); break;
+    case 0xF7: Push(c.pc); Jump(0x30); break;
+    case 0xFF: Push(c.pc); Jump(0x38); break;
 
     case 0xC1: c.bc.w = Pop(); break;
     case 0xD1: c.de.w = Pop(); break;
@@ -281,13 +304,15 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0xE5: Push(xy.w); break;
     case 0xF5: Push(c.af.w); break;
 
-    case 0xD3: {  // OUT (n),A
+    case 0xD3: {  // OUT (n),A; memptr as for LD (nn),A with nn = A:n
       const uint8_t port = Fetch();
       Out(port, A());
+      c.memptr = static_cast<uint16_t>((A() << 8) | ((port + 1) & 0xFF));
       break;
     }
-    case 0xDB: {  // IN A,(n): no flags
+    case 0xDB: {  // IN A,(n): no flags; memptr is A:n plus one
       const uint8_t port = Fetch();
+      c.memptr = static_cast<uint16_t>(((A() << 8) | port) + 1);
       SetA(In(port));
       break;
     }
@@ -298,6 +323,7 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
       const uint8_t high = Read(next);
       Write(next, xy.Hi());
       xy.w = static_cast<uint16_t>(low | (high << 8));
+      c.memptr = xy.w;
       break;
     }
     case 0xD9: {  // EXX: always the plain HL
@@ -319,8 +345,8 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
       break;
     }
     case 0xF9: c.sp = xy.w; break;
-    case 0xF3: c.iff = static_cast<uint8_t>(c.iff & ~kIff1); break;  // DI: IFF2 untouched
-    case 0xFB: c.iff = static_cast<uint8_t>(c.iff | kIff1); break;   // EI: effective at once
+    case 0xF3: c.iff = static_cast<uint8_t>(c.iff & ~(kIff1 | kIff2)); break;  // DI
+    case 0xFB: c.iff = static_cast<uint8_t>(c.iff | kIff1 | kIff2); break;     // EI: effective at once
 
     // ---- Prefixes ----
     case 0xCB:

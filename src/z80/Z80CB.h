@@ -17,7 +17,7 @@ void Z80Executor<Derived>::ExecCB() {
     const uint8_t value = Read(address);
     switch (group) {
       case 0: Write(address, Rotate(kind, value)); break;
-      case 1: TestBit(kind, value); break;
+      case 1: TestBit(kind, value, static_cast<uint8_t>(c.memptr >> 8)); break;
       case 2: Write(address, static_cast<uint8_t>(value & ~(1 << kind))); break;
       default: Write(address, static_cast<uint8_t>(value | (1 << kind))); break;
     }
@@ -37,7 +37,7 @@ void Z80Executor<Derived>::ExecCB() {
   uint8_t result;
   switch (group) {
     case 0: result = Rotate(kind, value); break;
-    case 1: TestBit(kind, value); return;
+    case 1: TestBit(kind, value, value); return;
     case 2: result = static_cast<uint8_t>(value & ~(1 << kind)); break;
     default: result = static_cast<uint8_t>(value | (1 << kind)); break;
   }

@@ -11,6 +11,7 @@ void Z80Core::Reset() {
   sp = 0xF000;
   iff = 0;
   i = 0;
+  memptr = 0;
   cyclesLeft = cyclesPerLine;
 }
 

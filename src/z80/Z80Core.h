@@ -33,7 +33,8 @@ inline constexpr uint16_t kMaskableRequest = 0x0038;
 inline constexpr uint8_t kIff1 = 0x01;      // maskable interrupts accepted
 inline constexpr uint8_t kIffMode1 = 0x02;  // interrupt mode 1
 inline constexpr uint8_t kIffMode2 = 0x04;  // interrupt mode 2 (neither bit: mode 0)
-inline constexpr uint8_t kIff2 = 0x40;      // IFF1 as it was when the last interrupt was taken
+inline constexpr uint8_t kIff2 = 0x40;      // set and cleared with IFF1 by EI, DI and interrupts;
+                                            // an NMI keeps IFF1 here for RETN
 inline constexpr uint8_t kIffHalted = 0x80; // stopped on a HALT opcode
 
 // The Z80 processor: registers, interrupt state and cycle counter, with six
@@ -96,6 +97,10 @@ class Z80Core {
   Z80Pair hl2;
   uint8_t iff = 0;  // kIff* bits; all others stay 0
   uint8_t i = 0;    // interrupt vector register
+  // The internal address latch (WZ, "MEMPTR"): the address the last
+  // instruction that used it computed (jump targets, (IX+d), ...). Programs
+  // see it only through bits 5 and 3 of F after BIT n,(HL) and BIT n,(IX+d).
+  uint16_t memptr = 0;
   int32_t cyclesPerLine = 0;
   int32_t cyclesLeft = 0;     // may go negative by one instruction's overshoot
   uint32_t userId = 0;        // heads the processor's log messages; kept by Reset

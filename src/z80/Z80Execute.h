@@ -77,6 +77,19 @@ class Z80Executor {
   void JumpRelative(uint8_t displacement) {
     c.pc = static_cast<uint16_t>(c.pc + static_cast<int8_t>(displacement));
   }
+  // Absolute jumps, calls and returns: the target also goes to memptr.
+  void Jump(uint16_t target) { c.pc = c.memptr = target; }
+  void Return() { Jump(Pop()); }
+  // LD A,(rr) and LD A,(nn) leave the address plus one in memptr; the
+  // stores leave A over the low byte of the address plus one.
+  void LoadA(uint16_t address) {
+    SetA(Read(address));
+    c.memptr = static_cast<uint16_t>(address + 1);
+  }
+  void StoreA(uint16_t address) {
+    Write(address, A());
+    c.memptr = static_cast<uint16_t>((A() << 8) | ((address + 1) & 0xFF));
+  }
   uint16_t Read16(uint16_t address) {
     const uint8_t low = Read(address);
     const uint8_t high = Read(static_cast<uint16_t>(address + 1));
@@ -143,8 +156,10 @@ class Z80Executor {
       SetA(static_cast<uint8_t>(r));
     } else if constexpr (kOp == 2 || kOp == 3 || kOp == 7) {
       const unsigned r = a - v - (kOp == 3 ? Carry() : 0);
-      SetF(zsTable[r & 0xFF] | ((a ^ v ^ r) & kFlagH) | ((((a ^ v) & (a ^ r)) & 0x80) >> 5) |
-           kFlagN | ((r >> 8) & kFlagC));
+      // CP takes bits 5 and 3 from the operand, not from the discarded result.
+      const int sz = kOp == 7 ? (zsTable[r & 0xFF] & ~kFlagXY) | (v & kFlagXY) : zsTable[r & 0xFF];
+      SetF(sz | ((a ^ v ^ r) & kFlagH) | ((((a ^ v) & (a ^ r)) & 0x80) >> 5) | kFlagN |
+           ((r >> 8) & kFlagC));
       if constexpr (kOp != 7) SetA(static_cast<uint8_t>(r));
     } else if constexpr (kOp == 4) {
       const uint8_t r = static_cast<uint8_t>(a & v);
@@ -171,25 +186,32 @@ class Z80Executor {
          (r == 0x7F ? kFlagPV : 0));
     return r;
   }
-  // ADD HL,ss (and ADD IX/IY,ss): S, Z, P/V and bits 5 and 3 survive.
+  // The 16-bit sums take bits 5 and 3 from the high byte of the result and
+  // leave the left operand plus one in memptr.
+  // ADD HL,ss (and ADD IX/IY,ss): S, Z and P/V survive.
   uint16_t Add16(uint16_t left, uint16_t right) {
     const unsigned r = static_cast<unsigned>(left) + right;
-    SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagXY)) | (((left ^ right ^ r) >> 8) & kFlagH) |
-         (r >> 16));
+    c.memptr = static_cast<uint16_t>(left + 1);
+    SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ((r >> 8) & kFlagXY) |
+         (((left ^ right ^ r) >> 8) & kFlagH) | (r >> 16));
     return static_cast<uint16_t>(r);
   }
   void Adc16(uint16_t value) {
     const unsigned h = c.hl.w;
     const unsigned r = h + value + Carry();
-    SetF(((r >> 8) & kFlagS) | ((r & 0xFFFF) == 0 ? kFlagZ : 0) | (((h ^ value ^ r) >> 8) & kFlagH) |
-         ((((h ^ r) & (value ^ r)) & 0x8000) >> 13) | ((r >> 16) & kFlagC));
+    c.memptr = static_cast<uint16_t>(h + 1);
+    SetF(((r >> 8) & (kFlagS | kFlagXY)) | ((r & 0xFFFF) == 0 ? kFlagZ : 0) |
+         (((h ^ value ^ r) >> 8) & kFlagH) | ((((h ^ r) & (value ^ r)) & 0x8000) >> 13) |
+         ((r >> 16) & kFlagC));
     c.hl.w = static_cast<uint16_t>(r);
   }
   void Sbc16(uint16_t value) {
     const unsigned h = c.hl.w;
     const unsigned r = h - value - Carry();
-    SetF(((r >> 8) & kFlagS) | ((r & 0xFFFF) == 0 ? kFlagZ : 0) | (((h ^ value ^ r) >> 8) & kFlagH) |
-         ((((h ^ value) & (h ^ r)) & 0x8000) >> 13) | kFlagN | ((r >> 16) & kFlagC));
+    c.memptr = static_cast<uint16_t>(h + 1);
+    SetF(((r >> 8) & (kFlagS | kFlagXY)) | ((r & 0xFFFF) == 0 ? kFlagZ : 0) |
+         (((h ^ value ^ r) >> 8) & kFlagH) | ((((h ^ value) & (h ^ r)) & 0x8000) >> 13) | kFlagN |
+         ((r >> 16) & kFlagC));
     c.hl.w = static_cast<uint16_t>(r);
   }
   // The CB rotates and shifts in opcode order:
@@ -211,10 +233,12 @@ class Z80Executor {
     SetF(zspTable[result] | out);
     return result;
   }
-  // BIT n: Z when the bit is clear, S only for bit 7 set, H set, C kept.
-  void TestBit(int bit, uint8_t value) {
-    const int set = value & (1 << bit);
-    SetF(Carry() | kFlagH | (set ? (bit == 7 ? kFlagS : 0) : kFlagZ));
+  // BIT n: Z and P/V when the bit is clear, S only for bit 7 set, H set,
+  // C kept. Bits 5 and 3 come from `xy`: the register tested, or for a
+  // memory operand the high byte of memptr.
+  void TestBit(int bit, uint8_t value, uint8_t xy) {
+    const int tested = value & (1 << bit);
+    SetF(Carry() | kFlagH | (tested ? (tested & kFlagS) : (kFlagZ | kFlagPV)) | (xy & kFlagXY));
   }
   // Condition codes in opcode order: NZ, Z, NC, C, PO, PE, P, M.
   template <int kCondition>
@@ -262,14 +286,15 @@ class Z80Executor {
     else c.af.SetHi(value);
   }
   // The address of the memory operand: HL, or IX/IY plus the signed
-  // displacement byte fetched here.
+  // displacement byte fetched here (which memptr keeps).
   template <int kMode>
   uint16_t MemoryOperand() {
     if constexpr (kMode == kHL) {
       return c.hl.w;
     } else {
       const int8_t displacement = static_cast<int8_t>(Fetch());
-      return static_cast<uint16_t>(IndexPair<kMode>().w + displacement);
+      c.memptr = static_cast<uint16_t>(IndexPair<kMode>().w + displacement);
+      return c.memptr;
     }
   }
   template <int kMode, int kReg>
@@ -323,9 +348,12 @@ void Z80Executor<Derived>::RunPeriod() {
   if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
 }
 
+// An NMI keeps IFF1 in IFF2 for RETN; a maskable interrupt (taken only
+// with IFF1 set) clears both, as DI would.
 template <class Derived>
 void Z80Executor<Derived>::AcceptInterrupt(uint16_t request) {
-  uint8_t iff = static_cast<uint8_t>((c.iff & ~(kIff1 | kIff2)) | ((c.iff & kIff1) ? kIff2 : 0));
+  uint8_t iff = static_cast<uint8_t>(c.iff & ~(kIff1 | kIff2));
+  if (request == kNmiRequest && (c.iff & kIff1)) iff = static_cast<uint8_t>(iff | kIff2);
   if (iff & kIffHalted) {
     c.pc = static_cast<uint16_t>(c.pc + 1);  // step past the HALT opcode
     iff = static_cast<uint8_t>(iff & ~kIffHalted);
@@ -342,6 +370,7 @@ void Z80Executor<Derived>::AcceptInterrupt(uint16_t request) {
   } else {
     c.pc = request;  // mode 0: the request is the address to call
   }
+  c.memptr = c.pc;
 }
 
 template <class Bus>

@@ -38,13 +38,14 @@ template <int kMode>
 void Z80Executor<Derived>::ExecIndexCB() {
   const int8_t displacement = static_cast<int8_t>(Fetch());
   const uint16_t address = static_cast<uint16_t>(IndexPair<kMode>().w + displacement);
+  c.memptr = address;
   const uint8_t op = Fetch();
   Charge(cyclesXYCB[op]);
   const int bit = (op >> 3) & 7;
 
   if (op >= 0x40 && op < 0x80) {
     // BIT n,(IX+d): the register field is ignored, all eight encodings test.
-    TestBit(bit, Read(address));
+    TestBit(bit, Read(address), static_cast<uint8_t>(address >> 8));
     return;
   }
   if ((op & 7) != 6) {

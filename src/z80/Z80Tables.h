@@ -13,8 +13,9 @@ inline constexpr uint8_t kFlagH = 0x10;
 inline constexpr uint8_t kFlagPV = 0x04;
 inline constexpr uint8_t kFlagN = 0x02;
 inline constexpr uint8_t kFlagC = 0x01;
-// Bits 5 and 3: never computed from results except by DAA; POP AF and
-// EX AF,AF' load them, other instructions keep or clear them.
+// Bits 5 and 3 (called Y and X): no instruction documents them, but the
+// silicon sets them on every flag-writing instruction, mostly from bits 5
+// and 3 of the result; the exceptions are noted where they are computed.
 inline constexpr uint8_t kFlagXY = 0x28;
 
 using CycleTable = std::array<uint8_t, 256>;
@@ -146,16 +147,16 @@ inline constexpr CycleTable cyclesXYCB = [] {
   return t;
 }();
 
-// S and Z of an 8-bit result.
+// S, Z and bits 5 and 3 of an 8-bit result.
 inline constexpr std::array<uint8_t, 256> zsTable = [] {
   std::array<uint8_t, 256> t{};
   for (int v = 0; v < 256; ++v) {
-    t[v] = static_cast<uint8_t>((v & 0x80) | (v == 0 ? kFlagZ : 0));
+    t[v] = static_cast<uint8_t>((v & (kFlagS | kFlagXY)) | (v == 0 ? kFlagZ : 0));
   }
   return t;
 }();
 
-// S, Z and P/V (even parity) of an 8-bit result.
+// S, Z, P/V (even parity) and bits 5 and 3 of an 8-bit result.
 inline constexpr std::array<uint8_t, 256> zspTable = [] {
   std::array<uint8_t, 256> t{};
   for (int v = 0; v < 256; ++v) {
@@ -184,7 +185,7 @@ inline constexpr std::array<uint16_t, 2048> daaTable = [] {
     const int result = (subtract ? a - correction : a + correction) & 0xFF;
     const bool newHalf = subtract ? (half && (a & 0x0F) < 6) : ((a & 0x0F) > 9);
     const int flags = zspTable[result] | (newHalf ? kFlagH : 0) | (subtract ? kFlagN : 0) |
-                      (newCarry ? kFlagC : 0) | (result & kFlagXY);
+                      (newCarry ? kFlagC : 0);
     t[index] = static_cast<uint16_t>((result << 8) | flags);
   }
   return t;

@@ -86,18 +86,18 @@ TEST(Interrupts, Acceptance) {
   };
   const std::vector<Row> rows = {
       {"none", kIff1 | kIffMode1, 0, 0x00, kNoInterrupt, 0x1234, 0xF000, kIff1 | kIffMode1},
-      {"mode 1 with IFF1 set", kIff1 | kIffMode1, 0, 0x00, 0x0038, 0x0038, 0xEFFE, kIff2 | kIffMode1},
+      {"mode 1 with IFF1 set: both flip-flops cleared", kIff1 | kIff2 | kIffMode1, 0, 0x00, 0x0038, 0x0038, 0xEFFE, kIffMode1},
       {"mode 1 with IFF1 clear: dropped", kIffMode1, 0, 0x00, 0x0038, 0x1234, 0xF000, kIffMode1},
       {"IFF2 alone does not let it in", kIff2 | kIffMode1, 0, 0x00, 0x0038, 0x1234, 0xF000, kIff2 | kIffMode1},
       {"NMI with IFF1 clear: taken, IFF2 cleared", kIff2, 0, 0x00, kNmiRequest, 0x0066, 0xEFFE, 0},
       {"NMI with IFF1 set", kIff1 | kIffMode1, 0, 0x00, kNmiRequest, 0x0066, 0xEFFE, kIff2 | kIffMode1},
-      {"mode 2 reads the vector at I:request&FE", kIff1 | kIffMode2, 0x12, 0x00, 0x00FF, 0x5678, 0xEFFE, kIff2 | kIffMode2},
-      {"mode 2 vector at FFFF wraps", kIff1 | kIffMode2, 0xFF, 0x00, 0x00FF, 0x9ABC, 0xEFFE, kIff2 | kIffMode2},
-      {"mode 0 with 0x38 acts as mode 1", kIff1, 0, 0x00, 0x0038, 0x0038, 0xEFFE, kIff2},
-      {"mode 0 jumps to the request", kIff1, 0, 0x00, 0x0010, 0x0010, 0xEFFE, kIff2},
-      {"EI as the period's last instruction", kIffMode1, 0, 0xFB, 0x0038, 0x0038, 0xEFFE, kIff2 | kIffMode1},
-      {"DI as the period's last instruction", kIff1 | kIffMode1, 0, 0xF3, 0x0038, 0x1234, 0xF000, kIffMode1},
-      {"HALT: the pushed address is past the HALT", kIff1 | kIffMode1, 0, 0x76, 0x0038, 0x0038, 0xEFFE, kIff2 | kIffMode1},
+      {"mode 2 reads the vector at I:request&FE", kIff1 | kIffMode2, 0x12, 0x00, 0x00FF, 0x5678, 0xEFFE, kIffMode2},
+      {"mode 2 vector at FFFF wraps", kIff1 | kIffMode2, 0xFF, 0x00, 0x00FF, 0x9ABC, 0xEFFE, kIffMode2},
+      {"mode 0 with 0x38 acts as mode 1", kIff1, 0, 0x00, 0x0038, 0x0038, 0xEFFE, 0},
+      {"mode 0 jumps to the request", kIff1, 0, 0x00, 0x0010, 0x0010, 0xEFFE, 0},
+      {"EI as the period's last instruction", kIffMode1, 0, 0xFB, 0x0038, 0x0038, 0xEFFE, kIffMode1},
+      {"DI as the period's last instruction", kIff1 | kIff2 | kIffMode1, 0, 0xF3, 0x0038, 0x1234, 0xF000, kIffMode1},
+      {"HALT: the pushed address is past the HALT", kIff1 | kIffMode1, 0, 0x76, 0x0038, 0x0038, 0xEFFE, kIffMode1},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -135,7 +135,7 @@ TEST(Interrupts, DroppedRequestIsNotRemembered) {
   cpu.Run();  // EI runs; Loop asks for nothing now
   EXPECT_EQ(cpu.pc, 2);
   EXPECT_EQ(cpu.sp, 0xF000);
-  EXPECT_EQ(cpu.iff, kIff1 | kIffMode1);
+  EXPECT_EQ(cpu.iff, kIff1 | kIff2 | kIffMode1);
 }
 
 TEST(Interrupts, HaltGivesUpEachPeriodUntilAnInterrupt) {

@@ -67,9 +67,9 @@ TEST(Tables, FlagAndCycleTableSpotChecks) {
   const std::vector<Row> rows = {
       {"zsTable[0]", zsTable[0], 0x40},
       {"zsTable[80]", zsTable[0x80], 0x80},
-      {"zsTable[7F]", zsTable[0x7F], 0x00},
+      {"zsTable[7F]: bits 5 and 3", zsTable[0x7F], 0x28},
       {"zspTable[0]", zspTable[0], 0x44},
-      {"zspTable[FF]", zspTable[0xFF], 0x84},
+      {"zspTable[FF]", zspTable[0xFF], 0xAC},
       {"zspTable[01]", zspTable[0x01], 0x00},
       {"zspTable[03]", zspTable[0x03], 0x04},
       {"cyclesBase NOP", cyclesBase[0x00], 4},
