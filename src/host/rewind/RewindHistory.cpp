@@ -124,7 +124,7 @@ void RewindHistory::Push(std::span<const std::uint8_t> state) {
 
 std::size_t RewindHistory::Diff(const std::uint8_t* state) {
   std::uint8_t* bitmap = delta.data();
-  std::memset(bitmap, 0, bitmapBytes);
+  if (bitmapBytes) std::memset(bitmap, 0, bitmapBytes);
   std::uint8_t* out = delta.data() + bitmapBytes;
   std::uint8_t* old = newest.data();
   bool changed = false;
