@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev
   libcli11-dev libpng-dev
+  liblz4-dev
   pasmo
   libsdl2-dev libgtk-3-dev
   xvfb xauth libx11-dev libxtst-dev

@@ -1,0 +1,268 @@
+#include "host/rewind/RewindHistory.h"
+
+#include <lz4.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kWordsPerBlock = RewindHistory::kBlockSize / 8;
+constexpr std::size_t kGroupBlocks = 4;
+// LZ4's speed/size trade-off. On a game's frame (about 2 KB of XORed blocks)
+// 8 compresses in about half the time of 1 for 9 % larger records, and the
+// budget holds minutes either way: the push cost is what matters.
+constexpr int kAcceleration = 8;
+constexpr std::size_t kRecordFraming = 8;  // the size word before and after each record
+
+std::uint64_t Load64(const std::uint8_t* at) {
+  std::uint64_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+void Store64(std::uint8_t* at, std::uint64_t value) { std::memcpy(at, &value, sizeof value); }
+
+std::uint32_t Load32(const std::uint8_t* at) {
+  std::uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+void Store32(std::uint8_t* at, std::uint32_t value) { std::memcpy(at, &value, sizeof value); }
+
+void FreeStream(LZ4_stream_u* stream) { LZ4_freeStream(stream); }
+
+}  // namespace
+
+RewindHistory::RewindHistory(std::size_t budgetBytes) : budget(budgetBytes), stream(LZ4_createStream(), &FreeStream) {}
+
+RewindHistory::~RewindHistory() = default;
+
+void RewindHistory::Prepare(std::size_t size) {
+  prepared = true;
+  fits = false;
+  stateSize = size;
+  blockCount = (size + kBlockSize - 1) / kBlockSize;
+  bitmapBytes = (blockCount + 7) / 8;
+
+  // Check the whole footprint before allocating anything, so an absurd state
+  // size costs nothing.
+  const std::size_t deltaBytes = bitmapBytes + size;
+  std::size_t packedBytes = 0;
+  std::size_t overhead = budget + 1;
+  if (stream && size <= budget && deltaBytes <= LZ4_MAX_INPUT_SIZE) {
+    packedBytes = static_cast<std::size_t>(LZ4_compressBound(static_cast<int>(deltaBytes)));
+    overhead = size + deltaBytes + packedBytes + static_cast<std::size_t>(LZ4_sizeofState());
+  }
+  if (overhead > budget || ringCapacity != budget - overhead) {
+    ring.reset();
+    ringCapacity = 0;
+  }
+  if (overhead > budget) {
+    std::vector<std::uint8_t>().swap(newest);
+    std::vector<std::uint8_t>().swap(delta);
+    std::vector<std::uint8_t>().swap(packed);
+    return;
+  }
+  newest.resize(size);
+  delta.resize(deltaBytes);
+  packed.resize(packedBytes);
+  newest.shrink_to_fit();  // a larger cartridge's buffers would not fit in the budget
+  delta.shrink_to_fit();
+  packed.shrink_to_fit();
+  if (!ring) {
+    ringCapacity = budget - overhead;
+    // Left uninitialised: the pages are only touched as records reach them.
+    ring = std::make_unique_for_overwrite<std::uint8_t[]>(ringCapacity);
+  }
+  fits = true;
+}
+
+void RewindHistory::Clear() {
+  hasNewest = false;
+  records = 0;
+  ringUsed = 0;
+  head = tail = wrapEnd = 0;
+  wrapped = false;
+}
+
+std::size_t RewindHistory::BytesUsed() const { return (hasNewest ? stateSize : 0) + ringUsed; }
+
+double RewindHistory::SecondsKept(double fps) const {
+  return fps > 0 ? static_cast<double>(Count()) / fps : 0.0;
+}
+
+void RewindHistory::Push(std::span<const std::uint8_t> state) {
+  if (!prepared || state.size() != stateSize) {
+    Clear();
+    Prepare(state.size());
+  }
+  if (!fits) return;
+  if (!hasNewest) {
+    if (stateSize) std::memcpy(newest.data(), state.data(), stateSize);
+    hasNewest = true;
+    return;
+  }
+  const std::size_t deltaBytes = Diff(state.data());
+  int payloadBytes = 0;  // an unchanged state is an empty record
+  if (deltaBytes) {
+    // A fast reset drops the previous delta as dictionary without clearing
+    // the hash table, so every record decompresses on its own.
+    LZ4_resetStream_fast(stream.get());
+    payloadBytes = LZ4_compress_fast_continue(stream.get(), reinterpret_cast<const char*>(delta.data()),
+                                              reinterpret_cast<char*>(packed.data()), static_cast<int>(deltaBytes),
+                                              static_cast<int>(packed.size()), kAcceleration);
+    if (payloadBytes <= 0) {  // cannot happen with a bound-sized output; keep only the newest if it does
+      Clear();
+      hasNewest = true;
+      return;
+    }
+  }
+  Store(packed.data(), static_cast<std::size_t>(payloadBytes));
+}
+
+std::size_t RewindHistory::Diff(const std::uint8_t* state) {
+  std::uint8_t* bitmap = delta.data();
+  if (bitmapBytes) std::memset(bitmap, 0, bitmapBytes);
+  std::uint8_t* out = delta.data() + bitmapBytes;
+  std::uint8_t* old = newest.data();
+  bool changed = false;
+
+  // Most of the state is equal: skip four blocks at a time with memcmp (the
+  // C library's is vectorised for the machine it runs on), then look at each
+  // block of a group that differs.
+  const std::size_t fullBlocks = stateSize / kBlockSize;
+  for (std::size_t group = 0; group < fullBlocks; group += kGroupBlocks) {
+    const std::size_t groupEnd = std::min(group + kGroupBlocks, fullBlocks);
+    if (groupEnd - group == kGroupBlocks &&
+        std::memcmp(old + group * kBlockSize, state + group * kBlockSize, kGroupBlocks * kBlockSize) == 0) {
+      continue;
+    }
+    for (std::size_t b = group; b < groupEnd; ++b) {
+      std::uint8_t* o = old + b * kBlockSize;
+      const std::uint8_t* n = state + b * kBlockSize;
+      std::uint64_t diff = 0;
+      for (std::size_t w = 0; w < kWordsPerBlock; ++w) diff |= Load64(o + w * 8) ^ Load64(n + w * 8);
+      if (diff == 0) continue;
+      for (std::size_t w = 0; w < kWordsPerBlock; ++w) Store64(out + w * 8, Load64(o + w * 8) ^ Load64(n + w * 8));
+      std::memcpy(o, n, kBlockSize);
+      out += kBlockSize;
+      bitmap[b >> 3] |= static_cast<std::uint8_t>(1u << (b & 7));
+      changed = true;
+    }
+  }
+  const std::size_t rest = stateSize % kBlockSize;
+  if (rest) {
+    std::uint8_t* o = old + fullBlocks * kBlockSize;
+    const std::uint8_t* n = state + fullBlocks * kBlockSize;
+    if (std::memcmp(o, n, rest) != 0) {
+      for (std::size_t i = 0; i < rest; ++i) out[i] = o[i] ^ n[i];
+      std::memcpy(o, n, rest);
+      out += rest;
+      bitmap[fullBlocks >> 3] |= static_cast<std::uint8_t>(1u << (fullBlocks & 7));
+      changed = true;
+    }
+  }
+  return changed ? static_cast<std::size_t>(out - delta.data()) : 0;
+}
+
+bool RewindHistory::Store(const std::uint8_t* payload, std::size_t bytes) {
+  const std::size_t recordBytes = bytes + kRecordFraming;
+  if (recordBytes > ringCapacity) {
+    // Not even an empty ring holds it: the older states cannot be rebuilt
+    // without it, so only the newest remains.
+    records = 0;
+    ringUsed = 0;
+    head = tail = wrapEnd = 0;
+    wrapped = false;
+    return false;
+  }
+  std::uint8_t* at = Reserve(recordBytes);
+  Store32(at, static_cast<std::uint32_t>(recordBytes));
+  if (bytes) std::memcpy(at + 4, payload, bytes);
+  Store32(at + 4 + bytes, static_cast<std::uint32_t>(recordBytes));
+  return true;
+}
+
+std::uint8_t* RewindHistory::Reserve(std::size_t recordBytes) {
+  for (;;) {
+    if (records == 0) {
+      head = tail = wrapEnd = 0;
+      wrapped = false;
+    }
+    if (!wrapped) {
+      if (ringCapacity - head >= recordBytes) break;
+      if (tail >= recordBytes) {  // room before the oldest record: wrap there
+        wrapEnd = head;
+        head = 0;
+        wrapped = true;
+        break;
+      }
+    } else if (tail - head >= recordBytes) {
+      break;
+    }
+    DropOldest();
+  }
+  std::uint8_t* at = ring.get() + head;
+  head += recordBytes;
+  ringUsed += recordBytes;
+  ++records;
+  return at;
+}
+
+void RewindHistory::DropOldest() {
+  const std::size_t recordBytes = Load32(ring.get() + tail);
+  tail += recordBytes;
+  ringUsed -= recordBytes;
+  --records;
+  if (wrapped && tail == wrapEnd) {
+    tail = 0;
+    wrapped = false;
+  }
+}
+
+bool RewindHistory::Pop(std::vector<std::uint8_t>& state) {
+  if (!hasNewest) return false;
+  state.assign(newest.begin(), newest.end());
+  if (records == 0) {
+    hasNewest = false;
+  } else if (!ApplyNewestRecord()) {
+    Clear();  // a damaged record: the older states are lost, the one returned is intact
+  }
+  return true;
+}
+
+bool RewindHistory::ApplyNewestRecord() {
+  const std::size_t recordBytes = Load32(ring.get() + head - 4);
+  const std::size_t start = head - recordBytes;
+  const std::size_t payloadBytes = recordBytes - kRecordFraming;
+  head = start;
+  ringUsed -= recordBytes;
+  --records;
+  if (wrapped && head == 0) {  // the newest remaining record ends where the ring wrapped
+    head = wrapEnd;
+    wrapped = false;
+  }
+  if (payloadBytes == 0) return true;  // the states were equal
+
+  const int got = LZ4_decompress_safe(reinterpret_cast<const char*>(ring.get() + start + 4),
+                                      reinterpret_cast<char*>(delta.data()), static_cast<int>(payloadBytes),
+                                      static_cast<int>(delta.size()));
+  if (got < static_cast<int>(bitmapBytes)) return false;
+  const std::uint8_t* in = delta.data() + bitmapBytes;
+  const std::uint8_t* end = delta.data() + got;
+  for (std::size_t b = 0; b < blockCount; ++b) {
+    if (!(delta[b >> 3] & (1u << (b & 7)))) continue;
+    std::uint8_t* o = newest.data() + b * kBlockSize;
+    const std::size_t length = std::min(kBlockSize, stateSize - b * kBlockSize);
+    if (static_cast<std::size_t>(end - in) < length) return false;
+    if (length == kBlockSize) {
+      for (std::size_t w = 0; w < kWordsPerBlock; ++w) Store64(o + w * 8, Load64(o + w * 8) ^ Load64(in + w * 8));
+    } else {
+      for (std::size_t i = 0; i < length; ++i) o[i] ^= in[i];
+    }
+    in += length;
+  }
+  return in == end;
+}
