@@ -10,9 +10,10 @@ set(TAVRIN_PACKAGE_MAINTAINER "Tavrin developers <tavrin@localhost>" CACHE STRIN
 set(CPACK_PACKAGE_CONTACT "${TAVRIN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Master System and Game Gear emulator")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tavrin plays Master System and Game Gear cartridge images on the Linux desktop \
-(GTK 3 menu window, SDL 2 display, sound and game pads), or headless for scripted \
-runs that write screenshots and sound recordings. A demo cartridge is built in.")
+    "Tavrin plays Master System and Game Gear cartridge images on the Linux\n\
+desktop (GTK 3 menu window, SDL 2 display, sound and game pads), or\n\
+headless for scripted runs that write screenshots and sound recordings.\n\
+A demo cartridge is built in.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
