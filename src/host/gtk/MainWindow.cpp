@@ -154,9 +154,11 @@ void SetDefaultIcon() {
 bool GtkHostInit() {
   static bool initialised = false;
   if (!initialised) {
-    // WM_CLASS "tavrin", "Tavrin" on every window, as on the display window.
+    // WM_CLASS "tavrin", "Tavrin" on every window, as on the display window:
+    // GDK takes the class from the program name with a capital first letter.
+    // (gdk_set_program_class would say it outright, but GDK then loses track
+    // of the copy it made, which the sanitizer build reports as a leak.)
     g_set_prgname(kWindowResName);
-    gdk_set_program_class(kWindowResClass);
     initialised = gtk_init_check(nullptr, nullptr);
     if (initialised) SetDefaultIcon();
   }
