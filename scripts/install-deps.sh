@@ -11,6 +11,7 @@ packages=(
   pasmo
   libsdl2-dev libgtk-3-dev
   xvfb xauth libx11-dev libxtst-dev
+  desktop-file-utils appstream groff-base shared-mime-info dpkg-dev
 )
 
 missing=()

@@ -3,6 +3,8 @@
 // out, and a missing image on the command line.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <unistd.h>
 
@@ -246,6 +248,60 @@ TEST_F(DesktopSession, StartUpLogsItsStepsInOrder) {
   }
   EXPECT_NE(program.Output().find("JoyStick:Init()\n"), std::string::npos);
   EXPECT_NE(program.Output().find("JoyStick::Shutdown\n"), std::string::npos);
+}
+
+// _NET_WM_ICON of a window: (width, height, pixels...) repeated, as longs.
+std::vector<unsigned long> NetWmIcon(Display* display, Window window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<unsigned long> icon;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20, False,
+                         XA_CARDINAL, &type, &format, &count, &after, &data) == Success && data) {
+    if (format == 32) icon.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
+    XFree(data);
+  }
+  return icon;
+}
+
+// The 64 x 64 image among a window's icons; empty when it has none.
+std::vector<unsigned long> Icon64(const std::vector<unsigned long>& icons) {
+  for (std::size_t at = 0; at + 2 <= icons.size();) {
+    const std::size_t size = icons[at] * icons[at + 1];
+    if (at + 2 + size > icons.size()) break;
+    if (icons[at] == 64 && icons[at + 1] == 64) return {icons.begin() + at + 2, icons.begin() + at + 2 + size};
+    at += 2 + size;
+  }
+  return {};
+}
+
+// The desktop groups both windows as one program (one launcher, one task
+// bar entry) only when they carry the same WM_CLASS and icon.
+TEST_F(DesktopSession, BothWindowsCarryTheProgramsClassAndIcon) {
+  ASSERT_TRUE(Launch("identity", {}));
+  WaitForWindows();
+  if (HasFatalFailure()) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  std::vector<unsigned long> icons[2];
+  const Window windows[2] = {mainWindow, displayWindow};
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i == 0 ? "main window" : "display window");
+    XClassHint hint{};
+    ASSERT_NE(XGetClassHint(x.Connection(), windows[i], &hint), 0);
+    EXPECT_STREQ(hint.res_name, "tavrin");
+    EXPECT_STREQ(hint.res_class, "Tavrin");
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    icons[i] = Icon64(NetWmIcon(x.Connection(), windows[i]));
+    ASSERT_EQ(icons[i].size(), 64u * 64u);
+    // Not a blank square: the drawing has transparent corners and opaque colours.
+    EXPECT_EQ((icons[i][0] >> 24) & 0xFF, 0u);
+    EXPECT_EQ((icons[i][32 * 64 + 32] >> 24) & 0xFF, 0xFFu);
+  }
+  EXPECT_EQ(icons[0], icons[1]) << "both windows show the same icon";
+  x.RequestClose(displayWindow);
+  ExpectExitZero();
 }
 
 // The same program on a 16-bit desktop: the back surface takes its 5-6-5

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "debug/DebugConsole.h"
+#include "host/identity/AppIdentity.h"
 
 namespace {
 
@@ -130,11 +131,37 @@ GtkWidget* BuildMenuBar() {
   return bar;
 }
 
+// Every GTK window (the main window, dialogs, message boxes) shows the
+// program's icon: the installed theme's where it has one, else the copy
+// compiled into the program.
+void SetDefaultIcon() {
+  GtkIconTheme* theme = gtk_icon_theme_get_default();
+  if (theme && gtk_icon_theme_has_icon(theme, kAppId)) {
+    gtk_window_set_default_icon_name(kAppId);
+    return;
+  }
+  const AppIconPixels& icon = AppIcon();
+  if (icon.width == 0) return;
+  // The pixels live as long as the program; the pixbuf only points at them.
+  GdkPixbuf* pixbuf = gdk_pixbuf_new_from_data(icon.rgba.data(), GDK_COLORSPACE_RGB, TRUE, 8, icon.width,
+                                               icon.height, icon.width * 4, nullptr, nullptr);
+  gtk_window_set_default_icon(pixbuf);
+  g_object_unref(pixbuf);
+}
+
 }  // namespace
 
 bool GtkHostInit() {
   static bool initialised = false;
-  if (!initialised) initialised = gtk_init_check(nullptr, nullptr);
+  if (!initialised) {
+    // WM_CLASS "tavrin", "Tavrin" on every window, as on the display window:
+    // GDK takes the class from the program name with a capital first letter.
+    // (gdk_set_program_class would say it outright, but GDK then loses track
+    // of the copy it made, which the sanitizer build reports as a leak.)
+    g_set_prgname(kWindowResName);
+    initialised = gtk_init_check(nullptr, nullptr);
+    if (initialised) SetDefaultIcon();
+  }
   return initialised;
 }
 

@@ -4,6 +4,7 @@
 
 #include "debug/DebugConsole.h"
 #include "host/sdl/DisplayManager.h"
+#include "host/sdl/WindowIdentity.h"
 #include "host/video/DxCheck.h"
 
 namespace {
@@ -66,6 +67,9 @@ int SdlDisplay::InitDirectDraw(int width, int height) {
   SDL_GetRendererInfo(renderer, &info);
   vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   LogPrintf("  Renderer: %s%s\n", info.name ? info.name : "?", vsync ? ", vsync" : ", no vsync");
+  // An OpenGL renderer makes the X window anew, with SDL's own class: the
+  // program's class and icon go on the window that will be shown.
+  SetWindowIdentity(window);
 
   back = SDL_CreateTexture(renderer, format.textureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (!back) {
