@@ -137,10 +137,8 @@ void Psg::Serialize(Archive& a) {
   a.Field(renderedCycle);
   a.Field(nextStepCycle);
   a.Field(writeLimit);
-  // Only the deltas up to the rendered time plus one step's length are
-  // pending: between frames that is just the tail of the last steps drawn.
-  // The count follows from the fields above, so saving and loading agree.
-  const int pending = PendingDeltas();
-  for (int k = 0; k < pending; ++k) a.Field(deltas[k]);
+  // The whole delta buffer, so that a state's size never depends on what
+  // the chip was doing (only the tail of the last steps drawn is nonzero).
+  a.Field(deltas);
   a.Field(integrator);
 }

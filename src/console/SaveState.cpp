@@ -1,0 +1,233 @@
+#include "console/SaveState.h"
+
+#include <cstring>
+#include <type_traits>
+
+#include "console/Console.h"
+
+namespace {
+
+constexpr std::uint8_t kMagic[8] = {'T', 'A', 'V', 'R', 'S', 'T', 'A', 'T'};
+constexpr std::size_t kHeaderSize = 8 + 4 + 4 + 4;  // magic, version, image CRC, total size
+constexpr std::size_t kSectionHeaderSize = 8;        // tag, length
+
+// Writes fields in explicit little-endian order; counts them when `out` is null.
+class StateWriter {
+ public:
+  explicit StateWriter(std::uint8_t* destination) : out(destination) {}
+
+  template <class T>
+  void Field(const T& value) {
+    if constexpr (std::is_array_v<T>) {
+      for (const auto& element : value) Field(element);
+    } else if constexpr (std::is_same_v<T, bool>) {
+      Put(value ? 1u : 0u, 1);
+    } else if constexpr (std::is_same_v<T, Z80Pair>) {
+      Put(value.w, 2);
+    } else {
+      static_assert(std::is_integral_v<T>, "state fields are integers");
+      Put(static_cast<std::uint64_t>(value), sizeof(T));
+    }
+  }
+  // Sized runs of bytes go in one copy.
+  void Field(const std::uint8_t (&bytes)[0x4000]) { Bytes(bytes, sizeof bytes); }
+  void Bytes(const std::uint8_t* bytes, std::size_t count) {
+    if (out) std::memcpy(out + written, bytes, count);
+    written += count;
+  }
+  void Put(std::uint64_t value, std::size_t bytes) {
+    for (std::size_t k = 0; k < bytes; ++k) {
+      if (out) out[written] = static_cast<std::uint8_t>(value >> (8 * k));
+      ++written;
+    }
+  }
+  std::size_t Written() const { return written; }
+
+ private:
+  std::uint8_t* out;
+  std::size_t written = 0;
+};
+
+// Reads fields back in the same order. Sizes were checked before, so it
+// never runs past its end.
+class StateReader {
+ public:
+  explicit StateReader(const std::uint8_t* source) : in(source) {}
+
+  template <class T>
+  void Field(T& value) {
+    if constexpr (std::is_array_v<T>) {
+      for (auto& element : value) Field(element);
+    } else if constexpr (std::is_same_v<T, bool>) {
+      value = Get(1) != 0;
+    } else if constexpr (std::is_same_v<T, Z80Pair>) {
+      value.w = static_cast<std::uint16_t>(Get(2));
+    } else {
+      value = static_cast<T>(Get(sizeof(T)));
+    }
+  }
+  void Field(std::uint8_t (&bytes)[0x4000]) { Bytes(bytes, sizeof bytes); }
+  void Bytes(std::uint8_t* bytes, std::size_t count) {
+    std::memcpy(bytes, in + read, count);
+    read += count;
+  }
+  std::uint64_t Get(std::size_t bytes) {
+    std::uint64_t value = 0;
+    for (std::size_t k = 0; k < bytes; ++k) value |= static_cast<std::uint64_t>(in[read++]) << (8 * k);
+    return value;
+  }
+
+ private:
+  const std::uint8_t* in;
+  std::size_t read = 0;
+};
+
+// ---- The sections, one function per component, used both ways ----
+
+template <class Archive, class Cpu>
+void ProcessorSection(Archive& a, Cpu& cpu) {
+  a.Field(cpu.af); a.Field(cpu.bc); a.Field(cpu.de); a.Field(cpu.hl);
+  a.Field(cpu.ix); a.Field(cpu.iy); a.Field(cpu.pc); a.Field(cpu.sp);
+  a.Field(cpu.af2); a.Field(cpu.bc2); a.Field(cpu.de2); a.Field(cpu.hl2);
+  a.Field(cpu.iff); a.Field(cpu.i); a.Field(cpu.memptr); a.Field(cpu.cyclesLeft);
+}
+
+template <class Archive, class Vdp>
+void VideoSection(Archive& a, Vdp& video) {
+  a.Bytes(video.vram, sizeof video.vram);
+  a.Field(video.cram);
+  a.Field(video.regs);
+  a.Field(video.vCounter); a.Field(video.code); a.Field(video.status); a.Field(video.address);
+  a.Field(video.latch); a.Field(video.readBuffer); a.Field(video.secondByte); a.Field(video.lastRead);
+  a.Field(video.line); a.Field(video.lineCounter); a.Field(video.framePending);
+}
+
+template <class Archive, class Sound>
+void SoundSection(Archive& a, Sound& psg) {
+  psg.Serialize(a);
+}
+
+template <class Archive, class Machine>
+void MemorySection(Archive& a, Machine& console) {
+  a.Bytes(console.systemRam, sizeof console.systemRam);
+  a.Field(console.ramControl); a.Field(console.bankRegister);
+  a.Field(console.nationalLines); a.Field(console.portDC); a.Field(console.portDD); a.Field(console.port00);
+  a.Field(console.pauseHeld); a.Field(console.cartridgeRamDirty); a.Field(console.savePending);
+  a.Field(console.framesRun);
+}
+
+template <class Archive, class Machine>
+void CartridgeRamSection(Archive& a, Machine& console) {
+  a.Bytes(console.cartridge.ram, sizeof console.cartridge.ram);
+}
+
+struct Section {
+  char tag[5];
+  int id;
+};
+constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}};
+
+template <class Archive, class Machine>
+void ProcessSection(Archive& a, Machine& console, int id) {
+  switch (id) {
+    case 0: ProcessorSection(a, console.cpu); break;
+    case 1: VideoSection(a, console.video); break;
+    case 2: SoundSection(a, console.psg); break;
+    case 3: MemorySection(a, console); break;
+    default: CartridgeRamSection(a, console); break;
+  }
+}
+
+// A const console saved through the same functions: the writer never
+// changes what it is given.
+Console& Unconst(const Console& console) { return const_cast<Console&>(console); }
+
+std::size_t SectionSize(const Console& console, int id) {
+  StateWriter counter(nullptr);
+  ProcessSection(counter, Unconst(console), id);
+  return counter.Written();
+}
+
+std::uint32_t Get32(const std::uint8_t* at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+}  // namespace
+
+const char* StateErrorText(StateError error) {
+  switch (error) {
+    case StateError::None: return "no error";
+    case StateError::NoCartridge: return "no cartridge is running";
+    case StateError::BufferTooSmall: return "the buffer is too small for a state";
+    case StateError::NotAState: return "not a save state";
+    case StateError::NewerVersion: return "made by a newer version of the program";
+    case StateError::OtherImage: return "made from another cartridge image";
+    case StateError::Damaged: return "the state is truncated or damaged";
+  }
+  return "unknown error";
+}
+
+std::size_t StateSize(const Console& console) {
+  std::size_t size = kHeaderSize;
+  for (const Section& section : kSections) size += kSectionHeaderSize + SectionSize(console, section.id);
+  return size;
+}
+
+StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size) {
+  if (!console.CartridgeLoaded()) return StateError::NoCartridge;
+  const std::size_t total = StateSize(console);
+  if (out == nullptr || size < total) return StateError::BufferTooSmall;
+  StateWriter writer(out);
+  writer.Bytes(kMagic, sizeof kMagic);
+  writer.Put(kStateFormatVersion, 4);
+  writer.Put(console.cartridge.Crc32(), 4);
+  writer.Put(total, 4);
+  for (const Section& section : kSections) {
+    writer.Bytes(reinterpret_cast<const std::uint8_t*>(section.tag), 4);
+    writer.Put(SectionSize(console, section.id), 4);
+    ProcessSection(writer, Unconst(console), section.id);
+  }
+  return StateError::None;
+}
+
+StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size) {
+  if (!console.CartridgeLoaded()) return StateError::NoCartridge;
+  if (in == nullptr || size < kHeaderSize || std::memcmp(in, kMagic, sizeof kMagic) != 0) return StateError::NotAState;
+  const std::uint32_t version = Get32(in + 8);
+  if (version > kStateFormatVersion) return StateError::NewerVersion;
+  if (version != kStateFormatVersion) return StateError::Damaged;
+  if (Get32(in + 12) != console.cartridge.Crc32()) return StateError::OtherImage;
+  if (Get32(in + 16) != size || size != StateSize(console)) return StateError::Damaged;
+
+  // The whole layout is checked before anything is read into the console.
+  std::size_t at = kHeaderSize;
+  for (const Section& section : kSections) {
+    if (std::memcmp(in + at, section.tag, 4) != 0 || Get32(in + at + 4) != SectionSize(console, section.id)) {
+      return StateError::Damaged;
+    }
+    at += kSectionHeaderSize + SectionSize(console, section.id);
+  }
+
+  at = kHeaderSize;
+  for (const Section& section : kSections) {
+    StateReader reader(in + at + kSectionHeaderSize);
+    ProcessSection(reader, console, section.id);
+    at += kSectionHeaderSize + SectionSize(console, section.id);
+  }
+
+  // Whatever the bytes said, every index and counter goes back in range.
+  Z80Core& cpu = console.cpu;
+  cpu.iff &= kIff1 | kIff2 | kIffMode1 | kIffMode2 | kIffHalted;
+  if (cpu.cyclesLeft > cpu.cyclesPerLine || cpu.cyclesLeft < -cpu.cyclesPerLine) cpu.cyclesLeft = cpu.cyclesPerLine;
+  Video& video = console.video;
+  video.address &= 0x3FFF;
+  video.code &= 3;
+  if (video.line < 0 || video.line >= video.linesPerFrame) video.line = 0;
+  if (video.lineCounter < 0 || video.lineCounter > 255) video.lineCounter = 0;
+  video.spriteTable = static_cast<std::uint16_t>((video.regs[5] & 0x7E) << 7);
+  console.psg.Sanitize();
+  console.lineInFrame = 0;
+  console.Remap();
+  return StateError::None;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class Console;
+
+// Save states: the console's whole emulated state as bytes, in the layout
+// docs/save-states.md gives byte by byte. A header (magic, format version,
+// the image's CRC-32, total size) is followed by one section per component,
+// each a four-letter tag, a little-endian length and the component's fields
+// in little-endian order. A state's size depends only on the format version.
+
+inline constexpr std::uint32_t kStateFormatVersion = 1;
+
+// Why a state was refused.
+enum class StateError {
+  None,
+  NoCartridge,      // nothing runs: there is no state to save or load
+  BufferTooSmall,   // the caller's buffer cannot hold a state
+  NotAState,        // wrong magic, or too short to hold a header
+  NewerVersion,     // made by a later version of the format
+  OtherImage,       // made from another cartridge image
+  Damaged,          // sizes or sections do not match the format
+};
+
+const char* StateErrorText(StateError error);
+
+// Bytes a state of this console takes.
+std::size_t StateSize(const Console& console);
+
+// Writes the state into `out` (at least StateSize bytes). The console is not
+// changed.
+StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size);
+
+// Restores a state. A state that is refused changes nothing; one that is
+// accepted is checked field by field, so no byte string can put the console
+// into a state that reads or writes outside its memories.
+StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size);
