@@ -37,6 +37,7 @@ bool CreateDesktopMainWindow() {
   commands.loadCartridge = MenuLoadCartridge;
   commands.setPal = MenuSetPal;
   commands.setJapanese = MenuSetJapanese;
+  commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
   commands.setScale = MenuSetScale;
   commands.reset = MenuReset;
   commands.destroyed = PostQuit;
@@ -113,6 +114,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   if (options.japanese) {
     MenuSetJapanese(true);
     SetJapaneseCheck(true);
+  }
+  if (options.noSpriteLimit) {
+    MenuSetNoSpriteLimit(true);
+    SetNoSpriteLimitCheck(true);
   }
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.

@@ -74,6 +74,7 @@ int RunHeadless(const RunOptions& options) {
   // Nobody can switch away from a window that does not exist.
   display->active = true;
   if (options.japanese) theMachine.exportConsole = 0;
+  theMachine.video.spriteLimit = !options.noSpriteLimit;
 
   std::unique_ptr<WavRecorder> recorder;
   if (!options.audio.empty()) {

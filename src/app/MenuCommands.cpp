@@ -29,3 +29,5 @@ void MenuSetPal(bool on) { palMark = on; }
 bool PalMark() { return palMark; }
 
 void MenuSetJapanese(bool on) { theMachine.exportConsole = on ? 0 : 1; }
+
+void MenuSetNoSpriteLimit(bool on) { theMachine.video.spriteLimit = !on; }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -124,7 +125,9 @@ bool Machine::LoadCart(const char* path) {
   for (int i = 0; i < kMaxPages; ++i) {
     romPage[i] = i < pageCount ? romData.get() + static_cast<std::size_t>(i) * kPageSize : nullptr;
   }
-  pageMask = static_cast<std::uint8_t>(pageCount - 1);
+  // The mapper keeps as many bank bits as the next power of two needs; a bank
+  // past the last page then wraps onto the pages that exist (see Bank).
+  pageMask = static_cast<std::uint8_t>(std::bit_ceil(static_cast<unsigned>(pageCount)) - 1);
   LogPrintf("Loaded %s, %d pages.\r\n", path, pageCount);
 
   if (IsGameGearPath(path)) {
@@ -161,10 +164,6 @@ bool Machine::LoadCart(const char* path) {
               std::strerror(errno));
   }
 
-  if (pageMask == 23) {
-    LogPrintf("Cart Limit Changed\n");
-    pageMask = 31;
-  }
   return true;
 }
 

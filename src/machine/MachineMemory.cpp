@@ -60,8 +60,9 @@ void Machine::Reset() {
 }
 
 int Machine::Bank(std::uint8_t value) const {
-  // Bank numbers past the last page (a mask widened for a 24-page image, or a
-  // page count that is no power of two) wrap onto the pages that exist.
+  // A bank below the page count selects that page. The mask is the next
+  // power of two's, so with a page count that is no power of two the larger
+  // bank numbers wrap onto the pages that exist.
   int bank = value & pageMask;
   return pageCount > 0 ? bank % pageCount : 0;
 }

@@ -20,6 +20,7 @@ void Video::Create(Display* hostDisplay) {
   gameGear = false;
   showFrameRate = false;
   hideSprites = false;
+  spriteLimit = true;
   linesPerFrame = 262;
   display = hostDisplay;
 
@@ -47,6 +48,7 @@ void Video::Reset() {
   vCounter = 0;
   code = 0;
   status = 0x1F;
+  lineInterruptPending = false;
   readBuffer = 0;
   address = 0;
   latch = 0;
@@ -100,6 +102,7 @@ void Video::WriteData(std::uint8_t value) {
 std::uint8_t Video::ReadStatus() {
   lastRead = status;
   status &= 0x1F;
+  lineInterruptPending = false;
   secondByte = false;
   return lastRead;
 }

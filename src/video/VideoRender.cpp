@@ -8,6 +8,11 @@
 namespace {
 
 constexpr int kAddressMask = Video::kVramSize - 1;
+constexpr int kSpriteCount = 64;
+constexpr int kSpritesPerLine = 8;  // the chip fetches at most 8 sprites a line
+constexpr std::uint8_t kSpriteListEnd = 0xD0;  // a Y of 0xD0 ends the table (192-line mode)
+constexpr std::uint8_t kOverflowFlag = 0x40;
+constexpr std::uint8_t kCollisionFlag = 0x20;
 
 }  // namespace
 
@@ -17,9 +22,13 @@ void Video::RenderLine(int L) {
   std::uint8_t* priorityRow = priority + L * kWidth;
   const std::uint8_t backdrop = static_cast<std::uint8_t>(16 + (regs[7] & 0x0F));
 
-  // Display off, or outside the Game Gear's 144 lines: backdrop only.
+  const int spriteShift = (regs[0] & 0x08) ? -8 : 0;
+
+  // Display off, or outside the Game Gear's 144 lines: backdrop only. The
+  // Game Gear's chip still works through its sprites there, flags and all.
   if (!(regs[1] & 0x40) || (gameGear && (L < 24 || L > 167))) {
     std::memset(frameRow, backdrop, kWidth);
+    if (regs[1] & 0x40) DrawSprites(L, spriteShift, 0, false);
     return;
   }
 
@@ -53,9 +62,8 @@ void Video::RenderLine(int L) {
   std::memcpy(priorityRow + shift, tilePriorityRow, static_cast<std::size_t>(kWidth - shift));
   std::memcpy(priorityRow, tilePriorityRow + (kWidth - shift), static_cast<std::size_t>(shift));
 
+  DrawSprites(L, spriteShift, off, !hideSprites);
   if (hideSprites) return;
-
-  DrawSprites(L, off - ((regs[0] & 0x08) ? 8 : 0));
 
   if (gameGear) {
     // The Game Gear shows the 160 x 144 window in the middle of the frame.
@@ -67,34 +75,63 @@ void Video::RenderLine(int L) {
   }
 }
 
-void Video::DrawSprites(int L, int xOffset) {
+void Video::DrawSprites(int L, int chipShift, int screenOffset, bool draw) {
+  const std::uint8_t* attributes = vram + spriteTable;
+  const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
+  const int height = ((regs[1] & 0x02) ? 16 : 8) << zoom;
+
+  // The sprites that cover the line, in table order. A sprite's top row is
+  // on the line after its Y, counted modulo 256, so Y = 0xFF starts on line
+  // 0 and Y = 0xF8..0xFE reach in from the top. A ninth sprite sets the
+  // overflow flag; the chip draws only the first eight.
+  std::uint8_t selected[kSpriteCount];
+  int found = 0;
+  for (int sprite = 0; sprite < kSpriteCount; ++sprite) {
+    int y = attributes[sprite];
+    if (y == kSpriteListEnd) break;
+    if (((L - y - 1) & 0xFF) >= height) continue;
+    if (found == kSpritesPerLine) {
+      status |= kOverflowFlag;
+      if (spriteLimit) break;
+    }
+    selected[found++] = static_cast<std::uint8_t>(sprite);
+  }
+  if (found == 0) return;
+
   std::uint8_t* frameRow = frame + L * kWidth;
   const std::uint8_t* priorityRow = priority + L * kWidth;
-  const std::uint8_t* attributes = vram + spriteTable;
-  const int height = (regs[1] & 0x02) ? 16 : 8;
   const int patternBase = (regs[6] & 0x04) << 11;
-
-  int count = 0;
-  while (count < 64 && attributes[count] != 0xD0) ++count;
-
-  // Last to first, so that lower-numbered sprites end up on top.
-  for (int sprite = count - 1; sprite >= 0; --sprite) {
-    int y = attributes[sprite];
-    if (y > 239) y -= 256;  // 0xF0-0xFF are the lines just above the top
-    if (L < y || L >= y + height) continue;
-    int x0 = attributes[128 + sprite * 2] + xOffset;
-    int number = attributes[129 + sprite * 2];
+  const int width = 8 << zoom;
+  // The chip's 256 pixels already taken by a sprite, one bit each. The first
+  // sprite in table order takes a pixel; a later opaque pixel there is a
+  // collision (counted among the eight the chip fetches, whatever is drawn).
+  std::uint64_t taken[kWidth / 64] = {};
+  for (int k = 0; k < found; ++k) {
+    const int sprite = selected[k];
+    const int row = ((L - attributes[sprite] - 1) & 0xFF) >> zoom;
     // Rows 8-15 of a 16-line sprite come from the next pattern number; past
     // the end of video RAM they wrap to its start.
-    int rowAddress = (patternBase + number * 32 + (L - y) * 4) & kAddressMask;
-    std::uint64_t packed = DecodePatternRow(vram + rowAddress, false);
+    const int number = attributes[129 + sprite * 2];
+    const int rowAddress = (patternBase + number * 32 + row * 4) & kAddressMask;
+    const std::uint64_t packed = DecodePatternRow(vram + rowAddress, false);
     if (packed == 0) continue;
     std::uint8_t pixels[8];
     StorePatternRow(pixels, packed);
-    for (int i = 0; i < 8; ++i) {
-      int x = x0 + i;
-      if (pixels[i] == 0 || x < 0 || x >= kWidth) continue;
-      if (priorityRow[x] == 0) frameRow[x] = static_cast<std::uint8_t>(pixels[i] + 16);
+    const int x0 = attributes[128 + sprite * 2] + chipShift;
+    for (int i = 0; i < width; ++i) {
+      const std::uint8_t colour = pixels[i >> zoom];
+      const int x = x0 + i;
+      if (colour == 0 || x < 0 || x >= kWidth) continue;
+      const std::uint64_t bit = std::uint64_t{1} << (x & 63);
+      if (taken[x >> 6] & bit) {
+        if (k < kSpritesPerLine) status |= kCollisionFlag;
+        continue;
+      }
+      taken[x >> 6] |= bit;
+      const int screenX = x + screenOffset;
+      if (draw && screenX >= 0 && priorityRow[screenX] == 0) {
+        frameRow[screenX] = static_cast<std::uint8_t>(colour + 16);
+      }
     }
   }
 }
