@@ -52,10 +52,10 @@ struct DemoRun {
 // when they were checked by eye and ear.
 TEST(DemoCartridge, ScriptedRunsShowAndPlayWhatTheyDid) {
   const DemoRun runs[] = {
-      {"title after two seconds", 120, {}, 6447965788070374501ull, 16986625451378431740ull},
+      {"title after two seconds", 120, {}, 9694501731629371109ull, 16986625451378431740ull},
       {"ship flown right and up, firing", 600,
        {"right@100-180", "up@200-230", "1@300", "1@420", "2@450"},
-       6156914788984658853ull, 7891607954870828788ull},
+       12722414982075489445ull, 7891607954870828788ull},
   };
   std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                  ("tavrin-demo-test-" + std::to_string(::getpid()));
