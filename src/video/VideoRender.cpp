@@ -14,6 +14,27 @@ constexpr std::uint8_t kSpriteListEnd = 0xD0;  // a Y of 0xD0 ends the table (19
 constexpr std::uint8_t kOverflowFlag = 0x40;
 constexpr std::uint8_t kCollisionFlag = 0x20;
 
+// A sprite row's opaque pixels as bits, pixel i at bit i, indexed by the OR
+// of its four plane bytes (where bit 7 is pixel 0); zoomed, each pixel takes
+// two bits.
+struct OpaqueTables {
+  std::uint16_t bits[2][256];
+};
+
+constexpr OpaqueTables MakeOpaqueTables() {
+  OpaqueTables tables{};
+  for (int planes = 0; planes < 256; ++planes) {
+    for (int pixel = 0; pixel < 8; ++pixel) {
+      if (!((planes >> (7 - pixel)) & 1)) continue;
+      tables.bits[0][planes] = static_cast<std::uint16_t>(tables.bits[0][planes] | 1 << pixel);
+      tables.bits[1][planes] = static_cast<std::uint16_t>(tables.bits[1][planes] | 3 << (2 * pixel));
+    }
+  }
+  return tables;
+}
+
+constexpr OpaqueTables kOpaque = MakeOpaqueTables();
+
 }  // namespace
 
 void Video::RenderLine(int L) {
@@ -79,59 +100,75 @@ void Video::DrawSprites(int L, int chipShift, int screenOffset, bool draw) {
   const std::uint8_t* attributes = vram + spriteTable;
   const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
   const int height = ((regs[1] & 0x02) ? 16 : 8) << zoom;
+  const int width = 8 << zoom;
+  const int patternBase = (regs[6] & 0x04) << 11;
 
-  // The sprites that cover the line, in table order. A sprite's top row is
-  // on the line after its Y, counted modulo 256, so Y = 0xFF starts on line
-  // 0 and Y = 0xF8..0xFE reach in from the top. A ninth sprite sets the
-  // overflow flag; the chip draws only the first eight.
+  // The sprites that cover the line, in table order, with the address of the
+  // row they show. A sprite's top row is on the line after its Y, counted
+  // modulo 256, so Y = 0xFF starts on line 0 and Y = 0xF8..0xFE reach in
+  // from the top. A ninth sprite sets the overflow flag; the chip draws only
+  // the first eight.
   std::uint8_t selected[kSpriteCount];
+  std::uint16_t rowAddress[kSpriteCount];
   int found = 0;
   for (int sprite = 0; sprite < kSpriteCount; ++sprite) {
-    int y = attributes[sprite];
+    const int y = attributes[sprite];
     if (y == kSpriteListEnd) break;
-    if (((L - y - 1) & 0xFF) >= height) continue;
+    const int row = (L - y - 1) & 0xFF;
+    if (row >= height) continue;
     if (found == kSpritesPerLine) {
       status |= kOverflowFlag;
       if (spriteLimit) break;
     }
-    selected[found++] = static_cast<std::uint8_t>(sprite);
-  }
-  if (found == 0) return;
-
-  std::uint8_t* frameRow = frame + L * kWidth;
-  const std::uint8_t* priorityRow = priority + L * kWidth;
-  const int patternBase = (regs[6] & 0x04) << 11;
-  const int width = 8 << zoom;
-  // The chip's 256 pixels already taken by a sprite, one bit each. The first
-  // sprite in table order takes a pixel; a later opaque pixel there is a
-  // collision (counted among the eight the chip fetches, whatever is drawn).
-  std::uint64_t taken[kWidth / 64] = {};
-  for (int k = 0; k < found; ++k) {
-    const int sprite = selected[k];
-    const int row = ((L - attributes[sprite] - 1) & 0xFF) >> zoom;
     // Rows 8-15 of a 16-line sprite come from the next pattern number; past
     // the end of video RAM they wrap to its start.
     const int number = attributes[129 + sprite * 2];
-    const int rowAddress = (patternBase + number * 32 + row * 4) & kAddressMask;
-    const std::uint64_t packed = DecodePatternRow(vram + rowAddress, false);
+    selected[found] = static_cast<std::uint8_t>(sprite);
+    rowAddress[found] = static_cast<std::uint16_t>((patternBase + number * 32 + (row >> zoom) * 4) & kAddressMask);
+    ++found;
+  }
+  if (found == 0) return;
+
+  // Collision: opaque pixels of two of the first eight sprites on one of the
+  // chip's 256 pixels, whether or not they end up drawn.
+  if (found > 1) {
+    std::uint64_t taken[6] = {};  // chip pixel x at bit x + 64
+    const int checked = found < kSpritesPerLine ? found : kSpritesPerLine;
+    for (int k = 0; k < checked; ++k) {
+      const std::uint8_t* planes = vram + rowAddress[k];
+      std::uint32_t bits = kOpaque.bits[zoom][planes[0] | planes[1] | planes[2] | planes[3]];
+      const int x0 = attributes[128 + selected[k] * 2] + chipShift;  // -8 to 255
+      if (x0 < 0) bits &= ~0u << -x0;
+      if (x0 > kWidth - width) bits &= (1u << (kWidth - x0)) - 1;
+      const int at = x0 + 64;
+      const int shift = at & 63;
+      const std::uint64_t low = std::uint64_t{bits} << shift;
+      const std::uint64_t high = shift ? std::uint64_t{bits} >> (64 - shift) : 0;
+      std::uint64_t* word = taken + (at >> 6);
+      if ((word[0] & low) | (word[1] & high)) {
+        status |= kCollisionFlag;
+        break;
+      }
+      word[0] |= low;
+      word[1] |= high;
+    }
+  }
+  if (!draw) return;
+
+  // Last to first, so that lower-numbered sprites end up on top.
+  std::uint8_t* frameRow = frame + L * kWidth;
+  const std::uint8_t* priorityRow = priority + L * kWidth;
+  for (int k = found - 1; k >= 0; --k) {
+    const std::uint64_t packed = DecodePatternRow(vram + rowAddress[k], false);
     if (packed == 0) continue;
     std::uint8_t pixels[8];
     StorePatternRow(pixels, packed);
-    const int x0 = attributes[128 + sprite * 2] + chipShift;
+    const int x0 = attributes[128 + selected[k] * 2] + chipShift + screenOffset;
     for (int i = 0; i < width; ++i) {
       const std::uint8_t colour = pixels[i >> zoom];
       const int x = x0 + i;
       if (colour == 0 || x < 0 || x >= kWidth) continue;
-      const std::uint64_t bit = std::uint64_t{1} << (x & 63);
-      if (taken[x >> 6] & bit) {
-        if (k < kSpritesPerLine) status |= kCollisionFlag;
-        continue;
-      }
-      taken[x >> 6] |= bit;
-      const int screenX = x + screenOffset;
-      if (draw && screenX >= 0 && priorityRow[screenX] == 0) {
-        frameRow[screenX] = static_cast<std::uint8_t>(colour + 16);
-      }
+      if (priorityRow[x] == 0) frameRow[x] = static_cast<std::uint8_t>(colour + 16);
     }
   }
 }

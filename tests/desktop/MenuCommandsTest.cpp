@@ -43,12 +43,18 @@ TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
   }
 }
 
-TEST_F(MenuCommands, JapaneseAndPalMarksAndReset) {
+TEST_F(MenuCommands, JapaneseSpriteLimitAndPalMarksAndReset) {
   EXPECT_EQ(theMachine.exportConsole, 1);
   MenuSetJapanese(true);
   EXPECT_EQ(theMachine.exportConsole, 0);
   MenuSetJapanese(false);
   EXPECT_EQ(theMachine.exportConsole, 1);
+
+  EXPECT_TRUE(theMachine.video.spriteLimit) << "the console's 8 sprites a line by default";
+  MenuSetNoSpriteLimit(true);
+  EXPECT_FALSE(theMachine.video.spriteLimit);
+  MenuSetNoSpriteLimit(false);
+  EXPECT_TRUE(theMachine.video.spriteLimit);
 
   MenuSetPal(true);
   EXPECT_TRUE(PalMark());
