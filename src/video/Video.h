@@ -54,7 +54,7 @@ class Video {
 
   bool frameDone = false;      // set after line 191; the frame driver clears it
   bool showFrameRate = false;  // draw the frame-rate figure
-  bool hideSprites = false;    // skip the sprite layer (and the borders)
+  bool hideSprites = false;    // skip drawing sprites (and the borders); flags still set
   // At most 8 sprites a line, as the chip draws them; false draws every
   // sprite on the line (the status flags stay as the chip sets them).
   bool spriteLimit = true;
