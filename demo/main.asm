@@ -213,15 +213,16 @@ _store:
         ret
 
 ; ------------------------------------------------------------------ interrupts
-; Reading the status acknowledges the interrupt. A line interrupt (every
-; eight lines) loads the horizontal scroll of the next band; the frame
-; interrupt counts the frame and wakes the main loop.
+; Reading the status acknowledges the interrupt. The status has no line
+; interrupt flag: without the frame flag the request was a line interrupt
+; (every eight lines), which loads the horizontal scroll of the next band;
+; the frame interrupt counts the frame and wakes the main loop.
 InterruptHandler:
         push af
         push hl
         in a,(PORT_VDP_CTRL)
-        bit 6,a
-        jr z,_frame
+        bit 7,a
+        jr nz,_frame
         push af
         ; scroll = bandScroll[BandGroups[lineBand & 31]]
         ld a,(lineBand)

@@ -46,6 +46,7 @@ bool CreateDesktopMainWindow() {
   commands.loadCartridge = MenuLoadCartridge;
   commands.setPal = MenuSetPal;
   commands.setJapanese = MenuSetJapanese;
+  commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
   commands.setScale = MenuSetScale;
   commands.reset = MenuReset;
   commands.destroyed = PostQuit;
@@ -131,6 +132,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     MenuSetJapanese(true);
     session->console.SetJapanese(true);
     SetJapaneseCheck(true);
+  }
+  if (options.noSpriteLimit) {
+    MenuSetNoSpriteLimit(true);
+    SetNoSpriteLimitCheck(true);
   }
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.

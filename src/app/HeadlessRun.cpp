@@ -74,7 +74,7 @@ int RunHeadless(const RunOptions& options) {
   session->Startup(host);
   // Nobody can switch away from a window that does not exist.
   display->active = true;
-  session->console.SetJapanese(options.japanese);
+  session->console.video.spriteLimit = !options.noSpriteLimit;
 
   WavStream wav;
   WavSink wavSink(wav);

@@ -28,6 +28,10 @@ void MenuSetPal(bool on) { palMark = on; }
 
 bool PalMark() { return palMark; }
 
+void MenuSetNoSpriteLimit(bool on) {
+  if (activeSession) activeSession->console.video.spriteLimit = !on;
+}
+
 void MenuSetJapanese(bool on) {
   if (activeSession) activeSession->console.SetJapanese(on);
 }

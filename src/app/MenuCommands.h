@@ -19,3 +19,6 @@ bool PalMark();
 // "&Marque japonaise III": a Japanese console has no nationalisation lines
 // (exportConsole cleared). Takes effect at once, without a reset.
 void MenuSetJapanese(bool on);
+// "Sans limite de sprites": every sprite on a line is drawn, not only the
+// first 8 the console shows. The status flags are not affected.
+void MenuSetNoSpriteLimit(bool on);

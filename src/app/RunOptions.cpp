@@ -29,6 +29,8 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
       ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
   app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
+  app.add_flag("--no-sprite-limit", options.noSpriteLimit,
+               "Draw every sprite on a line, not only the first 8 the console shows");
   app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
   app.add_flag("--bench", options.bench,

@@ -14,6 +14,7 @@ struct RunOptions {
   std::string audio;          // WAV of everything played, if set
   InputScript input;
   bool japanese = false;      // Japanese console: no nationalisation lines
+  bool noSpriteLimit = false; // draw every sprite on a line, not only the first 8
   int depth = 32;             // desktop depth the conversion targets
   bool rgb565 = true;         // 16-bit layout
   bool bench = false;         // print speed and peak memory at the end

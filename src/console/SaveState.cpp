@@ -99,7 +99,7 @@ void VideoSection(Archive& a, Vdp& video) {
   a.Field(video.regs);
   a.Field(video.vCounter); a.Field(video.code); a.Field(video.status); a.Field(video.address);
   a.Field(video.latch); a.Field(video.readBuffer); a.Field(video.secondByte); a.Field(video.lastRead);
-  a.Field(video.line); a.Field(video.lineCounter); a.Field(video.framePending);
+  a.Field(video.line); a.Field(video.lineCounter); a.Field(video.framePending); a.Field(video.lineInterruptPending);
 }
 
 template <class Archive, class Sound>

@@ -42,7 +42,10 @@ class Video {
   // Draws scanline L (0-191) into frame and priority.
   void RenderLine(int L);
   bool frameDone = false;      // set after line 191; the frame driver clears it
-  bool hideSprites = false;    // skip the sprite layer (and the borders); a host's choice
+  bool hideSprites = false;    // skip drawing sprites (and the borders); a host's choice; flags still set
+  // At most 8 sprites a line, as the chip draws them; false draws every
+  // sprite on the line (the status flags stay as the chip sets them).
+  bool spriteLimit = true;
   bool gameGear = false;       // Game Gear colours and 160 x 144 window
   std::uint8_t vram[kVramSize] = {};
   std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
@@ -53,7 +56,12 @@ class Video {
   std::uint8_t regs[16] = {};
   std::uint8_t vCounter = 0;
   std::uint8_t code = 0;       // access code of the last address set-up, 0-3
-  std::uint8_t status = 0;     // 0x80 frame, 0x40 line interrupt pending; bits 0-4 read as 1
+  // 0x80 frame, 0x40 sprite overflow (a ninth sprite on a line), 0x20 sprite
+  // collision; bits 0-4 read as 1. A status read clears the three flags.
+  std::uint8_t status = 0;
+  // The line interrupt's request: internal to the chip, not in the status,
+  // but cleared by a status read all the same.
+  bool lineInterruptPending = false;
   std::uint16_t address = 0;   // 14 bits
   std::uint8_t latch = 0;      // first byte of a control-port pair
   std::uint8_t readBuffer = 0; // read-ahead byte for data-port reads
@@ -68,5 +76,8 @@ class Video {
   bool framePending = false;           // frame flag latched on line 192
 
  private:
-  void DrawSprites(int L, int xOffset);
+  // Draws line L's sprites (into frame only when draw is set) and sets the
+  // overflow and collision flags. chipShift is the sprite shift of register
+  // 0 bit 3 (0 or -8), screenOffset the picture's move for the blank column.
+  void DrawSprites(int L, int chipShift, int screenOffset, bool draw);
 };

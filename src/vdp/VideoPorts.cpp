@@ -30,6 +30,7 @@ void Video::Reset() {
   vCounter = 0;
   code = 0;
   status = 0x1F;
+  lineInterruptPending = false;
   readBuffer = 0;
   address = 0;
   latch = 0;
@@ -78,6 +79,7 @@ void Video::WriteData(std::uint8_t value) {
 std::uint8_t Video::ReadStatus() {
   lastRead = status;
   status &= 0x1F;
+  lineInterruptPending = false;
   secondByte = false;
   return lastRead;
 }

@@ -8,6 +8,32 @@
 namespace {
 
 constexpr int kAddressMask = Video::kVramSize - 1;
+constexpr int kSpriteCount = 64;
+constexpr int kSpritesPerLine = 8;  // the chip fetches at most 8 sprites a line
+constexpr std::uint8_t kSpriteListEnd = 0xD0;  // a Y of 0xD0 ends the table (192-line mode)
+constexpr std::uint8_t kOverflowFlag = 0x40;
+constexpr std::uint8_t kCollisionFlag = 0x20;
+
+// A sprite row's opaque pixels as bits, pixel i at bit i, indexed by the OR
+// of its four plane bytes (where bit 7 is pixel 0); zoomed, each pixel takes
+// two bits.
+struct OpaqueTables {
+  std::uint16_t bits[2][256];
+};
+
+constexpr OpaqueTables MakeOpaqueTables() {
+  OpaqueTables tables{};
+  for (int planes = 0; planes < 256; ++planes) {
+    for (int pixel = 0; pixel < 8; ++pixel) {
+      if (!((planes >> (7 - pixel)) & 1)) continue;
+      tables.bits[0][planes] = static_cast<std::uint16_t>(tables.bits[0][planes] | 1 << pixel);
+      tables.bits[1][planes] = static_cast<std::uint16_t>(tables.bits[1][planes] | 3 << (2 * pixel));
+    }
+  }
+  return tables;
+}
+
+constexpr OpaqueTables kOpaque = MakeOpaqueTables();
 
 }  // namespace
 
@@ -17,9 +43,13 @@ void Video::RenderLine(int L) {
   std::uint8_t* priorityRow = priority + L * kWidth;
   const std::uint8_t backdrop = static_cast<std::uint8_t>(16 + (regs[7] & 0x0F));
 
-  // Display off, or outside the Game Gear's 144 lines: backdrop only.
+  const int spriteShift = (regs[0] & 0x08) ? -8 : 0;
+
+  // Display off, or outside the Game Gear's 144 lines: backdrop only. The
+  // Game Gear's chip still works through its sprites there, flags and all.
   if (!(regs[1] & 0x40) || (gameGear && (L < 24 || L > 167))) {
     std::memset(frameRow, backdrop, kWidth);
+    if (regs[1] & 0x40) DrawSprites(L, spriteShift, 0, false);
     return;
   }
 
@@ -53,9 +83,8 @@ void Video::RenderLine(int L) {
   std::memcpy(priorityRow + shift, tilePriorityRow, static_cast<std::size_t>(kWidth - shift));
   std::memcpy(priorityRow, tilePriorityRow + (kWidth - shift), static_cast<std::size_t>(shift));
 
+  DrawSprites(L, spriteShift, off, !hideSprites);
   if (hideSprites) return;
-
-  DrawSprites(L, off - ((regs[0] & 0x08) ? 8 : 0));
 
   if (gameGear) {
     // The Game Gear shows the 160 x 144 window in the middle of the frame.
@@ -67,34 +96,79 @@ void Video::RenderLine(int L) {
   }
 }
 
-void Video::DrawSprites(int L, int xOffset) {
-  std::uint8_t* frameRow = frame + L * kWidth;
-  const std::uint8_t* priorityRow = priority + L * kWidth;
+void Video::DrawSprites(int L, int chipShift, int screenOffset, bool draw) {
   const std::uint8_t* attributes = vram + spriteTable;
-  const int height = (regs[1] & 0x02) ? 16 : 8;
+  const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
+  const int height = ((regs[1] & 0x02) ? 16 : 8) << zoom;
+  const int width = 8 << zoom;
   const int patternBase = (regs[6] & 0x04) << 11;
 
-  int count = 0;
-  while (count < 64 && attributes[count] != 0xD0) ++count;
-
-  // Last to first, so that lower-numbered sprites end up on top.
-  for (int sprite = count - 1; sprite >= 0; --sprite) {
-    int y = attributes[sprite];
-    if (y > 239) y -= 256;  // 0xF0-0xFF are the lines just above the top
-    if (L < y || L >= y + height) continue;
-    int x0 = attributes[128 + sprite * 2] + xOffset;
-    int number = attributes[129 + sprite * 2];
+  // The sprites that cover the line, in table order, with the address of the
+  // row they show. A sprite's top row is on the line after its Y, counted
+  // modulo 256, so Y = 0xFF starts on line 0 and Y = 0xF8..0xFE reach in
+  // from the top. A ninth sprite sets the overflow flag; the chip draws only
+  // the first eight.
+  std::uint8_t selected[kSpriteCount];
+  std::uint16_t rowAddress[kSpriteCount];
+  int found = 0;
+  for (int sprite = 0; sprite < kSpriteCount; ++sprite) {
+    const int y = attributes[sprite];
+    if (y == kSpriteListEnd) break;
+    const int row = (L - y - 1) & 0xFF;
+    if (row >= height) continue;
+    if (found == kSpritesPerLine) {
+      status |= kOverflowFlag;
+      if (spriteLimit) break;
+    }
     // Rows 8-15 of a 16-line sprite come from the next pattern number; past
     // the end of video RAM they wrap to its start.
-    int rowAddress = (patternBase + number * 32 + (L - y) * 4) & kAddressMask;
-    std::uint64_t packed = DecodePatternRow(vram + rowAddress, false);
+    const int number = attributes[129 + sprite * 2];
+    selected[found] = static_cast<std::uint8_t>(sprite);
+    rowAddress[found] = static_cast<std::uint16_t>((patternBase + number * 32 + (row >> zoom) * 4) & kAddressMask);
+    ++found;
+  }
+  if (found == 0) return;
+
+  // Collision: opaque pixels of two of the first eight sprites on one of the
+  // chip's 256 pixels, whether or not they end up drawn.
+  if (found > 1) {
+    std::uint64_t taken[6] = {};  // chip pixel x at bit x + 64
+    const int checked = found < kSpritesPerLine ? found : kSpritesPerLine;
+    for (int k = 0; k < checked; ++k) {
+      const std::uint8_t* planes = vram + rowAddress[k];
+      std::uint32_t bits = kOpaque.bits[zoom][planes[0] | planes[1] | planes[2] | planes[3]];
+      const int x0 = attributes[128 + selected[k] * 2] + chipShift;  // -8 to 255
+      if (x0 < 0) bits &= ~0u << -x0;
+      if (x0 > kWidth - width) bits &= (1u << (kWidth - x0)) - 1;
+      const int at = x0 + 64;
+      const int shift = at & 63;
+      const std::uint64_t low = std::uint64_t{bits} << shift;
+      const std::uint64_t high = shift ? std::uint64_t{bits} >> (64 - shift) : 0;
+      std::uint64_t* word = taken + (at >> 6);
+      if ((word[0] & low) | (word[1] & high)) {
+        status |= kCollisionFlag;
+        break;
+      }
+      word[0] |= low;
+      word[1] |= high;
+    }
+  }
+  if (!draw) return;
+
+  // Last to first, so that lower-numbered sprites end up on top.
+  std::uint8_t* frameRow = frame + L * kWidth;
+  const std::uint8_t* priorityRow = priority + L * kWidth;
+  for (int k = found - 1; k >= 0; --k) {
+    const std::uint64_t packed = DecodePatternRow(vram + rowAddress[k], false);
     if (packed == 0) continue;
     std::uint8_t pixels[8];
     StorePatternRow(pixels, packed);
-    for (int i = 0; i < 8; ++i) {
-      int x = x0 + i;
-      if (pixels[i] == 0 || x < 0 || x >= kWidth) continue;
-      if (priorityRow[x] == 0) frameRow[x] = static_cast<std::uint8_t>(pixels[i] + 16);
+    const int x0 = attributes[128 + selected[k] * 2] + chipShift + screenOffset;
+    for (int i = 0; i < width; ++i) {
+      const std::uint8_t colour = pixels[i >> zoom];
+      const int x = x0 + i;
+      if (colour == 0 || x < 0 || x >= kWidth) continue;
+      if (priorityRow[x] == 0) frameRow[x] = static_cast<std::uint8_t>(colour + 16);
     }
   }
 }

@@ -20,19 +20,16 @@ std::uint16_t Video::StepLine() {
     if (line < 224 && (status & 0x80) && (regs[1] & 0x20) && !secondByte) return kMaskableInterrupt;
   } else {
     if (line <= 191) RenderLine(line);
-    if (line == 191) {
-      status &= 0xDF;
-      frameDone = true;
-    }
+    if (line == 191) frameDone = true;
     if (line == 192) framePending = true;
     if (line == 0) lineCounter = regs[10];
     if (lineCounter != 0) {
       --lineCounter;
     } else {
       lineCounter = regs[10];
-      status |= 0x40;
+      lineInterruptPending = true;
     }
-    if ((status & 0x40) && (regs[0] & 0x10)) return kMaskableInterrupt;
+    if (lineInterruptPending && (regs[0] & 0x10)) return kMaskableInterrupt;
   }
 
   if (framePending) {

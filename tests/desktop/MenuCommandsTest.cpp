@@ -47,12 +47,18 @@ TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
   }
 }
 
-TEST_F(MenuCommands, JapaneseAndPalMarksAndReset) {
+TEST_F(MenuCommands, JapaneseSpriteLimitAndPalMarksAndReset) {
   EXPECT_EQ(session.console.exportConsole, 1);
   MenuSetJapanese(true);
   EXPECT_EQ(session.console.exportConsole, 0);
   MenuSetJapanese(false);
   EXPECT_EQ(session.console.exportConsole, 1);
+
+  EXPECT_TRUE(session.console.video.spriteLimit) << "the console's 8 sprites a line by default";
+  MenuSetNoSpriteLimit(true);
+  EXPECT_FALSE(session.console.video.spriteLimit);
+  MenuSetNoSpriteLimit(false);
+  EXPECT_TRUE(session.console.video.spriteLimit);
 
   MenuSetPal(true);
   EXPECT_TRUE(PalMark());

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "VideoRig.h"
 
@@ -16,7 +18,7 @@ void ReferenceLine(Video& v, int L) {
   std::uint8_t* priority = v.priority + L * 256;
   const std::uint8_t* regs = v.regs;
   std::uint8_t backdrop = static_cast<std::uint8_t>(16 + (regs[7] & 0x0F));
-  if (!(regs[1] & 0x40) || (v.gameGear && (L < 24 || L > 167))) {
+  if (!(regs[1] & 0x40)) {
     for (int x = 0; x < 256; ++x) frame[x] = backdrop;
     return;
   }
@@ -25,7 +27,9 @@ void ReferenceLine(Video& v, int L) {
   if (y > 223) y -= 223;
   int off = (regs[0] & 0x20) ? -4 : 0;
   int nameTable = (regs[2] & 0x0E) << 10;
-  for (int j = 0; j < 32; ++j) {
+  // Outside the Game Gear's 144 lines only the sprites are looked at.
+  const bool outside = v.gameGear && (L < 24 || L > 167);
+  for (int j = 0; j < 32 && !outside; ++j) {
     int entry = nameTable + (y >> 3) * 64 + j * 2;
     int number = v.vram[entry];
     int flags = v.vram[entry + 1];
@@ -42,26 +46,52 @@ void ReferenceLine(Video& v, int L) {
       priority[x] = static_cast<std::uint8_t>((flags & 0x10) ? colour : 0);
     }
   }
-  if (v.hideSprites) return;
-  int count = 0;
-  while (count < 64 && v.vram[v.spriteTable + count] != 0xD0) ++count;
-  int height = (regs[1] & 0x02) ? 16 : 8;
-  int spriteOff = off - ((regs[0] & 0x08) ? 8 : 0);
-  int patterns = (regs[6] & 0x04) << 11;
-  for (int n = count - 1; n >= 0; --n) {
-    int sy = v.vram[v.spriteTable + n];
-    if (sy > 239) sy -= 256;
-    if (!(sy <= L && L < sy + height)) continue;
-    int sx = v.vram[v.spriteTable + 128 + 2 * n];
-    int number = v.vram[v.spriteTable + 129 + 2 * n];
-    int address = patterns + number * 32 + (L - sy) * 4;
-    for (int i = 0; i < 8; ++i) {
-      int colour = 0;
+  // Sprites: those whose rows cover the line, a sprite's top row being on
+  // the line after its Y (modulo 256); more than 8 set the overflow flag and
+  // only the first 8 are drawn and collide (all are drawn with the limit off).
+  const int zoom = (regs[1] & 0x01) ? 2 : 1;
+  const int height = ((regs[1] & 0x02) ? 16 : 8) * zoom;
+  const int shift = (regs[0] & 0x08) ? 8 : 0;
+  const int patterns = (regs[6] & 0x04) << 11;
+  std::vector<int> onLine;
+  for (int n = 0; n < 64 && v.vram[v.spriteTable + n] != 0xD0; ++n) {
+    int top = (v.vram[v.spriteTable + n] + 1) % 256;
+    for (int r = 0; r < height; ++r) {
+      if ((top + r) % 256 == L) onLine.push_back(n);
+    }
+  }
+  if (onLine.size() > 8) v.status |= 0x40;
+  // colour[k][x]: sprite onLine[k]'s colour at the chip's pixel x.
+  std::vector<std::vector<int>> colour(onLine.size(), std::vector<int>(256, 0));
+  for (std::size_t k = 0; k < onLine.size(); ++k) {
+    int n = onLine[k];
+    int row = ((L - v.vram[v.spriteTable + n] - 1 + 256) % 256) / zoom;
+    int address = patterns + v.vram[v.spriteTable + 129 + 2 * n] * 32 + row * 4;
+    for (int i = 0; i < 8 * zoom; ++i) {
+      int x = v.vram[v.spriteTable + 128 + 2 * n] - shift + i;
+      if (x < 0 || x > 255) continue;
       for (int plane = 0; plane < 4; ++plane) {
-        if (v.vram[(address + plane) & 0x3FFF] & (0x80 >> i)) colour += 1 << plane;
+        if (v.vram[(address + plane) & 0x3FFF] & (0x80 >> (i / zoom))) colour[k][x] += 1 << plane;
       }
-      int x = sx + i + spriteOff;
-      if (colour != 0 && x >= 0 && x <= 255 && priority[x] == 0) frame[x] = static_cast<std::uint8_t>(colour + 16);
+    }
+  }
+  for (int x = 0; x < 256; ++x) {
+    int opaque = 0;
+    for (std::size_t k = 0; k < onLine.size() && k < 8; ++k) opaque += colour[k][x] != 0;
+    if (opaque > 1) v.status |= 0x20;
+  }
+  if (outside) {
+    for (int x = 0; x < 256; ++x) frame[x] = backdrop;
+    return;
+  }
+  if (v.hideSprites) return;
+  std::size_t drawn = v.spriteLimit ? std::min<std::size_t>(onLine.size(), 8) : onLine.size();
+  for (std::size_t k = drawn; k-- > 0;) {
+    for (int x = 0; x < 256; ++x) {
+      int screen = x + off;
+      if (colour[k][x] != 0 && screen >= 0 && priority[screen] == 0) {
+        frame[screen] = static_cast<std::uint8_t>(colour[k][x] + 16);
+      }
     }
   }
   if (v.gameGear) {
@@ -86,6 +116,7 @@ TEST(VideoRenderReference, RandomScenesMatchPixelByPixel) {
     if (scene % 8 != 0) rig.SetRegister(1, static_cast<std::uint8_t>(v.regs[1] | 0x40));
     v.gameGear = scene % 5 == 1;
     v.hideSprites = scene % 7 == 3;
+    v.spriteLimit = scene % 4 != 2;
     // Sprites mostly on screen; sometimes a list end somewhere.
     for (int n = 0; n < 64; ++n) {
       std::uint8_t y = static_cast<std::uint8_t>(random() % 200);
@@ -105,10 +136,12 @@ TEST(VideoRenderReference, RandomScenesMatchPixelByPixel) {
     r.spriteTable = v.spriteTable;
     r.gameGear = v.gameGear;
     r.hideSprites = v.hideSprites;
+    r.spriteLimit = v.spriteLimit;
 
     for (int L = 0; L < 192; ++L) {
       v.RenderLine(L);
       ReferenceLine(r, L);
+      ASSERT_EQ(v.status, r.status) << "status after line " << L;
     }
     for (int i = 0; i < Video::kFrameSize; ++i) {
       ASSERT_EQ(v.frame[i], r.frame[i]) << "frame at x " << i % 256 << ", line " << i / 256;

@@ -40,8 +40,10 @@ struct Scene : VideoRig {
     video->vram[0x3800 + row * 64 + column * 2] = static_cast<std::uint8_t>(number);
     video->vram[0x3800 + row * 64 + column * 2 + 1] = flags;
   }
-  void Sprite(int n, int y, int x, int pattern) {
-    video->vram[0x3F00 + n] = static_cast<std::uint8_t>(y);
+  // top is the line of the sprite's first row (its Y byte is one less);
+  // 0xD0 writes the end-of-table Y.
+  void Sprite(int n, int top, int x, int pattern) {
+    video->vram[0x3F00 + n] = static_cast<std::uint8_t>(top == 0xD0 ? top : top - 1);
     video->vram[0x3F80 + n * 2] = static_cast<std::uint8_t>(x);
     video->vram[0x3F81 + n * 2] = static_cast<std::uint8_t>(pattern);
   }
@@ -237,14 +239,14 @@ TEST(VideoRender, RowsOfSmallScenes) {
          s.SetRegister(1, 0x42);
        },
        25, 0, Repeat(28, 8)},
-      {"Y 0xF8, 16 lines: line 0 shows row 8 (next pattern)",
+      {"top 8 lines above, 16 lines: line 0 shows row 8 (next pattern)",
        [](Scene& s) {
          s.Sprite(0, 0xF8, 16, 3);
          s.Sprite(1, 0xD0, 0, 0);
          s.SetRegister(1, 0x42);
        },
        0, 16, Repeat(28, 8)},
-      {"Y 0xF8, 8 lines: nothing on line 0",
+      {"top 8 lines above, 8 lines: nothing on line 0",
        [](Scene& s) {
          s.Sprite(0, 0xF8, 16, 3);
          s.Sprite(1, 0xD0, 0, 0);

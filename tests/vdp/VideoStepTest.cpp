@@ -116,10 +116,12 @@ TEST(VideoStep, InterruptRequestsOverAFrame) {
 TEST(VideoStep, StatusFlags) {
   VideoRig rig;
   rig.SetRegister(0, 0x00);  // no line requests, so line 192 reaches the end of its step
+  rig.SetRegister(10, 0x00);  // the line counter expires on every line all the same
   rig.StepTo(192);
   EXPECT_EQ(rig.video->status & 0x80, 0x80) << "frame flag reaches status at the end of line 192's step";
   std::uint8_t first = rig.video->ReadStatus();
   EXPECT_EQ(first & 0x9F, 0x9F);
+  EXPECT_EQ(first & 0x40, 0) << "the line interrupt's request is not in the status";
   EXPECT_EQ(rig.video->ReadStatus(), 0x1F) << "a read clears the flags, bits 0-4 stay";
 }
 

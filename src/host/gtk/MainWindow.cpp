@@ -16,6 +16,7 @@ GtkWidget* mainWindow = nullptr;
 MainWindowCommands handlers;
 GtkWidget* palItem = nullptr;
 GtkWidget* japaneseItem = nullptr;
+GtkWidget* spriteLimitItem = nullptr;
 GtkWidget* sizeItems[4] = {};
 // Set while the program changes a check mark itself, so the "toggled"
 // signal that follows is not taken for a command.
@@ -73,6 +74,10 @@ void OnJapanese(GtkCheckMenuItem* item, gpointer) {
   if (!settingChecks && handlers.setJapanese) handlers.setJapanese(gtk_check_menu_item_get_active(item));
 }
 
+void OnNoSpriteLimit(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setNoSpriteLimit) handlers.setNoSpriteLimit(gtk_check_menu_item_get_active(item));
+}
+
 // A size item was activated. The radio group has already moved the check
 // mark (and "activated" the item it left, which is not a command). Choosing
 // the item already checked resizes and centres the window again.
@@ -108,6 +113,8 @@ GtkWidget* BuildMenuBar() {
                     "toggled");
   japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("_Marque japonaise III"),
                          G_CALLBACK(OnJapanese), nullptr, "toggled");
+  spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Sans _limite de sprites"),
+                            G_CALLBACK(OnNoSpriteLimit), nullptr, "toggled");
   GtkWidget* size = gtk_menu_item_new_with_label("Taille de la fenêtre");
   GtkWidget* sizeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
@@ -212,6 +219,13 @@ void SetJapaneseCheck(bool on) {
   if (!japaneseItem) return;
   settingChecks = true;
   gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(japaneseItem), on);
+  settingChecks = false;
+}
+
+void SetNoSpriteLimitCheck(bool on) {
+  if (!spriteLimitItem) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(spriteLimitItem), on);
   settingChecks = false;
 }
 

@@ -12,6 +12,8 @@ struct MainWindowCommands {
   // "&PAL" and "&Marque japonaise III" with their new check state.
   void (*setPal)(bool on) = nullptr;
   void (*setJapanese)(bool on) = nullptr;
+  // "Sans limite de sprites" with its new check state.
+  void (*setNoSpriteLimit)(bool on) = nullptr;
   // "Taille de la fenêtre": 1 to 4 times the console's picture.
   void (*setScale)(int scale) = nullptr;
   // "&Redémarrer".
@@ -31,6 +33,8 @@ void ShowMainWindow();
 // Sets the "&Marque japonaise III" check mark without running its command
 // (a Japanese console asked for on the command line).
 void SetJapaneseCheck(bool on);
+// Sets the "Sans limite de sprites" check mark without running its command.
+void SetNoSpriteLimitCheck(bool on);
 // Destroys the window if it still exists (without calling `destroyed`).
 void DestroyMainWindow();
 

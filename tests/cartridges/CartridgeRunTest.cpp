@@ -1,0 +1,212 @@
+// Runs the test cartridges of this folder through the headless program and
+// checks what they recorded in their battery file and what the screenshot
+// shows. Pixels are only compared with each other or classed black and
+// non-black, so the checks hold whatever levels the colours convert to.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+  std::uint32_t At(int x, int y) const {
+    const std::uint8_t* p = rgb.data() + (static_cast<std::size_t>(y) * width + x) * 3;
+    return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
+  }
+};
+
+struct CartridgeRun {
+  std::vector<std::uint8_t> results;  // the bytes after "TVRN"; empty when none were saved
+  Picture picture;
+  fs::path folder;
+};
+
+Picture ReadPng(const fs::path& path) {
+  Picture picture;
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+  image.format = PNG_FORMAT_RGB;
+  picture.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) return {};
+  picture.width = static_cast<int>(image.width);
+  picture.height = static_cast<int>(image.height);
+  return picture;
+}
+
+// The results block starts with "TVRN" in whichever cartridge RAM page the
+// battery file holds it.
+std::vector<std::uint8_t> ReadResults(const fs::path& save) {
+  std::ifstream in(save, std::ios::binary);
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (std::size_t at = 0; at + 256 <= bytes.size(); at += 16384) {
+    if (std::memcmp(bytes.data() + at, "TVRN", 4) == 0) {
+      return std::vector<std::uint8_t>(bytes.begin() + static_cast<long>(at) + 4, bytes.begin() + static_cast<long>(at) + 256);
+    }
+  }
+  return {};
+}
+
+// Copies the image into a folder of its own, runs it for 30 frames with the
+// given options, and collects the battery file's results and the screenshot.
+CartridgeRun RunCartridge(const char* image, const std::string& options) {
+  static int runs = 0;
+  CartridgeRun run;
+  run.folder = fs::temp_directory_path() /
+               ("tavrin-cart-" + std::to_string(::getpid()) + "-" + std::to_string(runs++));
+  fs::remove_all(run.folder);
+  fs::create_directories(run.folder);
+  fs::copy_file(image, run.folder / "cart.sms");
+  std::string command = std::string("'") + TAVRIN_EXECUTABLE + "' --headless --frames 30 " + options +
+                        " --screenshot '" + (run.folder / "shot.png").string() + "' '" +
+                        (run.folder / "cart.sms").string() + "' >/dev/null 2>&1";
+  int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+  run.results = ReadResults(run.folder / "cart.sav");
+  run.picture = ReadPng(run.folder / "shot.png");
+  return run;
+}
+
+// Removes the run's folder when the test passed; keeps it (and says where)
+// when it failed, so the picture can be looked at.
+void Finish(const CartridgeRun& run) {
+  if (::testing::Test::HasFailure()) {
+    std::printf("cartridge run kept in %s\n", run.folder.c_str());
+  } else {
+    fs::remove_all(run.folder);
+  }
+}
+
+TEST(SpriteCartridges, StatusFlagsAfterEachScene) {
+  struct Case {
+    const char* name;
+    const char* image;
+    const char* options;
+    // Per scene: the status after a whole picture, then a second read.
+    std::vector<std::uint8_t> expected;
+  };
+  const Case cases[] = {
+      {"8 on a line; 8 and a 9th below them; 9 on a line", CART_SPRITE_LIMIT, "",
+       {0x80, 0, 0x80, 0, 0xC0, 0}},
+      {"the same without the sprite limit: the flags do not change", CART_SPRITE_LIMIT, "--no-sprite-limit",
+       {0x80, 0, 0x80, 0, 0xC0, 0}},
+      {"transparent overlap; touching; 9th on the 1st; off the left edge; opaque overlap",
+       CART_SPRITE_COLLISION, "", {0x80, 0, 0x80, 0, 0xC0, 0, 0x80, 0, 0xA0, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CartridgeRun run = RunCartridge(c.image, c.options);
+    ASSERT_GE(run.results.size(), c.expected.size()) << "no results in the battery file";
+    std::vector<std::uint8_t> got(run.results.begin(), run.results.begin() + static_cast<long>(c.expected.size()));
+    EXPECT_EQ(got, c.expected);
+    Finish(run);
+  }
+}
+
+enum class Looks { kBlack, kLit, kSameAs, kLitButNot };
+
+// Every pixel of the rectangle x0-x1, y0-y1 (inclusive) looks as said; the
+// last two compare with the pixel at refX, refY.
+struct Area {
+  int x0, y0, x1, y1;
+  Looks looks;
+  int refX = 0, refY = 0;
+};
+
+TEST(SpriteCartridges, PicturesShowWhatTheChipDraws) {
+  struct Case {
+    const char* name;
+    const char* image;
+    const char* options;
+    std::vector<Area> areas;
+  };
+  const Case cases[] = {
+      {"limit: the 9th in table order (leftmost) is not drawn", CART_SPRITE_LIMIT, "",
+       {{0, 48, 7, 55, Looks::kBlack}, {16, 48, 23, 55, Looks::kLit}, {128, 48, 135, 55, Looks::kLit},
+        {16, 47, 135, 47, Looks::kBlack}}},
+      {"--no-sprite-limit draws the 9th", CART_SPRITE_LIMIT, "--no-sprite-limit",
+       {{0, 48, 7, 55, Looks::kLit}, {128, 48, 135, 55, Looks::kLit}}},
+      {"Y: 0 starts on line 1, 0xFF on line 0, 0xF8 shows its last row on line 0, 0xD0 ends",
+       CART_SPRITE_POSITION, "",
+       {{16, 0, 23, 0, Looks::kBlack}, {16, 1, 23, 8, Looks::kLit}, {16, 9, 23, 9, Looks::kBlack},
+        {40, 0, 47, 7, Looks::kLit}, {40, 8, 47, 8, Looks::kBlack},
+        {64, 0, 71, 0, Looks::kLit}, {64, 1, 71, 1, Looks::kBlack},
+        {88, 47, 95, 47, Looks::kBlack}, {88, 48, 95, 55, Looks::kLit}, {88, 56, 95, 56, Looks::kBlack},
+        {112, 48, 119, 55, Looks::kBlack}}},
+      {"zoom doubles pixels both ways, wrapping from the top too", CART_SPRITE_ZOOM, "",
+       {{32, 48, 33, 49, Looks::kLit}, {34, 48, 35, 49, Looks::kBlack}, {32, 50, 33, 51, Looks::kBlack},
+        {34, 50, 35, 51, Looks::kLit}, {46, 62, 47, 63, Looks::kLit}, {48, 48, 48, 63, Looks::kBlack},
+        {100, 48, 115, 63, Looks::kLit}, {116, 48, 116, 63, Looks::kBlack}, {100, 64, 115, 64, Looks::kBlack},
+        {140, 0, 155, 7, Looks::kLit}, {140, 8, 155, 8, Looks::kBlack}}},
+      {"collision scene: the lower-numbered sprite is on top", CART_SPRITE_COLLISION, "",
+       {{40, 48, 43, 55, Looks::kSameAs, 100, 48}, {36, 48, 39, 55, Looks::kLitButNot, 100, 48},
+        {44, 48, 47, 55, Looks::kBlack}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CartridgeRun run = RunCartridge(c.image, c.options);
+    if (run.picture.width != 256 || run.picture.height != 192) {
+      ADD_FAILURE() << "no 256 x 192 screenshot";
+      continue;
+    }
+    for (const Area& a : c.areas) {
+      // The first pixel of the area that does not look as said, if any.
+      auto wrong = [&]() -> std::string {
+        const std::uint32_t ref = run.picture.At(a.refX, a.refY);
+        for (int y = a.y0; y <= a.y1; ++y) {
+          for (int x = a.x0; x <= a.x1; ++x) {
+            const std::uint32_t pixel = run.picture.At(x, y);
+            const bool ok = a.looks == Looks::kBlack    ? pixel == 0
+                            : a.looks == Looks::kLit    ? pixel != 0
+                            : a.looks == Looks::kSameAs ? pixel == ref && ref != 0
+                                                        : pixel != 0 && pixel != ref;
+            if (!ok) return "pixel " + std::to_string(x) + ", " + std::to_string(y) + " is " + std::to_string(pixel);
+          }
+        }
+        return "";
+      };
+      EXPECT_EQ(wrong(), "") << "area " << a.x0 << "," << a.y0 << " - " << a.x1 << "," << a.y1;
+    }
+    Finish(run);
+  }
+}
+
+TEST(BankingCartridges, EveryBankNumberReachesAPage) {
+  struct Case {
+    int pages;
+    const char* image;
+  };
+  const Case cases[] = {{3, CART_BANKING_3}, {5, CART_BANKING_5}, {6, CART_BANKING_6}, {12, CART_BANKING_12}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.pages) + " pages");
+    CartridgeRun run = RunCartridge(c.image, "");
+    ASSERT_GE(run.results.size(), 64u) << "no results in the battery file";
+    // A bank below the page count selects that page; a larger one is masked
+    // to the next power of two and then wraps onto the pages that exist.
+    const int mask = static_cast<int>(std::bit_ceil(static_cast<unsigned>(c.pages))) - 1;
+    std::vector<std::uint8_t> expected;
+    for (int bank = 0; bank < 64; ++bank) {
+      expected.push_back(static_cast<std::uint8_t>(bank < c.pages ? bank : (bank & mask) % c.pages));
+    }
+    EXPECT_EQ(std::vector<std::uint8_t>(run.results.begin(), run.results.begin() + 64), expected);
+    Finish(run);
+  }
+}
+
+}  // namespace
