@@ -6,12 +6,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
+#include <vector>
 #include <fstream>
 #include <memory>
 
 #include "app/Application.h"
 #include "app/DemoImage.h"
 #include "app/Screenshot.h"
+#include "console/SaveState.h"
+#include "host/files/StateFile.h"
+#include "host/rewind/RewindHistory.h"
 #include "host/headless/HeadlessDisplay.h"
 #include "host/headless/HeadlessMessageBox.h"
 #include "host/headless/ScriptedInput.h"
@@ -94,6 +99,24 @@ int RunHeadless(const RunOptions& options) {
     return 1;
   }
 
+  if (!options.loadState.empty()) {
+    std::string error;
+    if (!ReadStateFile(options.loadState, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), error.c_str());
+      session->Shutdown();
+      return 1;
+    }
+  }
+
+  // The rewind history a desktop player would have: a snapshot a frame.
+  std::unique_ptr<RewindHistory> history;
+  std::vector<std::uint8_t> snapshot;
+  double snapshotSeconds = 0;
+  if (options.rewindSeconds > 0) {
+    history = std::make_unique<RewindHistory>(kRewindBudgetBytes);
+    snapshot.resize(StateSize(session->console));
+  }
+
   auto started = std::chrono::steady_clock::now();
   for (int frame = 0; frame < options.frames; ++frame) {
     input->ReleaseAll();
@@ -101,12 +124,26 @@ int RunHeadless(const RunOptions& options) {
     // Only the last frame is ever looked at: the others are not converted.
     session->present = frame == options.frames - 1;
     session->RunFrame();
+    if (history) {
+      const auto before = std::chrono::steady_clock::now();
+      SaveState(session->console, snapshot.data(), snapshot.size());
+      history->Push(snapshot);
+      snapshotSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+    }
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
+  bool ok = true;
+  if (!options.saveState.empty()) {
+    std::string error;
+    if (!WriteStateFile(options.saveState, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), error.c_str());
+      ok = false;
+    }
+  }
+
   session->Shutdown();
 
-  bool ok = true;
   if (!options.screenshot.empty()) {
     std::string error;
     if (!WriteScreenshot(*display, options.screenshot, error)) {
@@ -126,6 +163,13 @@ int RunHeadless(const RunOptions& options) {
     double fps = seconds > 0 ? options.frames / seconds : 0;
     std::printf("%d frames in %.3f s: %.0f frames per second (%.1f times real speed), peak memory %ld KB\n",
                 options.frames, seconds, fps, fps / kNtscTiming.FramesPerSecond(), PeakMemoryKilobytes());
+    if (history) {
+      const double kept = std::min(static_cast<double>(options.rewindSeconds),
+                                   history->SecondsKept(kNtscTiming.FramesPerSecond()));
+      std::printf("rewind: %.1f s kept in %.1f MB, snapshots %.1f%% of run time\n", kept,
+                  static_cast<double>(history->BytesUsed()) / (1024.0 * 1024.0),
+                  seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);
+    }
   }
   return ok ? 0 : 1;
 }

@@ -23,7 +23,12 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                                        "desktop: run until the windows close)")
                            ->check(CLI::Range(0, 100000000));
   app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
-  app.add_option("--audio", options.audio, "Write everything played as an 8-bit mono 22050 Hz WAV");
+  app.add_option("--audio", options.audio, "Write everything played as a 16-bit mono 48000 Hz WAV");
+  app.add_option("--load-state", options.loadState, "Headless: start from this save state (then --frames counts further frames)");
+  app.add_option("--save-state", options.saveState, "Headless: write a save state after the last frame");
+  app.add_option("--rewind", options.rewindSeconds,
+                 "Headless: keep this many seconds of rewind history while running (with --bench: its cost)")
+      ->check(CLI::Range(1, 3600));
   app.add_option("--hold", holds,
                  "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
                  "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")

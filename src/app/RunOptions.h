@@ -12,6 +12,9 @@ struct RunOptions {
   bool framesGiven = false;   // --frames was given (a desktop run then ends after them)
   std::string screenshot;     // PNG of the last frame, if set
   std::string audio;          // WAV of everything played, if set
+  std::string loadState;      // save state to start from, if set
+  std::string saveState;      // save state to write after the last frame, if set
+  int rewindSeconds = 0;      // rewind history kept while running; 0: none
   InputScript input;
   bool japanese = false;      // Japanese console: no nationalisation lines
   bool noSpriteLimit = false; // draw every sprite on a line, not only the first 8

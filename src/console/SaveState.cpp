@@ -1,5 +1,6 @@
 #include "console/SaveState.h"
 
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
@@ -18,7 +19,11 @@ class StateWriter {
 
   template <class T>
   void Field(const T& value) {
-    if constexpr (std::is_array_v<T>) {
+    if constexpr (std::is_array_v<T> && std::is_integral_v<std::remove_all_extents_t<T>> &&
+                  !std::is_same_v<std::remove_all_extents_t<T>, bool> && std::endian::native == std::endian::little) {
+      // Integer arrays are already little-endian in memory on this host.
+      Bytes(reinterpret_cast<const std::uint8_t*>(&value), sizeof value);
+    } else if constexpr (std::is_array_v<T>) {
       for (const auto& element : value) Field(element);
     } else if constexpr (std::is_same_v<T, bool>) {
       Put(value ? 1u : 0u, 1);
@@ -29,17 +34,15 @@ class StateWriter {
       Put(static_cast<std::uint64_t>(value), sizeof(T));
     }
   }
-  // Sized runs of bytes go in one copy.
-  void Field(const std::uint8_t (&bytes)[0x4000]) { Bytes(bytes, sizeof bytes); }
   void Bytes(const std::uint8_t* bytes, std::size_t count) {
     if (out) std::memcpy(out + written, bytes, count);
     written += count;
   }
   void Put(std::uint64_t value, std::size_t bytes) {
-    for (std::size_t k = 0; k < bytes; ++k) {
-      if (out) out[written] = static_cast<std::uint8_t>(value >> (8 * k));
-      ++written;
+    if (out) {
+      for (std::size_t k = 0; k < bytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
     }
+    written += bytes;
   }
   std::size_t Written() const { return written; }
 
@@ -56,7 +59,10 @@ class StateReader {
 
   template <class T>
   void Field(T& value) {
-    if constexpr (std::is_array_v<T>) {
+    if constexpr (std::is_array_v<T> && std::is_integral_v<std::remove_all_extents_t<T>> &&
+                  !std::is_same_v<std::remove_all_extents_t<T>, bool> && std::endian::native == std::endian::little) {
+      Bytes(reinterpret_cast<std::uint8_t*>(&value), sizeof value);
+    } else if constexpr (std::is_array_v<T>) {
       for (auto& element : value) Field(element);
     } else if constexpr (std::is_same_v<T, bool>) {
       value = Get(1) != 0;
@@ -66,7 +72,6 @@ class StateReader {
       value = static_cast<T>(Get(sizeof(T)));
     }
   }
-  void Field(std::uint8_t (&bytes)[0x4000]) { Bytes(bytes, sizeof bytes); }
   void Bytes(std::uint8_t* bytes, std::size_t count) {
     std::memcpy(bytes, in + read, count);
     read += count;
@@ -185,8 +190,11 @@ StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size
   writer.Put(total, 4);
   for (const Section& section : kSections) {
     writer.Bytes(reinterpret_cast<const std::uint8_t*>(section.tag), 4);
-    writer.Put(SectionSize(console, section.id), 4);
+    const std::size_t lengthAt = writer.Written();
+    writer.Put(0, 4);
     ProcessSection(writer, Unconst(console), section.id);
+    const std::size_t length = writer.Written() - lengthAt - 4;
+    for (int k = 0; k < 4; ++k) out[lengthAt + k] = static_cast<std::uint8_t>(length >> (8 * k));
   }
   return StateError::None;
 }
