@@ -60,6 +60,12 @@ double SdlSound::RatioFor(int queued) {
 void SdlSound::Samples(const std::int16_t* samples, int count) {
   if (device == 0 || count <= 0) return;
   int queued = static_cast<int>(SDL_GetQueuedAudioSize(device) / sizeof(std::int16_t));
+  if (queued > kMaxQueuedSamples) {
+    // The device fell far behind (a stalled sound server): what is queued
+    // would only be heard late, so it is dropped and the queue starts again.
+    SDL_ClearQueuedAudio(device);
+    queued = 0;
+  }
   if (queued < kDeviceSamples / 2) {
     // Starting, or after a stall: put the target in front so the device
     // does not starve at the next wake-up's jitter.

@@ -18,6 +18,7 @@ class SdlSound final : public SampleSink {
   static constexpr int kRate = 48000;
   static constexpr int kDeviceSamples = 256;  // 5.3 ms a device buffer
   static constexpr int kTargetSamples = 288;  // 6 ms queued in front of a new frame
+  static constexpr int kMaxQueuedSamples = kTargetSamples + 2 * 802;  // beyond this the queue is dropped
 
   struct DelayFigures {
     double meanMs = 0;
