@@ -7,13 +7,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "debug/DebugConsole.h"
-#include "host/headless/HeadlessDisplay.h"
+#include <vector>
+
+#include "host/video/FramePresenter.h"
 #include "vdp/Video.h"
 
 namespace {
-
-void Quiet(const char*, std::size_t) {}
 
 void SetRegister(Video& video, int reg, std::uint8_t value) {
   video.WriteControl(value);
@@ -56,11 +55,15 @@ void BuildBusyScene(Video& video) {
   }
 }
 
-double MicrosecondsPerFrame(Video& video, int frames) {
+double MicrosecondsPerFrame(Video& video, int frames, std::vector<std::uint32_t>& surface) {
+  SurfaceLock lock;
+  lock.bits = reinterpret_cast<std::uint8_t*>(surface.data());
+  lock.pitch = Video::kWidth * 4;
   auto start = std::chrono::steady_clock::now();
   for (int f = 0; f < frames; ++f) {
     SetRegister(video, 8, static_cast<std::uint8_t>(37 + f));  // keep the scroll moving
     for (int l = 0; l < 262; ++l) video.StepLine();
+    FramePresenter::Convert(video.frame, video.cram, false, lock, 32, false);
   }
   auto stop = std::chrono::steady_clock::now();
   return std::chrono::duration<double, std::micro>(stop - start).count() / frames;
@@ -69,22 +72,21 @@ double MicrosecondsPerFrame(Video& video, int frames) {
 }  // namespace
 
 int main() {
-  SetLogWriter(&Quiet);
-  HeadlessDisplay display(32);
   auto video = std::make_unique<Video>();
-  video->Create(&display);
+  video->Reset();
+  std::vector<std::uint32_t> surface(Video::kWidth * Video::kHeight);
   BuildBusyScene(*video);
-  MicrosecondsPerFrame(*video, 200);  // warm up
+  MicrosecondsPerFrame(*video, 200, surface);  // warm up
 
   constexpr int kRuns = 5;
   constexpr int kFrames = 2000;
   double runs[kRuns];
   for (int r = 0; r < kRuns; ++r) {
-    runs[r] = MicrosecondsPerFrame(*video, kFrames);
+    runs[r] = MicrosecondsPerFrame(*video, kFrames, surface);
     std::printf("run %d: %.1f us per frame\n", r + 1, runs[r]);
   }
   std::sort(runs, runs + kRuns);
   std::printf("video render + convert (depth 32): median %.1f us per frame over %d runs of %d frames\n",
               runs[kRuns / 2], kRuns, kFrames);
-  return display.presentCount > 0 ? 0 : 1;
+  return surface[0] == 0xFFFFFFFFu ? 1 : 0;  // keeps the conversion from being optimised away
 }
