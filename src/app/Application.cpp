@@ -1,6 +1,9 @@
 #include "app/Application.h"
 
+#include <string>
+
 #include "debug/DebugConsole.h"
+#include "host/files/BatteryFile.h"
 #include "machine/AppFlags.h"
 #include "sound/SoundOutput.h"
 #include "video/Display.h"
@@ -47,6 +50,13 @@ void Shutdown() {
 }
 
 bool LoadAndReset(const char* path) {
+  // An image whose battery file would be itself (game.sav) is destroyed by
+  // its first save: it is refused before anything is read.
+  std::string battery, error;
+  if (path && !BatteryPathFor(path, battery, error)) {
+    LogPrintf("file error\r\ntavrin: %s\n", error.c_str());
+    return false;
+  }
   if (!theMachine.LoadCart(path)) return false;
   cartridgeLoaded = 1;
   running = 1;

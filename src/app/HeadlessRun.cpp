@@ -6,12 +6,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
 #include "app/Application.h"
 #include "app/DemoImage.h"
 #include "app/Screenshot.h"
+#include "debug/DebugConsole.h"
+#include "host/files/BatteryFile.h"
+#include "host/files/ImageFile.h"
+#include "host/files/OutputCheck.h"
+#include "host/files/WavWriter.h"
 #include "host/headless/HeadlessDisplay.h"
 #include "host/headless/HeadlessMessageBox.h"
 #include "host/headless/WavRecorder.h"
@@ -22,28 +26,46 @@ namespace {
 
 constexpr int kLinesPerFrame = 262;
 
+// The console's frame rate: 262 lines of 228 cycles at 3579545 Hz.
+constexpr double kFramesPerSecond = 3579545.0 / (228 * 262);
+
 // Checks that an output file can be written before any emulation is spent,
-// so a wrong path fails at once. The file is written for real at the end.
+// so a wrong path fails at once. Nothing is created: the file is written for
+// real, whole, at the end.
 bool CheckWritable(const std::string& path) {
-  if (path.empty()) return true;
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (!file) {
-    std::fprintf(stderr, "tavrin: cannot write '%s': %s\n", path.c_str(), std::strerror(errno));
+  std::string error;
+  if (path.empty() || CheckOutputWritable(path, error)) return true;
+  std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return false;
+}
+
+// Everything about the files of a run that can be checked before it starts:
+// the image can be read, its battery file is not the image, no output would
+// overwrite the image, its battery file or another output, and the sound
+// fits a WAV file.
+bool CheckRunFiles(const RunOptions& options, const std::string& image) {
+  std::string error;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageFile(image, bytes, error)) {
+    LogPrintf("file error\r\n");
+    std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", error.c_str());
     return false;
   }
-  std::fclose(file);
-  return true;
+  std::string battery;
+  bool ok = BatteryPathFor(image, battery, error) &&
+            CheckOutputs(image, battery, {{"--screenshot", options.screenshot}, {"--audio", options.audio}},
+                         error) &&
+            (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
+                                                             kFramesPerSecond, error));
+  if (!ok) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return ok;
 }
 
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    std::fprintf(stderr, "tavrin: cannot write '%s'\n", path.c_str());
-    return false;
-  }
-  return true;
+  std::string error;
+  if (WriteFileAtomically(path, bytes, LinkPolicy::kReplaceLink, error)) return true;
+  std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return false;
 }
 
 long PeakMemoryKilobytes() {
@@ -65,6 +87,7 @@ int RunHeadless(const RunOptions& options) {
       return 1;
     }
   }
+  if (!CheckRunFiles(options, image)) return 1;
 
   InstallHeadlessMessageBox();
   auto display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
