@@ -10,6 +10,7 @@ packages=(
   pasmo
   libsdl2-dev libgtk-3-dev
   xvfb xauth libx11-dev libxtst-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

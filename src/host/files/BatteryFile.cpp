@@ -97,7 +97,7 @@ bool BatteryFile::Load(std::uint8_t* ram) {
     return false;
   }
   std::size_t used = std::min(bytes.size(), kRamSize);
-  std::memcpy(ram, bytes.data(), used);
+  if (used > 0) std::memcpy(ram, bytes.data(), used);  // an empty file has no data pointer
   if (bytes.size() < kRamSize) {
     LogPrintf("User Ram file holds %zu of %zu bytes; the rest starts blank.\n", bytes.size(), kRamSize);
   } else if (bytes.size() > kRamSize) {
