@@ -19,12 +19,19 @@
 
 namespace {
 
+std::string FolderName() {
+  return (std::filesystem::temp_directory_path() / ("tavrin-fuzz-battery-" + std::to_string(::getpid()))).string();
+}
+
+// A scratch folder for this process, removed when it exits.
 const std::string& Folder() {
   static const std::string folder = [] {
-    std::string path = (std::filesystem::temp_directory_path() / ("tavrin-fuzz-battery-" + std::to_string(::getpid())))
-                           .string();
-    std::filesystem::create_directories(path);
-    return path;
+    std::filesystem::create_directories(FolderName());
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(FolderName(), ignored);
+    });
+    return FolderName();
   }();
   return folder;
 }
