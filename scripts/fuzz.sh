@@ -27,7 +27,7 @@ cmake --build "$build" -j 2 --target "${targets[@]/#/fuzz_}"
 # battery file past its 32 KB) and the dictionary, if any.
 declare -A options=(
   [cartridge]="-max_len=81921 -close_fd_mask=1"
-  [battery]="-max_len=40000"
+  [battery]="-max_len=40000 -len_control=0"
   [command_line]="-max_len=512 -close_fd_mask=3 -dict=fuzz/command_line.dict"
   [input_script]="-max_len=256 -dict=fuzz/command_line.dict"
 )
