@@ -12,6 +12,7 @@ packages=(
   libsdl2-dev libgtk-3-dev
   xvfb xauth libx11-dev libxtst-dev
   desktop-file-utils appstream groff-base shared-mime-info dpkg-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

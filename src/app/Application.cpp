@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "debug/DebugConsole.h"
+#include "host/files/ImageFile.h"
 #include "host/video/Display.h"
 
 Session* activeSession = nullptr;
@@ -36,16 +37,32 @@ bool Session::Startup(const HostParts& host) {
 }
 
 bool Session::LoadAndReset(const char* path) {
+  loadError.clear();
+  if (!path) return false;
+  // An image whose battery file would be itself (game.sav) is destroyed by
+  // its first save: it is refused before anything is read.
+  std::string batteryPath;
   std::vector<std::uint8_t> image;
-  if (!path || !ReadCartridgeImage(path, image)) return false;
-  // Saved before the console takes the new image, which blanks the RAM. When
-  // that save fails the old image keeps running, so its RAM is not lost.
-  if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery()) {
-    LogPrintf("tavrin: %s keeps running: its cartridge RAM could not be saved\n", "the current image");
+  if (!BatteryPathFor(path, batteryPath, loadError) || !ReadImageFile(path, image, loadError)) {
+    LogPrintf("file error\r\n");
+    LogPrintf("tavrin: %s\n", loadError.c_str());
     return false;
   }
-  if (!console.LoadCartridge(image.data(), image.size(), path)) return false;
-  battery.Attach(path, console.CartridgeRam(), Console::kCartridgeRamSize);
+  // Saved before the console takes the new image, which blanks the RAM. When
+  // that save fails the old image keeps running, so its RAM is not lost.
+  if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery() &&
+      !(battery && battery->HeldByAnotherRun())) {
+    loadError = std::string(path) + " was not loaded: the cartridge RAM of the image running could not be saved";
+    LogPrintf("tavrin: %s\n", loadError.c_str());
+    return false;
+  }
+  if (!console.LoadCartridge(image.data(), image.size(), path)) {
+    loadError = std::string(path) + ": not a cartridge image this console can run";
+    return false;
+  }
+  battery.reset();  // the old image's lock goes before the new one is taken
+  battery = std::make_unique<BatteryFile>(batteryPath);
+  battery->Load(console.CartridgeRam());
   cartridgeLoaded = true;
   console.Reset();
   return true;
@@ -62,9 +79,24 @@ void Session::RunFrame() {
 }
 
 bool Session::SaveBattery() {
-  if (!battery.Save(console.CartridgeRam(), Console::kCartridgeRamSize)) return false;
-  console.MarkCartridgeRamSaved();
-  return true;
+  if (!battery) return false;
+  std::string error;
+  switch (battery->Save(console.CartridgeRam(), error)) {
+    case BatteryFile::SaveResult::kSaved:
+      LogPrintf("Saved User Ram.\n");
+      console.MarkCartridgeRamSaved();
+      return true;
+    case BatteryFile::SaveResult::kHeldByAnotherRun:
+      // Warned about once when the lock was found; this run does not save.
+      return false;
+    case BatteryFile::SaveResult::kRefused:
+    case BatteryFile::SaveResult::kFailed:
+      break;
+  }
+  LogPrintf("User Ram Save Error.\n");
+  LogPrintf("tavrin: %s\n", error.c_str());
+  saveFailed = true;
+  return false;
 }
 
 void Session::Shutdown() {
@@ -73,4 +105,5 @@ void Session::Shutdown() {
   if (hostParts.soundClose) hostParts.soundClose();
   if (hostParts.displayShutdown) hostParts.displayShutdown();
   hostParts = HostParts{};
+  battery.reset();
 }

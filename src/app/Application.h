@@ -3,7 +3,10 @@
 #include <cstdint>
 
 #include "console/Console.h"
-#include "host/files/CartridgeFiles.h"
+#include <memory>
+#include <string>
+
+#include "host/files/BatteryFile.h"
 #include "host/SampleSink.h"
 #include "host/input/JoyStick.h"
 #include "host/video/FramePresenter.h"
@@ -57,10 +60,12 @@ class Session {
   Console console;
   JoyStick input;
   FramePresenter presenter;
-  BatteryFile battery;
+  std::unique_ptr<BatteryFile> battery;  // the running image's; its lock lives as long as it does
   SampleSink* sound = nullptr;  // not owned
   bool cartridgeLoaded = false;  // an image runs
   bool present = true;           // present frames (off: headless skips the conversion)
+  bool saveFailed = false;       // a battery save the session owed failed
+  std::string loadError;         // why the last load was refused (path and reason)
 
  private:
   HostParts hostParts;

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "DemoCartridge.h"
+#include "host/files/AtomicFile.h"
+#include "host/files/FileRead.h"
 
 namespace {
 
@@ -23,23 +23,20 @@ bool MakeFolders(const std::string& path) {
   return true;
 }
 
+// Read as the loader reads images: a regular file only (a pipe would hang
+// start-up) and no longer than the demo (a link to /dev/zero never ends).
 bool HoldsDemo(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return bytes.size() == DemoCartridgeSize() &&
+  std::vector<std::uint8_t> bytes;
+  return ReadRegularFile(path, DemoCartridgeSize(), bytes).error == 0 && bytes.size() == DemoCartridgeSize() &&
          std::memcmp(bytes.data(), DemoCartridgeData(), bytes.size()) == 0;
 }
 
+// Anything else under the name (a changed copy, a pipe, a link) is replaced
+// by a fresh copy, whole or not at all.
 bool WriteDemo(const std::string& path) {
-  std::string temporary = path + ".tmp";
-  std::FILE* out = std::fopen(temporary.c_str(), "wb");
-  if (!out) return false;
-  bool ok = std::fwrite(DemoCartridgeData(), 1, DemoCartridgeSize(), out) == DemoCartridgeSize();
-  ok = std::fclose(out) == 0 && ok;
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temporary.c_str());
-  return ok;
+  std::string error;
+  return WriteFileAtomically(path, static_cast<const std::uint8_t*>(DemoCartridgeData()), DemoCartridgeSize(),
+                             LinkPolicy::kReplaceLink, error);
 }
 
 }  // namespace

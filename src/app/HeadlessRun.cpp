@@ -2,39 +2,62 @@
 
 #include <sys/resource.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <algorithm>
-#include <vector>
-#include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/DemoImage.h"
 #include "app/Screenshot.h"
 #include "console/SaveState.h"
+#include "debug/DebugConsole.h"
+#include "host/files/BatteryFile.h"
+#include "host/files/ImageFile.h"
+#include "host/files/OutputCheck.h"
 #include "host/files/StateFile.h"
-#include "host/rewind/RewindHistory.h"
+#include "host/files/WavWriter.h"
 #include "host/headless/HeadlessDisplay.h"
 #include "host/headless/HeadlessMessageBox.h"
 #include "host/headless/ScriptedInput.h"
-#include "host/headless/WavStream.h"
+#include "host/rewind/RewindHistory.h"
 
 namespace {
 
 // Checks that an output file can be written before any emulation is spent,
-// so a wrong path fails at once. The file is written for real at the end.
+// so a wrong path fails at once. Nothing is created: the file is written for
+// real, whole, at the end.
 bool CheckWritable(const std::string& path) {
-  if (path.empty()) return true;
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (!file) {
-    std::fprintf(stderr, "tavrin: cannot write '%s': %s\n", path.c_str(), std::strerror(errno));
+  std::string error;
+  if (path.empty() || CheckOutputWritable(path, error)) return true;
+  std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return false;
+}
+
+// Everything about the files of a run that can be checked before it starts:
+// the image can be read, its battery file is not the image, no output would
+// overwrite the image, its battery file or another output, and the sound
+// fits a WAV file.
+bool CheckRunFiles(const RunOptions& options, const std::string& image) {
+  std::string error;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadImageFile(image, bytes, error)) {
+    LogPrintf("file error\r\n");
+    std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", error.c_str());
     return false;
   }
-  std::fclose(file);
-  return true;
+  std::string battery;
+  std::vector<OutputFile> outputs;
+  outputs.push_back(OutputFile{"--screenshot", options.screenshot});
+  outputs.push_back(OutputFile{"--audio", options.audio});
+  outputs.push_back(OutputFile{"--save-state", options.saveState});
+  bool ok = BatteryPathFor(image, battery, error) && CheckOutputs(image, battery, outputs, error) &&
+            (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
+                                                             kNtscTiming.FramesPerSecond(), error));
+  if (!ok) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return ok;
 }
 
 long PeakMemoryKilobytes() {
@@ -42,24 +65,26 @@ long PeakMemoryKilobytes() {
   return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
 }
 
-}  // namespace
-
-namespace {
-
 // Hands every frame's samples to the WAV file as they are made.
 class WavSink final : public SampleSink {
  public:
-  explicit WavSink(WavStream& stream) : wav(stream) {}
-  void Samples(const std::int16_t* samples, int count) override { wav.Append(samples, count); }
+  explicit WavSink(WavWriter& writer) : wav(writer) {}
+  void Samples(const std::int16_t* samples, int count) override {
+    if (!failed && !wav.Append(samples, static_cast<std::size_t>(count), error)) failed = true;
+  }
+  bool failed = false;
+  std::string error;
 
  private:
-  WavStream& wav;
+  WavWriter& wav;
 };
 
 }  // namespace
 
 int RunHeadless(const RunOptions& options) {
-  if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio)) return 1;
+  if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio) || !CheckWritable(options.saveState)) {
+    return 1;
+  }
 
   std::string image = options.image;
   if (image.empty()) {
@@ -70,6 +95,7 @@ int RunHeadless(const RunOptions& options) {
       return 1;
     }
   }
+  if (!CheckRunFiles(options, image)) return 1;
 
   InstallHeadlessMessageBox();
   auto display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
@@ -79,13 +105,14 @@ int RunHeadless(const RunOptions& options) {
   session->Startup(host);
   // Nobody can switch away from a window that does not exist.
   display->active = true;
+  session->console.SetJapanese(options.japanese);
   session->console.video.spriteLimit = !options.noSpriteLimit;
 
-  WavStream wav;
+  WavWriter wav;
   WavSink wavSink(wav);
   if (!options.audio.empty()) {
     std::string error;
-    if (!wav.Open(options.audio, Psg::kSampleRate, error)) {
+    if (!wav.Open(options.audio, error)) {
       std::fprintf(stderr, "tavrin: %s\n", error.c_str());
       session->Shutdown();
       return 1;
@@ -95,6 +122,7 @@ int RunHeadless(const RunOptions& options) {
 
   if (!session->LoadAndReset(image.c_str())) {
     std::fprintf(stderr, "tavrin: cannot load cartridge image '%s'\n", image.c_str());
+    wav.Abort();
     session->Shutdown();
     return 1;
   }
@@ -103,6 +131,7 @@ int RunHeadless(const RunOptions& options) {
     std::string error;
     if (!ReadStateFile(options.loadState, session->console, error)) {
       std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), error.c_str());
+      wav.Abort();
       session->Shutdown();
       return 1;
     }
@@ -143,6 +172,8 @@ int RunHeadless(const RunOptions& options) {
   }
 
   session->Shutdown();
+  // A battery save the run owed and could not make is a failed run.
+  if (session->saveFailed) ok = false;
 
   if (!options.screenshot.empty()) {
     std::string error;
@@ -152,8 +183,9 @@ int RunHeadless(const RunOptions& options) {
     }
   }
   if (!options.audio.empty()) {
-    std::string error;
-    if (!wav.Finish(error)) {
+    std::string error = wavSink.error;
+    if (wavSink.failed || !wav.Finish(error)) {
+      wav.Abort();
       std::fprintf(stderr, "tavrin: %s\n", error.c_str());
       ok = false;
     }

@@ -20,13 +20,13 @@ constexpr ControlName kControls[] = {
     {"framerate", ToggleFrameRate}, {"sprites", ToggleSprites},
 };
 
-bool ParseFrame(const std::string& text, int& value) {
+}  // namespace
+
+bool ParseFrameNumber(const std::string& text, int& value) {
   if (text.empty()) return false;
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
   return error == std::errc() && end == text.data() + text.size() && value >= 0;
 }
-
-}  // namespace
 
 int ScanCodeForControl(const std::string& name) {
   for (const ControlName& control : kControls) {
@@ -62,8 +62,9 @@ bool InputScript::Add(const std::string& text, std::string& error) {
   std::string range = text.substr(at + 1);
   std::size_t dash = range.find('-');
   bool ok = dash == std::string::npos
-                ? ParseFrame(range, hold.from)
-                : ParseFrame(range.substr(0, dash), hold.from) && ParseFrame(range.substr(dash + 1), hold.to);
+                ? ParseFrameNumber(range, hold.from)
+                : ParseFrameNumber(range.substr(0, dash), hold.from) &&
+                      ParseFrameNumber(range.substr(dash + 1), hold.to);
   if (dash == std::string::npos) hold.to = hold.from;
   if (!ok || hold.to < hold.from) {
     error = "hold '" + text + "': frames must be FRAME or FROM-TO with FROM <= TO";

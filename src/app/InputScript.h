@@ -32,3 +32,7 @@ class InputScript {
 
 // The scan code a control name is bound to, or -1 for an unknown name.
 int ScanCodeForControl(const std::string& name);
+
+// A frame number as the command line writes it: decimal digits only, so
+// "010" is 10 and "0x10", "+5", " 5" and "-1" are refused.
+bool ParseFrameNumber(const std::string& text, int& value);

@@ -1,11 +1,15 @@
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "app/DesktopRun.h"
 #include "app/HeadlessRun.h"
 #include "app/RunOptions.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   RunOptions options;
   int status = ParseCommandLine(argc, argv, options);
   if (status >= 0) return status;
@@ -20,4 +24,19 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "tavrin: no display (%s); running headless for %d frames, last frame in %s\n",
                noDisplay.c_str(), options.frames, options.screenshot.c_str());
   return RunHeadless(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing escapes as an abort: a failed allocation (an image or a
+  // recording larger than memory) or any other error ends with one line.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tavrin: out of memory\n");
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tavrin: %s\n", error.what());
+  }
+  return 1;
 }

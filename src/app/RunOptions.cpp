@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+namespace {
+constexpr int kMaxFrames = 100000000;
+}
+
 #ifndef TAVRIN_VERSION
 #define TAVRIN_VERSION "0.3"
 #endif
@@ -18,10 +22,11 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_flag("--headless", options.headless,
                "No window, sound device or input device; run as fast as the host allows "
                "(also taken, with a screenshot, when no display can be opened)");
-  CLI::Option* frames = app.add_option("--frames", options.frames,
-                                       "Frames to run after reset, then shut down (headless: 600 when left out; "
-                                       "desktop: run until the windows close)")
-                           ->check(CLI::Range(0, 100000000));
+  std::string framesText;
+  CLI::Option* frames = app.add_option("--frames", framesText,
+                                       "Frames to run after reset, then shut down, in decimal from 0 to 100000000 "
+                                       "(headless: 600 when left out; desktop: run until the windows close)")
+                           ->type_name("INT");
   app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
   app.add_option("--audio", options.audio, "Write everything played as a 16-bit mono 48000 Hz WAV");
   app.add_option("--load-state", options.loadState, "Headless: start from this save state (then --frames counts further frames)");
@@ -53,6 +58,12 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   }
 
   options.framesGiven = frames->count() > 0;
+  // Read like --hold's frames: decimal only, never octal or hexadecimal.
+  if (options.framesGiven && (!ParseFrameNumber(framesText, options.frames) || options.frames > kMaxFrames)) {
+    std::fprintf(stderr, "tavrin: --frames '%s' is not a decimal number from 0 to %d\n", framesText.c_str(),
+                 kMaxFrames);
+    return 2;
+  }
   options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
   options.rgb565 = depth != "16-555";
   for (const std::string& hold : holds) {

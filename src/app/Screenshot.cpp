@@ -2,11 +2,10 @@
 
 #include <png.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "host/files/AtomicFile.h"
 #include "host/headless/HeadlessDisplay.h"
 
 bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error) {
@@ -27,23 +26,20 @@ bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, st
     }
   }
 
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    error = "cannot write '" + path + "': " + std::strerror(errno);
-    return false;
-  }
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
-  bool ok = png_image_write_to_stdio(&image, file, 0, rgb.data(), width * 3, nullptr) != 0;
+  // Encoded in memory, then written whole under a temporary name and renamed:
+  // a failure leaves no partial picture behind.
+  png_alloc_size_t size = 0;
+  bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), width * 3, nullptr) != 0;
+  std::vector<std::uint8_t> png(size);
+  ok = ok && png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), width * 3, nullptr) != 0;
   if (!ok) error = std::string("cannot encode '") + path + "': " + image.message;
   png_image_free(&image);
-  if (std::fclose(file) != 0 && ok) {
-    error = "cannot write '" + path + "': " + std::strerror(errno);
-    ok = false;
-  }
-  return ok;
+  if (ok) png.resize(size);
+  return ok && WriteFileAtomically(path, png, LinkPolicy::kReplaceLink, error);
 }

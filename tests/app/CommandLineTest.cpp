@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/InputScript.h"
+#include "app/RunOptions.h"
 
 namespace {
 
@@ -53,6 +54,9 @@ std::vector<char> ReadAll(const std::filesystem::path& path) {
 
 TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
   const std::string image = WriteImage("loop.sms", {0x18, 0xFE});
+  const std::string save = WriteImage("game.sav", {0x18, 0xFE});
+  const std::string out = "'" + Scratch("out.png").string() + "'";
+  const std::string wav = "'" + Scratch("out.wav").string() + "'";
   std::ofstream(Scratch("small.sms")) << "far too small for a cartridge";
   struct Case {
     const char* name;
@@ -66,8 +70,19 @@ TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
       {"bad frame count", "--headless --frames lots '" + image + "'", 2, "tavrin: "},
       {"bad hold", "--headless --hold jump@3 '" + image + "'", 2, "unknown control 'jump'"},
       {"hold without frames", "--headless --hold up '" + image + "'", 2, "needs @FRAME"},
-      {"missing image", "--headless --frames 1 '" + Scratch("absent.sms").string() + "'", 1,
-       "tavrin: cannot load cartridge image"},
+      {"missing image", "--headless --frames 1 --screenshot " + out + " --audio " + wav + " '" +
+       Scratch("absent.sms").string() + "'", 1, "tavrin: cannot load cartridge image"},
+      {"image named like its battery file", "--headless --frames 1 --screenshot " + out + " '" + save + "'", 1,
+       "would be the image itself"},
+      {"screenshot over the image", "--headless --frames 1 --screenshot '" + image + "' '" + image + "'", 1,
+       "is the cartridge image"},
+      {"audio over the screenshot", "--headless --frames 1 --screenshot " + out + " --audio " + out + " '" + image +
+       "'", 1, "is the file of --screenshot"},
+      {"audio over the battery file", "--headless --frames 1 --audio '" + Scratch("loop.sav").string() + "' '" +
+       image + "'", 1, "is the battery file"},
+      {"recording too long for a WAV", "--headless --frames 100000000 --audio " + wav + " '" + image + "'", 1,
+       "a WAV file holds at most 4 GB"},
+      {"hexadecimal frame count", "--headless --frames 0x10 '" + image + "'", 2, "not a decimal number"},
       {"image too small", "--headless --frames 1 '" + Scratch("small.sms").string() + "'", 1,
        "tavrin: cannot load cartridge image"},
       {"unwritable screenshot", "--headless --frames 1 --screenshot /nonexistent/shot.png '" + image + "'", 1,
@@ -80,6 +95,29 @@ TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
     Outcome outcome = RunTavrin(c.arguments);
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_NE(outcome.errors.find(c.message), std::string::npos) << outcome.errors;
+  }
+  // A refused run leaves no output behind, not even an empty one.
+  EXPECT_FALSE(std::filesystem::exists(Scratch("out.png")));
+  EXPECT_FALSE(std::filesystem::exists(Scratch("out.wav")));
+}
+
+TEST(CommandLine, FrameCountsAreDecimal) {
+  const struct {
+    const char* text;
+    int frames;  // -1: refused
+  } cases[] = {{"10", 10}, {"010", 10}, {"0", 0}, {"100000000", 100000000}, {"0x10", -1}, {"1e3", -1},
+               {"+5", -1}, {"-1", -1}, {"100000001", -1}, {"99999999999", -1}, {"", -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string frames = c.text;
+    char program[] = "tavrin", option[] = "--frames";
+    char* argv[] = {program, option, frames.data(), nullptr};
+    RunOptions options;
+    int status = ParseCommandLine(3, argv, options);
+    EXPECT_EQ(status, c.frames < 0 ? 2 : -1);
+    if (c.frames >= 0) {
+      EXPECT_EQ(options.frames, c.frames);
+    }
   }
 }
 

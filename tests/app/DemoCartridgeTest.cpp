@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdint>
@@ -9,6 +10,9 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "DemoCartridge.h"
+#include "app/DemoImage.h"
 
 namespace {
 
@@ -83,6 +87,41 @@ TEST(DemoCartridge, ScriptedRunsShowAndPlayWhatTheyDid) {
     EXPECT_EQ(ReadAll(folder / "demo.sav").size(), 32768u);
   }
   std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+namespace {
+
+// Whatever lies where the demo copy goes (a changed copy, a pipe that would
+// hang a read, a link to an endless device) is replaced by the real bytes.
+TEST(DemoCartridge, InstalledCopyIsRepairedWhateverIsThere) {
+  std::filesystem::path data = std::filesystem::temp_directory_path() / ("tavrin-demo-" + std::to_string(::getpid()));
+  std::filesystem::path copy = data / "tavrin" / "demo.sms";
+  const struct {
+    const char* name;
+    void (*make)(const std::filesystem::path&);
+  } cases[] = {
+      {"changed bytes", [](const std::filesystem::path& p) { std::ofstream(p) << "not the demo"; }},
+      {"pipe", [](const std::filesystem::path& p) { ::mkfifo(p.c_str(), 0644); }},
+      {"link to /dev/zero", [](const std::filesystem::path& p) { std::filesystem::create_symlink("/dev/zero", p); }},
+  };
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(data);
+    std::filesystem::create_directories(copy.parent_path());
+    c.make(copy);
+    std::string error;
+    EXPECT_EQ(InstallDemoImage(error), copy.string()) << error;
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(copy)));
+    std::ifstream in(copy, std::ios::binary);
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes.size(), DemoCartridgeSize());
+    EXPECT_EQ(std::memcmp(bytes.data(), DemoCartridgeData(), DemoCartridgeSize()), 0);
+  }
+  ::unsetenv("XDG_DATA_HOME");
+  std::filesystem::remove_all(data);
 }
 
 }  // namespace

@@ -1,0 +1,53 @@
+// Any bytes as a cartridge: loaded, reset and run for a few frames with
+// changing controls, its sound rendered and its picture converted. Nothing
+// may crash, read or write out of bounds, or hang in a scanline.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "FuzzQuiet.h"
+#include "console/Console.h"
+#include "host/video/FramePresenter.h"
+
+namespace {
+
+constexpr int kFrames = 2;
+
+// The first input byte picks the console (low bit: Game Gear) and the
+// controls; the rest is the image, padded with zeros to one page, since the
+// console refuses anything shorter.
+void RunCartridge(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;
+  const std::uint8_t control = data[0];
+  ++data;
+  --size;
+  std::vector<std::uint8_t> image(data, data + size);
+  if (image.size() < static_cast<std::size_t>(Console::kPageSize)) image.resize(Console::kPageSize, 0);
+
+  auto console = std::make_unique<Console>();
+  if (!console->LoadCartridge(image.data(), image.size(), (control & 1) ? "fuzz.gg" : "fuzz.sms")) return;
+  console->Reset();
+  static std::uint32_t surface[256 * 192];
+  SurfaceLock lock;
+  lock.bits = reinterpret_cast<std::uint8_t*>(surface);
+  lock.pitch = 256 * 4;
+  for (int frame = 0; frame < kFrames; ++frame) {
+    FrameInput input;
+    input.pad[0] = static_cast<std::uint8_t>(control >> 1);
+    input.pause = frame == 1 && (control & 0x80);
+    console->RunFrame(input);
+    if (console->video.line != 0) std::abort();  // a scanline that never ended
+    if (console->SampleCount() <= 0 || console->SampleCount() > Psg::kMaxFrameSamples) std::abort();
+    FramePresenter::Convert(console->Frame(), console->ColourRam(), console->GameGear(), lock, 32, false);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  SilenceLog();
+  RunCartridge(data, size);
+  return 0;
+}

@@ -1,0 +1,21 @@
+// Any bytes as --hold values, one per line: each is accepted or refused with
+// a message, and the script then answers for any frame.
+#include <cstdint>
+#include <string>
+
+#include "app/InputScript.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  InputScript script;
+  std::string text(reinterpret_cast<const char*>(data), size);
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string error;
+    if (!script.Add(text.substr(start, end - start), error) && error.empty()) __builtin_trap();
+    start = end + 1;
+  }
+  for (int frame : {0, 1, 2, 100, 2147483647}) script.KeysAt(frame);
+  return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What a write does when the path names a symbolic link.
+enum class LinkPolicy {
+  kReplaceLink,  // the link itself is replaced by the new file
+  kFollowLink,   // the file the link points at is replaced; the link stays
+};
+
+// The file a path ends at once every symbolic link on its last component is
+// followed (a dangling link gives the path it would create). The path itself
+// when it is no link; empty after 40 links (a loop).
+std::string ResolveLinks(const std::string& path);
+
+// A new file under a unique name in the folder of the file it will replace,
+// renamed over that file only once it is complete and on disk. Until then
+// the old file is untouched; a failure or Abort removes the temporary name,
+// so no partial file is ever left under the target's name.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() { Abort(); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // Creates the temporary file beside `target` (already resolved).
+  bool Open(const std::string& target, std::string& error);
+  bool Write(const void* bytes, std::size_t count, std::string& error);
+  // Overwrites bytes already written (a header fixed up at the end).
+  bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t count, std::string& error);
+  // fsync, close, rename over the target, fsync the folder.
+  bool Commit(std::string& error);
+  // Closes and removes the temporary file, if any.
+  void Abort();
+  bool IsOpen() const { return descriptor >= 0; }
+  const std::string& Target() const { return target; }
+
+ private:
+  bool Fail(const std::string& what, int error, std::string& message);
+
+  int descriptor = -1;
+  std::string target;
+  std::string temporary;
+};
+
+// Writes `bytes` as the whole new content of `path` through a TemporaryFile.
+// False with the path and the system's reason in `error`; the old file is
+// then as it was.
+bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
+                         std::string& error);
+inline bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, LinkPolicy links,
+                                std::string& error) {
+  return WriteFileAtomically(path, bytes.data(), bytes.size(), links, error);
+}

@@ -1,0 +1,25 @@
+#include "host/files/ImageFile.h"
+
+#include <cerrno>
+
+#include "host/files/FileRead.h"
+
+bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+  FileRead read = ReadRegularFile(path, kImageMaxBytes, bytes);
+  if (read.error == EFBIG) {
+    error = "'" + path + "': more than " + std::to_string(kImageMaxPages) + " pages (" + std::to_string(read.size) +
+            " bytes); a cartridge holds at most " + std::to_string(kImageMaxBytes) + " bytes with its header";
+    return false;
+  }
+  if (read.error != 0) {
+    error = read.reason;
+    return false;
+  }
+  if (bytes.size() < kImagePageSize) {
+    error = "'" + path + "': too small (" + std::to_string(bytes.size()) + " bytes); a cartridge holds at least one " +
+            std::to_string(kImagePageSize) + "-byte page";
+    bytes.clear();
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A cartridge image holds 1 to 64 pages of 16 KB, possibly after a copier's
+// header shorter than a page.
+inline constexpr std::uint64_t kImagePageSize = 16384;
+inline constexpr std::uint64_t kImageMaxPages = 64;
+inline constexpr std::uint64_t kImageMaxBytes = kImageMaxPages * kImagePageSize + kImagePageSize - 1;
+
+// Reads a cartridge image: a regular file of one page up to 64 pages plus a
+// header. False with the path and the reason in `error` otherwise (missing,
+// a folder, not a regular file, permission denied, read error, too small,
+// too large); the bytes are then empty.
+bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
