@@ -5,6 +5,7 @@
 #include "debug/DebugConsole.h"
 #include "host/files/ImageFile.h"
 #include "host/video/Display.h"
+#include "host/video/HostMessageBox.h"
 
 Session* activeSession = nullptr;
 
@@ -48,6 +49,7 @@ bool Session::LoadAndReset(const char* path) {
     LogPrintf("tavrin: %s\n", loadError.c_str());
     return false;
   }
+  FlushBackgroundSaves();
   // Saved before the console takes the new image, which blanks the RAM. When
   // that save fails the old image keeps running, so its RAM is not lost.
   if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery() &&
@@ -63,6 +65,12 @@ bool Session::LoadAndReset(const char* path) {
   battery.reset();  // the old image's lock goes before the new one is taken
   battery = std::make_unique<BatteryFile>(batteryPath);
   battery->Load(console.CartridgeRam());
+  if (battery->TakeHeldNotice()) {
+    ShowHostMessageBox(("Le fichier de sauvegarde " + batteryPath +
+                        " est utilisé par une autre instance : cette partie ne sera pas sauvegardée.")
+                           .c_str(),
+                       "Tavrin");
+  }
   cartridgeLoaded = true;
   console.Reset();
   return true;
@@ -75,7 +83,42 @@ void Session::RunFrame() {
   console.RunFrame(input.controls);
   if (present) presenter.Present(console.Frame(), console.ColourRam(), console.GameGear());
   if (sound) sound->Samples(console.Samples(), console.SampleCount());
-  if (console.TakeSaveRequest()) SaveBattery();
+  if (console.TakeSaveRequest()) {
+    if (saver && battery) {
+      saver->Submit(battery.get(), console.CartridgeRam());
+      console.MarkCartridgeRamSaved();
+    } else {
+      SaveBattery();
+    }
+  }
+  if (saver) CollectBackgroundSaves();
+}
+
+void Session::CollectBackgroundSaves() {
+  BackgroundSaver::Result outcome;
+  while (saver->TakeResult(outcome)) {
+    if (outcome.result == BatteryFile::SaveResult::kSaved) {
+      LogPrintf("Saved User Ram.\n");
+    } else if (outcome.result != BatteryFile::SaveResult::kHeldByAnotherRun) {
+      // Still owed: the next save, a load or shutdown tries again.
+      console.cartridgeRamDirty = true;
+      ReportSaveFailure(outcome.error);
+    }
+  }
+}
+
+void Session::FlushBackgroundSaves() {
+  if (!saver) return;
+  saver->Flush();
+  CollectBackgroundSaves();
+}
+
+void Session::ReportSaveFailure(const std::string& error) {
+  LogPrintf("User Ram Save Error.\n");
+  LogPrintf("tavrin: %s\n", error.c_str());
+  saveFailed = true;
+  // Once per file and reason on the desktop (the box filter drops repeats).
+  ShowHostMessageBox(("La sauvegarde de la cartouche a échoué : " + error).c_str(), "User Ram Save Error");
 }
 
 bool Session::SaveBattery() {
@@ -93,14 +136,14 @@ bool Session::SaveBattery() {
     case BatteryFile::SaveResult::kFailed:
       break;
   }
-  LogPrintf("User Ram Save Error.\n");
-  LogPrintf("tavrin: %s\n", error.c_str());
-  saveFailed = true;
+  ReportSaveFailure(error);
   return false;
 }
 
 void Session::Shutdown() {
+  FlushBackgroundSaves();
   if (cartridgeLoaded && console.CartridgeRamDirty()) SaveBattery();
+  saver.reset();
   input.Shutdown();
   if (hostParts.soundClose) hostParts.soundClose();
   if (hostParts.displayShutdown) hostParts.displayShutdown();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "host/files/BackgroundSaver.h"
 #include "host/files/BatteryFile.h"
 #include "host/SampleSink.h"
 #include "host/input/JoyStick.h"
@@ -57,6 +58,11 @@ class Session {
   // could not be saved (the RAM is then still owed).
   bool SaveBattery();
 
+  // From now on the saves a cartridge asks for while running are written on
+  // a thread of their own (the desktop: a slow disk must not stall a frame).
+  // Loads and shutdown still wait for them and save what is owed at once.
+  void SaveInBackground() { saver = std::make_unique<BackgroundSaver>(); }
+
   Console console;
   JoyStick input;
   FramePresenter presenter;
@@ -68,7 +74,12 @@ class Session {
   std::string loadError;         // why the last load was refused (path and reason)
 
  private:
+  void ReportSaveFailure(const std::string& error);
+  void CollectBackgroundSaves();
+  void FlushBackgroundSaves();
+
   HostParts hostParts;
+  std::unique_ptr<BackgroundSaver> saver;
 };
 
 // The desktop's one session, for the menu commands; nullptr while none runs.

@@ -121,6 +121,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   host.showMainWindow = ShowMainWindow;
   host.soundClose = CloseDesktopSound;
   host.displayShutdown = DisplayShutdown;
+  session->SaveInBackground();
   if (!session->Startup(host)) {
     activeSession = nullptr;
     SDL_Quit();
