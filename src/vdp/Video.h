@@ -43,6 +43,7 @@ class Video {
   void RenderLine(int L);
   bool frameDone = false;      // set after line 191; the frame driver clears it
   bool hideSprites = false;    // skip the sprite layer (and the borders); a host's choice
+  bool spriteLimit = true;
   bool gameGear = false;       // Game Gear colours and 160 x 144 window
   std::uint8_t vram[kVramSize] = {};
   std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
