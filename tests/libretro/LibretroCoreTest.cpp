@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "TestFrontend.h"
 
@@ -16,16 +17,17 @@ std::vector<std::uint8_t> DemoImage() {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// One 16 KB page: the main loop copies port 0x00 (the Game Gear's Start in
-// bit 7) to 0xC100; the pause NMI counts itself at 0xC101.
-std::vector<std::uint8_t> StartProbeImage() {
+// One 16 KB page whose loop copies port 0xDC (pad 1, active low) to 0xC100
+// and port 0x00 (the Game Gear's Start in bit 7) to 0xC101; the pause NMI
+// counts itself at 0xC102.
+std::vector<std::uint8_t> PortProbeImage() {
   std::vector<std::uint8_t> image(0x4000, 0x00);
   const std::uint8_t program[] = {
-      0x31, 0xF0, 0xDF,  // ld sp,DFF0
-      0xAF, 0x32, 0x01, 0xC1,  // xor a; ld (C101),a
-      0xDB, 0x00, 0x32, 0x00, 0xC1, 0x18, 0xF9,  // loop: in a,(00); ld (C100),a; jr loop
+      0x31, 0xF0, 0xDF, 0xAF, 0x32, 0x02, 0xC1,  // ld sp,DFF0; xor a; ld (C102),a
+      0xDB, 0xDC, 0x32, 0x00, 0xC1,              // loop: in a,(DC); ld (C100),a
+      0xDB, 0x00, 0x32, 0x01, 0xC1, 0x18, 0xF4,  // in a,(00); ld (C101),a; jr loop
   };
-  const std::uint8_t nmi[] = {0x21, 0x01, 0xC1, 0x34, 0xED, 0x45};  // ld hl,C101; inc (hl); retn
+  const std::uint8_t nmi[] = {0x21, 0x02, 0xC1, 0x34, 0xED, 0x45};  // ld hl,C102; inc (hl); retn
   std::copy(std::begin(program), std::end(program), image.begin());
   std::copy(std::begin(nmi), std::end(nmi), image.begin() + 0x66);
   return image;
@@ -58,98 +60,43 @@ TEST(LibretroCore, GeometryFollowsTheContentName) {
   }
 }
 
-TEST(LibretroCore, RunsTheDemoWithPictureAndSound) {
+TEST(LibretroCore, RunsTheDemoAndReplaysItFromAState) {
   TestFrontend f;
   ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
   ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
   EXPECT_EQ(f.format, RETRO_PIXEL_FORMAT_XRGB8888);
   EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit"}));
-  std::vector<std::uint8_t> first;
-  constexpr int kFrames = 300;
-  for (int frame = 0; frame < kFrames; ++frame) {
-    f.held[0] = frame % 60 < 30 ? 1u << RETRO_DEVICE_ID_JOYPAD_RIGHT : 1u << RETRO_DEVICE_ID_JOYPAD_B;
-    f.retro_run();
-    if (frame == 10) first = f.picture;
-  }
-  EXPECT_EQ(f.width, 256u);
-  EXPECT_EQ(f.height, 192u);
-  EXPECT_EQ(f.pitch, 256u * 4);
-  EXPECT_NE(f.picture, first);
-  // About 801 stereo frames a video frame, both channels alike, not silent.
-  EXPECT_NEAR(f.audio.size() / 2.0 / kFrames, 48000 / 59.92, 1.0);
-  bool sound = false;
-  for (std::size_t i = 0; i < f.audio.size(); i += 2) {
-    ASSERT_EQ(f.audio[i], f.audio[i + 1]);
-    sound |= f.audio[i] != 0;
-  }
-  EXPECT_TRUE(sound);
-}
-
-TEST(LibretroCore, RetroPadButtonsReachPadOne) {
-  // The demo keeps pad 1's held lines at 0xC00F.
-  struct Case { unsigned id; std::uint8_t lines; };
-  const Case cases[] = {
-      {RETRO_DEVICE_ID_JOYPAD_UP, 0x01}, {RETRO_DEVICE_ID_JOYPAD_DOWN, 0x02}, {RETRO_DEVICE_ID_JOYPAD_LEFT, 0x04},
-      {RETRO_DEVICE_ID_JOYPAD_RIGHT, 0x08}, {RETRO_DEVICE_ID_JOYPAD_B, 0x10}, {RETRO_DEVICE_ID_JOYPAD_Y, 0x10},
-      {RETRO_DEVICE_ID_JOYPAD_A, 0x20}, {RETRO_DEVICE_ID_JOYPAD_X, 0x20}, {RETRO_DEVICE_ID_JOYPAD_L, 0x00},
-  };
-  TestFrontend f;
-  ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
-  ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
-  for (int frame = 0; frame < 60; ++frame) f.retro_run();
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.id);
-    f.held[0] = 1u << c.id;
-    for (int frame = 0; frame < 3; ++frame) f.retro_run();
-    EXPECT_EQ(f.Memory(RETRO_MEMORY_SYSTEM_RAM)[0x0F], c.lines);
-    f.retro_set_controller_port_device(0, RETRO_DEVICE_NONE);  // an unplugged pad holds nothing
-    for (int frame = 0; frame < 3; ++frame) f.retro_run();
-    EXPECT_EQ(f.Memory(RETRO_MEMORY_SYSTEM_RAM)[0x0F], 0);
-    f.retro_set_controller_port_device(0, RETRO_DEVICE_JOYPAD);
-  }
-}
-
-TEST(LibretroCore, StartIsGameGearStartOrMasterSystemPause) {
-  struct Case { const char* path; bool gameGear; };
-  const Case cases[] = {{"probe.gg", true}, {"probe.sms", false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    TestFrontend f;
-    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
-    ASSERT_TRUE(f.Load(StartProbeImage(), c.path));
-    f.retro_run();
-    f.held[1] = 1u << RETRO_DEVICE_ID_JOYPAD_START;  // either pad's Start
-    f.retro_run();
-    f.retro_run();
-    const auto ram = f.Memory(RETRO_MEMORY_SYSTEM_RAM);
-    if (c.gameGear) {
-      EXPECT_EQ(ram[0x100] & 0x80, 0) << "Start reads low";
-    }
-    EXPECT_EQ(ram[0x101], c.gameGear ? 0 : 1) << "pause NMIs taken";
-  }
-}
-
-TEST(LibretroCore, StatesRoundTripAndRefusalsChangeNothing) {
-  TestFrontend f;
-  ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
-  ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
-  auto runFrames = [&f] {
+  // Every picture and sample of 150 frames with the ship moving and firing.
+  auto run = [&f] {
     f.audio.clear();
-    std::vector<std::uint8_t> pictures;
-    for (int frame = 0; frame < 60; ++frame) {
-      f.held[0] = frame < 20 ? 1u << RETRO_DEVICE_ID_JOYPAD_UP : 1u << RETRO_DEVICE_ID_JOYPAD_A;
+    std::vector<std::size_t> pictures;
+    for (int frame = 0; frame < 150; ++frame) {
+      f.held[0] = frame % 60 < 30 ? 1u << RETRO_DEVICE_ID_JOYPAD_RIGHT : 1u << RETRO_DEVICE_ID_JOYPAD_B;
       f.retro_run();
-      pictures.insert(pictures.end(), f.picture.begin(), f.picture.end());
+      pictures.push_back(std::hash<std::string_view>{}({reinterpret_cast<const char*>(f.picture.data()), f.picture.size()}));
     }
     return std::make_pair(pictures, f.audio);
   };
-  for (int frame = 0; frame < 100; ++frame) f.retro_run();
-  const std::size_t size = f.retro_serialize_size();
+  run();
   const auto state = f.Save();
   ASSERT_FALSE(state.empty());
-  const auto expected = runFrames();
-  EXPECT_EQ(f.retro_serialize_size(), size);
+  const auto [pictures, audio] = run();
 
+  ASSERT_EQ(f.width, 256u);
+  ASSERT_EQ(f.height, 192u);
+  ASSERT_EQ(f.pitch, 256u * 4);
+  EXPECT_NE(pictures.front(), pictures.back());
+  // About 801 stereo frames a video frame, both channels alike, not silent.
+  EXPECT_NEAR(audio.size() / 2.0 / 150, 48000 / 59.92, 1.0);
+  bool sound = false;
+  for (std::size_t i = 0; i < audio.size(); i += 2) {
+    ASSERT_EQ(audio[i], audio[i + 1]);
+    sound |= audio[i] != 0;
+  }
+  EXPECT_TRUE(sound);
+
+  // Refused states change nothing; the saved one replays the same frames.
+  EXPECT_EQ(f.retro_serialize_size(), state.size());
   auto damaged = state;
   damaged[0] ^= 0xFF;
   std::vector<std::uint8_t> small(16);
@@ -158,9 +105,45 @@ TEST(LibretroCore, StatesRoundTripAndRefusalsChangeNothing) {
   EXPECT_FALSE(f.retro_unserialize(damaged.data(), damaged.size()));
   EXPECT_FALSE(f.retro_serialize(small.data(), small.size()));
   EXPECT_EQ(f.Save(), before);
-
   ASSERT_TRUE(f.retro_unserialize(state.data(), state.size()));
-  EXPECT_EQ(runFrames(), expected);
+  EXPECT_TRUE(run() == std::make_pair(pictures, audio));
+}
+
+TEST(LibretroCore, RetroPadButtonsReachTheConsole) {
+  struct Case { const char* path; unsigned device, id; std::uint8_t portDC; int startBit; int pauses; };
+  const Case cases[] = {
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_UP, 0xFE, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_DOWN, 0xFD, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_LEFT, 0xFB, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_RIGHT, 0xF7, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_B, 0xEF, -1, 0},  // button 1
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_Y, 0xEF, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_A, 0xDF, -1, 0},  // button 2
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_X, 0xDF, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_L, 0xFF, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_START, 0xFF, -1, 1},  // Pause
+      {"p.gg", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_START, 0xFF, 0, 0},    // Start
+      {"p.gg", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_SELECT, 0xFF, 1, 0},
+      {"p.sms", RETRO_DEVICE_NONE, RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},  // unplugged
+      {"p.sms", RETRO_DEVICE_MOUSE, RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " device " << c.device << " button " << c.id);
+    TestFrontend f;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(PortProbeImage(), c.path));
+    f.retro_set_controller_port_device(0, c.device);
+    f.retro_run();
+    f.held[0] = 1u << c.id;
+    f.retro_run();
+    f.retro_run();
+    const auto ram = f.Memory(RETRO_MEMORY_SYSTEM_RAM);
+    EXPECT_EQ(ram[0x100], c.portDC);
+    if (c.startBit >= 0) {
+      EXPECT_EQ(ram[0x101] >> 7, c.startBit);
+    }
+    EXPECT_EQ(ram[0x102], c.pauses);
+  }
 }
 
 TEST(LibretroCore, BatteryRamPassesThroughTheFrontEndAcrossLoads) {
