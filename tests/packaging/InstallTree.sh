@@ -38,6 +38,15 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
 [ "$("$usr/bin/tavrin" --version)" = "tavrin $version" ] || fail "installed tavrin --version is not $version"
 
+# The libretro core, where built: the module where Debian's RetroArch looks
+# for cores and its information file naming this version.
+if [ -f "$build/src/libretro/tavrin_libretro.so" ]; then
+  ls "$usr"/lib/*/libretro/tavrin_libretro.so "$usr"/lib/libretro/tavrin_libretro.so 2>/dev/null | grep -q . ||
+    fail "missing lib/.../libretro/tavrin_libretro.so"
+  grep -qx "display_version = \"$version\"" "$share/libretro/info/tavrin_libretro.info" 2>/dev/null ||
+    fail "share/libretro/info/tavrin_libretro.info missing or not version $version"
+fi
+
 if have desktop-file-validate; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate"
 fi

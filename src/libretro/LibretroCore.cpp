@@ -1,0 +1,456 @@
+// The libretro core: the console library behind the libretro entry points, so
+// any libretro front end can run Tavrin. This host is thin: it turns RetroPad
+// states into FrameInput, the indexed picture into XRGB8888 (or RGB565)
+// pixels through the host colour conversion, and the mono samples into the
+// interleaved stereo pairs libretro wants. Saving battery RAM is the front
+// end's business: it reads and writes the cartridge RAM through
+// retro_get_memory_data.
+
+#include <libretro.h>
+#include <strings.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "console/Console.h"
+#include "console/SaveState.h"
+#include "console/Timing.h"
+#include "host/video/ColourConversion.h"
+
+#ifndef TAVRIN_VERSION
+#define TAVRIN_VERSION "unknown"
+#endif
+
+#define TAVRIN_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr int kPorts = 2;
+
+// The Game Gear's screen shows the middle 160 x 144 of the 256 x 192 picture.
+constexpr int kGameGearWidth = 160;
+constexpr int kGameGearHeight = 144;
+constexpr int kGameGearLeft = 48;
+constexpr int kGameGearTop = 24;
+
+// The front end's callbacks. They outlive any loaded game.
+struct Frontend {
+  retro_environment_t environment = nullptr;
+  retro_video_refresh_t videoRefresh = nullptr;
+  retro_audio_sample_t audioSample = nullptr;
+  retro_audio_sample_batch_t audioBatch = nullptr;
+  retro_input_poll_t inputPoll = nullptr;
+  retro_input_state_t inputState = nullptr;
+  retro_log_printf_t log = nullptr;
+  // Port devices chosen before or after a game is loaded.
+  unsigned device[kPorts] = {RETRO_DEVICE_JOYPAD, RETRO_DEVICE_JOYPAD};
+};
+Frontend frontend;
+
+void Log(retro_log_level level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Log(retro_log_level level, const char* format, ...) {
+  char line[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  if (frontend.log)
+    frontend.log(level, "%s", line);
+  else if (level >= RETRO_LOG_WARN)
+    std::fputs(line, stderr);
+}
+
+bool Environment(unsigned command, void* data) {
+  return frontend.environment && frontend.environment(command, data);
+}
+
+// The console's own log lines go to the front end's log.
+void ConsoleLogWriter(void*, const char* text, std::size_t length) {
+  if (!frontend.log || length == 0) return;
+  // The console writes "\r\n" and partial lines; the front end wants lines.
+  while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r')) --length;
+  if (length > 0) frontend.log(RETRO_LOG_DEBUG, "%.*s\n", static_cast<int>(length), text);
+}
+
+// Everything that exists while a game is loaded: the console and the host's
+// buffers, sized for the largest frame so no frame allocates.
+struct Core {
+  Console console;
+  PixelFormat format = PixelFormat::Rgb32;
+  bool canDupe = false;
+  std::uint32_t palette[Video::kColourCount] = {};
+  std::uint32_t pixels32[Video::kFrameSize] = {};
+  std::uint16_t pixels16[Video::kFrameSize] = {};
+  std::int16_t stereo[2 * Psg::kMaxFrameSamples] = {};
+  retro_memory_descriptor memoryDescriptors[2] = {};
+};
+Core* core = nullptr;
+
+// ---- Core options ----
+
+constexpr const char* kOptionJapanese = "tavrin_japanese";
+constexpr const char* kOptionSpriteLimit = "tavrin_sprite_limit";
+
+retro_core_option_v2_definition optionDefinitions[] = {
+    {kOptionJapanese, "Japanese console", nullptr,
+     "A Japanese console has no nationalisation lines: programs that check for one see it and may show "
+     "Japanese text or refuse to run elsewhere. Takes effect at once.",
+     nullptr, nullptr, {{"disabled", nullptr}, {"enabled", nullptr}, {nullptr, nullptr}}, "disabled"},
+    {kOptionSpriteLimit, "Sprite limit", nullptr,
+     "The video chip shows at most eight sprites on a line; games rely on it to hide sprites and it makes "
+     "crowded scenes flicker. Disabled shows every sprite.",
+     nullptr, nullptr, {{"enabled", nullptr}, {"disabled", nullptr}, {nullptr, nullptr}}, "enabled"},
+    {},
+};
+retro_core_options_v2 optionsV2 = {nullptr, optionDefinitions};
+
+// The first API's form of the same options, for front ends that refuse the
+// second (filled from the definitions above at set-up).
+retro_core_option_definition optionsV1[sizeof optionDefinitions / sizeof optionDefinitions[0]] = {};
+// The oldest form: "Description; first value|second value".
+constexpr retro_variable kVariables[] = {
+    {kOptionJapanese, "Japanese console; disabled|enabled"},
+    {kOptionSpriteLimit, "Sprite limit; enabled|disabled"},
+    {nullptr, nullptr},
+};
+
+void DeclareOptions() {
+  if (Environment(RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2, &optionsV2)) return;
+  for (std::size_t i = 0; optionDefinitions[i].key; ++i) {
+    const auto& from = optionDefinitions[i];
+    optionsV1[i].key = from.key;
+    optionsV1[i].desc = from.desc;
+    optionsV1[i].info = from.info;
+    std::memcpy(optionsV1[i].values, from.values, sizeof from.values);
+    optionsV1[i].default_value = from.default_value;
+  }
+  if (Environment(RETRO_ENVIRONMENT_SET_CORE_OPTIONS, optionsV1)) return;
+  Environment(RETRO_ENVIRONMENT_SET_VARIABLES, const_cast<retro_variable*>(kVariables));
+}
+
+// An option's value is "enabled"; `otherwise` when the front end has no
+// value for it.
+bool OptionEnabled(const char* key, bool otherwise) {
+  retro_variable variable{key, nullptr};
+  if (!Environment(RETRO_ENVIRONMENT_GET_VARIABLE, &variable) || !variable.value) return otherwise;
+  return std::strcmp(variable.value, "enabled") == 0;
+}
+
+void ApplyOptions(Console& console) {
+  console.SetJapanese(OptionEnabled(kOptionJapanese, false));
+  console.video.spriteLimit = OptionEnabled(kOptionSpriteLimit, true);
+}
+
+// ---- Input ----
+
+struct ButtonBit {
+  unsigned id;
+  std::uint8_t bit;
+};
+// B and A are the pad's buttons 1 and 2 (where the console's pad has them),
+// with Y and X as alternates.
+constexpr ButtonBit kPadButtons[] = {
+    {RETRO_DEVICE_ID_JOYPAD_UP, kPadUp},         {RETRO_DEVICE_ID_JOYPAD_DOWN, kPadDown},
+    {RETRO_DEVICE_ID_JOYPAD_LEFT, kPadLeft},     {RETRO_DEVICE_ID_JOYPAD_RIGHT, kPadRight},
+    {RETRO_DEVICE_ID_JOYPAD_B, kPadButton1},     {RETRO_DEVICE_ID_JOYPAD_Y, kPadButton1},
+    {RETRO_DEVICE_ID_JOYPAD_A, kPadButton2},     {RETRO_DEVICE_ID_JOYPAD_X, kPadButton2},
+};
+
+FrameInput ReadInput(bool gameGear) {
+  FrameInput input;
+  if (!frontend.inputState) return input;
+  bool start = false;
+  for (unsigned port = 0; port < kPorts; ++port) {
+    if (frontend.device[port] != RETRO_DEVICE_JOYPAD) continue;
+    for (const ButtonBit& button : kPadButtons)
+      if (frontend.inputState(port, RETRO_DEVICE_JOYPAD, 0, button.id)) input.pad[port] |= button.bit;
+    if (frontend.inputState(port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_START)) start = true;
+  }
+  // Start is the Game Gear's Start button; the Master System's nearest
+  // thing is the Pause button on the console.
+  (gameGear ? input.start : input.pause) = start;
+  return input;
+}
+
+void DescribeInput() {
+  static const retro_input_descriptor descriptors[] = {
+#define TAVRIN_PAD(port)                                                          \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_UP, "Up"},                \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_DOWN, "Down"},            \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_LEFT, "Left"},            \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_RIGHT, "Right"},          \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_B, "Button 1"},           \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_A, "Button 2"},           \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_Y, "Button 1"},           \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_X, "Button 2"},           \
+  {port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_START, "Start / Pause"}
+      TAVRIN_PAD(0), TAVRIN_PAD(1),
+#undef TAVRIN_PAD
+      {0, 0, 0, 0, nullptr},
+  };
+  Environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(descriptors));
+
+  static const retro_controller_description pads[] = {{"Control Pad", RETRO_DEVICE_JOYPAD}};
+  static const retro_controller_info ports[] = {{pads, 1}, {pads, 1}, {nullptr, 0}};
+  Environment(RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, const_cast<retro_controller_info*>(ports));
+}
+
+// ---- Picture and sound ----
+
+void SendVideo(Core& c) {
+  const bool gameGear = c.console.GameGear();
+  const int width = gameGear ? kGameGearWidth : Video::kWidth;
+  const int height = gameGear ? kGameGearHeight : Video::kHeight;
+  const int left = gameGear ? kGameGearLeft : 0;
+  const int top = gameGear ? kGameGearTop : 0;
+
+  ConvertPalette(c.console.ColourRam(), gameGear, c.format, c.palette);
+  const std::uint8_t* frame = c.console.Frame();
+  // Only the shown window is converted, packed at the start of the buffer.
+  if (c.format == PixelFormat::Rgb32) {
+    std::uint32_t* out = c.pixels32;
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* in = frame + (top + y) * Video::kWidth + left;
+      for (int x = 0; x < width; ++x) *out++ = c.palette[in[x] & 31];
+    }
+    frontend.videoRefresh(c.pixels32, width, height, width * sizeof(std::uint32_t));
+  } else {
+    std::uint16_t* out = c.pixels16;
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* in = frame + (top + y) * Video::kWidth + left;
+      for (int x = 0; x < width; ++x) *out++ = static_cast<std::uint16_t>(c.palette[in[x] & 31]);
+    }
+    frontend.videoRefresh(c.pixels16, width, height, width * sizeof(std::uint16_t));
+  }
+}
+
+void SendAudio(Core& c) {
+  const int count = c.console.SampleCount();
+  const std::int16_t* mono = c.console.Samples();
+  for (int i = 0; i < count; ++i) c.stereo[2 * i] = c.stereo[2 * i + 1] = mono[i];
+  if (frontend.audioBatch) {
+    // A front end may take fewer frames than offered; it has had enough
+    // when it takes none.
+    std::size_t sent = 0;
+    while (sent < static_cast<std::size_t>(count)) {
+      const std::size_t taken = frontend.audioBatch(c.stereo + 2 * sent, count - sent);
+      if (taken == 0) break;
+      sent += taken;
+    }
+  } else if (frontend.audioSample) {
+    for (int i = 0; i < count; ++i) frontend.audioSample(mono[i], mono[i]);
+  }
+}
+
+// The file name the Game Gear rule reads: the content's path, else the
+// front end's extended information, else none (a Master System).
+const char* ContentName(const retro_game_info* game) {
+  if (game->path && *game->path) return game->path;
+  const retro_game_info_ext* ext = nullptr;
+  if (Environment(RETRO_ENVIRONMENT_GET_GAME_INFO_EXT, &ext) && ext) {
+    if (ext->full_path && *ext->full_path) return ext->full_path;
+    if (ext->archive_file && *ext->archive_file) return ext->archive_file;
+    if (ext->ext && strcasecmp(ext->ext, "gg") == 0) return ".gg";
+  }
+  return "";
+}
+
+void DescribeMemory(Core& c) {
+  // The console's 8 KB at 0xC000, seen again at 0xE000: address line 13
+  // does not reach the RAM.
+  retro_memory_descriptor& ram = c.memoryDescriptors[0];
+  ram.flags = RETRO_MEMDESC_SYSTEM_RAM;
+  ram.ptr = c.console.systemRam;
+  ram.start = 0xC000;
+  ram.select = 0xC000;
+  ram.disconnect = 0x2000;
+  ram.len = Console::kSystemRamSize;
+  // The cartridge RAM is banked in at 0x8000 only while the program enables
+  // it, so it is described as a region of its own past the processor's
+  // 64 KB rather than at a bus address.
+  retro_memory_descriptor& cart = c.memoryDescriptors[1];
+  cart.flags = RETRO_MEMDESC_SAVE_RAM;
+  cart.ptr = c.console.CartridgeRam();
+  cart.start = 0x10000;
+  cart.len = Console::kCartridgeRamSize;
+  retro_memory_map map{c.memoryDescriptors, 2};
+  Environment(RETRO_ENVIRONMENT_SET_MEMORY_MAPS, &map);
+}
+
+void DropCore() {
+  delete core;
+  core = nullptr;
+}
+
+}  // namespace
+
+// ---- Entry points ----
+
+TAVRIN_EXPORT unsigned retro_api_version() { return RETRO_API_VERSION; }
+
+TAVRIN_EXPORT void retro_set_environment(retro_environment_t callback) {
+  frontend.environment = callback;
+  retro_log_callback logging{};
+  frontend.log = Environment(RETRO_ENVIRONMENT_GET_LOG_INTERFACE, &logging) ? logging.log : nullptr;
+  bool noGame = false;
+  Environment(RETRO_ENVIRONMENT_SET_SUPPORT_NO_GAME, &noGame);
+  DeclareOptions();
+  DescribeInput();
+}
+
+TAVRIN_EXPORT void retro_set_video_refresh(retro_video_refresh_t callback) { frontend.videoRefresh = callback; }
+TAVRIN_EXPORT void retro_set_audio_sample(retro_audio_sample_t callback) { frontend.audioSample = callback; }
+TAVRIN_EXPORT void retro_set_audio_sample_batch(retro_audio_sample_batch_t callback) { frontend.audioBatch = callback; }
+TAVRIN_EXPORT void retro_set_input_poll(retro_input_poll_t callback) { frontend.inputPoll = callback; }
+TAVRIN_EXPORT void retro_set_input_state(retro_input_state_t callback) { frontend.inputState = callback; }
+
+TAVRIN_EXPORT void retro_init() {}
+
+TAVRIN_EXPORT void retro_deinit() {
+  DropCore();
+  frontend.device[0] = frontend.device[1] = RETRO_DEVICE_JOYPAD;
+}
+
+TAVRIN_EXPORT void retro_get_system_info(retro_system_info* info) {
+  std::memset(info, 0, sizeof *info);
+  info->library_name = "Tavrin";
+  info->library_version = TAVRIN_VERSION;
+  info->valid_extensions = "sms|gg";
+  info->need_fullpath = false;
+  info->block_extract = false;
+}
+
+TAVRIN_EXPORT void retro_get_system_av_info(retro_system_av_info* info) {
+  std::memset(info, 0, sizeof *info);
+  const bool gameGear = core && core->console.GameGear();
+  info->geometry.base_width = gameGear ? kGameGearWidth : Video::kWidth;
+  info->geometry.base_height = gameGear ? kGameGearHeight : Video::kHeight;
+  info->geometry.max_width = Video::kWidth;
+  info->geometry.max_height = Video::kHeight;
+  // The Master System fills a 4:3 television; the Game Gear's screen has
+  // square pixels, 160:144.
+  info->geometry.aspect_ratio = gameGear ? 10.0f / 9.0f : 4.0f / 3.0f;
+  info->timing.fps = kNtscTiming.FramesPerSecond();
+  info->timing.sample_rate = Psg::kSampleRate;
+}
+
+TAVRIN_EXPORT void retro_set_controller_port_device(unsigned port, unsigned device) {
+  if (port >= kPorts) return;
+  // A pad or nothing: a device the console has no use for reads as
+  // unplugged rather than as a pad it is not.
+  const unsigned base = device & RETRO_DEVICE_MASK;
+  if (base != RETRO_DEVICE_JOYPAD && device != RETRO_DEVICE_NONE)
+    Log(RETRO_LOG_WARN, "Tavrin: port %u: device %u is not a pad; the port is left unplugged\n", port + 1, device);
+  frontend.device[port] = base == RETRO_DEVICE_JOYPAD ? RETRO_DEVICE_JOYPAD : RETRO_DEVICE_NONE;
+}
+
+TAVRIN_EXPORT bool retro_load_game(const retro_game_info* game) {
+  if (!game || !game->data || game->size == 0) {
+    Log(RETRO_LOG_ERROR, "Tavrin: no cartridge image was given\n");
+    return false;
+  }
+  DropCore();
+  core = new (std::nothrow) Core;
+  if (!core) {
+    Log(RETRO_LOG_ERROR, "Tavrin: out of memory\n");
+    return false;
+  }
+  Console& console = core->console;
+  console.SetLogger(Logger{ConsoleLogWriter, nullptr});
+  console.Create();
+  if (!console.LoadCartridge(static_cast<const std::uint8_t*>(game->data), game->size, ContentName(game))) {
+    Log(RETRO_LOG_ERROR, "Tavrin: the cartridge image cannot be used (%zu bytes)\n", game->size);
+    DropCore();
+    return false;
+  }
+
+  retro_pixel_format pixelFormat = RETRO_PIXEL_FORMAT_XRGB8888;
+  if (!Environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &pixelFormat)) {
+    pixelFormat = RETRO_PIXEL_FORMAT_RGB565;
+    if (!Environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &pixelFormat))
+      Log(RETRO_LOG_WARN, "Tavrin: the front end takes neither XRGB8888 nor RGB565; sending RGB565\n");
+    core->format = PixelFormat::Rgb565;
+  }
+  Environment(RETRO_ENVIRONMENT_GET_CAN_DUPE, &core->canDupe);
+
+  ApplyOptions(console);
+  console.Reset();
+  DescribeMemory(*core);
+  Log(RETRO_LOG_INFO, "Tavrin: %s cartridge, %d pages\n", console.GameGear() ? "Game Gear" : "Master System",
+      console.cartridge.PageCount());
+  return true;
+}
+
+TAVRIN_EXPORT bool retro_load_game_special(unsigned, const retro_game_info*, std::size_t) { return false; }
+
+TAVRIN_EXPORT void retro_unload_game() { DropCore(); }
+
+TAVRIN_EXPORT void retro_reset() {
+  if (core) core->console.Reset();
+}
+
+TAVRIN_EXPORT void retro_run() {
+  if (frontend.inputPoll) frontend.inputPoll();
+  if (!core) return;
+  Console& console = core->console;
+
+  bool optionsChanged = false;
+  if (Environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &optionsChanged) && optionsChanged) ApplyOptions(console);
+
+  console.RunFrame(ReadInput(console.GameGear()));
+  // The front end saves the cartridge RAM itself, from the memory pointer;
+  // the console's own save request has nobody else to go to.
+  console.TakeSaveRequest();
+
+  // Run-ahead and fast-forward frames may be neither shown nor heard.
+  int wanted = 3;
+  if (!Environment(RETRO_ENVIRONMENT_GET_AUDIO_VIDEO_ENABLE, &wanted)) wanted = 3;
+  if (frontend.videoRefresh) {
+    if ((wanted & 1) || !core->canDupe)
+      SendVideo(*core);
+    else
+      frontend.videoRefresh(nullptr, 0, 0, 0);
+  }
+  if (wanted & 2) SendAudio(*core);
+}
+
+TAVRIN_EXPORT std::size_t retro_serialize_size() { return core ? StateSize(core->console) : 0; }
+
+TAVRIN_EXPORT bool retro_serialize(void* data, std::size_t size) {
+  if (!core || !data) return false;
+  const StateError error = SaveState(core->console, static_cast<std::uint8_t*>(data), size);
+  if (error != StateError::None) Log(RETRO_LOG_WARN, "Tavrin: state not saved: %s\n", StateErrorText(error));
+  return error == StateError::None;
+}
+
+TAVRIN_EXPORT bool retro_unserialize(const void* data, std::size_t size) {
+  if (!core || !data) return false;
+  const StateError error = LoadState(core->console, static_cast<const std::uint8_t*>(data), size);
+  if (error != StateError::None) Log(RETRO_LOG_WARN, "Tavrin: state refused: %s\n", StateErrorText(error));
+  return error == StateError::None;
+}
+
+TAVRIN_EXPORT void retro_cheat_reset() {}
+TAVRIN_EXPORT void retro_cheat_set(unsigned, bool, const char*) {}
+
+TAVRIN_EXPORT unsigned retro_get_region() { return RETRO_REGION_NTSC; }
+
+TAVRIN_EXPORT void* retro_get_memory_data(unsigned id) {
+  if (!core) return nullptr;
+  switch (id) {
+    case RETRO_MEMORY_SAVE_RAM: return core->console.CartridgeRam();
+    case RETRO_MEMORY_SYSTEM_RAM: return core->console.systemRam;
+    default: return nullptr;
+  }
+}
+
+TAVRIN_EXPORT std::size_t retro_get_memory_size(unsigned id) {
+  if (!core) return 0;
+  switch (id) {
+    case RETRO_MEMORY_SAVE_RAM: return Console::kCartridgeRamSize;
+    case RETRO_MEMORY_SYSTEM_RAM: return Console::kSystemRamSize;
+    default: return 0;
+  }
+}

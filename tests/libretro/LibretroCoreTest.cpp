@@ -1,0 +1,205 @@
+// The built tavrin_libretro.so driven through its entry points by a small
+// front end, as RetroArch would drive it.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include "TestFrontend.h"
+
+namespace {
+
+std::vector<std::uint8_t> DemoImage() {
+  std::ifstream file(TAVRIN_DEMO_SMS, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// One 16 KB page whose loop copies port 0xDC (pad 1, active low) to 0xC100
+// and port 0x00 (the Game Gear's Start in bit 7) to 0xC101; the pause NMI
+// counts itself at 0xC102.
+std::vector<std::uint8_t> PortProbeImage() {
+  std::vector<std::uint8_t> image(0x4000, 0x00);
+  const std::uint8_t program[] = {
+      0x31, 0xF0, 0xDF, 0xAF, 0x32, 0x02, 0xC1,  // ld sp,DFF0; xor a; ld (C102),a
+      0xDB, 0xDC, 0x32, 0x00, 0xC1,              // loop: in a,(DC); ld (C100),a
+      0xDB, 0x00, 0x32, 0x01, 0xC1, 0x18, 0xF4,  // in a,(00); ld (C101),a; jr loop
+  };
+  const std::uint8_t nmi[] = {0x21, 0x02, 0xC1, 0x34, 0xED, 0x45};  // ld hl,C102; inc (hl); retn
+  std::copy(std::begin(program), std::end(program), image.begin());
+  std::copy(std::begin(nmi), std::end(nmi), image.begin() + 0x66);
+  return image;
+}
+
+TEST(LibretroCore, GeometryFollowsTheContentName) {
+  struct Case { const char* path; const char* ext; unsigned width, height; float aspect; };
+  const Case cases[] = {
+      {"/roms/demo.sms", nullptr, 256, 192, 4.0f / 3.0f},
+      {"/roms/DEMO.GG", nullptr, 160, 144, 10.0f / 9.0f},
+      {nullptr, "gg", 160, 144, 10.0f / 9.0f},  // no path: the front end's extension decides
+      {nullptr, nullptr, 256, 192, 4.0f / 3.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path ? c.path : c.ext ? c.ext : "no name");
+    TestFrontend f;
+    f.gameExt = c.ext;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(DemoImage(), c.path));
+    retro_system_av_info av;
+    f.retro_get_system_av_info(&av);
+    EXPECT_EQ(av.geometry.base_width, c.width);
+    EXPECT_EQ(av.geometry.base_height, c.height);
+    EXPECT_FLOAT_EQ(av.geometry.aspect_ratio, c.aspect);
+    EXPECT_NEAR(av.timing.fps, 59.92, 0.01);
+    EXPECT_EQ(av.timing.sample_rate, 48000.0);
+    f.retro_run();
+    EXPECT_EQ(f.width, c.width);
+    EXPECT_EQ(f.height, c.height);
+  }
+}
+
+TEST(LibretroCore, RunsTheDemoAndReplaysItFromAState) {
+  TestFrontend f;
+  ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+  ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
+  EXPECT_EQ(f.format, RETRO_PIXEL_FORMAT_XRGB8888);
+  EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit"}));
+  // Every picture and sample of 150 frames with the ship moving and firing.
+  auto run = [&f] {
+    f.audio.clear();
+    std::vector<std::size_t> pictures;
+    for (int frame = 0; frame < 150; ++frame) {
+      f.held[0] = frame % 60 < 30 ? 1u << RETRO_DEVICE_ID_JOYPAD_RIGHT : 1u << RETRO_DEVICE_ID_JOYPAD_B;
+      f.retro_run();
+      pictures.push_back(std::hash<std::string_view>{}({reinterpret_cast<const char*>(f.picture.data()), f.picture.size()}));
+    }
+    return std::make_pair(pictures, f.audio);
+  };
+  run();
+  const auto state = f.Save();
+  ASSERT_FALSE(state.empty());
+  const auto [pictures, audio] = run();
+
+  ASSERT_EQ(f.width, 256u);
+  ASSERT_EQ(f.height, 192u);
+  ASSERT_EQ(f.pitch, 256u * 4);
+  EXPECT_NE(pictures.front(), pictures.back());
+  // About 801 stereo frames a video frame, both channels alike, not silent.
+  EXPECT_NEAR(audio.size() / 2.0 / 150, 48000 / 59.92, 1.0);
+  bool sound = false;
+  for (std::size_t i = 0; i < audio.size(); i += 2) {
+    ASSERT_EQ(audio[i], audio[i + 1]);
+    sound |= audio[i] != 0;
+  }
+  EXPECT_TRUE(sound);
+
+  // Refused states change nothing; the saved one replays the same frames.
+  EXPECT_EQ(f.retro_serialize_size(), state.size());
+  auto damaged = state;
+  damaged[0] ^= 0xFF;
+  std::vector<std::uint8_t> small(16);
+  const auto before = f.Save();
+  EXPECT_FALSE(f.retro_unserialize(state.data(), state.size() - 1));
+  EXPECT_FALSE(f.retro_unserialize(damaged.data(), damaged.size()));
+  EXPECT_FALSE(f.retro_serialize(small.data(), small.size()));
+  EXPECT_EQ(f.Save(), before);
+  ASSERT_TRUE(f.retro_unserialize(state.data(), state.size()));
+  EXPECT_TRUE(run() == std::make_pair(pictures, audio));
+}
+
+TEST(LibretroCore, RetroPadButtonsReachTheConsole) {
+  struct Case { const char* path; unsigned device, id; std::uint8_t portDC; int startBit; int pauses; };
+  const Case cases[] = {
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_UP, 0xFE, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_DOWN, 0xFD, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_LEFT, 0xFB, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_RIGHT, 0xF7, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_B, 0xEF, -1, 0},  // button 1
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_Y, 0xEF, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_A, 0xDF, -1, 0},  // button 2
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_X, 0xDF, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_L, 0xFF, -1, 0},
+      {"p.sms", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_START, 0xFF, -1, 1},  // Pause
+      {"p.gg", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_START, 0xFF, 0, 0},    // Start
+      {"p.gg", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_SELECT, 0xFF, 1, 0},
+      {"p.sms", RETRO_DEVICE_NONE, RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},  // unplugged
+      {"p.sms", RETRO_DEVICE_MOUSE, RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path << " device " << c.device << " button " << c.id);
+    TestFrontend f;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(PortProbeImage(), c.path));
+    f.retro_set_controller_port_device(0, c.device);
+    f.retro_run();
+    f.held[0] = 1u << c.id;
+    f.retro_run();
+    f.retro_run();
+    const auto ram = f.Memory(RETRO_MEMORY_SYSTEM_RAM);
+    EXPECT_EQ(ram[0x100], c.portDC);
+    if (c.startBit >= 0) {
+      EXPECT_EQ(ram[0x101] >> 7, c.startBit);
+    }
+    EXPECT_EQ(ram[0x102], c.pauses);
+  }
+}
+
+TEST(LibretroCore, BatteryRamPassesThroughTheFrontEndAcrossLoads) {
+  TestFrontend f;
+  ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+  std::vector<std::uint8_t> battery;
+  for (int boot = 1; boot <= 2; ++boot) {
+    SCOPED_TRACE(boot);
+    ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
+    ASSERT_EQ(f.retro_get_memory_size(RETRO_MEMORY_SAVE_RAM), 0x8000u);
+    ASSERT_EQ(f.retro_get_memory_size(RETRO_MEMORY_SYSTEM_RAM), 0x2000u);
+    ASSERT_EQ(f.memoryMap.size(), 2u);
+    EXPECT_EQ(f.memoryMap[0].ptr, f.retro_get_memory_data(RETRO_MEMORY_SYSTEM_RAM));
+    EXPECT_EQ(f.memoryMap[0].start, 0xC000u);
+    EXPECT_EQ(f.memoryMap[0].disconnect, 0x2000u);
+    EXPECT_EQ(f.memoryMap[1].ptr, f.retro_get_memory_data(RETRO_MEMORY_SAVE_RAM));
+    // A front end copies its battery file in after loading, before running.
+    if (!battery.empty()) std::memcpy(f.retro_get_memory_data(RETRO_MEMORY_SAVE_RAM), battery.data(), battery.size());
+    for (int frame = 0; frame < 30; ++frame) f.retro_run();
+    battery = f.Memory(RETRO_MEMORY_SAVE_RAM);
+    // The demo's page (control value 0x08) is the battery file's second half.
+    EXPECT_EQ(std::string(battery.begin() + 0x4000, battery.begin() + 0x4010), "TAVRIN DEMO SAVE");
+    EXPECT_EQ(battery[0x4010], boot);                           // the demo's boot counter
+    EXPECT_EQ(f.Memory(RETRO_MEMORY_SYSTEM_RAM)[0x13], boot);  // and its copy on screen
+    f.retro_unload_game();
+    EXPECT_EQ(f.retro_get_memory_data(RETRO_MEMORY_SAVE_RAM), nullptr);
+    EXPECT_EQ(f.retro_serialize_size(), 0u);
+  }
+}
+
+TEST(LibretroCore, Rgb565WhenXrgb8888IsRefused) {
+  std::vector<std::uint8_t> pictures[2];
+  for (bool acceptXrgb : {true, false}) {
+    TestFrontend f;
+    f.acceptXrgb = acceptXrgb;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(DemoImage(), "demo.gg"));
+    for (int frame = 0; frame < 120; ++frame) f.retro_run();
+    EXPECT_EQ(f.format, acceptXrgb ? RETRO_PIXEL_FORMAT_XRGB8888 : RETRO_PIXEL_FORMAT_RGB565);
+    EXPECT_EQ(f.pitch, 160u * (acceptXrgb ? 4 : 2));
+    pictures[acceptXrgb] = f.picture;
+  }
+  // The same picture, each component as near as 5 or 6 bits allow.
+  ASSERT_EQ(pictures[0].size() * 2, pictures[1].size());
+  auto near = [](unsigned narrow, int bits, unsigned wide) {
+    return std::abs(static_cast<int>(narrow * 255 / ((1u << bits) - 1)) - static_cast<int>(wide)) <= (bits == 5 ? 4 : 2);
+  };
+  for (std::size_t i = 0; i < pictures[0].size() / 2; ++i) {
+    std::uint32_t rgb;
+    std::uint16_t got;
+    std::memcpy(&rgb, &pictures[1][4 * i], 4);
+    std::memcpy(&got, &pictures[0][2 * i], 2);
+    ASSERT_TRUE(near(got >> 11, 5, rgb >> 16 & 0xFF) && near(got >> 5 & 0x3F, 6, rgb >> 8 & 0xFF) &&
+                near(got & 0x1F, 5, rgb & 0xFF))
+        << "pixel " << i << ": " << std::hex << got << " for " << rgb;
+  }
+}
+
+}  // namespace
