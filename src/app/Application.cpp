@@ -47,6 +47,7 @@ bool Session::LoadAndReset(const char* path) {
   if (!console.LoadCartridge(image.data(), image.size(), path)) return false;
   battery.Attach(path, console.CartridgeRam(), Console::kCartridgeRamSize);
   cartridgeLoaded = true;
+  imagePath = path;
   console.Reset();
   return true;
 }

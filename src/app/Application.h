@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "console/Console.h"
 #include "host/files/CartridgeFiles.h"
@@ -61,6 +62,9 @@ class Session {
   SampleSink* sound = nullptr;  // not owned
   bool cartridgeLoaded = false;  // an image runs
   bool present = true;           // present frames (off: headless skips the conversion)
+  std::string imagePath;         // the image running, as it was loaded
+  int stateSlot = 1;             // the save-state slot the menu saves to and loads from
+  bool fastForward = false;      // the menu's fast-forward, on until turned off
 
  private:
   HostParts hostParts;
