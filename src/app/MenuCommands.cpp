@@ -54,4 +54,5 @@ void MenuSetStateSlot(int slot) {
 
 void MenuSetFastForward(bool on) {
   if (activeSession) activeSession->fastForward = on;
+  if (Display* display = TheDisplay()) display->Focus();
 }

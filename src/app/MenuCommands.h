@@ -24,7 +24,9 @@ void MenuSetJapanese(bool on);
 void MenuSetNoSpriteLimit(bool on);
 // "État": "Sauvegarder l'état" and "Charger l'état" save and load the slot
 // chosen among "Emplacement 1".."Emplacement 9", with a note on screen;
-// "Avance rapide" runs the console fast until it is unchecked.
+// "Avance rapide" runs the console fast until it is unchecked. Saving,
+// loading and fast-forward give the display window the focus back, so the
+// console runs again.
 void MenuSaveState();
 void MenuLoadState();
 void MenuSetStateSlot(int slot);
