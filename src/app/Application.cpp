@@ -72,6 +72,7 @@ bool Session::LoadAndReset(const char* path) {
                        "Tavrin");
   }
   cartridgeLoaded = true;
+  imagePath = path;
   console.Reset();
   return true;
 }

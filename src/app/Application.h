@@ -1,11 +1,10 @@
 #pragma once
 
 #include <cstdint>
-
-#include "console/Console.h"
 #include <memory>
 #include <string>
 
+#include "console/Console.h"
 #include "host/files/BackgroundSaver.h"
 #include "host/files/BatteryFile.h"
 #include "host/SampleSink.h"
@@ -72,6 +71,9 @@ class Session {
   bool present = true;           // present frames (off: headless skips the conversion)
   bool saveFailed = false;       // a battery save the session owed failed
   std::string loadError;         // why the last load was refused (path and reason)
+  std::string imagePath;         // the image running, as it was loaded
+  int stateSlot = 1;             // the save-state slot the menu saves to and loads from
+  bool fastForward = false;      // the menu's fast-forward, on until turned off
 
  private:
   void ReportSaveFailure(const std::string& error);

@@ -12,6 +12,7 @@
 
 #include "app/Application.h"
 #include "app/DemoImage.h"
+#include "app/DesktopPlay.h"
 #include "app/FramePacer.h"
 #include "app/MenuCommands.h"
 #include "app/MessageBoxOnce.h"
@@ -38,6 +39,7 @@ void OpenDesktopSound() {
   activeSession->sound = desktopSound;
 }
 void CloseDesktopSound() { desktopSound->Close(); }
+void FlushDesktopSound() { desktopSound->Flush(); }
 
 void PostQuit() { quitPosted = true; }
 
@@ -49,6 +51,10 @@ bool CreateDesktopMainWindow() {
   commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
   commands.setScale = MenuSetScale;
   commands.reset = MenuReset;
+  commands.saveState = MenuSaveState;
+  commands.loadState = MenuLoadState;
+  commands.setStateSlot = MenuSetStateSlot;
+  commands.setFastForward = MenuSetFastForward;
   commands.destroyed = PostQuit;
   return CreateMainWindow(commands);
 }
@@ -142,6 +148,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) MenuLoadCartridge(image.c_str());
 
+  // Frames run through the play keys: rewind, fast-forward, state slots.
+  DesktopPlay play(FlushDesktopSound);
   FramePacer pacer;
   bool pacing = false;
   long long framesRun = 0;
@@ -157,8 +165,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       pacing = true;
       session->presenter.frameRate = runningSeconds > 0 ? static_cast<int>(framesRun / runningSeconds) : 0;
       const auto frameStart = std::chrono::steady_clock::now();
-      session->RunFrame();
-      ++framesRun;
+      framesRun += play.Step(*session, &input);
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
       runningSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart).count();

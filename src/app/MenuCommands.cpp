@@ -1,6 +1,8 @@
 #include "app/MenuCommands.h"
 
 #include "app/Application.h"
+#include "app/DesktopPlay.h"
+#include "app/StateSlots.h"
 #include "host/video/Display.h"
 
 namespace {
@@ -34,4 +36,23 @@ void MenuSetNoSpriteLimit(bool on) {
 
 void MenuSetJapanese(bool on) {
   if (activeSession) activeSession->console.SetJapanese(on);
+}
+
+void MenuSaveState() {
+  if (activeSession && activeSession->cartridgeLoaded) SaveSlotWithNote(*activeSession, activeSession->stateSlot);
+  if (Display* display = TheDisplay()) display->Focus();
+}
+
+void MenuLoadState() {
+  if (activeSession && activeSession->cartridgeLoaded) LoadSlotWithNote(*activeSession, activeSession->stateSlot);
+  if (Display* display = TheDisplay()) display->Focus();
+}
+
+void MenuSetStateSlot(int slot) {
+  if (activeSession && slot >= 1 && slot <= kStateSlotCount) activeSession->stateSlot = slot;
+}
+
+void MenuSetFastForward(bool on) {
+  if (activeSession) activeSession->fastForward = on;
+  if (Display* display = TheDisplay()) display->Focus();
 }

@@ -22,3 +22,12 @@ void MenuSetJapanese(bool on);
 // "Sans limite de sprites": every sprite on a line is drawn, not only the
 // first 8 the console shows. The status flags are not affected.
 void MenuSetNoSpriteLimit(bool on);
+// "État": "Sauvegarder l'état" and "Charger l'état" save and load the slot
+// chosen among "Emplacement 1".."Emplacement 9", with a note on screen;
+// "Avance rapide" runs the console fast until it is unchecked. Saving,
+// loading and fast-forward give the display window the focus back, so the
+// console runs again.
+void MenuSaveState();
+void MenuLoadState();
+void MenuSetStateSlot(int slot);
+void MenuSetFastForward(bool on);

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdio>
+#include <string>
 
 #include "debug/DebugConsole.h"
 #include "host/identity/AppIdentity.h"
@@ -96,6 +97,46 @@ GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointe
   return item;
 }
 
+void OnSaveState(GtkMenuItem*, gpointer) {
+  if (handlers.saveState) handlers.saveState();
+}
+
+void OnLoadState(GtkMenuItem*, gpointer) {
+  if (handlers.loadState) handlers.loadState();
+}
+
+// As with the sizes, only the item that takes the check mark is a command.
+void OnStateSlot(GtkMenuItem* item, gpointer data) {
+  if (!gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setStateSlot) handlers.setStateSlot(GPOINTER_TO_INT(data));
+}
+
+void OnFastForward(GtkCheckMenuItem* item, gpointer) {
+  if (handlers.setFastForward) handlers.setFastForward(gtk_check_menu_item_get_active(item));
+}
+
+// "État": save and load a slot, the slot to use (1 at start), fast-forward.
+GtkWidget* BuildStateMenu() {
+  GtkWidget* state = gtk_menu_item_new_with_mnemonic("É_tat");
+  GtkWidget* menu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(state), menu);
+  AddItem(menu, gtk_menu_item_new_with_mnemonic("_Sauvegarder l'état"), G_CALLBACK(OnSaveState), nullptr,
+          "activate");
+  AddItem(menu, gtk_menu_item_new_with_mnemonic("_Charger l'état"), G_CALLBACK(OnLoadState), nullptr, "activate");
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+  GSList* group = nullptr;
+  for (int slot = 1; slot <= 9; ++slot) {
+    const std::string name = "Emplacement _" + std::to_string(slot);
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, name.c_str());
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    AddItem(menu, item, G_CALLBACK(OnStateSlot), GINT_TO_POINTER(slot), "activate");
+  }
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+  AddItem(menu, gtk_check_menu_item_new_with_mnemonic("_Avance rapide"), G_CALLBACK(OnFastForward), nullptr,
+          "toggled");
+  return state;
+}
+
 GtkWidget* BuildMenuBar() {
   GtkWidget* bar = gtk_menu_bar_new();
 
@@ -127,6 +168,7 @@ GtkWidget* BuildMenuBar() {
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
   // "&Redémarrer" is a command right on the menu bar.
   AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");

@@ -18,6 +18,12 @@ struct MainWindowCommands {
   void (*setScale)(int scale) = nullptr;
   // "&Redémarrer".
   void (*reset)() = nullptr;
+  // "État": save and load the chosen slot, choose the slot (1-9), and
+  // "Avance rapide" with its new check state.
+  void (*saveState)() = nullptr;
+  void (*loadState)() = nullptr;
+  void (*setStateSlot)(int slot) = nullptr;
+  void (*setFastForward)(bool on) = nullptr;
   // The window is being destroyed ("&Quitter", Escape, or closing it).
   void (*destroyed)() = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include "host/video/ColourConversion.h"
 #include "host/video/DxCheck.h"
+#include "host/video/MillisecondClock.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
   if (DxCheck(display->LockBack(lockDesc), "Back Lock")) return;
   Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0);
   if (showFrameRate) DrawFrameRate(lockDesc, display->depth, display->is565 != 0, frameRate);
+  note.Draw(lockDesc, display->depth, display->is565 != 0, MillisecondsNow());
   if (DxCheck(display->UnlockBack(), "Back Unlock")) return;
   display->Present();
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "host/video/Display.h"
+#include "host/video/OnScreenNote.h"
 
 // The host's end of a frame: converts the console's indexed picture through
 // its colour RAM into the display's back surface, stamps the frame-rate
@@ -24,6 +25,10 @@ class FramePresenter {
   // corner, when showFrameRate is set.
   bool showFrameRate = false;
   int frameRate = 0;  // frames per second of running time, as the host counts it
+
+  // A message over the bottom of the picture for a moment (states saved and
+  // loaded), drawn into every frame presented while it lasts.
+  OnScreenNote note;
 
   // Converts into any surface of the given depth (rows at least 256 pixels).
   static void Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,

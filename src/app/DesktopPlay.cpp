@@ -1,0 +1,77 @@
+#include "app/DesktopPlay.h"
+
+#include "app/Application.h"
+#include "app/StateSlots.h"
+#include "host/video/MillisecondClock.h"
+
+PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[KeyboardKeyCount]) {
+  PlayKeys play;
+  play.rewind = keys[kScanBackspace] != 0;
+  play.fastForward = keys[kScanTab] != 0;
+  const bool shift = keys[kScanLeftShift] != 0 || keys[kScanRightShift] != 0;
+  for (int slot = 1; slot <= 9; ++slot) {
+    const bool down = keys[kScanF1 + slot - 1] != 0;
+    if (down && !functionHeld[slot - 1] && play.saveSlot == 0 && play.loadSlot == 0) {
+      (shift ? play.saveSlot : play.loadSlot) = slot;
+    }
+    functionHeld[slot - 1] = down;
+  }
+  return play;
+}
+
+void SaveSlotWithNote(Session& session, int slot) {
+  session.presenter.note.Show(SaveStateSlot(session.console, StateFolder(), session.imagePath, slot),
+                              MillisecondsNow());
+}
+
+void LoadSlotWithNote(Session& session, int slot) {
+  session.presenter.note.Show(LoadStateSlot(session.console, StateFolder(), session.imagePath, slot),
+                              MillisecondsNow());
+}
+
+void DesktopPlay::RunRecorded(Session& session, bool show, bool hear) {
+  SampleSink* const sound = session.sound;
+  const bool present = session.present;
+  if (!hear) session.sound = nullptr;
+  session.present = present && show;
+  rewind.BeforeFrame(session.console);
+  session.RunFrame();
+  rewind.AfterFrame(session.input.controls);
+  session.sound = sound;
+  session.present = present;
+}
+
+int DesktopPlay::Step(Session& session, InputSource* keys) {
+  std::uint8_t held[KeyboardKeyCount] = {};
+  if (keys == nullptr || !keys->ReadKeyboard(held)) {
+    for (std::uint8_t& key : held) key = 0;  // no keyboard: nothing is held
+  }
+  const PlayKeys play = reader.Read(held);
+
+  // States of another image cannot be gone back to.
+  if (session.imagePath != image) {
+    rewind.Clear();
+    image = session.imagePath;
+  }
+  if (play.saveSlot) SaveSlotWithNote(session, play.saveSlot);
+  if (play.loadSlot) LoadSlotWithNote(session, play.loadSlot);
+
+  const Mode now = play.rewind ? Mode::Rewinding : (play.fastForward || session.fastForward) ? Mode::Fast : Mode::Normal;
+  if (now != mode && now != Mode::Normal && flush) flush();
+  mode = now;
+
+  if (mode == Mode::Rewinding) {
+    // With the history used up the picture stands still until the key is let go.
+    if (rewind.StepBack(session.console) && session.console.TakeSaveRequest()) session.SaveBattery();
+    if (session.present) {
+      session.presenter.Present(session.console.Frame(), session.console.ColourRam(), session.console.GameGear());
+    }
+    return 1;
+  }
+  if (mode == Mode::Fast) {
+    for (int frame = 1; frame <= kFastForwardFrames; ++frame) RunRecorded(session, frame == kFastForwardFrames, false);
+    return kFastForwardFrames;
+  }
+  RunRecorded(session, true, true);
+  return 1;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/RewindControl.h"
+#include "host/input/InputSource.h"
+
+class Session;
+
+// The desktop's keys beside the pads, as PC scan codes: Backspace held runs
+// backwards, Tab held runs fast, F1-F9 load slots 1-9 and Shift+F1-F9 save
+// them. None of them is bound to a console control.
+inline constexpr std::uint8_t kScanBackspace = 0x0E;
+inline constexpr std::uint8_t kScanTab = 0x0F;
+inline constexpr std::uint8_t kScanLeftShift = 0x2A;
+inline constexpr std::uint8_t kScanRightShift = 0x36;
+inline constexpr std::uint8_t kScanF1 = 0x3B;  // F1-F9 are 0x3B-0x43
+
+// What the play keys ask for in one frame. A slot key acts once per press.
+struct PlayKeys {
+  int saveSlot = 0;  // 1-9, 0 for none
+  int loadSlot = 0;
+  bool rewind = false;
+  bool fastForward = false;
+};
+
+class PlayKeyReader {
+ public:
+  PlayKeys Read(const std::uint8_t (&keys)[KeyboardKeyCount]);
+
+ private:
+  bool functionHeld[9] = {};
+};
+
+// Saves or loads a slot of the session's image and shows the outcome on
+// screen. The menu and the keys both come here.
+void SaveSlotWithNote(Session& session, int slot);
+void LoadSlotWithNote(Session& session, int slot);
+
+// The desktop's frames: at normal speed with the rewind history recorded,
+// backwards while the rewind key is held (a frame back per paced frame,
+// silent), or fast (up to kFastForwardFrames frames per paced frame, the
+// last one shown, silent).
+class DesktopPlay {
+ public:
+  static constexpr int kFastForwardFrames = 8;
+
+  // `flushSound` drops the queued sound when running backwards or fast
+  // starts (nullptr: no sound device).
+  explicit DesktopPlay(void (*flushSound)() = nullptr) : flush(flushSound) {}
+
+  // One paced frame: reads the keyboard from `keys`, acts on the slot keys,
+  // then runs the session's console. Returns the console frames run.
+  int Step(Session& session, InputSource* keys);
+
+  RewindControl& Rewind() { return rewind; }
+
+ private:
+  enum class Mode { Normal, Rewinding, Fast };
+  void RunRecorded(Session& session, bool show, bool hear);
+
+  void (*flush)() = nullptr;
+  PlayKeyReader reader;
+  RewindControl rewind;
+  Mode mode = Mode::Normal;
+  std::string image;  // the image the history belongs to
+};

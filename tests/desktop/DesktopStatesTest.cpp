@@ -1,0 +1,157 @@
+// Save-state slots, rewind and fast-forward as a player uses them on a
+// private X server, read back from the demo's frame counter on screen.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "XSession.h"
+
+namespace {
+
+constexpr const char* kDisplayCaption = "Sega Master System";
+constexpr int kWindowTimeoutMs = 20000;
+constexpr int kScale = 2;  // the display window opens at twice the picture
+
+// The demo font's digits (8 x 8, bit 0x80 leftmost), as the demo draws its
+// counter: these are what the test reads off the screen.
+constexpr std::uint8_t kDigits[10][8] = {
+    {0x7C, 0xC6, 0xCE, 0xD6, 0xE6, 0xC6, 0x7C, 0x00}, {0x18, 0x38, 0x18, 0x18, 0x18, 0x18, 0x7E, 0x00},
+    {0x7C, 0xC6, 0x06, 0x1C, 0x70, 0xC0, 0xFE, 0x00}, {0x7C, 0xC6, 0x06, 0x3C, 0x06, 0xC6, 0x7C, 0x00},
+    {0x1C, 0x3C, 0x6C, 0xCC, 0xFE, 0x0C, 0x0C, 0x00}, {0xFE, 0xC0, 0xFC, 0x06, 0x06, 0xC6, 0x7C, 0x00},
+    {0x3C, 0x60, 0xC0, 0xFC, 0xC6, 0xC6, 0x7C, 0x00}, {0xFE, 0x06, 0x0C, 0x18, 0x30, 0x30, 0x30, 0x00},
+    {0x7C, 0xC6, 0xC6, 0x7C, 0xC6, 0xC6, 0x7C, 0x00}, {0x7C, 0xC6, 0xC6, 0x7E, 0x06, 0x0C, 0x78, 0x00},
+};
+
+class DesktopStates : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    if (!x.Start(24, error)) GTEST_SKIP() << "desktop tests skipped: " << error;
+    scratch = std::filesystem::temp_directory_path() /
+              ("tavrin-states-" + std::to_string(::getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch);
+    ASSERT_TRUE(program.Start(TAVRIN_EXECUTABLE, {},
+                              {"DISPLAY=" + x.DisplayName(), "WAYLAND_DISPLAY=", "SDL_AUDIODRIVER=dummy",
+                               "NO_AT_BRIDGE=1", "HOME=" + scratch.string(), "XDG_DATA_HOME=" + scratch.string(),
+                               std::string("LSAN_OPTIONS=suppressions=") + TAVRIN_LSAN_SUPPRESSIONS +
+                                   ":print_suppressions=0"},
+                              scratch.string()));
+    window = x.WaitForWindow(kDisplayCaption, kWindowTimeoutMs);
+    ASSERT_NE(window, 0u) << program.Errors();
+    x.Focus(window);
+    ASSERT_TRUE(WaitFor([&] { return Counter() >= 60; }, 10000)) << "the demo counts its frames";
+  }
+
+  void TearDown() override {
+    if (window) {
+      x.RequestClose(window);
+      int status = -1;
+      EXPECT_TRUE(program.Wait(15000, status)) << program.Errors();
+      EXPECT_EQ(status, 0) << program.Errors();
+    }
+    if (!scratch.empty()) std::filesystem::remove_all(scratch);
+  }
+
+  // The demo's "FRAMES 00123" at the top of the picture (row 1, columns 10
+  // to 14, gold on the bar); -1 when it cannot be read.
+  int Counter() {
+    int width = 0, height = 0;
+    picture = x.Grab(window, width, height);
+    if (width != 256 * kScale || height != 192 * kScale) return -1;
+    int value = 0;
+    for (int column = 10; column < 15; ++column) {
+      int digit = -1;
+      for (int d = 0; d < 10 && digit < 0; ++d) {
+        bool same = true;
+        for (int row = 0; row < 8 && same; ++row) {
+          for (int bit = 0; bit < 8 && same; ++bit) {
+            const int px = (column * 8 + bit) * kScale, py = (8 + row) * kScale;
+            const bool lit = (picture[static_cast<std::size_t>(py) * width + px] >> 16) >= 0xAA;  // gold on blue
+            same = lit == ((kDigits[d][row] & (0x80 >> bit)) != 0);
+          }
+        }
+        if (same) digit = d;
+      }
+      if (digit < 0) return -1;
+      value = value * 10 + digit;
+    }
+    return value;
+  }
+
+  static bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+  }
+
+  // Pixels of the note's dark band at the bottom of the last grab.
+  std::size_t NoteBandPixels() const {
+    std::size_t count = 0;
+    for (std::size_t at = picture.size() - 512u * 16u; at < picture.size(); ++at) count += picture[at] == 0x202020;
+    return count;
+  }
+
+  XSession x;
+  Child program;
+  std::filesystem::path scratch;
+  Window window = 0;
+  std::vector<std::uint32_t> picture;
+};
+
+// One session through all three: Shift+F1 saves slot 1 (with a note on
+// screen), Tab runs fast, Backspace runs backwards and play carries on when it
+// is let go, and F1 brings the saved moment back.
+TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
+  const std::filesystem::path file = scratch / "tavrin" / "states" / "demo.sms.state1";
+  const int before = Counter();
+  // Keys are held until the program has acted on them: it reads the keyboard
+  // once a frame, and a slow build may take longer than a quick tap.
+  x.Key(XK_Shift_L, true);
+  x.Key(XK_F1, true);
+  const bool written = WaitFor([&] { return std::filesystem::exists(file); }, 5000);
+  x.Key(XK_F1, false);
+  x.Key(XK_Shift_L, false);
+  ASSERT_TRUE(written) << program.Errors();
+  int saved = -1;
+  ASSERT_TRUE(WaitFor([&] { return (saved = Counter()) >= before && NoteBandPixels() > 1000; }, 2000))
+      << "a note confirms the save";
+
+  const auto began = std::chrono::steady_clock::now();
+  x.Key(XK_Tab, true);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const int fast = Counter();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  x.Key(XK_Tab, false);
+  EXPECT_GT((fast - saved) / seconds, 2 * 60.0) << saved << " to " << fast << " in " << seconds << " s";
+
+  const int start = Counter();
+  x.Key(XK_BackSpace, true);
+  int back = -1;
+  const bool wentBack = WaitFor([&] { return (back = Counter()) >= 0 && back <= start - 40; }, 5000);
+  x.Key(XK_BackSpace, false);
+  ASSERT_TRUE(wentBack) << "from " << start << " the counter only reached " << back;
+  const int released = Counter();
+  ASSERT_TRUE(WaitFor([&] { return Counter() > released + 20; }, 5000)) << "play goes on from " << released;
+
+  const int later = Counter();
+  x.Key(XK_F1, true);
+  int loaded = -1;
+  const bool restored = WaitFor([&] { return (loaded = Counter()) >= 0 && loaded < later; }, 5000);
+  x.Key(XK_F1, false);
+  ASSERT_TRUE(restored) << "back from " << later;
+  EXPECT_GE(loaded, before);
+  EXPECT_LE(loaded, saved + 30) << "saved near " << saved << ", loaded " << loaded;
+}
+
+}  // namespace
