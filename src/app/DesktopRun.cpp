@@ -12,6 +12,7 @@
 
 #include "app/Application.h"
 #include "app/DemoImage.h"
+#include "app/DesktopSettings.h"
 #include "app/FramePacer.h"
 #include "app/MenuCommands.h"
 #include "app/MessageBoxOnce.h"
@@ -50,6 +51,7 @@ bool CreateDesktopMainWindow() {
   commands.setScale = MenuSetScale;
   commands.reset = MenuReset;
   commands.destroyed = PostQuit;
+  UseSavingCommands(commands);
   return CreateMainWindow(commands);
 }
 
@@ -129,6 +131,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   }
   // No sound device: the game runs silent, and says so once the windows are up.
   if (!soundFailure.empty()) ShowHostMessageBox(("Unknown error: " + soundFailure).c_str(), "Waveout error");
+  // The saved settings first; the command line's switches then add to them.
+  LoadDesktopSettings();
   if (options.japanese) {
     MenuSetJapanese(true);
     session->console.SetJapanese(true);
