@@ -160,6 +160,10 @@ void SettingsFile::Load() {
   if (read.error == EFBIG) {
     error = g_error_new(G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_PARSE, "larger than %u bytes",
                         static_cast<unsigned>(kMaxSettingsBytes));
+  } else if (!g_utf8_validate(reinterpret_cast<const gchar*>(bytes.data()), static_cast<gssize>(bytes.size()),
+                              nullptr)) {
+    // GLib reads such a file, but a key file is UTF-8 text: this is not ours.
+    error = g_error_new(G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_UNKNOWN_ENCODING, "not UTF-8 text");
   } else {
     g_key_file_load_from_data(keys.get(), reinterpret_cast<const gchar*>(bytes.data()), bytes.size(),
                               G_KEY_FILE_KEEP_COMMENTS, &error);
