@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev
   libcli11-dev libpng-dev
-  liblz4-dev
+  liblz4-dev libarchive-dev
   pasmo
   libsdl2-dev libgtk-3-dev
   retroarch-dev retroarch

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "debug/DebugConsole.h"
+#include "host/files/ArchiveImage.h"
 #include "host/files/ImageFile.h"
 #include "host/video/Display.h"
 #include "host/video/HostMessageBox.h"
@@ -44,7 +45,11 @@ bool Session::LoadAndReset(const char* path) {
   // its first save: it is refused before anything is read.
   std::string batteryPath;
   std::vector<std::uint8_t> image;
-  if (!BatteryPathFor(path, batteryPath, loadError) || !ReadImageFile(path, image, loadError)) {
+  // An image inside an archive is named after its entry (game.gg decides the
+  // Game Gear); its battery file is named after the archive, beside it.
+  std::string name = path;
+  if (!BatteryPathFor(path, batteryPath, loadError) ||
+      !(IsArchivePath(path) ? ReadArchiveImage(path, image, name, loadError) : ReadImageFile(path, image, loadError))) {
     LogPrintf("file error\r\n");
     LogPrintf("tavrin: %s\n", loadError.c_str());
     return false;
@@ -58,7 +63,7 @@ bool Session::LoadAndReset(const char* path) {
     LogPrintf("tavrin: %s\n", loadError.c_str());
     return false;
   }
-  if (!console.LoadCartridge(image.data(), image.size(), path)) {
+  if (!console.LoadCartridge(image.data(), image.size(), name.c_str())) {
     loadError = std::string(path) + ": not a cartridge image this console can run";
     return false;
   }

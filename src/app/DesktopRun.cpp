@@ -13,6 +13,7 @@
 #include "app/Application.h"
 #include "app/DemoImage.h"
 #include "app/DesktopPlay.h"
+#include "app/DesktopSettings.h"
 #include "app/FramePacer.h"
 #include "app/MenuCommands.h"
 #include "app/MessageBoxOnce.h"
@@ -56,6 +57,7 @@ bool CreateDesktopMainWindow() {
   commands.setStateSlot = MenuSetStateSlot;
   commands.setFastForward = MenuSetFastForward;
   commands.destroyed = PostQuit;
+  UseSavingCommands(commands);
   return CreateMainWindow(commands);
 }
 
@@ -135,6 +137,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   }
   // No sound device: the game runs silent, and says so once the windows are up.
   if (!soundFailure.empty()) ShowHostMessageBox(("Unknown error: " + soundFailure).c_str(), "Waveout error");
+  // The saved settings first; the command line's switches then add to them.
+  LoadDesktopSettings();
   if (options.japanese) {
     MenuSetJapanese(true);
     session->console.SetJapanese(true);

@@ -14,6 +14,7 @@
 #include "app/Screenshot.h"
 #include "console/SaveState.h"
 #include "debug/DebugConsole.h"
+#include "host/files/ArchiveImage.h"
 #include "host/files/BatteryFile.h"
 #include "host/files/ImageFile.h"
 #include "host/files/OutputCheck.h"
@@ -43,7 +44,8 @@ bool CheckWritable(const std::string& path) {
 bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   std::string error;
   std::vector<std::uint8_t> bytes;
-  if (!ReadImageFile(image, bytes, error)) {
+  std::string entry;
+  if (!(IsArchivePath(image) ? ReadArchiveImage(image, bytes, entry, error) : ReadImageFile(image, bytes, error))) {
     LogPrintf("file error\r\n");
     std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", error.c_str());
     return false;

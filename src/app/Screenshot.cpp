@@ -26,20 +26,38 @@ bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, st
     }
   }
 
+  std::vector<std::uint8_t> png;
+  if (!EncodeRgbPng(rgb.data(), width, height, png, error)) {
+    error = "cannot encode '" + path + "': " + error;
+    return false;
+  }
+  // Written whole under a temporary name and renamed: a failure leaves no
+  // partial picture behind.
+  return WriteFileAtomically(path, png, LinkPolicy::kReplaceLink, error);
+}
+
+bool EncodeRgbPng(const std::uint8_t* rgb, int width, int height, std::vector<std::uint8_t>& png, std::string& error) {
+  if (width <= 0 || height <= 0) {
+    error = "no picture to write";
+    return false;
+  }
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
-  // Encoded in memory, then written whole under a temporary name and renamed:
-  // a failure leaves no partial picture behind.
+  // Encoded in memory: once to learn the size, once into the buffer.
   png_alloc_size_t size = 0;
-  bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), width * 3, nullptr) != 0;
-  std::vector<std::uint8_t> png(size);
-  ok = ok && png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), width * 3, nullptr) != 0;
-  if (!ok) error = std::string("cannot encode '") + path + "': " + image.message;
+  bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, rgb, width * 3, nullptr) != 0;
+  png.assign(size, 0);
+  ok = ok && png_image_write_to_memory(&image, png.data(), &size, 0, rgb, width * 3, nullptr) != 0;
+  if (!ok) error = image.message;
   png_image_free(&image);
-  if (ok) png.resize(size);
-  return ok && WriteFileAtomically(path, png, LinkPolicy::kReplaceLink, error);
+  if (ok) {
+    png.resize(size);
+  } else {
+    png.clear();
+  }
+  return ok;
 }

@@ -2,9 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class HeadlessDisplay;
 
 // Writes the display's back surface, as the player would see it, to a PNG
 // file (8-bit RGB). False with a reason in `error` on any failure.
 bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error);
+
+// Encodes 8-bit RGB pixels (`height` rows of `width` * 3 bytes, top row
+// first) as the bytes of a PNG file. False with a reason in `error`.
+bool EncodeRgbPng(const std::uint8_t* rgb, int width, int height, std::vector<std::uint8_t>& png, std::string& error);

@@ -49,6 +49,7 @@ class DesktopSession : public testing::Test {
     return program.Start(TAVRIN_EXECUTABLE, arguments,
                          {"DISPLAY=" + x.DisplayName(), "WAYLAND_DISPLAY=", "SDL_AUDIODRIVER=dummy",
                           "NO_AT_BRIDGE=1", "HOME=" + scratch.string(), "XDG_DATA_HOME=" + scratch.string(),
+                          "XDG_CONFIG_HOME=" + scratch.string(),
                           // A sanitizer build checks the program's leaks, not the toolkits' caches.
                           std::string("LSAN_OPTIONS=suppressions=") + TAVRIN_LSAN_SUPPRESSIONS + ":print_suppressions=0"},
                          scratch.string());

@@ -19,12 +19,16 @@ GtkWidget* palItem = nullptr;
 GtkWidget* japaneseItem = nullptr;
 GtkWidget* spriteLimitItem = nullptr;
 GtkWidget* sizeItems[4] = {};
+GtkWidget* recentMenu = nullptr;
+std::vector<std::string> recentImages;
+std::string loadFolder;
 // Set while the program changes a check mark itself, so the "toggled"
 // signal that follows is not taken for a command.
 bool settingChecks = false;
 
 void OnDestroy(GtkWidget*, gpointer) {
   mainWindow = nullptr;
+  recentMenu = nullptr;
   if (handlers.destroyed) handlers.destroyed();
 }
 
@@ -45,9 +49,12 @@ void OnLoad(GtkMenuItem*, gpointer) {
                                                   "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
                                                   nullptr);
   GtkFileFilter* sms = gtk_file_filter_new();
-  gtk_file_filter_set_name(sms, "SMS [*.sms]");
+  gtk_file_filter_set_name(sms, "SMS [*.sms, *.zip, *.7z, *.gz]");
   gtk_file_filter_add_pattern(sms, "*.sms");
   gtk_file_filter_add_pattern(sms, "*.SMS");
+  for (const char* archive : {"*.zip", "*.ZIP", "*.7z", "*.7Z", "*.gz", "*.GZ"}) {
+    gtk_file_filter_add_pattern(sms, archive);
+  }
   GtkFileFilter* gg = gtk_file_filter_new();
   gtk_file_filter_set_name(gg, "GameGear [*.gg]");
   gtk_file_filter_add_pattern(gg, "*.gg");
@@ -55,6 +62,7 @@ void OnLoad(GtkMenuItem*, gpointer) {
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sms);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
   gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), sms);
+  if (!loadFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), loadFolder.c_str());
 
   char* path = nullptr;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
@@ -137,6 +145,50 @@ GtkWidget* BuildStateMenu() {
   return state;
 }
 
+void OnRecent(GtkMenuItem* item, gpointer) {
+  // The path is copied: loading rebuilds the menu, destroying this item.
+  const std::string path = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "path"));
+  if (handlers.loadCartridge) handlers.loadCartridge(path.c_str());
+}
+
+void OnClearRecent(GtkMenuItem*, gpointer) {
+  if (handlers.clearRecent) handlers.clearRecent();
+}
+
+// An image moved or deleted since it was listed cannot be chosen.
+void OnRecentMenuShown(GtkWidget* menu, gpointer) {
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+  for (GList* at = items; at; at = at->next) {
+    if (auto* path = static_cast<const char*>(g_object_get_data(G_OBJECT(at->data), "path"))) {
+      gtk_widget_set_sensitive(GTK_WIDGET(at->data), g_file_test(path, G_FILE_TEST_IS_REGULAR));
+    }
+  }
+  g_list_free(items);
+}
+
+void FillRecentMenu() {
+  if (!recentMenu) return;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(recentMenu));
+  for (GList* at = items; at; at = at->next) gtk_widget_destroy(GTK_WIDGET(at->data));
+  g_list_free(items);
+  for (const std::string& path : recentImages) {
+    gchar* name = g_filename_display_basename(path.c_str());
+    GtkWidget* item = gtk_menu_item_new_with_label(name);
+    g_free(name);
+    gchar* shown = g_filename_display_name(path.c_str());
+    gtk_widget_set_tooltip_text(item, shown);
+    g_free(shown);
+    g_object_set_data_full(G_OBJECT(item), "path", g_strdup(path.c_str()), g_free);
+    AddItem(recentMenu, item, G_CALLBACK(OnRecent), nullptr, "activate");
+  }
+  if (!recentImages.empty()) gtk_menu_shell_append(GTK_MENU_SHELL(recentMenu), gtk_separator_menu_item_new());
+  GtkWidget* clear = AddItem(recentMenu, gtk_menu_item_new_with_label("Effacer la liste"),
+                             G_CALLBACK(OnClearRecent), nullptr, "activate");
+  gtk_widget_set_sensitive(clear, !recentImages.empty());
+  OnRecentMenuShown(recentMenu, nullptr);
+  gtk_widget_show_all(recentMenu);
+}
+
 GtkWidget* BuildMenuBar() {
   GtkWidget* bar = gtk_menu_bar_new();
 
@@ -144,6 +196,12 @@ GtkWidget* BuildMenuBar() {
   GtkWidget* fileMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
   AddItem(fileMenu, gtk_menu_item_new_with_mnemonic("_Charger une ROM"), G_CALLBACK(OnLoad), nullptr, "activate");
+  GtkWidget* recent = gtk_menu_item_new_with_mnemonic("R_écents");
+  recentMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), recentMenu);
+  g_signal_connect(recentMenu, "show", G_CALLBACK(OnRecentMenuShown), nullptr);
+  gtk_menu_shell_append(GTK_MENU_SHELL(fileMenu), recent);
+  FillRecentMenu();
   AddItem(fileMenu, gtk_menu_item_new_with_mnemonic("_Quitter"), G_CALLBACK(OnQuit), nullptr, "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
 
@@ -271,11 +329,26 @@ void SetNoSpriteLimitCheck(bool on) {
   settingChecks = false;
 }
 
+void SetScaleCheck(int scale) {
+  if (scale < 1 || scale > 4 || !sizeItems[scale - 1]) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizeItems[scale - 1]), TRUE);
+  settingChecks = false;
+}
+
+void SetRecentImages(const std::vector<std::string>& paths) {
+  recentImages = paths;
+  FillRecentMenu();
+}
+
+void SetLoadFolder(const std::string& folder) { loadFolder = folder; }
+
 void DestroyMainWindow() {
   if (!mainWindow) return;
   handlers.destroyed = nullptr;
   gtk_widget_destroy(mainWindow);
   mainWindow = nullptr;
+  recentMenu = nullptr;
 }
 
 void GtkHandlePendingEvents() {

@@ -6,6 +6,9 @@
 // through the callbacks below; the window itself knows nothing of the
 // console.
 
+#include <string>
+#include <vector>
+
 struct MainWindowCommands {
   // "&Charger une ROM": a path the player chose in the open-file dialog.
   void (*loadCartridge)(const char* path) = nullptr;
@@ -26,6 +29,9 @@ struct MainWindowCommands {
   void (*setFastForward)(bool on) = nullptr;
   // The window is being destroyed ("&Quitter", Escape, or closing it).
   void (*destroyed)() = nullptr;
+  // "Effacer la liste" under "Récents" (choosing a recent image runs
+  // loadCartridge with its path).
+  void (*clearRecent)() = nullptr;
 };
 
 // Initialises GTK if needed. False when there is no display to open.
@@ -41,6 +47,14 @@ void ShowMainWindow();
 void SetJapaneseCheck(bool on);
 // Sets the "Sans limite de sprites" check mark without running its command.
 void SetNoSpriteLimitCheck(bool on);
+// Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
+// its command.
+void SetScaleCheck(int scale);
+// The images listed under "Fichier > Récents", newest first; those no
+// longer there are greyed out when the menu opens.
+void SetRecentImages(const std::vector<std::string>& paths);
+// The folder the open-file dialog starts in (empty: the toolkit's choice).
+void SetLoadFolder(const std::string& folder);
 // Destroys the window if it still exists (without calling `destroyed`).
 void DestroyMainWindow();
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+// Screenshots the player asks for, kept in the user's pictures folder under
+// Tavrin/, one PNG per shot named after the moment it was taken.
+
+// The folder screenshots go to: the user's pictures folder (XDG_PICTURES_DIR,
+// else ~/Pictures) with Tavrin/ under it.
+std::string PicturesScreenshotFolder();
+
+// "tavrin-YYYYMMDD-HHMMSS-mmm.png" in local time.
+std::string ScreenshotFileName(std::chrono::system_clock::time_point when);
+
+// Writes the picture (8-bit RGB, `height` rows of `width` * 3 bytes; 256x192
+// or a cropped size) as a PNG in `folder`, made if missing, named after
+// `when`. A file of that name is never replaced: "-2", "-3"... is added
+// before ".png" instead. The file appears whole or not at all. Returns its
+// path, or an empty string with the reason in `error`.
+std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
+                                   std::chrono::system_clock::time_point when, std::string& error);
+
+// SaveScreenshotInFolder into PicturesScreenshotFolder() at the present time.
+std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// What the player chose, kept between runs. The defaults are the program's
+// behaviour when no settings file exists.
+struct Settings {
+  static constexpr int kMinScale = 1;
+  static constexpr int kMaxScale = 4;
+  static constexpr int kMaxVolume = 100;
+  static constexpr std::size_t kMaxRecent = 10;
+
+  int windowScale = 2;  // the display window is windowScale x 256 by windowScale x 192
+  bool integerScaling = false;
+  bool fullscreen = false;
+  bool japanese = false;
+  bool spriteLimit = true;
+  int volume = kMaxVolume;  // 0-100
+  bool muted = false;
+  std::string lastFolder;                  // where the open-file dialog starts
+  std::vector<std::string> recentImages;   // newest first, at most kMaxRecent
+  std::map<std::string, std::string> keyBindings;  // action name -> key name
+  std::map<std::string, std::map<std::string, std::string>> padBindings;  // pad GUID -> action -> button
+
+  // Puts `path` at the front of the recent images, once, keeping kMaxRecent.
+  void AddRecent(const std::string& path);
+
+  bool operator==(const Settings&) const = default;
+};
+
+// $XDG_CONFIG_HOME/tavrin/tavrin.conf, else ~/.config/tavrin/tavrin.conf.
+std::string DefaultSettingsPath();
+
+// The settings file: a GLib key file, read once at start and written whole
+// (atomically) each time a setting changes.
+class SettingsFile {
+ public:
+  explicit SettingsFile(std::string filePath) : path(std::move(filePath)) {}
+
+  // Reads the file into `values`. A missing file gives the defaults silently.
+  // Anything else that goes wrong gives the defaults (or, for a value out of
+  // range or of the wrong kind, that value's default or nearest bound) and
+  // one log line, and never loses the file: a malformed file is renamed
+  // "<path>.bad" and the defaults written in its place; one that cannot be
+  // read is left alone and this run saves nothing over it.
+  void Load();
+  // Writes `values`, keeping groups and keys of the file this program does
+  // not know. False with the reason in `error`.
+  bool Save(std::string& error);
+
+  const std::string& Path() const { return path; }
+  bool CanSave() const { return canSave; }
+
+  Settings values;
+
+ private:
+  std::string path;
+  std::string loadedText;  // the file as read, for the keys kept at save
+  bool canSave = true;
+};

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/PicturesScreenshot.h"
+
+namespace {
+
+std::vector<std::uint8_t> Decode(const std::string& path, int& width, int& height) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return rgb;
+}
+
+TEST(PicturesScreenshot, NamedByTimeNeverOverwrittenAndDecodesToThePixels) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("tavrin-shots-" + std::to_string(::getpid())) / "Pictures" / "Tavrin";
+  std::filesystem::remove_all(folder.parent_path().parent_path());
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+  // 2024-03-05 06:07:08.009 UTC
+  const auto when = std::chrono::system_clock::time_point(std::chrono::milliseconds(1709618828009LL));
+  struct Case {
+    int width;
+    int height;
+    const char* name;
+  };
+  const Case cases[] = {
+      {256, 192, "tavrin-20240305-060708-009.png"},
+      {160, 144, "tavrin-20240305-060708-009-2.png"},  // same moment: a suffix, the first one kept
+      {256, 192, "tavrin-20240305-060708-009-3.png"},
+  };
+  std::vector<std::string> written;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(c.width) * c.height * 3);
+    for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 7 + c.width);
+    std::string error;
+    const std::string path = SaveScreenshotInFolder(rgb.data(), c.width, c.height, folder.string(), when, error);
+    ASSERT_EQ(path, (folder / c.name).string()) << error;
+    int width = 0;
+    int height = 0;
+    EXPECT_EQ(Decode(path, width, height), rgb);
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(height, c.height);
+    written.push_back(path);
+  }
+  // Only the pictures are left: no temporary file.
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++files;
+  EXPECT_EQ(files, written.size());
+
+  // A folder that cannot be made is an error, not a crash.
+  std::ofstream(folder / "file") << "x";
+  std::string error;
+  std::vector<std::uint8_t> rgb(256 * 192 * 3);
+  EXPECT_EQ(SaveScreenshotInFolder(rgb.data(), 256, 192, (folder / "file" / "sub").string(), when, error), "");
+  EXPECT_FALSE(error.empty());
+  ::unsetenv("TZ");
+  ::tzset();
+  std::filesystem::remove_all(folder.parent_path().parent_path());
+}
+
+}  // namespace
