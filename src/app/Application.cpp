@@ -84,8 +84,8 @@ bool Session::LoadAndReset(const char* path) {
 
 void Session::RunFrame() {
   input.Update();
-  if (input.hotkeys & HotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;
-  if (input.hotkeys & HotkeySprites) console.video.hideSprites = !console.video.hideSprites;
+  if (input.hotkeys & kHotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;
+  if (input.hotkeys & kHotkeySprites) console.video.hideSprites = !console.video.hideSprites;
   console.RunFrame(input.controls);
   if (present) presenter.Present(console.Frame(), console.ColourRam(), console.GameGear());
   if (sound) sound->Samples(console.Samples(), console.SampleCount());

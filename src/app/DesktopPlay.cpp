@@ -4,7 +4,7 @@
 #include "app/StateSlots.h"
 #include "host/video/MillisecondClock.h"
 
-PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[KeyboardKeyCount]) {
+PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount]) {
   PlayKeys play;
   play.rewind = keys[kScanBackspace] != 0;
   play.fastForward = keys[kScanTab] != 0;
@@ -42,7 +42,7 @@ void DesktopPlay::RunRecorded(Session& session, bool show, bool hear) {
 }
 
 int DesktopPlay::Step(Session& session, InputSource* keys) {
-  std::uint8_t held[KeyboardKeyCount] = {};
+  std::uint8_t held[kKeyboardKeyCount] = {};
   if (keys == nullptr || !keys->ReadKeyboard(held)) {
     for (std::uint8_t& key : held) key = 0;  // no keyboard: nothing is held
   }

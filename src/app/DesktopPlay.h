@@ -27,7 +27,7 @@ struct PlayKeys {
 
 class PlayKeyReader {
  public:
-  PlayKeys Read(const std::uint8_t (&keys)[KeyboardKeyCount]);
+  PlayKeys Read(const std::uint8_t (&keys)[kKeyboardKeyCount]);
 
  private:
   bool functionHeld[9] = {};

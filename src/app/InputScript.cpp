@@ -31,7 +31,7 @@ bool ParseFrameNumber(const std::string& text, int& value) {
 int ScanCodeForControl(const std::string& name) {
   for (const ControlName& control : kControls) {
     if (name != control.name) continue;
-    for (const DefaultBinding& binding : DefaultKeyBindings) {
+    for (const DefaultBinding& binding : kDefaultKeyBindings) {
       if (binding.action == control.action) return binding.scanCode;
     }
   }

@@ -18,7 +18,7 @@ Ports Pad1(const JoystickState& state) {
   JoyStick joy;
   joy.Init(&input);
   input.SetAxes(0, state.x, state.y);
-  for (int b = 0; b < JoystickButtonCount; ++b) input.SetButton(0, b, state.buttons[b] != 0);
+  for (int b = 0; b < kJoystickButtonCount; ++b) input.SetButton(0, b, state.buttons[b] != 0);
   joy.Update();
   const ControllerPorts ports = PortsFor(joy.controls);
   return {ports.dc, ports.dd, ports.gg, joy.controls.pause ? 1 : 0};

@@ -46,7 +46,7 @@ TEST(KeyTranslation, EveryBoundKeyHasAnSdlKeyAndNoTwoKeysShareACode) {
     EXPECT_EQ(sdlFor[pc], 0);
     sdlFor[pc] = code;
   }
-  for (const DefaultBinding& binding : DefaultKeyBindings) {
+  for (const DefaultBinding& binding : kDefaultKeyBindings) {
     SCOPED_TRACE(testing::Message() << "PC scan code " << int(binding.scanCode));
     EXPECT_NE(sdlFor[binding.scanCode], 0);
   }

@@ -88,8 +88,8 @@ TEST_F(JoyStickTest, KeysDriveTheirPortBits) {
       {"R is the reset button", {0x13}, {0xFF, 0xEF, 0xFF, 0, 0}},
       {"S is Game Gear Start", {0x1F}, {0xFF, 0xFF, 0x7F, 0, 0}},
       {"P asks for a pause", {0x19}, {0xFF, 0xFF, 0xFF, 0, 1}},
-      {"F is the frame-rate hotkey", {0x21}, {0xFF, 0xFF, 0xFF, HotkeyFrameRate, 0}},
-      {"Space is the sprite hotkey", {0x39}, {0xFF, 0xFF, 0xFF, HotkeySprites, 0}},
+      {"F is the frame-rate hotkey", {0x21}, {0xFF, 0xFF, 0xFF, kHotkeyFrameRate, 0}},
+      {"Space is the sprite hotkey", {0x39}, {0xFF, 0xFF, 0xFF, kHotkeySprites, 0}},
       {"Up and Z together", {0xC8, 0x2C}, {0xEE, 0xFF, 0xFF, 0, 0}},
       {"both hotkeys", {0x21, 0x39}, {0xFF, 0xFF, 0xFF, 3, 0}},
       {"every pad key", {0xC8, 0xD0, 0xCB, 0xCD, 0x2C, 0x2D, 0x17, 0x25, 0x24, 0x26, 0x10, 0x11, 0x13},
@@ -155,8 +155,8 @@ TEST_F(JoyStickTest, HeldControlsActEveryFrameHotkeysOncePerPress) {
   };
   const Case cases[] = {
       {"P held", 0x19, {0xFF, 0xFF, 0xFF, 0, 1}},
-      {"F held", 0x21, {0xFF, 0xFF, 0xFF, HotkeyFrameRate, 0}},
-      {"Space held", 0x39, {0xFF, 0xFF, 0xFF, HotkeySprites, 0}},
+      {"F held", 0x21, {0xFF, 0xFF, 0xFF, kHotkeyFrameRate, 0}},
+      {"Space held", 0x39, {0xFF, 0xFF, 0xFF, kHotkeySprites, 0}},
   };
   for (const Case& c : cases) {
     host.ReleaseAll();
@@ -238,7 +238,7 @@ TEST(JoyStick, InitBindsExactlyTheSeventeenKeys) {
       {0x26, 15}, {0x10, 16}, {0x11, 17}, {0x13, 4}, {0x1F, 18}, {0x19, 5},  {0x21, 1},  {0x39, 3},
   };
   int bound = 0;
-  for (int k = 0; k < KeyboardKeyCount; ++k) {
+  for (int k = 0; k < kKeyboardKeyCount; ++k) {
     if (input.keyMap[k].action != NoAction) ++bound;
   }
   EXPECT_EQ(bound, 17);

@@ -6,7 +6,7 @@
 #include "debug/DebugConsole.h"
 
 ScriptedInput::ScriptedInput(int attachedJoysticks)
-    : attached(std::clamp(attachedJoysticks, 0, AttachedMax)) {}
+    : attached(std::clamp(attachedJoysticks, 0, kAttachedMax)) {}
 
 bool ScriptedInput::Open() {
   open = true;
@@ -16,7 +16,7 @@ bool ScriptedInput::Open() {
   for (int i = 0; i < attached; ++i) {
     LogPrintf("Scripted Joystick %d [Scripted Pad]\n", i + 1);
   }
-  openedJoysticks = std::min(attached, JoystickMax);
+  openedJoysticks = std::min(attached, kJoystickMax);
   for (int i = 0; i < openedJoysticks; ++i) {
     LogPrintf("Joypad %d: Scripted Joystick %d\n", i + 1, i + 1);
   }
@@ -28,7 +28,7 @@ void ScriptedInput::Close() {
   openedJoysticks = 0;
 }
 
-bool ScriptedInput::ReadKeyboard(uint8_t (&out)[KeyboardKeyCount]) {
+bool ScriptedInput::ReadKeyboard(uint8_t (&out)[kKeyboardKeyCount]) {
   if (!open || !openResult || !keyboardPresent) return false;
   std::copy(std::begin(keys), std::end(keys), std::begin(out));
   return true;
@@ -48,17 +48,17 @@ void ScriptedInput::ReleaseAll() {
 }
 
 void ScriptedInput::SetAxes(int index, int32_t x, int32_t y) {
-  if (index < 0 || index >= JoystickMax) return;
+  if (index < 0 || index >= kJoystickMax) return;
   sticks[index].x = x;
   sticks[index].y = y;
 }
 
 void ScriptedInput::SetButton(int index, int button, bool down) {
-  if (index < 0 || index >= JoystickMax || button < 0 || button >= JoystickButtonCount) return;
+  if (index < 0 || index >= kJoystickMax || button < 0 || button >= kJoystickButtonCount) return;
   sticks[index].buttons[button] = down ? 0x80 : 0;
 }
 
 void ScriptedInput::SetJoystickRead(int index, JoystickRead result) {
-  if (index < 0 || index >= JoystickMax) return;
+  if (index < 0 || index >= kJoystickMax) return;
   readResult[index] = result;
 }

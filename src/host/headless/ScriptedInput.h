@@ -9,14 +9,14 @@
 // "attached"; like a real host, only the first two are opened and read.
 class ScriptedInput : public InputSource {
  public:
-  static constexpr int AttachedMax = 16;
+  static constexpr int kAttachedMax = 16;
 
   // `attachedJoysticks` joysticks are reported when opened (clamped to 0-16).
   explicit ScriptedInput(int attachedJoysticks = 0);
 
   bool Open() override;
   void Close() override;
-  bool ReadKeyboard(uint8_t (&keys)[KeyboardKeyCount]) override;
+  bool ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) override;
   JoystickRead ReadJoystick(int index, JoystickState& state) override;
 
   // Holds or releases the key with this scan code.
@@ -42,7 +42,7 @@ class ScriptedInput : public InputSource {
   bool open = false;
   bool openResult = true;
   bool keyboardPresent = true;
-  uint8_t keys[KeyboardKeyCount] = {};
-  JoystickState sticks[JoystickMax];
-  JoystickRead readResult[JoystickMax] = {JoystickRead::Read, JoystickRead::Read};
+  uint8_t keys[kKeyboardKeyCount] = {};
+  JoystickState sticks[kJoystickMax];
+  JoystickRead readResult[kJoystickMax] = {JoystickRead::Read, JoystickRead::Read};
 };

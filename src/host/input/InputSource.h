@@ -7,16 +7,16 @@
 // fallbacks and error reports are its business); ScriptedInput implements it
 // for tests and headless runs.
 
-inline constexpr int KeyboardKeyCount = 256;
-inline constexpr int JoystickMax = 2;
-inline constexpr int JoystickButtonCount = 32;
+inline constexpr int kKeyboardKeyCount = 256;
+inline constexpr int kJoystickMax = 2;
+inline constexpr int kJoystickButtonCount = 32;
 
 // One joystick's state: axes on the range 0-65535 (centre 0x8000), buttons
 // numbered from 0, nonzero while pressed.
 struct JoystickState {
   int32_t x = 0x8000;
   int32_t y = 0x8000;
-  uint8_t buttons[JoystickButtonCount] = {};
+  uint8_t buttons[kJoystickButtonCount] = {};
 };
 
 // Outcome of polling one joystick in a frame.
@@ -30,7 +30,7 @@ class InputSource {
  public:
   virtual ~InputSource() = default;
 
-  // Creates the devices (keyboard, up to JoystickMax joysticks) and logs the
+  // Creates the devices (keyboard, up to kJoystickMax joysticks) and logs the
   // joysticks found. False at the first failure; devices made so far stay
   // until Close.
   virtual bool Open() = 0;
@@ -39,7 +39,7 @@ class InputSource {
 
   // The keyboard state indexed by PC scan code, nonzero while held. False
   // when there is no keyboard to read.
-  virtual bool ReadKeyboard(uint8_t (&keys)[KeyboardKeyCount]) = 0;
+  virtual bool ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) = 0;
   // Polls joystick `index` (0 or 1).
   virtual JoystickRead ReadJoystick(int index, JoystickState& state) = 0;
 };

@@ -5,8 +5,8 @@
 namespace {
 
 // A stick counts as pushed only well past the centre of its 0-65535 range.
-constexpr int32_t AxisLow = 0x2000;
-constexpr int32_t AxisHigh = 0xE000;
+constexpr int32_t kAxisLow = 0x2000;
+constexpr int32_t kAxisHigh = 0xE000;
 
 // The pad bits in the order of the key actions Pad1Up..Pad1Button2.
 constexpr uint8_t kPadBits[6] = {kPadUp, kPadDown, kPadLeft, kPadRight, kPadButton1, kPadButton2};
@@ -14,10 +14,10 @@ constexpr uint8_t kPadBits[6] = {kPadUp, kPadDown, kPadLeft, kPadRight, kPadButt
 void Press(uint8_t& pad, uint8_t bit) { pad = static_cast<uint8_t>(pad | bit); }
 
 void ApplyStick(const JoystickState& state, uint8_t& pad) {
-  if (state.y < AxisLow) Press(pad, kPadUp);
-  if (state.y > AxisHigh) Press(pad, kPadDown);
-  if (state.x < AxisLow) Press(pad, kPadLeft);
-  if (state.x > AxisHigh) Press(pad, kPadRight);
+  if (state.y < kAxisLow) Press(pad, kPadUp);
+  if (state.y > kAxisHigh) Press(pad, kPadDown);
+  if (state.x < kAxisLow) Press(pad, kPadLeft);
+  if (state.x > kAxisHigh) Press(pad, kPadRight);
   if (state.buttons[0]) Press(pad, kPadButton1);
   if (state.buttons[1]) Press(pad, kPadButton2);
 }
@@ -31,7 +31,7 @@ bool JoyStick::Init(InputSource* input) {
   hotkeys = 0;
   hotkeysHeld = 0;
   for (KeyBinding& binding : keyMap) binding = KeyBinding{};
-  for (const DefaultBinding& binding : DefaultKeyBindings) keyMap[binding.scanCode].action = binding.action;
+  for (const DefaultBinding& binding : kDefaultKeyBindings) keyMap[binding.scanCode].action = binding.action;
   source = input;
   if (source == nullptr) return false;
   return source->Open();
@@ -45,9 +45,9 @@ void JoyStick::Shutdown() {
 }
 
 void JoyStick::ReadKeys() {
-  uint8_t keys[KeyboardKeyCount];
+  uint8_t keys[kKeyboardKeyCount];
   if (source != nullptr && source->ReadKeyboard(keys)) {
-    for (int k = 0; k < KeyboardKeyCount; ++k) keyMap[k].down = keys[k] != 0 ? 1 : 0;
+    for (int k = 0; k < kKeyboardKeyCount; ++k) keyMap[k].down = keys[k] != 0 ? 1 : 0;
   } else {
     // No keyboard: nothing is held (never keys left over from an earlier frame).
     for (KeyBinding& binding : keyMap) binding.down = 0;
@@ -72,9 +72,9 @@ void JoyStick::ApplyAction(int32_t action, uint8_t& held) {
   } else if (action >= Pad2Up && action <= Pad2Button2) {
     Press(controls.pad[1], kPadBits[action - Pad2Up]);
   } else if (action == ToggleFrameRate) {
-    held |= HotkeyFrameRate;
+    held |= kHotkeyFrameRate;
   } else if (action == ToggleSprites) {
-    held |= HotkeySprites;
+    held |= kHotkeySprites;
   } else if (action == ResetButton) {
     controls.reset = true;
   } else if (action == Pause) {
@@ -92,7 +92,7 @@ void JoyStick::Update() {
 
   bool failed = false;
   if (source != nullptr) {
-    for (int index = 0; index < JoystickMax && !failed; ++index) {
+    for (int index = 0; index < kJoystickMax && !failed; ++index) {
       JoystickState state;
       const JoystickRead result = source->ReadJoystick(index, state);
       if (result == JoystickRead::Failed) {

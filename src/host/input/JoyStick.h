@@ -7,8 +7,8 @@
 #include "host/input/KeyAction.h"
 
 // Bits of JoyStick::hotkeys.
-inline constexpr uint8_t HotkeyFrameRate = 0x01;  // frame-rate display toggle
-inline constexpr uint8_t HotkeySprites = 0x02;    // sprite layer toggle
+inline constexpr uint8_t kHotkeyFrameRate = 0x01;  // frame-rate display toggle
+inline constexpr uint8_t kHotkeySprites = 0x02;    // sprite layer toggle
 
 // The console's controllers as the host's keyboard and joysticks drive them.
 // Once per frame Update turns the held keys and sticks into the frame's
@@ -30,7 +30,7 @@ class JoyStick {
   // Writes "JoyStick::Shutdown" to standard output and closes the devices.
   void Shutdown();
 
-  KeyBinding keyMap[KeyboardKeyCount];
+  KeyBinding keyMap[kKeyboardKeyCount];
   InputSource* source = nullptr;
   FrameInput controls;        // the controls held, as of the last Update
   uint8_t hotkeys = 0;        // Hotkey* bits pressed since the Update before

@@ -39,7 +39,7 @@ struct DefaultBinding {
 
 // The seventeen keys the emulator binds, by scan code. A host that wants to
 // press a console button (a scripted run, say) can look its key up here.
-inline constexpr std::array<DefaultBinding, 17> DefaultKeyBindings = {{
+inline constexpr std::array<DefaultBinding, 17> kDefaultKeyBindings = {{
     {0xC8, Pad1Up},      {0xD0, Pad1Down},    {0xCB, Pad1Left},    {0xCD, Pad1Right},
     {0x2C, Pad1Button1}, {0x2D, Pad1Button2}, {0x17, Pad2Up},      {0x25, Pad2Down},
     {0x24, Pad2Left},    {0x26, Pad2Right},   {0x10, Pad2Button1}, {0x11, Pad2Button2},
@@ -49,7 +49,7 @@ inline constexpr std::array<DefaultBinding, 17> DefaultKeyBindings = {{
 
 // The scan code bound to `action`, or -1 when no key carries it.
 constexpr int ScanCodeFor(KeyAction action) {
-  for (const DefaultBinding& binding : DefaultKeyBindings) {
+  for (const DefaultBinding& binding : kDefaultKeyBindings) {
     if (binding.action == action) return binding.scanCode;
   }
   return -1;

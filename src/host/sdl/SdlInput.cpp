@@ -30,7 +30,7 @@ bool SdlInput::Open() {
     const char* instance = SDL_IsGameController(i) ? SDL_GameControllerNameForIndex(i) : product;
     LogPrintf("%s [%s]\n", instance ? instance : "Joystick", product ? product : "Unknown");
   }
-  for (int pad = 0; pad < JoystickMax && pad < count; ++pad) {
+  for (int pad = 0; pad < kJoystickMax && pad < count; ++pad) {
     if (!OpenPad(pad, pad + 1)) return false;
   }
   return true;
@@ -70,7 +70,7 @@ void SdlInput::Close() {
   subsystemOpen = false;
 }
 
-bool SdlInput::ReadKeyboard(uint8_t (&keys)[KeyboardKeyCount]) {
+bool SdlInput::ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) {
   int count = 0;
   const Uint8* state = SDL_GetKeyboardState(&count);
   if (!state) return false;
@@ -79,7 +79,7 @@ bool SdlInput::ReadKeyboard(uint8_t (&keys)[KeyboardKeyCount]) {
 }
 
 JoystickRead SdlInput::ReadJoystick(int index, JoystickState& state) {
-  if (index < 0 || index >= JoystickMax) return JoystickRead::NotRead;
+  if (index < 0 || index >= kJoystickMax) return JoystickRead::NotRead;
   Pad& pad = pads[index];
   // An unplugged pad is skipped, as an unacquired device would be.
   if (!pad.joystick || !SDL_JoystickGetAttached(pad.joystick)) return JoystickRead::NotRead;
@@ -111,7 +111,7 @@ JoystickRead SdlInput::ReadJoystick(int index, JoystickState& state) {
   }
   if (SDL_JoystickNumHats(j) >= 1) ApplyHat(SDL_JoystickGetHat(j, 0), state);
   const int buttons = SDL_JoystickNumButtons(j);
-  for (int b = 0; b < buttons && b < JoystickButtonCount; ++b) {
+  for (int b = 0; b < buttons && b < kJoystickButtonCount; ++b) {
     state.buttons[b] = SDL_JoystickGetButton(j, b) ? 1 : 0;
   }
   return JoystickRead::Read;

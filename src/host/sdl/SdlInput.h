@@ -18,7 +18,7 @@ class SdlInput final : public InputSource {
 
   bool Open() override;
   void Close() override;
-  bool ReadKeyboard(uint8_t (&keys)[KeyboardKeyCount]) override;
+  bool ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) override;
   JoystickRead ReadJoystick(int index, JoystickState& state) override;
 
  private:
@@ -28,6 +28,6 @@ class SdlInput final : public InputSource {
   };
   bool OpenPad(int deviceIndex, int padNumber);
 
-  Pad pads[JoystickMax];
+  Pad pads[kJoystickMax];
   bool subsystemOpen = false;
 };
