@@ -9,6 +9,16 @@ namespace {
 
 constexpr int kAddressMask = Video::kVramSize - 1;
 
+// Eight pixels that start `x` (249-255) pixels into a 256-pixel row: the
+// first part ends the row, the rest starts it again.
+inline void StoreSplitRow(std::uint8_t* row, int x, std::uint64_t pixels) {
+  std::uint8_t bytes[8];
+  StorePatternRow(bytes, pixels);
+  const int head = Video::kWidth - x;
+  std::memcpy(row + x, bytes, static_cast<std::size_t>(head));
+  std::memcpy(row, bytes + head, static_cast<std::size_t>(8 - head));
+}
+
 }  // namespace
 
 void Video::RenderLine(int L) {
@@ -32,26 +42,29 @@ void Video::RenderLine(int L) {
   // the borders below cover 4 pixels at each side.
   int off = (regs[0] & 0x20) ? -4 : 0;
 
-  // Background: draw the 32 columns unscrolled, then rotate them into place.
-  std::uint8_t colourRow[kWidth];
-  std::uint8_t tilePriorityRow[kWidth];
+  // Background: each tile row is decoded once into eight colour indexes and
+  // stored straight at its scrolled place; the one tile a fine scroll cuts
+  // in two wraps its right part round to the left edge.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
   const int rowInTile = y & 7;
+  const int shift = (hScroll + off) & 0xFF;
   for (int column = 0; column < 32; ++column) {
-    std::uint8_t number = nameRow[column * 2];
-    std::uint8_t flags = nameRow[column * 2 + 1];
-    int patternRow = (flags & 0x04) ? 7 - rowInTile : rowInTile;
-    int patternAddress = number * 32 + patternRow * 4 + ((flags & 0x01) ? 0x2000 : 0);
-    std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (flags & 0x02) != 0);
-    std::uint64_t colour = (flags & 0x08) ? pixels | pattern_row::EveryByte(16) : pixels;
-    StorePatternRow(colourRow + column * 8, colour);
-    StorePatternRow(tilePriorityRow + column * 8, (flags & 0x10) ? pixels : 0);
+    const unsigned number = nameRow[column * 2];
+    const unsigned flags = nameRow[column * 2 + 1];
+    const int patternRow = (flags & 0x04) ? 7 - rowInTile : rowInTile;
+    const unsigned patternAddress = ((flags & 0x01) << 13) | (number << 5) | (patternRow << 2);
+    const std::uint64_t pixels = DecodeTileRow(vram + patternAddress, (flags & 0x02) != 0);
+    const std::uint64_t colour = pixels | (pattern_row::EveryByte(16) & (0 - static_cast<std::uint64_t>((flags >> 3) & 1)));
+    const std::uint64_t front = pixels & (0 - static_cast<std::uint64_t>((flags >> 4) & 1));
+    const int x = (column * 8 + shift) & 0xFF;
+    if (x <= kWidth - 8) {
+      StorePatternRow(frameRow + x, colour);
+      StorePatternRow(priorityRow + x, front);
+    } else {
+      StoreSplitRow(frameRow, x, colour);
+      StoreSplitRow(priorityRow, x, front);
+    }
   }
-  int shift = (hScroll + off) & 0xFF;
-  std::memcpy(frameRow + shift, colourRow, static_cast<std::size_t>(kWidth - shift));
-  std::memcpy(frameRow, colourRow + (kWidth - shift), static_cast<std::size_t>(shift));
-  std::memcpy(priorityRow + shift, tilePriorityRow, static_cast<std::size_t>(kWidth - shift));
-  std::memcpy(priorityRow, tilePriorityRow + (kWidth - shift), static_cast<std::size_t>(shift));
 
   if (hideSprites) return;
 
