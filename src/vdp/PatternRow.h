@@ -50,14 +50,6 @@ inline std::uint64_t DecodePatternRow(const std::uint8_t* planes, bool flip) {
   return table[planes[0]] | table[planes[1]] << 1 | table[planes[2]] << 2 | table[planes[3]] << 3;
 }
 
-// The same row decoded through the plain table alone: a mirrored row is the
-// plain row with its eight bytes in reverse order, one byte swap.
-inline std::uint64_t DecodeTileRow(const std::uint8_t* planes, bool flip) {
-  const std::uint64_t* table = pattern_row::kSpread.plain;
-  const std::uint64_t row = table[planes[0]] | table[planes[1]] << 1 | table[planes[2]] << 2 | table[planes[3]] << 3;
-  return flip ? __builtin_bswap64(row) : row;
-}
-
 inline void StorePatternRow(std::uint8_t* destination, std::uint64_t pixels) {
   std::memcpy(destination, &pixels, sizeof pixels);
 }

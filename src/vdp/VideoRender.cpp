@@ -9,16 +9,6 @@ namespace {
 
 constexpr int kAddressMask = Video::kVramSize - 1;
 
-// Eight pixels that start `x` (249-255) pixels into a 256-pixel row: the
-// first part ends the row, the rest starts it again.
-inline void StoreSplitRow(std::uint8_t* row, int x, std::uint64_t pixels) {
-  std::uint8_t bytes[8];
-  StorePatternRow(bytes, pixels);
-  const int head = Video::kWidth - x;
-  std::memcpy(row + x, bytes, static_cast<std::size_t>(head));
-  std::memcpy(row, bytes + head, static_cast<std::size_t>(8 - head));
-}
-
 }  // namespace
 
 void Video::RenderLine(int L) {
@@ -42,29 +32,35 @@ void Video::RenderLine(int L) {
   // the borders below cover 4 pixels at each side.
   int off = (regs[0] & 0x20) ? -4 : 0;
 
-  // Background: each tile row is decoded once into eight colour indexes and
-  // stored straight at its scrolled place; the one tile a fine scroll cuts
-  // in two wraps its right part round to the left edge.
+  // Background: draw the 32 columns unscrolled, then rotate them into place.
+  std::uint8_t colourRow[kWidth];
+  std::uint8_t tilePriorityRow[kWidth];
+  // A name-table entry is a little-endian word: pattern number in bits 0-8,
+  // then horizontal flip, vertical flip, palette and priority. A row of
+  // equal neighbours (sky, floors) is decoded once for the whole run.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
   const int rowInTile = y & 7;
-  const int shift = (hScroll + off) & 0xFF;
+  unsigned lastEntry = ~0u;
+  std::uint64_t colour = 0;
+  std::uint64_t front = 0;
   for (int column = 0; column < 32; ++column) {
-    const unsigned number = nameRow[column * 2];
-    const unsigned flags = nameRow[column * 2 + 1];
-    const int patternRow = (flags & 0x04) ? 7 - rowInTile : rowInTile;
-    const unsigned patternAddress = ((flags & 0x01) << 13) | (number << 5) | (patternRow << 2);
-    const std::uint64_t pixels = DecodeTileRow(vram + patternAddress, (flags & 0x02) != 0);
-    const std::uint64_t colour = pixels | (pattern_row::EveryByte(16) & (0 - static_cast<std::uint64_t>((flags >> 3) & 1)));
-    const std::uint64_t front = pixels & (0 - static_cast<std::uint64_t>((flags >> 4) & 1));
-    const int x = (column * 8 + shift) & 0xFF;
-    if (x <= kWidth - 8) {
-      StorePatternRow(frameRow + x, colour);
-      StorePatternRow(priorityRow + x, front);
-    } else {
-      StoreSplitRow(frameRow, x, colour);
-      StoreSplitRow(priorityRow, x, front);
+    const unsigned entry = nameRow[column * 2] | nameRow[column * 2 + 1] << 8;
+    if (entry != lastEntry) {
+      lastEntry = entry;
+      const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
+      const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
+      const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
+      colour = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
+      front = (entry & 0x1000) ? pixels : 0;
     }
+    StorePatternRow(colourRow + column * 8, colour);
+    StorePatternRow(tilePriorityRow + column * 8, front);
   }
+  int shift = (hScroll + off) & 0xFF;
+  std::memcpy(frameRow + shift, colourRow, static_cast<std::size_t>(kWidth - shift));
+  std::memcpy(frameRow, colourRow + (kWidth - shift), static_cast<std::size_t>(shift));
+  std::memcpy(priorityRow + shift, tilePriorityRow, static_cast<std::size_t>(kWidth - shift));
+  std::memcpy(priorityRow, tilePriorityRow + (kWidth - shift), static_cast<std::size_t>(shift));
 
   if (hideSprites) return;
 
