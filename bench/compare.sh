@@ -9,6 +9,9 @@
 # several rounds, and prints the median of each figure side by side with the
 # ratio B / A. Alternating the two spreads any change in the machine's load
 # over both. A benchmark a commit does not have (or cannot build) shows "-".
+# The headless run gives two figures: frames per second of wall-clock time
+# (what the runner prints) and frames per second of the process's own
+# processor time, which a busy machine disturbs less.
 #
 # Environment: ROUNDS (default 5), FRAMES for the headless run (default
 # 20000), JOBS for the builds (default 2), KEEP=1 keeps the builds.
@@ -55,12 +58,19 @@ build a "$commit_a"
 build b "$commit_b"
 
 # Each runner prints one number, or nothing when the program is missing.
+# The headless runner prints the wall-clock figure; bash's `time` gives the
+# user and system seconds the run took, for the processor-time figure.
+headless_cpu=""
 run_headless() {
   local exe=$1/build/src/tavrin
+  headless_cpu=""
   [[ -x $exe ]] || return 0
   local args=(--headless --frames "$frames" --bench)
   if [[ -n $image ]]; then args+=("$image"); fi
-  "$exe" "${args[@]}" 2>/dev/null | sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p' | tail -1
+  local times TIMEFORMAT="%U %S"
+  times=$({ time "$exe" "${args[@]}" >"$work/headless.out" 2>/dev/null; } 2>&1)
+  headless_cpu=$(awk -v f="$frames" '{ s = $1 + $2; if (s > 0) printf "%.0f", f / s }' <<<"$times")
+  sed -n 's/.*: \([0-9.]*\) frames per second.*/\1/p' "$work/headless.out" | tail -1
 }
 run_z80() {
   local exe=$1/build/bench/z80_bench
@@ -78,8 +88,11 @@ for ((round = 1; round <= rounds; ++round)); do
   echo "round $round of $rounds" >&2
   for what in headless z80 video; do
     for side in a b; do
-      value=$("run_$what" "$work/$side" || true)
+      # Not in a subshell: run_headless also leaves the processor-time figure.
+      "run_$what" "$work/$side" >"$work/value" || true
+      value=$(cat "$work/value")
       figures[$what.$side]+="${value:+$value }"
+      if [[ $what == headless ]]; then figures[cpu.$side]+="${headless_cpu:+$headless_cpu }"; fi
     done
   done
 done
@@ -93,9 +106,10 @@ label_a=$(git -C "$repo" rev-parse --short "$commit_a")
 label_b=$(git -C "$repo" rev-parse --short "$commit_b")
 printf '\nmedians of %d rounds, load average at the end: %s\n' "$rounds" "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-34s %12s %12s %8s\n' "figure" "A $label_a" "B $label_b" "B / A"
-for what in headless z80 video; do
+for what in headless cpu z80 video; do
   case $what in
     headless) name="headless frames per second${image:+ ($(basename "$image"))}" ;;
+    cpu) name="  per second of processor time" ;;
     z80) name="z80_bench emulated MHz" ;;
     video) name="video_bench us per frame" ;;
   esac

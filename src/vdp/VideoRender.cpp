@@ -36,25 +36,31 @@ void Video::RenderLine(int L) {
   std::uint8_t colourRow[kWidth];
   std::uint8_t tilePriorityRow[kWidth];
   // A name-table entry is a little-endian word: pattern number in bits 0-8,
-  // then horizontal flip, vertical flip, palette and priority. A row of
-  // equal neighbours (sky, floors) is decoded once for the whole run.
+  // then horizontal flip, vertical flip, palette and priority. Entries that
+  // come back within a row (sky, floors, checkerboards) are decoded once: a
+  // small table keyed by the entry's low bits keeps the latest decodes.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
   const int rowInTile = y & 7;
-  unsigned lastEntry = ~0u;
-  std::uint64_t colour = 0;
-  std::uint64_t front = 0;
+  struct Decoded {
+    unsigned entry;
+    std::uint64_t colour;
+    std::uint64_t front;
+  };
+  Decoded recent[16];
+  for (Decoded& d : recent) d.entry = ~0u;  // matches no entry
   for (int column = 0; column < 32; ++column) {
     const unsigned entry = nameRow[column * 2] | nameRow[column * 2 + 1] << 8;
-    if (entry != lastEntry) {
-      lastEntry = entry;
+    Decoded& d = recent[entry & 15];
+    if (d.entry != entry) {
+      d.entry = entry;
       const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
       const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
       const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
-      colour = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
-      front = (entry & 0x1000) ? pixels : 0;
+      d.colour = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
+      d.front = (entry & 0x1000) ? pixels : 0;
     }
-    StorePatternRow(colourRow + column * 8, colour);
-    StorePatternRow(tilePriorityRow + column * 8, front);
+    StorePatternRow(colourRow + column * 8, d.colour);
+    StorePatternRow(tilePriorityRow + column * 8, d.front);
   }
   int shift = (hScroll + off) & 0xFF;
   std::memcpy(frameRow + shift, colourRow, static_cast<std::size_t>(kWidth - shift));
