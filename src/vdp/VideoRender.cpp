@@ -41,26 +41,23 @@ void Video::RenderLine(int L) {
   // small table keyed by the entry's low bits keeps the latest decodes.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
   const int rowInTile = y & 7;
-  struct Decoded {
-    unsigned entry;
-    std::uint64_t colour;
-    std::uint64_t front;
-  };
-  Decoded recent[16];
-  for (Decoded& d : recent) d.entry = ~0u;  // matches no entry
+  unsigned recentEntry[8];
+  std::uint64_t recentColour[8];
+  std::uint64_t recentFront[8];
+  std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
   for (int column = 0; column < 32; ++column) {
     const unsigned entry = nameRow[column * 2] | nameRow[column * 2 + 1] << 8;
-    Decoded& d = recent[entry & 15];
-    if (d.entry != entry) {
-      d.entry = entry;
+    const unsigned slot = entry & 7;
+    if (recentEntry[slot] != entry) {
+      recentEntry[slot] = entry;
       const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
       const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
       const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
-      d.colour = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
-      d.front = (entry & 0x1000) ? pixels : 0;
+      recentColour[slot] = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
+      recentFront[slot] = (entry & 0x1000) ? pixels : 0;
     }
-    StorePatternRow(colourRow + column * 8, d.colour);
-    StorePatternRow(tilePriorityRow + column * 8, d.front);
+    StorePatternRow(colourRow + column * 8, recentColour[slot]);
+    StorePatternRow(tilePriorityRow + column * 8, recentFront[slot]);
   }
   int shift = (hScroll + off) & 0xFF;
   std::memcpy(frameRow + shift, colourRow, static_cast<std::size_t>(kWidth - shift));
