@@ -29,6 +29,9 @@ frames=${FRAMES:-20000}
 jobs=${JOBS:-2}
 
 repo=$(git -C "$(dirname "$0")" rev-parse --show-toplevel)
+# Names such as HEAD are resolved once, before anything is built.
+commit_a=$(git -C "$repo" rev-parse --verify "$commit_a^{commit}")
+commit_b=$(git -C "$repo" rev-parse --verify "$commit_b^{commit}")
 if [[ -n $image ]]; then image=$(realpath "$image"); fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavrin-compare.XXXXXX")
 
@@ -102,8 +105,8 @@ median() {
   tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-label_a=$(git -C "$repo" rev-parse --short "$commit_a")
-label_b=$(git -C "$repo" rev-parse --short "$commit_b")
+label_a=${commit_a:0:7}
+label_b=${commit_b:0:7}
 printf '\nmedians of %d rounds, load average at the end: %s\n' "$rounds" "$(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-34s %12s %12s %8s\n' "figure" "A $label_a" "B $label_b" "B / A"
 for what in headless cpu z80 video; do
