@@ -82,20 +82,17 @@ class Console {
   bool Japanese() const { return exportConsole == 0; }
 
   // ---- The processor's hooks (called by the interpreter) ----
-  std::uint8_t ReadMem(std::uint16_t address) {
-    if (address < 0xE000) return readPage[address >> 14][address & 0x3FFF];
-    return systemRam[address - 0xE000];
-  }
+  // The map is eight 8 KB pieces: the three 16 KB slots take two each, and
+  // the system RAM fills the last two (0xE000-0xFFFF mirrors 0xC000-0xDFFF).
+  // A read is one table look-up; a write also checks for the mapper
+  // registers at the top.
+  std::uint8_t ReadMem(std::uint16_t address) { return readPage[address >> 13][address & 0x1FFF]; }
   void WriteMem(std::uint16_t address, std::uint8_t value) {
-    if (address < 0xE000) {
-      writePage[address >> 14][address & 0x3FFF] = value;
-      return;
-    }
-    if (address >= 0xFFFC) {
+    if (address >= 0xFFFC) [[unlikely]] {
       WriteMapper(address, value);
       return;
     }
-    systemRam[address - 0xE000] = value;
+    writePage[address >> 13][address & 0x1FFF] = value;
   }
   void OutPort(std::uint16_t port, std::uint8_t value);
   std::uint8_t InPort(std::uint16_t port);
@@ -140,11 +137,14 @@ class Console {
   void WriteMapper(std::uint16_t address, std::uint8_t value);
   void SetNationalisation(std::uint8_t value);
   void ApplyInput(const FrameInput& input);
+  // Points slot 0-2's two 8 KB pieces at a 16 KB page for reading and writing.
+  void MapSlot(int slot, std::uint8_t* read, std::uint8_t* write);
 
   FrameInput pendingInput;
-  // Slot pointers: derived from the mapper registers by Remap, never saved.
-  std::uint8_t* readPage[4] = {};
-  std::uint8_t* writePage[4] = {};
+  // 8 KB piece pointers: derived from the mapper registers by Remap, never saved.
+  static constexpr int kPieceSize = 0x2000;
+  std::uint8_t* readPage[8] = {};
+  std::uint8_t* writePage[8] = {};
   std::uint8_t* slotTwoRom = nullptr;
   std::uint8_t slotZeroCopy[kPageSize] = {};  // page 0's first 1 KB, then the bank's rest
   std::uint8_t writeSink[kPageSize] = {};     // where writes to ROM go

@@ -84,28 +84,35 @@ void Console::Reset() {
   lineInFrame = 0;
 }
 
+void Console::MapSlot(int slot, std::uint8_t* read, std::uint8_t* write) {
+  readPage[slot * 2] = read;
+  readPage[slot * 2 + 1] = read + kPieceSize;
+  writePage[slot * 2] = write;
+  writePage[slot * 2 + 1] = write + kPieceSize;
+}
+
 void Console::Remap() {
-  readPage[3] = writePage[3] = systemRam;
+  static_assert(kSystemRamSize == kPieceSize, "the system RAM fills one piece and its mirror");
+  readPage[6] = writePage[6] = systemRam;
+  readPage[7] = writePage[7] = systemRam;
   if (!cartridge.Loaded()) {
     // Until a cartridge is mapped every slot points at memory that exists,
     // so a stray access can never follow an empty reference.
-    for (int slot = 0; slot < 3; ++slot) readPage[slot] = writePage[slot] = writeSink;
+    for (int slot = 0; slot < 3; ++slot) MapSlot(slot, writeSink, writeSink);
     slotTwoRom = writeSink;
     return;
   }
   std::memset(slotZeroCopy, 0xFF, sizeof slotZeroCopy);
   std::memcpy(slotZeroCopy, cartridge.Page(0), 0x400);
   std::memcpy(slotZeroCopy + 0x400, cartridge.Page(cartridge.Bank(bankRegister[0])) + 0x400, kPageSize - 0x400);
-  readPage[0] = slotZeroCopy;
-  readPage[1] = cartridge.Page(cartridge.Bank(bankRegister[1]));
+  MapSlot(0, slotZeroCopy, writeSink);
+  MapSlot(1, cartridge.Page(cartridge.Bank(bankRegister[1])), writeSink);
   slotTwoRom = cartridge.Page(cartridge.Bank(bankRegister[2]));
-  writePage[0] = writePage[1] = writeSink;
   if (ramControl & 0x08) {
     std::uint8_t* page = (ramControl & 0x04) ? cartridge.ram : cartridge.ram + kPageSize;
-    readPage[2] = writePage[2] = page;
+    MapSlot(2, page, page);
   } else {
-    readPage[2] = slotTwoRom;
-    writePage[2] = writeSink;
+    MapSlot(2, slotTwoRom, writeSink);
   }
 }
 
@@ -124,13 +131,12 @@ void Console::WriteMapper(std::uint16_t address, std::uint8_t value) {
         // Bit 2 picks the RAM page; set selects the first half of the
         // battery file (the layout existing battery files have).
         std::uint8_t* page = (value & 0x04) ? cartridge.ram : cartridge.ram + kPageSize;
-        readPage[2] = writePage[2] = page;
+        MapSlot(2, page, page);
       } else {
         // Switching the RAM out is the cartridge's way of saying the save is
         // complete: the host is asked to write the battery file at frame end.
         if (ramControl & 0x08) savePending = true;
-        readPage[2] = slotTwoRom;
-        writePage[2] = writeSink;
+        MapSlot(2, slotTwoRom, writeSink);
       }
       ramControl = value;
       systemRam[0x1FFC] = value;
@@ -144,13 +150,13 @@ void Console::WriteMapper(std::uint16_t address, std::uint8_t value) {
       break;
     case 0xFFFE:
       bankRegister[1] = value;
-      readPage[1] = cartridge.Page(cartridge.Bank(value));
+      MapSlot(1, cartridge.Page(cartridge.Bank(value)), writeSink);
       systemRam[0x1FFE] = readBack;
       break;
     default:  // 0xFFFF
       bankRegister[2] = value;
       slotTwoRom = cartridge.Page(cartridge.Bank(value));
-      if (!(ramControl & 0x08)) readPage[2] = slotTwoRom;
+      if (!(ramControl & 0x08)) MapSlot(2, slotTwoRom, writeSink);
       systemRam[0x1FFF] = readBack;
       break;
   }

@@ -65,17 +65,29 @@ void Video::RenderLine(int L) {
   // Background: draw the 32 columns unscrolled, then rotate them into place.
   std::uint8_t colourRow[kWidth];
   std::uint8_t tilePriorityRow[kWidth];
+  // A name-table entry is a little-endian word: pattern number in bits 0-8,
+  // then horizontal flip, vertical flip, palette and priority. Entries that
+  // come back within a row (sky, floors, checkerboards) are decoded once: a
+  // small table keyed by the entry's low bits keeps the latest decodes.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
   const int rowInTile = y & 7;
+  unsigned recentEntry[8];
+  std::uint64_t recentColour[8];
+  std::uint64_t recentFront[8];
+  std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
   for (int column = 0; column < 32; ++column) {
-    std::uint8_t number = nameRow[column * 2];
-    std::uint8_t flags = nameRow[column * 2 + 1];
-    int patternRow = (flags & 0x04) ? 7 - rowInTile : rowInTile;
-    int patternAddress = number * 32 + patternRow * 4 + ((flags & 0x01) ? 0x2000 : 0);
-    std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (flags & 0x02) != 0);
-    std::uint64_t colour = (flags & 0x08) ? pixels | pattern_row::EveryByte(16) : pixels;
-    StorePatternRow(colourRow + column * 8, colour);
-    StorePatternRow(tilePriorityRow + column * 8, (flags & 0x10) ? pixels : 0);
+    const unsigned entry = nameRow[column * 2] | nameRow[column * 2 + 1] << 8;
+    const unsigned slot = entry & 7;
+    if (recentEntry[slot] != entry) {
+      recentEntry[slot] = entry;
+      const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
+      const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
+      const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
+      recentColour[slot] = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
+      recentFront[slot] = (entry & 0x1000) ? pixels : 0;
+    }
+    StorePatternRow(colourRow + column * 8, recentColour[slot]);
+    StorePatternRow(tilePriorityRow + column * 8, recentFront[slot]);
   }
   int shift = (hScroll + off) & 0xFF;
   std::memcpy(frameRow + shift, colourRow, static_cast<std::size_t>(kWidth - shift));

@@ -84,6 +84,48 @@ TEST(FramePresenter, ConvertsAtEveryDepthWithinTheRows) {
   }
 }
 
+// Every index byte (0-255, masked to the 32 colours) at every column of a
+// row, in both colour RAM layouts: each converted pixel is the colour its
+// index names, whichever conversion loop the processor gets.
+TEST(FramePresenter, ConvertsEveryIndexToItsColour) {
+  struct Case {
+    const char* name;
+    int depth;
+    bool is565;
+    bool gameGear;
+  };
+  const Case cases[] = {{"32 bits", 32, false, false}, {"32 bits, Game Gear", 32, false, true},
+                        {"5-6-5", 16, true, false},    {"5-5-5, Game Gear", 16, false, true},
+                        {"24 bits", 24, false, false}};
+  std::vector<std::uint8_t> frame(256 * 192);
+  for (int y = 0; y < 192; ++y) {
+    for (int x = 0; x < 256; ++x) frame[y * 256 + x] = static_cast<std::uint8_t>(x * 7 + y * 13);
+  }
+  std::uint8_t cram[64];
+  for (int i = 0; i < 64; ++i) cram[i] = static_cast<std::uint8_t>(i * 37 + 11);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int bytes = BackBytesPerPixel(c.depth);
+    const int pitch = 256 * bytes + 8;
+    std::vector<std::uint8_t> surface(static_cast<std::size_t>(pitch) * 192, 0xAB);
+    SurfaceLock lock;
+    lock.bits = surface.data();
+    lock.pitch = pitch;
+    FramePresenter::Convert(frame.data(), cram, c.gameGear, lock, c.depth, c.is565);
+    const PixelFormat format = PixelFormatFor(c.depth, c.is565);
+    for (int y = 0; y < 192; ++y) {
+      const std::uint8_t* row = surface.data() + y * pitch;
+      for (int x = 0; x < 256; ++x) {
+        std::uint32_t pixel = 0;
+        std::memcpy(&pixel, row + x * bytes, static_cast<std::size_t>(bytes));
+        const int index = frame[y * 256 + x] & 31;
+        ASSERT_EQ(pixel, ColourPixel(ColourRgb(cram, index, c.gameGear), format)) << x << "," << y;
+      }
+      for (int b = 256 * bytes; b < pitch; ++b) ASSERT_EQ(row[b], 0xAB) << y;
+    }
+  }
+}
+
 TEST(FramePresenter, FrameRateFigureReadsOnAnyBackdrop) {
   for (std::uint8_t backdrop : {std::uint8_t{0x00}, std::uint8_t{0x3F}, std::uint8_t{0x15}}) {
     SCOPED_TRACE(int(backdrop));
