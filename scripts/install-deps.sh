@@ -10,7 +10,7 @@ packages=(
   liblz4-dev
   pasmo
   libsdl2-dev libgtk-3-dev
-  xvfb xauth libx11-dev libxtst-dev
+  xvfb xauth libx11-dev libxtst-dev openbox
   desktop-file-utils appstream groff-base shared-mime-info dpkg-dev
 )
 

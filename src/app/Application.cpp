@@ -35,16 +35,37 @@ bool Session::Startup(const HostParts& host) {
   return true;
 }
 
+namespace {
+// What the cartridge refuses, in the player's words: an image holds one to
+// 64 pages of 16 KB, perhaps behind a header shorter than a page.
+std::string RefusalReason(std::size_t size) {
+  constexpr std::size_t kPage = 0x4000;
+  if (size < kPage) return "the image is too small (" + std::to_string(size) + " bytes; a cartridge holds at least 16384)";
+  if (size / kPage > 64) return "the image is too large (a cartridge holds at most 64 pages of 16 KB)";
+  return "the image was refused";
+}
+}  // namespace
+
 bool Session::LoadAndReset(const char* path) {
   std::vector<std::uint8_t> image;
-  if (!path || !ReadCartridgeImage(path, image)) return false;
+  loadError.clear();
+  if (!path) {
+    loadError = "no file was named";
+    return false;
+  }
+  if (!ReadCartridgeImage(path, image, &loadError)) return false;
   // Saved before the console takes the new image, which blanks the RAM. When
   // that save fails the old image keeps running, so its RAM is not lost.
   if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery()) {
     LogPrintf("tavrin: %s keeps running: its cartridge RAM could not be saved\n", "the current image");
+    loadError = "the running game's cartridge RAM could not be saved, so it keeps running";
     return false;
   }
-  if (!console.LoadCartridge(image.data(), image.size(), path)) return false;
+  if (!console.LoadCartridge(image.data(), image.size(), path)) {
+    loadError = RefusalReason(image.size());
+    return false;
+  }
+  imagePath = path;
   battery.Attach(path, console.CartridgeRam(), Console::kCartridgeRamSize);
   cartridgeLoaded = true;
   console.Reset();

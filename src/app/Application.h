@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "console/Console.h"
 #include "host/files/CartridgeFiles.h"
@@ -38,7 +39,7 @@ class Session {
 
   // Reads the image and its battery file; on success the console runs it from
   // a reset. The image in use keeps its own battery: RAM it wrote since the
-  // last save is saved first.
+  // last save is saved first. On failure loadError says why, for the player.
   bool LoadAndReset(const char* path);
   void Reset() { console.Reset(); }
 
@@ -61,6 +62,8 @@ class Session {
   SampleSink* sound = nullptr;  // not owned
   bool cartridgeLoaded = false;  // an image runs
   bool present = true;           // present frames (off: headless skips the conversion)
+  std::string imagePath;         // the image that runs (empty before the first)
+  std::string loadError;         // why the last load failed
 
  private:
   HostParts hostParts;

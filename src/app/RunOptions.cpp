@@ -23,6 +23,9 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                                        "desktop: run until the windows close)")
                            ->check(CLI::Range(0, 100000000));
   app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
+  app.add_flag("--crop", options.crop,
+               "The screenshot shows only the console's screen (a Game Gear's 160 x 144; a Master System's "
+               "whole 256 x 192)");
   app.add_option("--audio", options.audio, "Write everything played as an 8-bit mono 22050 Hz WAV");
   app.add_option("--hold", holds,
                  "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "

@@ -3,8 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "host/video/PictureLayout.h"
+
 class HeadlessDisplay;
 
 // Writes the display's back surface, as the player would see it, to a PNG
-// file (8-bit RGB). False with a reason in `error` on any failure.
-bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error);
+// file (8-bit RGB): the whole surface, or only `area` of it when given (an
+// area that does not fit the surface writes nothing). False with a reason in
+// `error` on any failure.
+bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error,
+                     const PictureRect* area = nullptr);

@@ -39,18 +39,22 @@ File OpenRegularFile(const char* path, struct stat& info) {
 
 }  // namespace
 
-bool ReadCartridgeImage(const char* path, std::vector<std::uint8_t>& bytes) {
+bool ReadCartridgeImage(const char* path, std::vector<std::uint8_t>& bytes, std::string* reason) {
   if (!path) path = "";
   if (std::strlen(path) > kMaxPathLength || BatteryFileName(path).empty()) {
     // A cut path would name some other image's battery file.
     LogPrintf("Cart path is too long (at most %d characters with its .sav name): %.200s...\r\n",
               static_cast<int>(kMaxPathLength), path);
+    if (reason) *reason = "the path is too long";
     return false;
   }
   struct stat info;
   File file = OpenRegularFile(path, info);
   if (!file) {
+    const int error = errno;
     LogPrintf("file error\r\n");
+    LogPrintf("  %s: %s\r\n", path, std::strerror(error));
+    if (reason) *reason = error == EISDIR ? "it is not a regular file" : std::strerror(error);
     return false;
   }
   const std::size_t length = static_cast<std::size_t>(info.st_size);
@@ -59,7 +63,9 @@ bool ReadCartridgeImage(const char* path, std::vector<std::uint8_t>& bytes) {
   const std::size_t wanted = length > kMaxImageSize ? kMaxImageSize + 1 : length;
   bytes.resize(wanted);
   if (std::fread(bytes.data(), 1, wanted, file.get()) != wanted) {
+    const int error = std::ferror(file.get()) ? errno : 0;
     LogPrintf("Cart read error.\r\n");
+    if (reason) *reason = error ? std::string("read error: ") + std::strerror(error) : "the file ended early";
     return false;
   }
   if (length > kMaxImageSize) bytes.resize(length > 65 * 0x4000 ? 65 * 0x4000 : length);

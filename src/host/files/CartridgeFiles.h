@@ -12,8 +12,9 @@ inline constexpr std::size_t kMaxPathLength = 259;
 
 // Reads a cartridge image whole. Only regular files are read, so a pipe or a
 // device can neither hang nor confuse the loader. False, with the log line
-// "file error" (and one naming the reason), when it cannot be read.
-bool ReadCartridgeImage(const char* path, std::vector<std::uint8_t>& bytes);
+// "file error" (and one naming the reason), when it cannot be read; the
+// reason, in words for the player, also goes to `reason` when given.
+bool ReadCartridgeImage(const char* path, std::vector<std::uint8_t>& bytes, std::string* reason = nullptr);
 
 // The battery RAM file's name: the image's path without a three-letter
 // extension, plus ".sav" (game.sms gives game.sav, game.sc gives game.sc.sav).

@@ -14,6 +14,8 @@ struct MainWindowCommands {
   void (*setJapanese)(bool on) = nullptr;
   // "Taille de la fenêtre": 1 to 4 times the console's picture.
   void (*setScale)(int scale) = nullptr;
+  // "Échelle entière": the picture only at whole scales of itself.
+  void (*setWholeScales)(bool on) = nullptr;
   // "&Redémarrer".
   void (*reset)() = nullptr;
   // The window is being destroyed ("&Quitter", Escape, or closing it).
@@ -43,3 +45,8 @@ void GtkHandlePendingEvents();
 // A modal message box with one OK button: `text` under the title `caption`.
 // Returns when the player has dismissed it.
 void GtkMessageBox(const char* text, const char* caption);
+
+// The same box without waiting: it appears without taking the focus and
+// closes itself when dismissed, while the program goes on. Boxes still open
+// go with DestroyMainWindow.
+void GtkMessageBoxLater(const char* text, const char* caption);

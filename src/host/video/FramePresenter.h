@@ -24,6 +24,9 @@ class FramePresenter {
   // corner, when showFrameRate is set.
   bool showFrameRate = false;
   int frameRate = 0;  // frames per second of running time, as the host counts it
+  // The console waits for the player: the frame is shown dimmed, with the
+  // pause line (PauseOverlay) over it.
+  bool paused = false;
 
   // Converts into any surface of the given depth (rows at least 256 pixels).
   static void Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
