@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kDisplayCaption = "Sega Master System";
+constexpr const char* kDisplayCaption = "Sega Master System";  // then the image's name
 constexpr const char* kMainCaption = "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)";
 constexpr int kWindowTimeoutMs = 20000;
 constexpr int kExitTimeoutMs = 15000;
@@ -75,12 +75,12 @@ class DesktopSession : public testing::Test {
   Window mainWindow = 0;
 };
 
-// The Master System's colours have two bits a channel, shown as 0x00, 0x40,
-// 0x80 and 0xC0.
+// The Master System's colours have two bits a channel, shown as 0x00, 0x55,
+// 0xAA and 0xFF.
 bool IsConsoleColour(std::uint32_t rgb) {
   for (int shift : {0, 8, 16}) {
     const std::uint32_t c = (rgb >> shift) & 0xFF;
-    if (c != 0x00 && c != 0x40 && c != 0x80 && c != 0xC0) return false;
+    if (c != 0x00 && c != 0x55 && c != 0xAA && c != 0xFF) return false;
   }
   return true;
 }
@@ -92,7 +92,7 @@ double ShipX(const std::vector<std::uint32_t>& pixels, int width, int height, in
   const int top = 88 * scale, bottom = std::min(height, 120 * scale);
   for (int y = top; y < bottom; ++y) {
     for (int x = 0; x < width; ++x) {
-      if (pixels[static_cast<std::size_t>(y) * width + x] == 0x00C0C0) {
+      if (pixels[static_cast<std::size_t>(y) * width + x] == 0x00FFFF) {
         sum += x;
         ++count;
       }
@@ -126,7 +126,7 @@ TEST_F(DesktopSession, DemoShowsItsPictureAndArrowKeyMovesTheShip) {
   std::size_t console = 0, sky = 0;
   for (std::uint32_t rgb : before) {
     console += IsConsoleColour(rgb);
-    sky += rgb == 0x000040;  // the night sky, colour byte $10
+    sky += rgb == 0x000055;  // the night sky, colour byte $10
   }
   EXPECT_GE(colours.size(), 8u) << "a flat picture is not the demo";
   std::string seen;

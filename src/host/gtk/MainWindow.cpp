@@ -151,7 +151,7 @@ GtkWidget* BuildMenuBar() {
                     "toggled");
   japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("_Marque japonaise III"),
                          G_CALLBACK(OnJapanese), nullptr, "toggled");
-  GtkWidget* size = gtk_menu_item_new_with_label("Taille de la fenêtre");
+  GtkWidget* size = gtk_menu_item_new_with_mnemonic("_Taille de la fenêtre");
   GtkWidget* sizeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
   const char* sizeNames[4] = {"_Original", "_Double", "_Triple", "_Quadruple"};
