@@ -20,6 +20,7 @@ GtkWidget* palItem = nullptr;
 GtkWidget* japaneseItem = nullptr;
 GtkWidget* sizeItems[4] = {};
 GtkWidget* menuBar = nullptr;
+GtkWidget* resetItem = nullptr;
 // The folder the file chooser opens in: the one last chosen from (the
 // working folder at first).
 std::string chooserFolder;
@@ -118,13 +119,21 @@ gboolean RunReset(gpointer) {
   return G_SOURCE_REMOVE;
 }
 
-// An item right on the menu bar has no menu to close: left alone, the bar
-// stays active with the item highlighted and takes the next click for its
-// own deactivation. It is closed here, and the reset (which focuses the
-// display window) follows once GTK has let go of the pointer.
+// The reset (which focuses the display window) runs once GTK has let go of
+// the pointer and the keyboard.
 void OnReset(GtkMenuItem*, gpointer) {
   if (menuBar) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menuBar));
   g_idle_add(RunReset, nullptr);
+}
+
+// An item right on the menu bar has no menu to open. The bar takes a quick
+// click on it for the click that opens a menu: it stays active with the item
+// highlighted and holds the pointer, and only the next click activates it.
+// A button released over that item is its click, every time.
+gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton*, gpointer) {
+  if (!resetItem || gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) != resetItem) return FALSE;
+  OnReset(nullptr, nullptr);
+  return TRUE;
 }
 
 GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data, const char* signal) {
@@ -167,7 +176,8 @@ GtkWidget* BuildMenuBar() {
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
 
   // "&Redémarrer" is a command right on the menu bar.
-  AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");
+  resetItem = AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");
+  g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
 
   // Check marks at start: the display window opens at twice the picture's size.
   settingChecks = true;
@@ -271,6 +281,7 @@ void DestroyMainWindow() {
   gtk_widget_destroy(mainWindow);
   mainWindow = nullptr;
   menuBar = nullptr;
+  resetItem = nullptr;
 }
 
 void GtkHandlePendingEvents() {
