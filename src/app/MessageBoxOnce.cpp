@@ -34,5 +34,7 @@ void ShowMessageBoxAgain(const char* text, const char* caption) {
     againBox(text, caption);
   } else if (hostBox) {
     hostBox(text, caption);
+  } else {
+    ShowHostMessageBox(text, caption);  // a host box installed without the filter
   }
 }

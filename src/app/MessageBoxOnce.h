@@ -13,6 +13,6 @@ void ForgetShownMessageBoxes();
 
 // Shows a box whether or not the same text was shown before (one box per
 // request the player made): through the box installed here (the desktop's
-// does not wait), else through the host box above.
+// does not wait), else through the host's box.
 void InstallMessageBoxAgain(MessageBoxHook show);
 void ShowMessageBoxAgain(const char* text, const char* caption);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -37,9 +38,10 @@ class FirstMinute : public testing::TestWithParam<bool> {
     if (!scratch.empty()) std::filesystem::remove_all(scratch);
   }
 
-  void Launch(const std::vector<std::string>& arguments, const std::string& audio = "dummy") {
+  void Launch(const std::vector<std::string>& arguments, const std::string& audio = "dummy",
+              const std::string& executable = TAVRIN_EXECUTABLE) {
     program.emplace();
-    ASSERT_TRUE(program->Start(TAVRIN_EXECUTABLE, arguments,
+    ASSERT_TRUE(program->Start(executable, arguments,
                               {"DISPLAY=" + x.DisplayName(), "WAYLAND_DISPLAY=", "SDL_AUDIODRIVER=" + audio,
                                "NO_AT_BRIDGE=1", "HOME=" + scratch.string(), "XDG_DATA_HOME=" + scratch.string(),
                                std::string("LSAN_OPTIONS=suppressions=") + TAVRIN_LSAN_SUPPRESSIONS +
@@ -287,6 +289,44 @@ TEST_P(FirstMinute, TheFileChooserOpensAndClosesCleanly) {
   x.Key(XK_Escape, false);
   EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Open", 0) == 0; }, kTimeoutMs));
   Close();
+}
+
+// The figures in the README's "Desktop figures": start to the first frame on
+// screen, processor use running and paused, and the exit. Printed, never
+// asserted; run with --gtest_also_run_disabled_tests.
+TEST_P(FirstMinute, DISABLED_Figures) {
+  using Clock = std::chrono::steady_clock;
+  // Another build of the program can be measured the same way.
+  const char* other = std::getenv("TAVRIN_FIGURES_PROGRAM");
+  const auto started = Clock::now();
+  Launch({}, "dummy", other ? other : TAVRIN_EXECUTABLE);
+  if (HasFatalFailure()) return;
+  auto shows = [&] {
+    const std::vector<std::uint32_t> p = Picture();
+    return std::any_of(p.begin(), p.end(), [](std::uint32_t c) { return c != 0; });
+  };
+  double firstFrame = -1;  // stays -1 when nothing shows without a click
+  if (WaitUntil(shows, 10000)) firstFrame = std::chrono::duration<double>(Clock::now() - started).count();
+  x.Focus(display);
+  ASSERT_TRUE(WaitUntil(shows, kTimeoutMs));
+  auto cpuOver = [&](double seconds) {
+    const double before = program->CpuSeconds();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return 100.0 * (program->CpuSeconds() - before) / seconds;
+  };
+  const double running = cpuOver(10);
+  x.Focus(strip);
+  WaitUntil([&] { return x.HasFocus(strip); }, kTimeoutMs);
+  const double idle = cpuOver(10);
+  x.Focus(display);
+  WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs);
+  const auto closing = Clock::now();
+  x.RequestClose(display);
+  int status = -1;
+  ASSERT_TRUE(program->Wait(kTimeoutMs, status));
+  const double exit = std::chrono::duration<double>(Clock::now() - closing).count();
+  std::printf("first frame on screen %.2f s; CPU running %.1f %%, paused %.1f %%; exit %.3f s\n", firstFrame,
+              running, idle, exit);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, FirstMinute, testing::Values(false, true),
