@@ -40,7 +40,7 @@ namespace {
 // 64 pages of 16 KB, perhaps behind a header shorter than a page.
 std::string RefusalReason(std::size_t size) {
   constexpr std::size_t kPage = 0x4000;
-  if (size < kPage) return "the image is too small (" + std::to_string(size) + " bytes; a cartridge holds at least 16384)";
+  if (size < kPage) return "the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least 16384";
   if (size / kPage > 64) return "the image is too large (a cartridge holds at most 64 pages of 16 KB)";
   return "the image was refused";
 }

@@ -94,6 +94,7 @@ class FirstMinute : public testing::TestWithParam<bool> {
       x.Key(key, false);
     }
   }
+  void ExpectBadCartridgeBox(const std::string& image);
   void Close() {
     x.RequestClose(display);
     int status = -1;
@@ -159,24 +160,33 @@ TEST_P(FirstMinute, NoSoundDeviceSaysSoAndTheGameRunsOn) {
   Close();
 }
 
-TEST_P(FirstMinute, ABadCartridgeIsNamedInABoxOverABlackWindow) {
+// One bad image on the command line: a box names it over a black window,
+// and the program goes on. Each case runs on a server of its own: a second
+// program on the same server leaks in the GL driver under the sanitizer.
+void FirstMinute::ExpectBadCartridgeBox(const std::string& image) {
+  Launch({image});
+  if (HasFatalFailure()) return;
+  EXPECT_NE(x.WaitForWindow("Cartridge error", kTimeoutMs), 0u) << program->Errors();
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::uint32_t> picture = Picture();
+    return !picture.empty() && std::all_of(picture.begin(), picture.end(), [](std::uint32_t p) { return p == 0; });
+  }, kTimeoutMs)) << "the display window is painted black";
+  EXPECT_TRUE(program->Running());
+  Close();
+}
+
+TEST_P(FirstMinute, AMissingCartridgeIsNamedInABoxOverABlackWindow) {
+  ExpectBadCartridgeBox("/nonexistent/cartridge.sms");
+}
+
+TEST_P(FirstMinute, AShortCartridgeIsNamedInABoxOverABlackWindow) {
   std::ofstream(scratch / "short.sms", std::ios::binary) << std::string(100, 'x');
+  ExpectBadCartridgeBox((scratch / "short.sms").string());
+}
+
+TEST_P(FirstMinute, AFolderForACartridgeIsNamedInABoxOverABlackWindow) {
   std::filesystem::create_directories(scratch / "folder.sms");
-  for (const std::string& image : std::vector<std::string>{"/nonexistent/cartridge.sms", (scratch / "short.sms").string(),
-                                   (scratch / "folder.sms").string()}) {
-    SCOPED_TRACE(image);
-    Launch({image});
-    if (HasFatalFailure()) return;
-    EXPECT_NE(x.WaitForWindow("Cartridge error", kTimeoutMs), 0u) << program->Errors();
-    EXPECT_TRUE(WaitUntil([&] {
-      const std::vector<std::uint32_t> picture = Picture();
-      return !picture.empty() && std::all_of(picture.begin(), picture.end(), [](std::uint32_t p) { return p == 0; });
-    }, kTimeoutMs)) << "the display window is painted black";
-    EXPECT_TRUE(program->Running());
-    Close();
-    if (HasFatalFailure()) return;
-    ASSERT_EQ(x.WaitForWindow("Sega ", 0), 0u);
-  }
+  ExpectBadCartridgeBox((scratch / "folder.sms").string());
 }
 
 // Columns of the strip holding dark menu text, in runs: "Fichier",
