@@ -38,6 +38,17 @@ bool Session::Startup(const HostParts& host) {
   return true;
 }
 
+namespace {
+// What the cartridge refuses, in the player's words: an image holds one to
+// 64 pages of 16 KB, perhaps behind a header shorter than a page.
+std::string RefusalReason(std::size_t size) {
+  constexpr std::size_t kPage = 0x4000;
+  if (size < kPage) return "the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least 16384";
+  if (size / kPage > 64) return "the image is too large (a cartridge holds at most 64 pages of 16 KB)";
+  return "the image was refused";
+}
+}  // namespace
+
 bool Session::LoadAndReset(const char* path) {
   loadError.clear();
   if (!path) return false;
@@ -64,7 +75,7 @@ bool Session::LoadAndReset(const char* path) {
     return false;
   }
   if (!console.LoadCartridge(image.data(), image.size(), name.c_str())) {
-    loadError = std::string(path) + ": not a cartridge image this console can run";
+    loadError = std::string(path) + ": " + RefusalReason(image.size());
     return false;
   }
   battery.reset();  // the old image's lock goes before the new one is taken

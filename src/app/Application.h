@@ -41,7 +41,7 @@ class Session {
 
   // Reads the image and its battery file; on success the console runs it from
   // a reset. The image in use keeps its own battery: RAM it wrote since the
-  // last save is saved first.
+  // last save is saved first. On failure loadError says why, for the player.
   bool LoadAndReset(const char* path);
   void Reset() { console.Reset(); }
 

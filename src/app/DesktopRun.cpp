@@ -51,6 +51,7 @@ bool CreateDesktopMainWindow() {
   commands.setJapanese = MenuSetJapanese;
   commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
   commands.setScale = MenuSetScale;
+  commands.setWholeScales = MenuSetWholeScales;
   commands.reset = MenuReset;
   commands.saveState = MenuSaveState;
   commands.loadState = MenuLoadState;
@@ -73,6 +74,11 @@ void HandlePendingEvents() {
       if (HandleDisplayWindowEvent(event.window)) PostQuit();
     }
   }
+}
+
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 double CpuSeconds() {
@@ -112,6 +118,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   }
 
   InstallMessageBoxOnce(GtkMessageBox);
+  InstallMessageBoxAgain(GtkMessageBoxLater);
   quitPosted = false;
   SdlDisplay display;
   SdlInput input;
@@ -135,8 +142,13 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     SDL_Quit();
     return 0;
   }
-  // No sound device: the game runs silent, and says so once the windows are up.
-  if (!soundFailure.empty()) ShowHostMessageBox(("Unknown error: " + soundFailure).c_str(), "Waveout error");
+  // No sound device: the game runs silent, and says so once the windows are
+  // up, in a box that does not stop it.
+  if (!soundFailure.empty()) {
+    const std::string text = "The sound device could not be opened, so the game runs without sound.\n\nSDL says: " +
+                             soundFailure;
+    GtkMessageBoxLater(text.c_str(), "Waveout error");
+  }
   // The saved settings first; the command line's switches then add to them.
   LoadDesktopSettings();
   if (options.japanese) {
@@ -157,34 +169,52 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   FramePacer pacer;
   bool pacing = false;
   long long framesRun = 0;
-  double runningSeconds = 0;  // time spent running frames, pauses left out
-  const auto started = std::chrono::steady_clock::now();
-  const double cpuAtStart = CpuSeconds();
+  // Running time: the spans in which the console ran, pauses and the wait
+  // for the first focus left out. The frame-rate figure and --bench count it.
+  using Clock = std::chrono::steady_clock;
+  double runningSeconds = 0;  // closed spans
+  double runningCpu = 0;
+  Clock::time_point spanStart;
+  double spanCpuStart = 0;
+  auto closeSpan = [&] {
+    runningSeconds += std::chrono::duration<double>(Clock::now() - spanStart).count();
+    runningCpu += CpuSeconds() - spanCpuStart;
+  };
 
   while (true) {
     HandlePendingEvents();
     if (quitPosted) break;
-    if (session->cartridgeLoaded && display.active) {
-      if (!pacing) pacer.Restart();
+    display.KeepAskingForFocus(NowMs());
+    const bool running = session->cartridgeLoaded && display.active;
+    SetDisplayPaused(session->cartridgeLoaded && !display.active);
+    if (running) {
+      if (!pacing) {
+        pacer.Restart();
+        spanStart = Clock::now();
+        spanCpuStart = CpuSeconds();
+      }
       pacing = true;
-      session->presenter.frameRate = runningSeconds > 0 ? static_cast<int>(framesRun / runningSeconds) : 0;
-      const auto frameStart = std::chrono::steady_clock::now();
+      const double ran = runningSeconds + std::chrono::duration<double>(Clock::now() - spanStart).count();
+      session->presenter.frameRate = ran > 0 ? static_cast<int>(static_cast<double>(framesRun) / ran) : 0;
       framesRun += play.Step(*session, &input);
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
-      runningSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart).count();
       if (options.framesGiven && framesRun >= options.frames) break;
     } else {
       // Nothing to emulate: drop the sound still queued once, then sleep
       // until something happens instead of spinning.
-      if (pacing) sound.Flush();
+      if (pacing) {
+        sound.Flush();
+        closeSpan();
+      }
       pacing = false;
       SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
     }
   }
+  if (pacing) closeSpan();
 
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  const double cpu = CpuSeconds() - cpuAtStart;
+  const double seconds = runningSeconds;
+  const double cpu = runningCpu;
   const long long presents = display.PresentCount();
   session->Shutdown();
   activeSession = nullptr;

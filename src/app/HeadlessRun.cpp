@@ -179,7 +179,8 @@ int RunHeadless(const RunOptions& options) {
 
   if (!options.screenshot.empty()) {
     std::string error;
-    if (!WriteScreenshot(*display, options.screenshot, error)) {
+    const PictureRect visible = VisiblePicture(session->console.GameGear());
+    if (!WriteScreenshot(*display, options.screenshot, error, options.crop ? &visible : nullptr)) {
       std::fprintf(stderr, "tavrin: %s\n", error.c_str());
       ok = false;
     }

@@ -1,19 +1,47 @@
 #include "app/MenuCommands.h"
 
+#include <string>
+
 #include "app/Application.h"
 #include "app/DesktopPlay.h"
+#include "app/DisplayCaption.h"
+#include "app/MessageBoxOnce.h"
 #include "app/StateSlots.h"
 #include "host/video/Display.h"
 
 namespace {
 bool palMark = false;
+int chosenScale = 2;  // the display window opens at twice the picture
+bool displayPaused = false;
 
 Display* TheDisplay() { return activeSession ? activeSession->presenter.GetDisplay() : nullptr; }
+
+void UpdateCaption() {
+  Display* display = TheDisplay();
+  if (!display || !activeSession) return;
+  display->SetCaption(
+      DisplayCaption(activeSession->console.GameGear(), activeSession->imagePath, displayPaused).c_str());
+}
 }  // namespace
 
 void MenuLoadCartridge(const char* path) {
-  if (!path || !activeSession || !activeSession->LoadAndReset(path)) return;
-  if (Display* display = TheDisplay()) display->Focus();
+  if (!path || !activeSession) return;
+  if (!activeSession->LoadAndReset(path)) {
+    // Every attempt gets its box, even the same file twice: the player tried again.
+    // The reason names the file.
+    const std::string text = activeSession->loadError +
+                             (activeSession->cartridgeLoaded ? ".\n\nThe game that was running goes on." : ".");
+    ShowMessageBoxAgain(text.c_str(), "Cartridge error");
+    return;
+  }
+  if (Display* display = TheDisplay()) {
+    const PictureRect picture = VisiblePicture(activeSession->console.GameGear());
+    const bool reshaped = !(picture == display->picture);
+    display->picture = picture;
+    UpdateCaption();
+    if (reshaped) MenuSetScale(chosenScale);
+    display->Focus();
+  }
 }
 
 void MenuReset() {
@@ -23,7 +51,32 @@ void MenuReset() {
 
 void MenuSetScale(int scale) {
   if (scale < 1 || scale > 4) return;
-  if (Display* display = TheDisplay()) display->Resize(256 * scale, 192 * scale);
+  chosenScale = scale;
+  Display* display = TheDisplay();
+  if (!display) return;
+  const PictureRect& picture = display->picture;
+  int workWidth = 0, workHeight = 0, frameWidth = 0, frameHeight = 0;
+  if (display->WorkArea(workWidth, workHeight, frameWidth, frameHeight)) {
+    scale = LargestFittingScale(picture.width, picture.height, frameWidth, frameHeight, workWidth, workHeight, scale);
+  }
+  display->Resize(picture.width * scale, picture.height * scale);
+}
+
+void MenuSetWholeScales(bool on) {
+  if (Display* display = TheDisplay()) display->wholeScales = on;
+}
+
+void SetDisplayPaused(bool paused) {
+  if (paused == displayPaused) return;
+  displayPaused = paused;
+  UpdateCaption();
+  if (!activeSession) return;
+  activeSession->presenter.paused = paused;
+  // The dimmed frame is drawn once and stays while nothing runs.
+  if (paused && activeSession->cartridgeLoaded) {
+    Console& console = activeSession->console;
+    activeSession->presenter.Present(console.Frame(), console.ColourRam(), console.GameGear());
+  }
 }
 
 void MenuSetPal(bool on) { palMark = on; }

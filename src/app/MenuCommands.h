@@ -5,14 +5,25 @@
 
 // "&Charger une ROM": loads the image; on success marks the cartridge loaded
 // and running, gives the keyboard focus to the display window and resets.
-// A refused image changes nothing (the loader has logged why).
+// The display window's caption names the image and its console; a Game Gear
+// image shows only the handheld's screen, and the window takes the chosen
+// scale of it. A refused image changes nothing but says why in a box (the
+// loader has logged it too), at every attempt.
 void MenuLoadCartridge(const char* path);
 // "&Redémarrer": resets the console and focuses the display window. Before
 // any cartridge is loaded the console still does not run.
 void MenuReset();
-// "Taille de la fenêtre": the display window's outer size becomes
-// scale x 256 by scale x 192 (scale 1-4), centred on the screen.
+// "Taille de la fenêtre": the display window's client area becomes scale
+// times the visible picture (256 x 192, or the Game Gear's 160 x 144), at
+// most the largest whole scale whose window fits the work area; centred.
 void MenuSetScale(int scale);
+// "Échelle entière": the picture is drawn only at whole scales, with black
+// around it (otherwise as large as fits with its shape kept).
+void MenuSetWholeScales(bool on);
+// The console stopped (or went on) because the display window lost (or got)
+// the focus: the caption says so, and the frame is shown dimmed with the
+// pause line.
+void SetDisplayPaused(bool paused);
 // "&PAL": only remembered; the console keeps one timing.
 void MenuSetPal(bool on);
 bool PalMark();

@@ -6,6 +6,7 @@
 namespace {
 
 MessageBoxHook hostBox = nullptr;
+MessageBoxHook againBox = nullptr;
 std::vector<std::string> shown;
 
 void ShowOnce(const char* text, const char* caption) {
@@ -25,3 +26,15 @@ void InstallMessageBoxOnce(MessageBoxHook show) {
 }
 
 void ForgetShownMessageBoxes() { shown.clear(); }
+
+void InstallMessageBoxAgain(MessageBoxHook show) { againBox = show; }
+
+void ShowMessageBoxAgain(const char* text, const char* caption) {
+  if (againBox) {
+    againBox(text, caption);
+  } else if (hostBox) {
+    hostBox(text, caption);
+  } else {
+    ShowHostMessageBox(text, caption);  // a host box installed without the filter
+  }
+}

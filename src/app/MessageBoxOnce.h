@@ -10,3 +10,9 @@ void InstallMessageBoxOnce(MessageBoxHook show);
 
 // Forgets which messages were shown (a new run, or a test).
 void ForgetShownMessageBoxes();
+
+// Shows a box whether or not the same text was shown before (one box per
+// request the player made): through the box installed here (the desktop's
+// does not wait), else through the host's box.
+void InstallMessageBoxAgain(MessageBoxHook show);
+void ShowMessageBoxAgain(const char* text, const char* caption);

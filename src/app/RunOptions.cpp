@@ -28,6 +28,9 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                                        "(headless: 600 when left out; desktop: run until the windows close)")
                            ->type_name("INT");
   app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
+  app.add_flag("--crop", options.crop,
+               "The screenshot shows only the console's screen (a Game Gear's 160 x 144; a Master System's "
+               "whole 256 x 192)");
   app.add_option("--audio", options.audio, "Write everything played as a 16-bit mono 48000 Hz WAV");
   app.add_option("--load-state", options.loadState, "Headless: start from this save state (then --frames counts further frames)");
   app.add_option("--save-state", options.saveState, "Headless: write a save state after the last frame");

@@ -11,6 +11,7 @@ struct RunOptions {
   int frames = 600;
   bool framesGiven = false;   // --frames was given (a desktop run then ends after them)
   std::string screenshot;     // PNG of the last frame, if set
+  bool crop = false;          // the screenshot shows only what the console's screen shows
   std::string audio;          // WAV of everything played, if set
   std::string loadState;      // save state to start from, if set
   std::string saveState;      // save state to write after the last frame, if set

@@ -8,9 +8,18 @@
 #include "host/files/AtomicFile.h"
 #include "host/headless/HeadlessDisplay.h"
 
-bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error) {
-  const int width = display.BackWidth();
-  const int height = display.BackHeight();
+bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error,
+                     const PictureRect* area) {
+  PictureRect part{0, 0, display.BackWidth(), display.BackHeight()};
+  if (area) {
+    if (area->x < 0 || area->y < 0 || area->x + area->width > part.width || area->y + area->height > part.height) {
+      error = "no picture to write";
+      return false;
+    }
+    part = *area;
+  }
+  const int width = part.width;
+  const int height = part.height;
   if (width <= 0 || height <= 0) {
     error = "no picture to write";
     return false;
@@ -18,7 +27,7 @@ bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, st
   std::vector<png_byte> rgb(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      std::uint32_t pixel = display.BackPixelRgb(x, y);
+      std::uint32_t pixel = display.BackPixelRgb(part.x + x, part.y + y);
       png_byte* out = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
       out[0] = static_cast<png_byte>(pixel >> 16);
       out[1] = static_cast<png_byte>(pixel >> 8);

@@ -151,6 +151,39 @@ TEST(CommandLine, TheSameRunGivesTheSameBytes) {
   EXPECT_EQ(std::string(audio[0].begin(), audio[0].begin() + 4), "RIFF");
 }
 
+// The PNG's size from its header (width and height follow the signature and
+// the IHDR chunk's length and type).
+std::pair<int, int> PngSize(const std::vector<char>& png) {
+  if (png.size() < 24) return {0, 0};
+  auto word = [&](std::size_t at) {
+    return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+           (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+  };
+  return {word(16), word(20)};
+}
+
+TEST(CommandLine, CropShowsOnlyTheConsolesScreen) {
+  struct Case {
+    const char* image;
+    const char* options;
+    std::pair<int, int> size;
+  };
+  const Case cases[] = {
+      {"crop.gg", "", {256, 192}},
+      {"crop.gg", "--crop", {160, 144}},
+      {"crop.sms", "--crop", {256, 192}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.image << " " << c.options);
+    const std::string image = WriteImage(c.image, {0x18, 0xFE});
+    const std::filesystem::path png = Scratch("crop.png");
+    Outcome outcome = RunTavrin(std::string("--headless --frames 2 ") + c.options + " --screenshot '" + png.string() +
+                                "' '" + image + "'");
+    ASSERT_EQ(outcome.status, 0) << outcome.errors;
+    EXPECT_EQ(PngSize(ReadAll(png)), c.size);
+  }
+}
+
 TEST(InputScript, HoldsCoverTheirFrames) {
   struct Case {
     const char* text;

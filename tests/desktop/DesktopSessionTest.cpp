@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr const char* kDisplayCaption = "Sega Master System";
+constexpr const char* kDisplayCaption = "Sega Master System";  // then the image's name
 constexpr const char* kMainCaption = "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)";
 constexpr int kWindowTimeoutMs = 20000;
 constexpr int kExitTimeoutMs = 15000;
@@ -76,8 +76,8 @@ class DesktopSession : public testing::Test {
   Window mainWindow = 0;
 };
 
-// The Master System's colours have two bits a channel, shown as 0x00, 0x40,
-// 0x80 and 0xC0.
+// The Master System's colours have two bits a channel, shown as 0x00, 0x55,
+// 0xAA and 0xFF.
 bool IsConsoleColour(std::uint32_t rgb) {
   for (int shift : {0, 8, 16}) {
     const std::uint32_t c = (rgb >> shift) & 0xFF;

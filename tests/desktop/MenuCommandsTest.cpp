@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "LogCapture.h"
 #include "app/Application.h"
 #include "app/MenuCommands.h"
 #include "host/headless/HeadlessDisplay.h"
@@ -32,6 +37,7 @@ TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
     int width, height;
     int centred;  // times Centre was called by then
   };
+  // The headless display tells no work area: nothing limits the scale.
   const int centredAtStart = display.centreCount;
   const Case cases[] = {
       {3, 768, 576, 1}, {3, 768, 576, 2},  // the checked item again resizes and centres again
@@ -71,10 +77,49 @@ TEST_F(MenuCommands, JapaneseSpriteLimitAndPalMarksAndReset) {
   EXPECT_EQ(display.focusCount, focused + 1);
   EXPECT_FALSE(session.cartridgeLoaded);
 
-  // A refused image changes nothing.
+  // A refused image changes nothing, and says so in a box at every attempt.
+  LogCapture log;
+  MenuLoadCartridge("/nonexistent/cartridge.sms");
   MenuLoadCartridge("/nonexistent/cartridge.sms");
   EXPECT_FALSE(session.cartridgeLoaded);
   EXPECT_EQ(display.focusCount, focused + 1);
+  const std::string box = "[Cartridge error] '/nonexistent/cartridge.sms': No such file or directory.\n";
+  const std::size_t first = log.text().find(box);
+  ASSERT_NE(first, std::string::npos) << log.text();
+  EXPECT_NE(log.text().find(box, first + 1), std::string::npos) << log.text();
+}
+
+// A Game Gear image: the caption names it, the window shows the handheld's
+// 160 x 144 at the chosen scale; a Master System image brings the whole
+// frame back.
+TEST_F(MenuCommands, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("tavrin-menu-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  struct Case {
+    const char* name;
+    const char* caption;
+    PictureRect picture;
+    int width, height;
+  };
+  const Case cases[] = {
+      {"handheld.gg", "Sega Game Gear — handheld.gg", kGameGearPicture, 480, 432},
+      {"home.sms", "Sega Master System — home.sms", kMasterSystemPicture, 768, 576},
+  };
+  MenuSetScale(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / c.name, std::filesystem::copy_options::overwrite_existing);
+    LogCapture quiet;
+    MenuLoadCartridge((folder / c.name).c_str());
+    ASSERT_TRUE(session.cartridgeLoaded);
+    EXPECT_EQ(display.caption, c.caption);
+    EXPECT_EQ(display.picture, c.picture);
+    EXPECT_EQ(display.windowWidth, c.width);
+    EXPECT_EQ(display.windowHeight, c.height);
+  }
+  MenuSetScale(2);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

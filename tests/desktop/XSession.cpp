@@ -29,7 +29,7 @@ Window FindWindow(Display* display, Window at, const std::string& caption) {
   // plain ASCII either way.
   XTextProperty name{};
   if (XGetWMName(display, at, &name) && name.value) {
-    const bool match = caption == std::string(reinterpret_cast<const char*>(name.value), name.nitems);
+    const bool match = std::string(reinterpret_cast<const char*>(name.value), name.nitems).rfind(caption, 0) == 0;
     XFree(name.value);
     if (match) {
       XWindowAttributes attributes;
@@ -52,6 +52,11 @@ int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
 XSession::~XSession() {
   if (connection) XCloseDisplay(connection);
+  if (windowManager > 0) {
+    kill(windowManager, SIGTERM);
+    int status = 0;
+    waitpid(windowManager, &status, 0);
+  }
   if (server > 0) {
     kill(server, SIGTERM);
     int status = 0;
@@ -279,4 +284,97 @@ double Child::CpuSeconds() const {
     if (index == 15) break;
   }
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+bool XSession::StartWindowManager(std::string& error) {
+  windowManager = fork();
+  if (windowManager == 0) {
+    int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, 1);
+    dup2(devNull, 2);
+    setenv("DISPLAY", displayName.c_str(), 1);
+    execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (windowManager < 0) {
+    error = "cannot fork";
+    return false;
+  }
+  // A window manager announces itself with _NET_SUPPORTING_WM_CHECK on the root.
+  const Atom check = XInternAtom(connection, "_NET_SUPPORTING_WM_CHECK", False);
+  const bool up = WaitUntil(
+      [&] {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        const bool found = XGetWindowProperty(connection, DefaultRootWindow(connection), check, 0, 1, False,
+                                              XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+                           count == 1;
+        if (data) XFree(data);
+        return found;
+      },
+      10000);
+  int status = 0;
+  if (!up || waitpid(windowManager, &status, WNOHANG) != 0) {
+    error = "openbox did not start (is the openbox package installed?)";
+    return false;
+  }
+  return true;
+}
+
+std::string XSession::Caption(Window window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string caption;
+  if (XGetWindowProperty(connection, window, XInternAtom(connection, "_NET_WM_NAME", False), 0, 1024, False,
+                         XInternAtom(connection, "UTF8_STRING", False), &type, &format, &count, &after,
+                         &data) == Success && data) {
+    caption.assign(reinterpret_cast<const char*>(data), count);
+    XFree(data);
+    return caption;
+  }
+  XTextProperty name{};
+  if (XGetWMName(connection, window, &name) && name.value) {
+    caption.assign(reinterpret_cast<const char*>(name.value), name.nitems);
+    XFree(name.value);
+  }
+  return caption;
+}
+
+bool XSession::HasFocus(Window window) {
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(connection, &focus, &revert);
+  // The focus may sit on a window inside the one asked about.
+  for (Window at = focus; at != 0 && at != PointerRoot;) {
+    if (at == window) return true;
+    Window root, parent;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(connection, at, &root, &parent, &children, &count)) return false;
+    if (children) XFree(children);
+    if (parent == root) return false;
+    at = parent;
+  }
+  return false;
+}
+
+void XSession::Click(Window window, int x, int y) {
+  Window child;
+  int rootX = 0, rootY = 0;
+  XTranslateCoordinates(connection, window, DefaultRootWindow(connection), x, y, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(connection, -1, rootX, rootY, CurrentTime);
+  XTestFakeButtonEvent(connection, 1, True, CurrentTime);
+  XSync(connection, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a press and release a hand apart
+  XTestFakeButtonEvent(connection, 1, False, CurrentTime);
+  XSync(connection, False);
+}
+
+void XSession::Resize(Window window, int width, int height) {
+  XResizeWindow(connection, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(connection, False);
 }

@@ -20,12 +20,19 @@ class XSession {
   // Starts Xvfb at the given depth and connects to it. False, with the
   // reason in `error`, when no server could be started.
   bool Start(int depth, std::string& error);
+  // Starts openbox on the server and waits until it manages windows. False,
+  // with the reason, when it cannot (the package is missing, say).
+  bool StartWindowManager(std::string& error);
   const std::string& DisplayName() const { return displayName; }
   Display* Connection() const { return connection; }
 
-  // The first window (searching the whole tree) whose name is `caption`;
-  // waits up to `timeoutMs` for it to be mapped. 0 when none appeared.
+  // The first window (searching the whole tree) whose name starts with
+  // `caption`; waits up to `timeoutMs` for it to be mapped. 0 when none appeared.
   Window WaitForWindow(const std::string& caption, int timeoutMs);
+  // The window's caption (_NET_WM_NAME, else WM_NAME), as UTF-8.
+  std::string Caption(Window window);
+  // True when the window (or a window inside it) has the keyboard focus.
+  bool HasFocus(Window window);
   // Client size of a window.
   bool Size(Window window, int& width, int& height);
 
@@ -37,12 +44,26 @@ class XSession {
   void Key(unsigned long keysym, bool down);
   // Sends WM_DELETE_WINDOW, as a window manager does for its close button.
   void RequestClose(Window window);
+  // Moves the pointer to (x, y) of the window and clicks the left button.
+  void Click(Window window, int x, int y);
+  // Resizes the window as a player dragging its frame would.
+  void Resize(Window window, int width, int height);
+
+ private:
+  pid_t windowManager = -1;
+
+ public:
 
  private:
   pid_t server = -1;
   Display* connection = nullptr;
   std::string displayName;
 };
+
+// Polls `condition` every 20 ms until it holds or `timeoutMs` has passed;
+// returns its last value.
+template <typename Condition>
+bool WaitUntil(Condition condition, int timeoutMs);
 
 // A child process of the test with its standard output and error in files.
 class Child {
@@ -66,3 +87,16 @@ class Child {
   std::string errorsPath;
   std::string outputPath;
 };
+
+#include <chrono>
+#include <thread>
+
+template <typename Condition>
+bool WaitUntil(Condition condition, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return condition();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}

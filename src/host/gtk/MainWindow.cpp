@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "debug/DebugConsole.h"
 #include "host/identity/AppIdentity.h"
@@ -21,7 +22,13 @@ GtkWidget* spriteLimitItem = nullptr;
 GtkWidget* sizeItems[4] = {};
 GtkWidget* recentMenu = nullptr;
 std::vector<std::string> recentImages;
-std::string loadFolder;
+GtkWidget* menuBar = nullptr;
+GtkWidget* resetItem = nullptr;
+// The folder the file chooser opens in: the one last chosen from (the
+// working folder at first).
+std::string chooserFolder;
+// Message boxes still open; they go with the main window.
+std::vector<GtkWidget*> openBoxes;
 // Set while the program changes a check mark itself, so the "toggled"
 // signal that follows is not taken for a command.
 bool settingChecks = false;
@@ -44,36 +51,55 @@ void OnQuit(GtkMenuItem*, gpointer) {
   if (mainWindow) gtk_widget_destroy(mainWindow);
 }
 
-void OnLoad(GtkMenuItem*, gpointer) {
+// The file chooser runs once the menu has closed: run from inside the menu's
+// "activate", its own loop would take the menu's pending button release for
+// a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
+gboolean RunFileChooser(gpointer) {
   GtkWidget* dialog = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN,
                                                   "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
                                                   nullptr);
+  GtkFileFilter* both = gtk_file_filter_new();
+  gtk_file_filter_set_name(both, "Cartouches [*.sms, *.gg]");
+  // Images inside archives are cartridges too.
+  for (const char* pattern : {"*.sms", "*.SMS", "*.gg", "*.GG", "*.zip", "*.ZIP", "*.7z", "*.7Z", "*.gz", "*.GZ"}) {
+    gtk_file_filter_add_pattern(both, pattern);
+  }
   GtkFileFilter* sms = gtk_file_filter_new();
-  gtk_file_filter_set_name(sms, "SMS [*.sms, *.zip, *.7z, *.gz]");
+  gtk_file_filter_set_name(sms, "SMS [*.sms]");
   gtk_file_filter_add_pattern(sms, "*.sms");
   gtk_file_filter_add_pattern(sms, "*.SMS");
-  for (const char* archive : {"*.zip", "*.ZIP", "*.7z", "*.7Z", "*.gz", "*.GZ"}) {
-    gtk_file_filter_add_pattern(sms, archive);
-  }
   GtkFileFilter* gg = gtk_file_filter_new();
   gtk_file_filter_set_name(gg, "GameGear [*.gg]");
   gtk_file_filter_add_pattern(gg, "*.gg");
   gtk_file_filter_add_pattern(gg, "*.GG");
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), both);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sms);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
-  gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), sms);
-  if (!loadFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), loadFolder.c_str());
+  gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), both);
+  if (chooserFolder.empty()) {
+    char* working = g_get_current_dir();
+    chooserFolder = working;
+    g_free(working);
+  }
+  gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), chooserFolder.c_str());
 
   char* path = nullptr;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+    if (char* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog))) {
+      chooserFolder = folder;
+      g_free(folder);
+    }
   }
   gtk_widget_destroy(dialog);
   if (path) {
     if (handlers.loadCartridge) handlers.loadCartridge(path);
     g_free(path);
   }
+  return G_SOURCE_REMOVE;
 }
+
+void OnLoad(GtkMenuItem*, gpointer) { g_idle_add(RunFileChooser, nullptr); }
 
 void OnPal(GtkCheckMenuItem* item, gpointer) {
   if (!settingChecks && handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
@@ -95,8 +121,30 @@ void OnSize(GtkMenuItem* item, gpointer data) {
   if (handlers.setScale) handlers.setScale(GPOINTER_TO_INT(data));
 }
 
-void OnReset(GtkMenuItem*, gpointer) {
+void OnWholeScales(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setWholeScales) handlers.setWholeScales(gtk_check_menu_item_get_active(item));
+}
+
+gboolean RunReset(gpointer) {
   if (handlers.reset) handlers.reset();
+  return G_SOURCE_REMOVE;
+}
+
+// The reset (which focuses the display window) runs once GTK has let go of
+// the pointer and the keyboard.
+void OnReset(GtkMenuItem*, gpointer) {
+  if (menuBar) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menuBar));
+  g_idle_add(RunReset, nullptr);
+}
+
+// An item right on the menu bar has no menu to open. The bar takes a quick
+// click on it for the click that opens a menu: it stays active with the item
+// highlighted and holds the pointer, and only the next click activates it.
+// A button released over that item is its click, every time.
+gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton*, gpointer) {
+  if (!resetItem || gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) != resetItem) return FALSE;
+  OnReset(nullptr, nullptr);
+  return TRUE;
 }
 
 GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data, const char* signal) {
@@ -191,6 +239,7 @@ void FillRecentMenu() {
 
 GtkWidget* BuildMenuBar() {
   GtkWidget* bar = gtk_menu_bar_new();
+  menuBar = bar;
 
   GtkWidget* file = gtk_menu_item_new_with_mnemonic("_Fichier");
   GtkWidget* fileMenu = gtk_menu_new();
@@ -214,7 +263,7 @@ GtkWidget* BuildMenuBar() {
                          G_CALLBACK(OnJapanese), nullptr, "toggled");
   spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Sans _limite de sprites"),
                             G_CALLBACK(OnNoSpriteLimit), nullptr, "toggled");
-  GtkWidget* size = gtk_menu_item_new_with_label("Taille de la fenêtre");
+  GtkWidget* size = gtk_menu_item_new_with_mnemonic("_Taille de la fenêtre");
   GtkWidget* sizeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
   const char* sizeNames[4] = {"_Original", "_Double", "_Triple", "_Quadruple"};
@@ -225,11 +274,14 @@ GtkWidget* BuildMenuBar() {
     sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
+  AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Échelle _entière"), G_CALLBACK(OnWholeScales),
+          nullptr, "toggled");
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
   // "&Redémarrer" is a command right on the menu bar.
-  AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");
+  resetItem = AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");
+  g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
 
   // Check marks at start: the display window opens at twice the picture's size.
   settingChecks = true;
@@ -286,6 +338,9 @@ bool CreateMainWindow(const MainWindowCommands& commands) {
   if (!mainWindow) return false;
   gtk_window_set_title(GTK_WINDOW(mainWindow), MainWindowCaption());
   gtk_window_set_keep_above(GTK_WINDOW(mainWindow), TRUE);
+  // The strip is mapped after the display window; a window manager would
+  // hand it the focus, and the console would wait for a click.
+  gtk_window_set_focus_on_map(GTK_WINDOW(mainWindow), FALSE);
 
   // A strip as wide as the screen's work area, as tall as the menu bar.
   int width = 800;
@@ -341,14 +396,18 @@ void SetRecentImages(const std::vector<std::string>& paths) {
   FillRecentMenu();
 }
 
-void SetLoadFolder(const std::string& folder) { loadFolder = folder; }
+void SetLoadFolder(const std::string& folder) { chooserFolder = folder; }
 
 void DestroyMainWindow() {
+  for (GtkWidget* box : std::vector<GtkWidget*>(openBoxes)) gtk_widget_destroy(box);
+  openBoxes.clear();
   if (!mainWindow) return;
   handlers.destroyed = nullptr;
   gtk_widget_destroy(mainWindow);
   mainWindow = nullptr;
   recentMenu = nullptr;
+  menuBar = nullptr;
+  resetItem = nullptr;
 }
 
 void GtkHandlePendingEvents() {
@@ -362,4 +421,23 @@ void GtkMessageBox(const char* text, const char* title) {
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
   gtk_dialog_run(GTK_DIALOG(box));
   gtk_widget_destroy(box);
+}
+
+namespace {
+void OnBoxResponse(GtkDialog* box, gint, gpointer) { gtk_widget_destroy(GTK_WIDGET(box)); }
+void OnBoxDestroyed(GtkWidget* box, gpointer) { std::erase(openBoxes, box); }
+}  // namespace
+
+void GtkMessageBoxLater(const char* text, const char* title) {
+  if (!GtkHostInit()) return;
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
+                                          "%s", text);
+  gtk_window_set_title(GTK_WINDOW(box), title);
+  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  // The game goes on under it: the box does not take the focus when it appears.
+  gtk_window_set_focus_on_map(GTK_WINDOW(box), FALSE);
+  g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), nullptr);
+  g_signal_connect(box, "destroy", G_CALLBACK(OnBoxDestroyed), nullptr);
+  openBoxes.push_back(box);
+  gtk_widget_show_all(box);
 }

@@ -19,6 +19,8 @@ struct MainWindowCommands {
   void (*setNoSpriteLimit)(bool on) = nullptr;
   // "Taille de la fenêtre": 1 to 4 times the console's picture.
   void (*setScale)(int scale) = nullptr;
+  // "Échelle entière": the picture only at whole scales of itself.
+  void (*setWholeScales)(bool on) = nullptr;
   // "&Redémarrer".
   void (*reset)() = nullptr;
   // "État": save and load the chosen slot, choose the slot (1-9), and
@@ -67,3 +69,8 @@ void GtkHandlePendingEvents();
 // A modal message box with one OK button: `text` under the title `caption`.
 // Returns when the player has dismissed it.
 void GtkMessageBox(const char* text, const char* caption);
+
+// The same box without waiting: it appears without taking the focus and
+// closes itself when dismissed, while the program goes on. Boxes still open
+// go with DestroyMainWindow.
+void GtkMessageBoxLater(const char* text, const char* caption);

@@ -26,6 +26,7 @@ class HeadlessDisplay final : public Display {
   std::uint32_t LockBack(SurfaceLock& lock) override;
   std::uint32_t UnlockBack() override;
   int Present() override;
+  void SetCaption(const char* text) override { caption = text ? text : ""; }
 
   // The back surface as last converted.
   const std::uint8_t* BackBits() const { return back.data(); }

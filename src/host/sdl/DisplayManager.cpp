@@ -44,6 +44,12 @@ bool HandleDisplayWindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
       display->active = false;
       return false;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // Whether or not the console runs, the window shows its picture again
+      // (a running console draws over it at its next frame anyway).
+      display->Repaint();
+      return false;
     case SDL_WINDOWEVENT_CLOSE:
       return true;
     default:

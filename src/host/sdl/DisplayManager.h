@@ -20,6 +20,6 @@ SdlDisplay* FindDisplay(std::uint32_t windowId);
 void DisplayShutdown();
 
 // Applies one window event to the display it is for: focus gained or lost
-// sets or clears its `active` flag. Returns true when the event closes a
+// sets or clears its `active` flag; uncovered or resized, it repaints. Returns true when the event closes a
 // display window, which ends the program.
 bool HandleDisplayWindowEvent(const SDL_WindowEvent& event);

@@ -1,6 +1,7 @@
 #include "host/sdl/SdlDisplay.h"
 
 #include <chrono>
+#include <cstring>
 
 #include "debug/DebugConsole.h"
 #include "host/sdl/DisplayManager.h"
@@ -10,6 +11,14 @@
 namespace {
 constexpr std::uint32_t kGenericError = 0x80004005u;
 constexpr std::uint32_t kInvalidObject = 0x88760082u;
+// How long after Focus() the focus is asked for again, and how often.
+constexpr std::int64_t kFocusRetryMs = 1000;
+constexpr std::int64_t kFocusIntervalMs = 100;
+
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 }  // namespace
 
 BackFormat BackFormatFor(std::uint32_t desktopFormat) {
@@ -88,6 +97,13 @@ int SdlDisplay::InitDirectDraw(int width, int height) {
     is565 = format.is565;
   }
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  // Black until the first frame, so the window never shows garbage or white.
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(back, nullptr, &pixels, &pitch) == 0) {
+    std::memset(pixels, 0, static_cast<std::size_t>(pitch) * static_cast<std::size_t>(height));
+    SDL_UnlockTexture(back);
+  }
   return 1;
 }
 
@@ -103,23 +119,64 @@ void SdlDisplay::Centre() {
 
 void SdlDisplay::Resize(int width, int height) {
   if (!window) return;
-  // The size asked for is the whole window's, frame included, where the
-  // window system tells the frame's size.
-  int top = 0, left = 0, bottom = 0, right = 0;
-  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
-  int clientWidth = width - left - right;
-  int clientHeight = height - top - bottom;
-  if (clientWidth < 1) clientWidth = 1;
-  if (clientHeight < 1) clientHeight = 1;
-  SDL_SetWindowSize(window, clientWidth, clientHeight);
+  // SDL sizes the client area; the window manager adds its frame around it.
+  SDL_SetWindowSize(window, width < 1 ? 1 : width, height < 1 ? 1 : height);
   SDL_RaiseWindow(window);
   Centre();
+}
+
+bool SdlDisplay::WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const {
+  if (!window) return false;
+  const int index = SDL_GetWindowDisplayIndex(window);
+  SDL_Rect area{};
+  if (index < 0 || SDL_GetDisplayUsableBounds(index, &area) != 0) return false;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  width = area.w;
+  height = area.h;
+  frameWidth = left + right;
+  frameHeight = top + bottom;
+  return true;
+}
+
+void SdlDisplay::SetCaption(const char* caption) {
+  if (window && caption) SDL_SetWindowTitle(window, caption);
 }
 
 void SdlDisplay::Focus() {
   if (!window) return;
   SDL_RaiseWindow(window);
   SDL_SetWindowInputFocus(window);
+  focusAskedMs = NowMs();
+  focusUntilMs = focusAskedMs + kFocusRetryMs;
+}
+
+void SdlDisplay::KeepAskingForFocus(std::int64_t nowMs) {
+  if (!window || active || nowMs >= focusUntilMs) {
+    if (active) focusUntilMs = 0;
+    return;
+  }
+  if (nowMs - focusAskedMs < kFocusIntervalMs) return;
+  focusAskedMs = nowMs;
+  SDL_RaiseWindow(window);
+  SDL_SetWindowInputFocus(window);
+}
+
+void SdlDisplay::Repaint() {
+  if (!renderer || !back) return;
+  if (CopyPicture()) SDL_RenderPresent(renderer);
+}
+
+bool SdlDisplay::CopyPicture() {
+  SDL_RenderClear(renderer);
+  int clientWidth = 0, clientHeight = 0;
+  if (SDL_GetRendererOutputSize(renderer, &clientWidth, &clientHeight) != 0) {
+    SDL_GetWindowSize(window, &clientWidth, &clientHeight);
+  }
+  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  const SDL_Rect source{picture.x, picture.y, picture.width, picture.height};
+  const SDL_Rect target{view.x, view.y, view.width, view.height};
+  return SDL_RenderCopy(renderer, back, &source, &target) == 0;
 }
 
 bool SdlDisplay::HasSurfaces() const { return back != nullptr; }
@@ -145,8 +202,7 @@ std::uint32_t SdlDisplay::UnlockBack() {
 
 int SdlDisplay::Present() {
   if (!renderer || !back) return 0;
-  SDL_RenderClear(renderer);
-  if (SDL_RenderCopy(renderer, back, nullptr, nullptr) != 0) {
+  if (!CopyPicture()) {
     LogPrintf("  %s\n", SDL_GetError());
     DxCheck(kGenericError, "Blt");
     return 0;

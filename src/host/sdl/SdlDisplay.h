@@ -22,6 +22,8 @@ class SdlDisplay final : public Display {
   void Centre() override;
   void Resize(int width, int height) override;
   void Focus() override;
+  bool WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const override;
+  void SetCaption(const char* caption) override;
   bool HasSurfaces() const override;
   std::uint32_t LockBack(SurfaceLock& lock) override;
   std::uint32_t UnlockBack() override;
@@ -29,6 +31,15 @@ class SdlDisplay final : public Display {
 
   // Releases the surfaces and the window (DisplayShutdown does this).
   void DestroyWindow();
+
+  // A window manager may hand the focus to another window just after the
+  // display window asked for it (the strip mapped a moment later, a dialog
+  // closing). For a short while after Focus(), the main loop calls this to
+  // ask again until the focus has arrived.
+  void KeepAskingForFocus(std::int64_t nowMs);
+  // Shows the back surface again as it is (the window was uncovered or
+  // resized while the console does not run).
+  void Repaint();
 
   SDL_Window* Window() const { return window; }
   std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
@@ -42,6 +53,9 @@ class SdlDisplay final : public Display {
   bool vsync = false;
   VsyncGuard vsyncGuard;
   long long presents = 0;
+  std::int64_t focusUntilMs = 0;
+  std::int64_t focusAskedMs = 0;
+  bool CopyPicture();
 };
 
 // The texture format that matches a desktop pixel format, and the depth and

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "host/video/PictureLayout.h"
+
 // The host's side of the picture: a window showing the console's 256 x 192
 // picture and an off-screen back surface in the desktop's pixel format into
 // which every finished frame is converted. The video chip only ever talks to
@@ -44,8 +46,16 @@ class Display {
   virtual int InitDirectDraw(int width, int height) = 0;
   virtual void Show(int showCommand) = 0;
   virtual void Centre() = 0;
-  // Sets the window's outer size, then centres it.
+  // Sets the window's client area to width x height, then centres it.
   virtual void Resize(int width, int height) = 0;
+  // The room a window may take on its screen (the work area) and what the
+  // window system's frame adds around the client area. False when unknown.
+  virtual bool WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const {
+    (void)width, (void)height, (void)frameWidth, (void)frameHeight;
+    return false;
+  }
+  // Changes the window's caption.
+  virtual void SetCaption(const char* caption) { (void)caption; }
   // Gives the keyboard focus to the display window.
   virtual void Focus() = 0;
 
@@ -67,6 +77,10 @@ class Display {
   int depth = 0;
   // 16-bit layout: 1 for 5-6-5, 0 for 5-5-5.
   int is565 = 0;
+  // The part of the back surface the player sees (the Game Gear shows less
+  // than the whole frame), and whether it is shown at whole scales only.
+  PictureRect picture = kMasterSystemPicture;
+  bool wholeScales = false;
   // The display window is the active window; the idle loop runs the console
   // only while it is set.
   bool active = false;

@@ -12,6 +12,7 @@
 #include <immintrin.h>
 #define TAVRIN_SHUFFLE_CONVERT 1
 #endif
+#include "host/video/PauseOverlay.h"
 
 namespace {
 
@@ -114,7 +115,17 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
   if (!display || !display->HasSurfaces()) return;
   if (DxCheck(display->LockBack(lockDesc), "Back Lock")) return;
   Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0);
-  if (showFrameRate) DrawFrameRate(lockDesc, display->depth, display->is565 != 0, frameRate);
+  if (paused) DrawPauseOverlay(lockDesc, display->depth, display->is565 != 0, display->picture);
+  if (showFrameRate) {
+    // In the visible picture's top-left corner (the Game Gear shows less).
+    SurfaceLock corner = lockDesc;
+    const PictureRect& picture = display->picture;
+    if (corner.bits && picture.x >= 0 && picture.y >= 0 && picture.x + 24 <= kWidth && picture.y + 8 <= kHeight) {
+      corner.bits += static_cast<std::ptrdiff_t>(picture.y) * corner.pitch +
+                     static_cast<std::ptrdiff_t>(picture.x) * BackBytesPerPixel(display->depth);
+    }
+    DrawFrameRate(corner, display->depth, display->is565 != 0, frameRate);
+  }
   note.Draw(lockDesc, display->depth, display->is565 != 0, MillisecondsNow());
   if (DxCheck(display->UnlockBack(), "Back Unlock")) return;
   display->Present();

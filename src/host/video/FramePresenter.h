@@ -25,6 +25,9 @@ class FramePresenter {
   // corner, when showFrameRate is set.
   bool showFrameRate = false;
   int frameRate = 0;  // frames per second of running time, as the host counts it
+  // The console waits for the player: the frame is shown dimmed, with the
+  // pause line (PauseOverlay) over it.
+  bool paused = false;
 
   // A message over the bottom of the picture for a moment (states saved and
   // loaded), drawn into every frame presented while it lasts.

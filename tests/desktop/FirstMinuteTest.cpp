@@ -1,0 +1,390 @@
+// The program's first minute, with and without a window manager (openbox):
+// the game runs without a click, says when it pauses, reports a missing
+// sound device or a bad cartridge without stopping, resets at every click of
+// "Redémarrer", sizes its client area in whole pictures and shows a Game
+// Gear's own screen. Every wait is for a condition, with a deadline.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "XSession.h"
+
+namespace {
+
+constexpr const char* kMainCaption = "Tavrin v0.3b [19]";
+constexpr int kTimeoutMs = 20000;
+
+class FirstMinute : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    std::string error;
+    if (!x.Start(24, error)) GTEST_SKIP() << "desktop tests skipped: " << error;
+    if (GetParam() && !x.StartWindowManager(error)) GTEST_SKIP() << error;
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    scratch = std::filesystem::temp_directory_path() / ("tavrin-first-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch);
+  }
+  void TearDown() override {
+    if (!scratch.empty()) std::filesystem::remove_all(scratch);
+  }
+
+  // TAVRIN_DESKTOP_PROGRAM names another build to run instead (to compare).
+  void Launch(const std::vector<std::string>& arguments, const std::string& audio = "dummy") {
+    const char* other = std::getenv("TAVRIN_DESKTOP_PROGRAM");
+    program.emplace();
+    ASSERT_TRUE(program->Start(other && *other ? other : TAVRIN_EXECUTABLE, arguments,
+                              {"DISPLAY=" + x.DisplayName(), "WAYLAND_DISPLAY=", "SDL_AUDIODRIVER=" + audio,
+                               "NO_AT_BRIDGE=1", "HOME=" + scratch.string(), "XDG_DATA_HOME=" + scratch.string(),
+                               std::string("LSAN_OPTIONS=suppressions=") + TAVRIN_LSAN_SUPPRESSIONS +
+                                   ":print_suppressions=0"},
+                              scratch.string()));
+    display = x.WaitForWindow("Sega ", kTimeoutMs);
+    strip = x.WaitForWindow(kMainCaption, kTimeoutMs);
+    ASSERT_NE(display, 0u) << program->Errors();
+    ASSERT_NE(strip, 0u) << program->Errors();
+  }
+
+  std::vector<std::uint32_t> Picture() {
+    int width = 0, height = 0;
+    return x.Grab(display, width, height);
+  }
+  // Writes what the display window shows beside the test's scratch folder
+  // (a failing check leaves the picture it saw).
+  void KeepPicture(const std::string& name) {
+    int width = 0, height = 0;
+    const std::vector<std::uint32_t> pixels = x.Grab(display, width, height);
+    std::ofstream out(std::filesystem::temp_directory_path() / (name + ".ppm"), std::ios::binary);
+    out << "P6\n" << width << " " << height << "\n255\n";
+    for (std::uint32_t p : pixels) out.put(static_cast<char>(p >> 16)).put(static_cast<char>(p >> 8)).put(static_cast<char>(p));
+  }
+  bool Runs() {
+    return WaitUntil([&] {
+      const std::vector<std::uint32_t> first = Picture();
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      return !first.empty() && Picture() != first;
+    }, kTimeoutMs);
+  }
+  bool CaptionIs(const std::string& caption) {
+    return WaitUntil([&] { return x.Caption(display) == caption; }, kTimeoutMs);
+  }
+  bool SizeIs(int width, int height) {
+    int w = 0, h = 0;
+    return WaitUntil([&] { return x.Size(display, w, h) && w == width && h == height; }, kTimeoutMs);
+  }
+  // Presses Alt+letter, then the letters of a menu path.
+  void Menu(unsigned long mnemonic, std::initializer_list<unsigned long> path) {
+    x.Focus(strip);
+    ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(strip); }, kTimeoutMs));
+    x.Key(XK_Alt_L, true);
+    x.Key(mnemonic, true);
+    x.Key(mnemonic, false);
+    x.Key(XK_Alt_L, false);
+    for (unsigned long key : path) {
+      x.Key(key, true);
+      x.Key(key, false);
+    }
+  }
+  void ExpectBadCartridgeBox(const std::string& image);
+  void Close() {
+    x.RequestClose(display);
+    int status = -1;
+    ASSERT_TRUE(program->Wait(kTimeoutMs, status)) << program->Errors();
+    EXPECT_EQ(status, 0) << program->Errors();
+    EXPECT_EQ(program->Errors().find("CRITICAL"), std::string::npos) << program->Errors();
+  }
+
+  XSession x;
+  std::optional<Child> program;
+  std::filesystem::path scratch;
+  Window display = 0;
+  Window strip = 0;
+};
+
+// Mean x of the demo ship's cyan in its band of rows (scale 2), -1 when absent.
+double ShipX(const std::vector<std::uint32_t>& pixels) {
+  long long sum = 0, count = 0;
+  for (std::size_t at = 88 * 2 * 512; at < std::min<std::size_t>(pixels.size(), 120 * 2 * 512); ++at) {
+    if (pixels[at] == 0x00FFFF) {
+      sum += static_cast<long long>(at % 512);
+      ++count;
+    }
+  }
+  return count ? static_cast<double>(sum) / static_cast<double>(count) : -1;
+}
+
+TEST_P(FirstMinute, RunsWithoutAClickAndSaysWhenPaused) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs)) << "the display window has the focus";
+  EXPECT_TRUE(CaptionIs("Sega Master System — demo.sms")) << x.Caption(display);
+  EXPECT_TRUE(Runs()) << "the demo runs with nobody clicking";
+
+  x.Focus(strip);
+  ASSERT_TRUE(CaptionIs("Sega Master System — demo.sms — Pause")) << x.Caption(display);
+  // Dimmed: the console's brightest level (0xFF) is down to 0x7F; the pause
+  // line is the only white.
+  std::size_t white = 0, bright = 0;
+  ASSERT_TRUE(WaitUntil([&] {
+    white = bright = 0;
+    for (std::uint32_t rgb : Picture()) {
+      white += rgb == 0xFFFFFF;
+      bright += rgb != 0xFFFFFF && ((rgb >> 16 & 0xFF) > 0x7F || (rgb >> 8 & 0xFF) > 0x7F || (rgb & 0xFF) > 0x7F);
+    }
+    return white > 200 && bright == 0;
+  }, kTimeoutMs)) << white << " white pixels, " << bright << " bright ones";
+  if (HasFailure()) KeepPicture("tavrin-pause");
+
+  x.Focus(display);
+  EXPECT_TRUE(CaptionIs("Sega Master System — demo.sms"));
+  EXPECT_TRUE(Runs());
+  Close();
+}
+
+TEST_P(FirstMinute, NoSoundDeviceSaysSoAndTheGameRunsOn) {
+  Launch({}, "none");
+  if (HasFatalFailure()) return;
+  EXPECT_NE(x.WaitForWindow("Waveout error", kTimeoutMs), 0u);
+  EXPECT_TRUE(Runs()) << "the game runs silent under the box";
+  EXPECT_TRUE(x.HasFocus(display));
+  EXPECT_NE(program->Errors().find("Sound: "), std::string::npos) << program->Errors();
+  Close();
+}
+
+// One bad image on the command line: a box names it over a black window,
+// and the program goes on. Each case runs on a server of its own: a second
+// program on the same server leaks in the GL driver under the sanitizer.
+void FirstMinute::ExpectBadCartridgeBox(const std::string& image) {
+  Launch({image});
+  if (HasFatalFailure()) return;
+  EXPECT_NE(x.WaitForWindow("Cartridge error", kTimeoutMs), 0u) << program->Errors();
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::uint32_t> picture = Picture();
+    return !picture.empty() && std::all_of(picture.begin(), picture.end(), [](std::uint32_t p) { return p == 0; });
+  }, kTimeoutMs)) << "the display window is painted black";
+  EXPECT_TRUE(program->Running());
+  Close();
+}
+
+TEST_P(FirstMinute, AMissingCartridgeIsNamedInABoxOverABlackWindow) {
+  ExpectBadCartridgeBox("/nonexistent/cartridge.sms");
+}
+
+TEST_P(FirstMinute, AShortCartridgeIsNamedInABoxOverABlackWindow) {
+  std::ofstream(scratch / "short.sms", std::ios::binary) << std::string(100, 'x');
+  ExpectBadCartridgeBox((scratch / "short.sms").string());
+}
+
+TEST_P(FirstMinute, AFolderForACartridgeIsNamedInABoxOverABlackWindow) {
+  std::filesystem::create_directories(scratch / "folder.sms");
+  ExpectBadCartridgeBox((scratch / "folder.sms").string());
+}
+
+// Columns of the strip holding dark menu text, in runs: "Fichier",
+// "Options", "Redémarrer".
+std::vector<std::pair<int, int>> MenuTitles(XSession& x, Window strip) {
+  int width = 0, height = 0;
+  const std::vector<std::uint32_t> pixels = x.Grab(strip, width, height);
+  std::vector<std::pair<int, int>> runs;
+  int gap = 100;
+  for (int column = 0; column < width; ++column) {
+    bool dark = false;
+    for (int row = 0; row < height && !dark; ++row) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(row) * width + column];
+      dark = ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 3 * 0x70;
+    }
+    if (dark) {
+      if (gap >= 8) runs.emplace_back(column, column);
+      runs.back().second = column;
+      gap = 0;
+    } else {
+      ++gap;
+    }
+  }
+  return runs;
+}
+
+int ResetItemX(XSession& x, Window strip) {
+  const std::vector<std::pair<int, int>> runs = MenuTitles(x, strip);
+  // Redémarrer is the last title on the bar.
+  return runs.size() >= 3 ? (runs.back().first + runs.back().second) / 2 : -1;
+}
+
+TEST_P(FirstMinute, EveryClickOnRedemarrerResetsAndFocusesTheGame) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(Runs());
+  const int itemX = ResetItemX(x, strip);
+  ASSERT_GE(itemX, 0);
+  int width = 0, height = 0;
+  x.Size(strip, width, height);
+  double startX = -1;
+  const bool shipShown = WaitUntil([&] { return (startX = ShipX(Picture())) >= 0; }, kTimeoutMs);
+  if (!shipShown) KeepPicture("tavrin-ship");
+  ASSERT_TRUE(shipShown);
+  for (int click = 0; click < 3; ++click) {
+    SCOPED_TRACE(click);
+    x.Focus(display);
+    x.Key(XK_Right, true);
+    EXPECT_TRUE(WaitUntil([&] { return ShipX(Picture()) > startX + 40; }, kTimeoutMs));
+    x.Key(XK_Right, false);
+    x.Click(strip, itemX, height / 2);
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(ShipX(Picture()) - startX) < 8; }, kTimeoutMs)) << "reset";
+    EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+    EXPECT_TRUE(CaptionIs("Sega Master System — demo.sms"));
+  }
+  Close();
+}
+
+TEST_P(FirstMinute, SizesAreClientAreasInWholePicturesAndHandSizesKeepTheShape) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(SizeIs(512, 384));
+  struct Step {
+    unsigned long item;
+    int width, height;
+  };
+  for (const Step& step : {Step{XK_q, 1024, 768}, Step{XK_o, 256, 192}, Step{XK_t, 768, 576}}) {
+    Menu(XK_o, {XK_t, step.item});
+    EXPECT_TRUE(SizeIs(step.width, step.height)) << step.width;
+  }
+
+  // By hand, 900 x 400: the picture keeps its shape (533 x 400) between black bars.
+  x.Resize(display, 900, 400);
+  ASSERT_TRUE(SizeIs(900, 400));
+  x.Focus(display);
+  auto blackColumns = [&](const std::vector<std::uint32_t>& p, int from, int to) {
+    for (int row = 0; row < 400; ++row) {
+      for (int column = from; column < to; ++column) {
+        if (p[static_cast<std::size_t>(row) * 900 + column] != 0) return false;
+      }
+    }
+    return true;
+  };
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::uint32_t> p = Picture();
+    return p.size() == 900u * 400u && blackColumns(p, 0, 180) && blackColumns(p, 720, 900) &&
+           !blackColumns(p, 180, 720);
+  }, kTimeoutMs));
+  // "Échelle entière": twice the picture, 512 x 384, with bars above and below.
+  Menu(XK_o, {XK_e});
+  x.Focus(display);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::uint32_t> p = Picture();
+    return p.size() == 900u * 400u && blackColumns(p, 0, 190) && blackColumns(p, 710, 900) &&
+           std::all_of(p.begin(), p.begin() + 900 * 8, [](std::uint32_t c) { return c == 0; });
+  }, kTimeoutMs));
+  Close();
+}
+
+TEST_P(FirstMinute, AGameGearImageShowsTheHandheldsScreen) {
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, scratch / "demo.gg");
+  Launch({(scratch / "demo.gg").string()});
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(CaptionIs("Sega Game Gear — demo.gg")) << x.Caption(display);
+  EXPECT_TRUE(SizeIs(320, 288));
+  Close();
+}
+
+// The menu opened from the keyboard, its item clicked with the mouse.
+TEST_P(FirstMinute, TheFileChooserOpensAndClosesCleanly) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  int width = 0, height = 0;
+  x.Size(strip, width, height);
+  Menu(XK_f, {});
+  // The menu is a window of its own, without a caption, mapped under the bar.
+  Display* connection = x.Connection();
+  const Window root = DefaultRootWindow(connection);
+  int stripX = 0, bottom = 0;
+  Window child = 0;
+  XTranslateCoordinates(connection, strip, root, 0, height, &stripX, &bottom, &child);
+  XWindowAttributes menu{};
+  ASSERT_TRUE(WaitUntil([&] {
+    Window rootReturn, parent;
+    Window* children = nullptr;
+    unsigned count = 0;
+    bool found = false;
+    if (XQueryTree(connection, root, &rootReturn, &parent, &children, &count)) {
+      for (unsigned i = 0; i < count && !found; ++i) {
+        found = XGetWindowAttributes(connection, children[i], &menu) && menu.override_redirect &&
+                menu.map_state == IsViewable && menu.y >= bottom - 2 && menu.y < bottom + 40 && menu.height > 20;
+      }
+      if (children) XFree(children);
+    }
+    return found;
+  }, kTimeoutMs));
+  x.Click(root, menu.x + 30, menu.y + menu.height / 4);  // "Charger une ROM", the first of two items
+  const Window chooser = x.WaitForWindow("Open", kTimeoutMs);
+  ASSERT_NE(chooser, 0u);
+  x.Focus(chooser);
+  // A path typed into the chooser (lower case, digits and "/-._" only), then Return.
+  const std::filesystem::path folder = "/tmp/tavrinchooser" + std::to_string(::getpid());
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "other.sms", std::filesystem::copy_options::overwrite_existing);
+  for (char c : (folder / "other.sms").string()) {
+    const unsigned long keysym = c == '/' ? XK_slash : c == '.' ? XK_period : c == '-' ? XK_minus
+                                 : c == '_' ? XK_underscore : static_cast<unsigned long>(c);
+    x.Key(keysym, true);
+    x.Key(keysym, false);
+  }
+  x.Key(XK_Return, true);
+  x.Key(XK_Return, false);
+  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Open", 0) == 0; }, kTimeoutMs));
+  EXPECT_TRUE(CaptionIs("Sega Master System — other.sms")) << x.Caption(display);
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  std::filesystem::remove_all(folder);
+  Close();
+}
+
+// The figures in the README's "Desktop figures": start to the first frame on
+// screen, processor use running and paused, and the exit. Printed, never
+// asserted; run with --gtest_also_run_disabled_tests.
+TEST_P(FirstMinute, DISABLED_Figures) {
+  using Clock = std::chrono::steady_clock;
+  const auto started = Clock::now();
+  Launch({});
+  if (HasFatalFailure()) return;
+  auto shows = [&] {
+    const std::vector<std::uint32_t> p = Picture();
+    return std::any_of(p.begin(), p.end(), [](std::uint32_t c) { return c != 0; });
+  };
+  double firstFrame = -1;  // stays -1 when nothing shows without a click
+  if (WaitUntil(shows, 10000)) firstFrame = std::chrono::duration<double>(Clock::now() - started).count();
+  x.Focus(display);
+  ASSERT_TRUE(WaitUntil(shows, kTimeoutMs));
+  auto cpuOver = [&](double seconds) {
+    const double before = program->CpuSeconds();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return 100.0 * (program->CpuSeconds() - before) / seconds;
+  };
+  const double running = cpuOver(10);
+  x.Focus(strip);
+  WaitUntil([&] { return x.HasFocus(strip); }, kTimeoutMs);
+  const double idle = cpuOver(10);
+  x.Focus(display);
+  WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs);
+  const auto closing = Clock::now();
+  x.RequestClose(display);
+  int status = -1;
+  ASSERT_TRUE(program->Wait(kTimeoutMs, status));
+  const double exit = std::chrono::duration<double>(Clock::now() - closing).count();
+  std::printf("first frame on screen %.2f s; CPU running %.1f %%, paused %.1f %%; exit %.3f s\n", firstFrame,
+              running, idle, exit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktop, FirstMinute, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "WindowManager" : "BareServer";
+                         });
+
+}  // namespace
