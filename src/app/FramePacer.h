@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "console/Timing.h"
+
 // Keeps the console at its own frame rate from a steady clock: a frame is
 // 228 x 262 processor cycles at 3,579,545 Hz, 59.92 frames per second,
 // whatever the monitor's refresh. Deadlines are counted from the last
@@ -9,8 +11,8 @@
 // the rate does not drift.
 class FramePacer {
  public:
-  static constexpr std::int64_t kCyclesPerFrame = 228 * 262;
-  static constexpr std::int64_t kCpuClock = 3579545;
+  static constexpr std::int64_t kCyclesPerFrame = kNtscTiming.CyclesPerFrame();
+  static constexpr std::int64_t kCpuClock = kNtscTiming.clockHz;
   // Behind by more than this many frames (a stall, a dialog), the pacer
   // gives up on catching up and starts counting again from now.
   static constexpr std::int64_t kMaxLagFrames = 6;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "console/Timing.h"
 #include "debug/DebugConsole.h"
 
 namespace {
@@ -9,7 +10,7 @@ namespace {
 // How far the rate control may stretch a frame: a fifth of a percent, far
 // below what an ear notices as pitch.
 constexpr double kMaxCorrection = 0.002;
-constexpr double kFrameMs = 1000.0 / 59.922743;
+constexpr double kFrameMs = 1000.0 / kNtscTiming.FramesPerSecond();
 
 }  // namespace
 
