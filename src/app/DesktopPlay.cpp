@@ -1,6 +1,7 @@
 #include "app/DesktopPlay.h"
 
 #include "app/Application.h"
+#include "app/PicturesScreenshot.h"
 #include "app/StateSlots.h"
 #include "host/video/MillisecondClock.h"
 
@@ -16,7 +17,19 @@ PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount]) {
     }
     functionHeld[slot - 1] = down;
   }
+  play.screenshot = Pressed(keys, kScanF12);
+  play.toggleMute = Pressed(keys, kScanM);
+  const bool alt = keys[kScanLeftAlt] != 0 || keys[kScanRightAlt] != 0;
+  const bool enter = Pressed(keys, kScanEnter);
+  play.toggleFullscreen = Pressed(keys, kScanF11) || (alt && enter);
   return play;
+}
+
+bool PlayKeyReader::Pressed(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint8_t scanCode) {
+  const bool down = keys[scanCode] != 0;
+  const bool pressed = down && !held[scanCode];
+  held[scanCode] = down;
+  return pressed;
 }
 
 void SaveSlotWithNote(Session& session, int slot) {
@@ -27,6 +40,17 @@ void SaveSlotWithNote(Session& session, int slot) {
 void LoadSlotWithNote(Session& session, int slot) {
   session.presenter.note.Show(LoadStateSlot(session.console, StateFolder(), session.imagePath, slot),
                               MillisecondsNow());
+}
+
+void ScreenshotWithNote(Session& session) {
+  int width = 0;
+  int height = 0;
+  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(session.console.Frame(), session.console.ColourRam(),
+                                                          session.console.GameGear(), width, height);
+  std::string error;
+  const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error);
+  const std::string note = path.empty() ? "Capture : " + error : "Capture : " + path.substr(path.rfind('/') + 1);
+  session.presenter.note.Show(note, MillisecondsNow());
 }
 
 void DesktopPlay::RunRecorded(Session& session, bool show, bool hear) {
@@ -55,6 +79,9 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
   }
   if (play.saveSlot) SaveSlotWithNote(session, play.saveSlot);
   if (play.loadSlot) LoadSlotWithNote(session, play.loadSlot);
+  if (play.screenshot) ScreenshotWithNote(session);
+  if (play.toggleMute && toggleMute) toggleMute();
+  if (play.toggleFullscreen && toggleFullscreen) toggleFullscreen();
 
   const Mode now = play.rewind ? Mode::Rewinding : (play.fastForward || session.fastForward) ? Mode::Fast : Mode::Normal;
   if (now != mode && now != Mode::Normal && flush) flush();

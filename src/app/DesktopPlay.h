@@ -10,12 +10,19 @@ class Session;
 
 // The desktop's keys beside the pads, as PC scan codes: Backspace held runs
 // backwards, Tab held runs fast, F1-F9 load slots 1-9 and Shift+F1-F9 save
-// them. None of them is bound to a console control.
+// them, F12 takes a screenshot, M mutes, F11 or Alt+Enter turns full screen
+// on or off. None of them is bound to a console control.
 inline constexpr std::uint8_t kScanBackspace = 0x0E;
 inline constexpr std::uint8_t kScanTab = 0x0F;
+inline constexpr std::uint8_t kScanEnter = 0x1C;
 inline constexpr std::uint8_t kScanLeftShift = 0x2A;
+inline constexpr std::uint8_t kScanM = 0x32;
 inline constexpr std::uint8_t kScanRightShift = 0x36;
+inline constexpr std::uint8_t kScanLeftAlt = 0x38;
 inline constexpr std::uint8_t kScanF1 = 0x3B;  // F1-F9 are 0x3B-0x43
+inline constexpr std::uint8_t kScanF11 = 0x57;
+inline constexpr std::uint8_t kScanF12 = 0x58;
+inline constexpr std::uint8_t kScanRightAlt = 0xB8;
 
 // What the play keys ask for in one frame. A slot key acts once per press.
 struct PlayKeys {
@@ -23,6 +30,9 @@ struct PlayKeys {
   int loadSlot = 0;
   bool rewind = false;
   bool fastForward = false;
+  bool screenshot = false;
+  bool toggleMute = false;
+  bool toggleFullscreen = false;
 };
 
 class PlayKeyReader {
@@ -30,13 +40,21 @@ class PlayKeyReader {
   PlayKeys Read(const std::uint8_t (&keys)[kKeyboardKeyCount]);
 
  private:
+  // True once when `scanCode` goes down.
+  bool Pressed(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint8_t scanCode);
+
   bool functionHeld[9] = {};
+  bool held[kKeyboardKeyCount] = {};  // the keys acted on once a press
 };
 
 // Saves or loads a slot of the session's image and shows the outcome on
 // screen. The menu and the keys both come here.
 void SaveSlotWithNote(Session& session, int slot);
 void LoadSlotWithNote(Session& session, int slot);
+
+// Writes the picture as shown to the pictures folder and notes the file's
+// name ("Capture : tavrin-....png") or why it failed.
+void ScreenshotWithNote(Session& session);
 
 // The desktop's frames: at normal speed with the rewind history recorded,
 // backwards while the rewind key is held (a frame back per paced frame,
@@ -55,6 +73,10 @@ class DesktopPlay {
   int Step(Session& session, InputSource* keys);
 
   RewindControl& Rewind() { return rewind; }
+
+  // What M and F11 (or Alt+Enter) do; nullptr: nothing.
+  void (*toggleMute)() = nullptr;
+  void (*toggleFullscreen)() = nullptr;
 
  private:
   enum class Mode { Normal, Rewinding, Fast };

@@ -41,6 +41,10 @@ void OpenDesktopSound() {
 }
 void CloseDesktopSound() { desktopSound->Close(); }
 void FlushDesktopSound() { desktopSound->Flush(); }
+void SetDesktopSoundLevel(int volume, bool muted) { desktopSound->SetLevel(volume, muted); }
+
+SdlDisplay* desktopDisplay = nullptr;
+bool SetDesktopFullscreen(bool on) { return desktopDisplay->SetFullscreen(on); }
 
 void PostQuit() { quitPosted = true; }
 
@@ -62,6 +66,11 @@ bool CreateDesktopMainWindow() {
   return CreateMainWindow(commands);
 }
 
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 // Every waiting event of both toolkits: the main window's through GTK, the
 // display window's and the devices' through SDL.
 void HandlePendingEvents() {
@@ -72,13 +81,11 @@ void HandlePendingEvents() {
       PostQuit();
     } else if (event.type == SDL_WINDOWEVENT) {
       if (HandleDisplayWindowEvent(event.window)) PostQuit();
+    } else if (HandleDroppedFile(event, LoadImageAndRemember)) {
+    } else if (event.type == SDL_MOUSEMOTION) {
+      desktopDisplay->PointerMoved(NowMs());
     }
   }
-}
-
-std::int64_t NowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
 }
 
 double CpuSeconds() {
@@ -89,6 +96,15 @@ double CpuSeconds() {
 }
 
 }  // namespace
+
+bool HandleDroppedFile(const SDL_Event& event, void (*load)(const char* path)) {
+  if (event.type != SDL_DROPFILE) return false;
+  if (event.drop.file) {
+    if (load) load(event.drop.file);
+    SDL_free(event.drop.file);
+  }
+  return true;
+}
 
 int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   const char* x11 = std::getenv("DISPLAY");
@@ -105,6 +121,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     noDisplay = std::string("SDL cannot open the display: ") + SDL_GetError();
     return -1;
   }
+  SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
 
   if (!options.screenshot.empty() || !options.audio.empty() || !options.input.Empty()) {
     std::fprintf(stderr, "tavrin: --screenshot, --audio and --hold apply to headless runs; ignored here\n");
@@ -126,6 +143,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   auto session = std::make_unique<Session>();
   activeSession = session.get();
   desktopSound = &sound;
+  desktopDisplay = &display;
   soundFailure.clear();
   HostParts host;
   host.display = &display;
@@ -150,6 +168,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     GtkMessageBoxLater(text.c_str(), "Waveout error");
   }
   // The saved settings first; the command line's switches then add to them.
+  SetSoundLevelApplier(SetDesktopSoundLevel);
+  SetFullscreenApplier(SetDesktopFullscreen);
   LoadDesktopSettings();
   if (options.japanese) {
     MenuSetJapanese(true);
@@ -166,6 +186,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
 
   // Frames run through the play keys: rewind, fast-forward, state slots.
   DesktopPlay play(FlushDesktopSound);
+  play.toggleMute = ToggleMuteAndSave;
+  play.toggleFullscreen = ToggleFullscreenAndSave;
   FramePacer pacer;
   bool pacing = false;
   long long framesRun = 0;
@@ -185,6 +207,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     HandlePendingEvents();
     if (quitPosted) break;
     display.KeepAskingForFocus(NowMs());
+    display.HidePointerWhenIdle(NowMs());
     const bool running = session->cartridgeLoaded && display.active;
     SetDisplayPaused(session->cartridgeLoaded && !display.active);
     if (running) {

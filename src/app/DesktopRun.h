@@ -1,5 +1,7 @@
 #pragma once
 
+#include <SDL.h>
+
 #include <string>
 
 #include "app/RunOptions.h"
@@ -10,3 +12,8 @@
 // Returns the exit status, or -1 with the reason in `noDisplay` when no
 // display can be opened here (the caller then runs headless).
 int RunDesktop(const RunOptions& options, std::string& noDisplay);
+
+// A file dropped on the display window is loaded as the menu would load it:
+// `load` gets its path. True when `event` was such a drop (its path is then
+// released here).
+bool HandleDroppedFile(const SDL_Event& event, void (*load)(const char* path));

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/Application.h"
@@ -9,10 +10,18 @@
 #include "app/Settings.h"
 #include "debug/DebugConsole.h"
 #include "host/gtk/MainWindow.h"
+#include "host/video/MillisecondClock.h"
 
 namespace {
 
 std::unique_ptr<SettingsFile> settings;
+void (*applySoundLevel)(int volume, bool muted) = nullptr;
+
+bool (*applyFullscreen)(bool on) = nullptr;
+
+void ApplySoundLevel() {
+  if (settings && applySoundLevel) applySoundLevel(settings->values.volume, settings->values.muted);
+}
 
 void Save() {
   if (!settings || !settings->CanSave()) return;
@@ -29,7 +38,9 @@ std::string AbsolutePath(const char* path) {
   return result;
 }
 
-void LoadCartridgeAndRemember(const char* path) {
+}  // namespace
+
+void LoadImageAndRemember(const char* path) {
   MenuLoadCartridge(path);
   if (!path || !settings || !activeSession || !activeSession->cartridgeLoaded || !activeSession->loadError.empty()) {
     return;
@@ -43,6 +54,8 @@ void LoadCartridgeAndRemember(const char* path) {
   SetLoadFolder(settings->values.lastFolder);
   Save();
 }
+
+namespace {
 
 void ClearRecent() {
   if (!settings) return;
@@ -91,14 +104,54 @@ void LoadDesktopSettings(const std::string& path) {
   }
   SetLoadFolder(values.lastFolder);
   SetRecentImages(values.recentImages);
+  SetVolumeCheck(values.volume);
+  ApplySoundLevel();
+  if (values.fullscreen && applyFullscreen) SetFullscreenCheck(applyFullscreen(true));
+}
+
+void SetFullscreenApplier(bool (*apply)(bool on)) { applyFullscreen = apply; }
+
+void SetFullscreenAndSave(bool on) {
+  if (!settings || !applyFullscreen) return;
+  // Refused, the check mark goes back to what the window is.
+  if (!applyFullscreen(on)) on = !on;
+  SetFullscreenCheck(on);
+  if (settings->values.fullscreen == on) return;
+  settings->values.fullscreen = on;
+  Save();
+}
+
+void ToggleFullscreenAndSave() {
+  if (settings) SetFullscreenAndSave(!settings->values.fullscreen);
+}
+
+void SetSoundLevelApplier(void (*apply)(int volume, bool muted)) { applySoundLevel = apply; }
+
+void SetVolumeAndSave(int percent) {
+  if (!settings) return;
+  settings->values.volume = std::clamp(percent, 0, Settings::kMaxVolume);
+  ApplySoundLevel();
+  Save();
+}
+
+void ToggleMuteAndSave() {
+  if (!settings) return;
+  settings->values.muted = !settings->values.muted;
+  ApplySoundLevel();
+  if (activeSession) {
+    activeSession->presenter.note.Show(settings->values.muted ? "Son coupé" : "Son rétabli", MillisecondsNow());
+  }
+  Save();
 }
 
 void UseSavingCommands(MainWindowCommands& commands) {
-  commands.loadCartridge = LoadCartridgeAndRemember;
+  commands.loadCartridge = LoadImageAndRemember;
   commands.setJapanese = SetJapaneseAndSave;
   commands.setNoSpriteLimit = SetNoSpriteLimitAndSave;
   commands.setScale = SetScaleAndSave;
   commands.clearRecent = ClearRecent;
+  commands.setVolume = SetVolumeAndSave;
+  commands.setFullscreen = SetFullscreenAndSave;
 }
 
 SettingsFile* DesktopSettings() { return settings.get(); }

@@ -14,6 +14,24 @@ class SettingsFile;
 // sprite limit, window size, the open-file dialog's folder, "Récents".
 void LoadDesktopSettings(const std::string& path = {});
 
+// Where the volume and mute settings take effect (the sound device); set
+// before LoadDesktopSettings.
+void SetSoundLevelApplier(void (*apply)(int volume, bool muted));
+// "Volume" in the menu, and M: mutes or brings the sound back with a note
+// ("Son coupé", "Son rétabli"). Both are saved.
+void SetVolumeAndSave(int percent);
+void ToggleMuteAndSave();
+
+// Where full screen is turned on and off (the display window; false when
+// refused); set before LoadDesktopSettings. "Plein écran" in the menu, F11
+// and Alt+Enter come to the setter and the toggle, which save the choice.
+void SetFullscreenApplier(bool (*apply)(bool on));
+void SetFullscreenAndSave(bool on);
+void ToggleFullscreenAndSave();
+
+// Loads an image as "Charger une ROM" does, and puts it first in "Récents".
+void LoadImageAndRemember(const char* path);
+
 // Points the main window's commands for those settings at versions that also
 // save them.
 void UseSavingCommands(MainWindowCommands& commands);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "app/Screenshot.h"
+#include "host/video/ColourConversion.h"
+#include "host/video/PictureLayout.h"
 
 namespace {
 
@@ -120,4 +122,24 @@ std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int heigh
 std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error) {
   return SaveScreenshotInFolder(rgb, width, height, PicturesScreenshotFolder(), std::chrono::system_clock::now(),
                                 error);
+}
+
+std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+                                            int& width, int& height) {
+  const PictureRect area = VisiblePicture(gameGear);
+  width = area.width;
+  height = area.height;
+  std::uint32_t palette[32];
+  for (int index = 0; index < 32; ++index) palette[index] = ColourRgb(colourRam, index, gameGear);
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+  std::uint8_t* out = rgb.data();
+  for (int y = area.y; y < area.y + height; ++y) {
+    for (int x = area.x; x < area.x + width; ++x) {
+      const std::uint32_t pixel = palette[frame[y * 256 + x] & 31];
+      *out++ = static_cast<std::uint8_t>(pixel >> 16);
+      *out++ = static_cast<std::uint8_t>(pixel >> 8);
+      *out++ = static_cast<std::uint8_t>(pixel);
+    }
+  }
+  return rgb;
 }

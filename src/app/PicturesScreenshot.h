@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Screenshots the player asks for, kept in the user's pictures folder under
 // Tavrin/, one PNG per shot named after the moment it was taken.
@@ -24,3 +25,9 @@ std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int heigh
 
 // SaveScreenshotInFolder into PicturesScreenshotFolder() at the present time.
 std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error);
+
+// The console's last frame (256 x 192 colour indexes) as a screenshot shows
+// it: 8-bit RGB of the whole frame, or of the Game Gear's 160 x 144 window,
+// with `width` and `height` set to match.
+std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+                                            int& width, int& height);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/PicturesScreenshot.h"
+#include "host/video/FramePresenter.h"
 
 namespace {
 
@@ -75,6 +76,44 @@ TEST(PicturesScreenshot, NamedByTimeNeverOverwrittenAndDecodesToThePixels) {
   ::unsetenv("TZ");
   ::tzset();
   std::filesystem::remove_all(folder.parent_path().parent_path());
+}
+
+}  // namespace
+
+namespace {
+
+// The desktop's shot holds the pixels the display shows: the frame converted
+// at 32 bits, all of it on the Master System, the 160 x 144 window on the
+// Game Gear.
+TEST(PicturesScreenshot, ConsolePictureMatchesTheConvertedFrame) {
+  std::vector<std::uint8_t> frame(256 * 192);
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>((i * 7 + i / 256) & 31);
+  std::uint8_t colourRam[64];
+  for (int i = 0; i < 64; ++i) colourRam[i] = static_cast<std::uint8_t>(i * 37 + 11);
+  struct Case {
+    bool gameGear;
+    int x, y, width, height;
+  };
+  for (const Case& c : {Case{false, 0, 0, 256, 192}, Case{true, 48, 24, 160, 144}}) {
+    std::vector<std::uint32_t> surface(256 * 192);
+    SurfaceLock lock;
+    lock.bits = reinterpret_cast<std::uint8_t*>(surface.data());
+    lock.pitch = 256 * 4;
+    FramePresenter::Convert(frame.data(), colourRam, c.gameGear, lock, 32, false);
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> rgb = ConsolePictureRgb(frame.data(), colourRam, c.gameGear, width, height);
+    ASSERT_EQ(width, c.width);
+    ASSERT_EQ(height, c.height);
+    ASSERT_EQ(rgb.size(), static_cast<std::size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::uint32_t shown = surface[static_cast<std::size_t>(c.y + y) * 256 + c.x + x] & 0xFFFFFF;
+        const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+        ASSERT_EQ(static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]), shown)
+            << (c.gameGear ? "Game Gear" : "Master System") << " at " << x << "," << y;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -7,6 +7,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 #include <functional>
 #include <thread>
 
@@ -152,6 +156,43 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   ASSERT_TRUE(restored) << "back from " << later;
   EXPECT_GE(loaded, before);
   EXPECT_LE(loaded, saved + 30) << "saved near " << saved << ", loaded " << loaded;
+}
+
+// F12 writes the picture to the pictures folder, named in a note; M mutes
+// with a note and the settings file keeps it.
+TEST_F(DesktopStates, ScreenshotAndMuteKeys) {
+  const auto shots = [&] {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch)) {
+      if (entry.path().extension() == ".png") found.push_back(entry.path());
+    }
+    return found;
+  };
+  ASSERT_TRUE(shots().empty());
+  x.Key(XK_F12, true);
+  const bool shot = WaitFor([&] { return shots().size() == 1; }, 5000);
+  x.Key(XK_F12, false);
+  ASSERT_TRUE(shot) << program.Errors();
+  EXPECT_EQ(shots()[0].parent_path().filename(), "Tavrin");
+  EXPECT_GT(std::filesystem::file_size(shots()[0]), 100u);
+  EXPECT_TRUE(WaitFor([&] { return Counter() >= 0 && NoteBandPixels() > 1000; }, 2000)) << "a note names the file";
+
+  const std::filesystem::path conf = scratch / ".config" / "tavrin" / "tavrin.conf";
+  const auto mutedInFile = [&] {
+    std::ifstream in(conf);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.find("muted=true") != std::string::npos;
+  };
+  x.Key(XK_m, true);
+  const bool muted = WaitFor(mutedInFile, 5000);
+  x.Key(XK_m, false);
+  ASSERT_TRUE(muted) << program.Errors();
+  const int released = Counter();  // the release is seen before the next press
+  ASSERT_TRUE(WaitFor([&] { return Counter() > released + 2; }, 5000));
+  x.Key(XK_m, true);
+  const bool back = WaitFor([&] { return !mutedInFile(); }, 5000);
+  x.Key(XK_m, false);
+  EXPECT_TRUE(back) << "a second M brings the sound back";
 }
 
 }  // namespace

@@ -28,3 +28,14 @@ TEST(SdlSound, RateControlSteersTheQueueTowardItsTarget) {
 }
 
 }  // namespace
+
+// The volume scales each sample toward zero; 0 % (or muted) is silence.
+TEST(SdlSound, LevelScalesSamples) {
+  struct Case {
+    int sample, level, expected;
+  };
+  for (const Case& c : {Case{32767, 100, 32767}, Case{-32768, 100, -32768}, Case{-32768, 50, -16384},
+                        Case{1001, 25, 250}, Case{-1001, 75, -750}, Case{12345, 0, 0}}) {
+    EXPECT_EQ(SdlSound::AtLevel(c.sample, c.level), c.expected) << c.sample << " at " << c.level;
+  }
+}

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ GtkWidget* palItem = nullptr;
 GtkWidget* japaneseItem = nullptr;
 GtkWidget* spriteLimitItem = nullptr;
 GtkWidget* sizeItems[4] = {};
+constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
+GtkWidget* volumeItems[kVolumeSteps] = {};
+GtkWidget* fullscreenItem = nullptr;
 GtkWidget* recentMenu = nullptr;
 std::vector<std::string> recentImages;
 GtkWidget* menuBar = nullptr;
@@ -123,6 +127,15 @@ void OnSize(GtkMenuItem* item, gpointer data) {
 
 void OnWholeScales(GtkCheckMenuItem* item, gpointer) {
   if (!settingChecks && handlers.setWholeScales) handlers.setWholeScales(gtk_check_menu_item_get_active(item));
+}
+
+void OnVolume(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setVolume) handlers.setVolume(GPOINTER_TO_INT(data));
+}
+
+void OnFullscreen(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setFullscreen) handlers.setFullscreen(gtk_check_menu_item_get_active(item));
 }
 
 gboolean RunReset(gpointer) {
@@ -276,6 +289,19 @@ GtkWidget* BuildMenuBar() {
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
   AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Échelle _entière"), G_CALLBACK(OnWholeScales),
           nullptr, "toggled");
+  fullscreenItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Plein é_cran"),
+                           G_CALLBACK(OnFullscreen), nullptr, "toggled");
+  GtkWidget* volume = gtk_menu_item_new_with_mnemonic("_Volume");
+  GtkWidget* volumeMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(volume), volumeMenu);
+  GSList* volumeGroup = nullptr;
+  for (int i = 0; i < kVolumeSteps; ++i) {
+    const std::string name = std::to_string(i * 25) + " %";
+    GtkWidget* item = gtk_radio_menu_item_new_with_label(volumeGroup, name.c_str());
+    volumeGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    volumeItems[i] = AddItem(volumeMenu, item, G_CALLBACK(OnVolume), GINT_TO_POINTER(i * 25), "activate");
+  }
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), volume);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
@@ -286,6 +312,7 @@ GtkWidget* BuildMenuBar() {
   // Check marks at start: the display window opens at twice the picture's size.
   settingChecks = true;
   gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizeItems[1]), TRUE);
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(volumeItems[kVolumeSteps - 1]), TRUE);
   settingChecks = false;
   return bar;
 }
@@ -391,6 +418,21 @@ void SetScaleCheck(int scale) {
   settingChecks = false;
 }
 
+void SetVolumeCheck(int percent) {
+  const int step = (std::clamp(percent, 0, 100) + 12) / 25;
+  if (!volumeItems[step]) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(volumeItems[step]), TRUE);
+  settingChecks = false;
+}
+
+void SetFullscreenCheck(bool on) {
+  if (!fullscreenItem) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(fullscreenItem), on);
+  settingChecks = false;
+}
+
 void SetRecentImages(const std::vector<std::string>& paths) {
   recentImages = paths;
   FillRecentMenu();
@@ -408,6 +450,8 @@ void DestroyMainWindow() {
   recentMenu = nullptr;
   menuBar = nullptr;
   resetItem = nullptr;
+  fullscreenItem = nullptr;
+  for (GtkWidget*& item : volumeItems) item = nullptr;
 }
 
 void GtkHandlePendingEvents() {

@@ -21,6 +21,10 @@ struct MainWindowCommands {
   void (*setScale)(int scale) = nullptr;
   // "Échelle entière": the picture only at whole scales of itself.
   void (*setWholeScales)(bool on) = nullptr;
+  // "Volume": 0, 25, 50, 75 or 100 %.
+  void (*setVolume)(int percent) = nullptr;
+  // "Plein écran" with its new check state.
+  void (*setFullscreen)(bool on) = nullptr;
   // "&Redémarrer".
   void (*reset)() = nullptr;
   // "État": save and load the chosen slot, choose the slot (1-9), and
@@ -52,6 +56,9 @@ void SetNoSpriteLimitCheck(bool on);
 // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
 // its command.
 void SetScaleCheck(int scale);
+// Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
+void SetVolumeCheck(int percent);
+void SetFullscreenCheck(bool on);
 // The images listed under "Fichier > Récents", newest first; those no
 // longer there are greyed out when the menu opens.
 void SetRecentImages(const std::vector<std::string>& paths);

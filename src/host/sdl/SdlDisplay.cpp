@@ -125,6 +125,36 @@ void SdlDisplay::Resize(int width, int height) {
   Centre();
 }
 
+bool SdlDisplay::SetFullscreen(bool on) {
+  if (!window) return false;
+  if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    LogPrintf("Display: full screen %s refused: %s\n", on ? "on" : "off", SDL_GetError());
+    return false;
+  }
+  if (!on && pointerHidden) {
+    SDL_ShowCursor(SDL_ENABLE);
+    pointerHidden = false;
+  }
+  Focus();
+  Repaint();
+  return true;
+}
+
+void SdlDisplay::PointerMoved(std::int64_t nowMs) {
+  pointerMovedMs = nowMs;
+  if (pointerHidden) {
+    SDL_ShowCursor(SDL_ENABLE);
+    pointerHidden = false;
+  }
+}
+
+void SdlDisplay::HidePointerWhenIdle(std::int64_t nowMs) {
+  constexpr std::int64_t kPointerIdleMs = 2000;
+  if (pointerHidden || nowMs - pointerMovedMs < kPointerIdleMs || !Fullscreen()) return;
+  SDL_ShowCursor(SDL_DISABLE);
+  pointerHidden = true;
+}
+
 bool SdlDisplay::WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const {
   if (!window) return false;
   const int index = SDL_GetWindowDisplayIndex(window);

@@ -41,6 +41,15 @@ class SdlDisplay final : public Display {
   // resized while the console does not run).
   void Repaint();
 
+  // Full screen on the desktop's own mode (black bars round the picture,
+  // laid out as in a window) or back to the window. False when SDL refuses.
+  bool SetFullscreen(bool on);
+  bool Fullscreen() const { return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+  // In full screen the pointer is hidden once it has not moved for a
+  // moment; the main loop reports motion and the time.
+  void PointerMoved(std::int64_t nowMs);
+  void HidePointerWhenIdle(std::int64_t nowMs);
+
   SDL_Window* Window() const { return window; }
   std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
   bool HasVsync() const { return vsync; }
@@ -55,6 +64,8 @@ class SdlDisplay final : public Display {
   long long presents = 0;
   std::int64_t focusUntilMs = 0;
   std::int64_t focusAskedMs = 0;
+  std::int64_t pointerMovedMs = 0;
+  bool pointerHidden = false;
   bool CopyPicture();
 };
 

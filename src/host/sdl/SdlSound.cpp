@@ -52,6 +52,8 @@ void SdlSound::Flush() {
   if (device != 0) SDL_ClearQueuedAudio(device);
 }
 
+void SdlSound::SetLevel(int volume, bool muted) { level = muted ? 0 : std::clamp(volume, 0, 100); }
+
 double SdlSound::RatioFor(int queued) {
   // Proportional control: a queue one target too long plays 0.2 % faster.
   const double error = static_cast<double>(queued - kTargetSamples) / kTargetSamples;
@@ -71,7 +73,7 @@ void SdlSound::Samples(const std::int16_t* samples, int count) {
     // Starting, or after a stall: put the target in front so the device
     // does not starve at the next wake-up's jitter.
     const int lead = kTargetSamples - queued;
-    std::fill_n(buffer, lead, previous);
+    std::fill_n(buffer, lead, AtLevel(previous, level));
     SDL_QueueAudio(device, buffer, static_cast<Uint32>(lead * sizeof(std::int16_t)));
     queued += lead;
   }
@@ -85,7 +87,7 @@ void SdlSound::Samples(const std::int16_t* samples, int count) {
     const double before = index == 0 ? previous : samples[index - 1];
     const double after = samples[index];
     // Sample i of the frame sits at position i + 1 after the previous frame's last.
-    buffer[produced++] = static_cast<std::int16_t>(before + (after - before) * fraction);
+    buffer[produced++] = AtLevel(static_cast<int>(before + (after - before) * fraction), level);
     position += ratio;
   }
   position -= count;

@@ -35,6 +35,11 @@ class SdlSound final : public SampleSink {
   void Samples(const std::int16_t* samples, int count) override;
   // Drops what is queued (the console stopped: pause, focus lost).
   void Flush();
+  // The player's volume, 0-100 % of the console's level; muted plays
+  // silence (queued as usual, so the queue keeps its length).
+  void SetLevel(int volume, bool muted);
+  // A sample at `level` percent (0-100), rounded toward zero.
+  static std::int16_t AtLevel(int sample, int level) { return static_cast<std::int16_t>(sample * level / 100); }
 
   DelayFigures Delay() const;
   // How far each frame's samples are stretched now (1.0 = not at all).
@@ -47,6 +52,7 @@ class SdlSound final : public SampleSink {
  private:
   SDL_AudioDeviceID device = 0;
   double ratio = 1.0;
+  int level = 100;  // percent, 0 while muted
   double position = 0;  // fractional read position carried between frames
   std::int16_t previous = 0;
   std::int16_t buffer[4096] = {};
