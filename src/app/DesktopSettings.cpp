@@ -76,6 +76,12 @@ void SetNoSpriteLimitAndSave(bool on) {
   Save();
 }
 
+void SetWholeScalesAndSave(bool on) {
+  MenuSetWholeScales(on);
+  if (settings) settings->values.integerScaling = on;
+  Save();
+}
+
 void SetScaleAndSave(int scale) {
   MenuSetScale(scale);
   if (settings && scale >= Settings::kMinScale && scale <= Settings::kMaxScale) settings->values.windowScale = scale;
@@ -101,6 +107,10 @@ void LoadDesktopSettings(const std::string& path) {
   if (values.windowScale != 2) {
     MenuSetScale(values.windowScale);
     SetScaleCheck(values.windowScale);
+  }
+  if (values.integerScaling) {
+    MenuSetWholeScales(true);
+    SetWholeScalesCheck(true);
   }
   SetLoadFolder(values.lastFolder);
   SetRecentImages(values.recentImages);
@@ -149,6 +159,7 @@ void UseSavingCommands(MainWindowCommands& commands) {
   commands.setJapanese = SetJapaneseAndSave;
   commands.setNoSpriteLimit = SetNoSpriteLimitAndSave;
   commands.setScale = SetScaleAndSave;
+  commands.setWholeScales = SetWholeScalesAndSave;
   commands.clearRecent = ClearRecent;
   commands.setVolume = SetVolumeAndSave;
   commands.setFullscreen = SetFullscreenAndSave;

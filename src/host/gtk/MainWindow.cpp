@@ -36,6 +36,7 @@ std::vector<GtkWidget*> openBoxes;
 // Set while the program changes a check mark itself, so the "toggled"
 // signal that follows is not taken for a command.
 bool settingChecks = false;
+GtkWidget* wholeScalesItem = nullptr;
 
 void OnDestroy(GtkWidget*, gpointer) {
   mainWindow = nullptr;
@@ -287,8 +288,8 @@ GtkWidget* BuildMenuBar() {
     sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
-  AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Échelle _entière"), G_CALLBACK(OnWholeScales),
-          nullptr, "toggled");
+  wholeScalesItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Échelle _entière"),
+                            G_CALLBACK(OnWholeScales), nullptr, "toggled");
   fullscreenItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Plein é_cran"),
                            G_CALLBACK(OnFullscreen), nullptr, "toggled");
   GtkWidget* volume = gtk_menu_item_new_with_mnemonic("_Volume");
@@ -418,6 +419,13 @@ void SetScaleCheck(int scale) {
   settingChecks = false;
 }
 
+void SetWholeScalesCheck(bool on) {
+  if (!wholeScalesItem) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(wholeScalesItem), on ? TRUE : FALSE);
+  settingChecks = false;
+}
+
 void SetVolumeCheck(int percent) {
   const int step = (std::clamp(percent, 0, 100) + 12) / 25;
   if (!volumeItems[step]) return;
@@ -451,6 +459,7 @@ void DestroyMainWindow() {
   menuBar = nullptr;
   resetItem = nullptr;
   fullscreenItem = nullptr;
+  wholeScalesItem = nullptr;
   for (GtkWidget*& item : volumeItems) item = nullptr;
 }
 

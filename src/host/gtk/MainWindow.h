@@ -56,6 +56,8 @@ void SetNoSpriteLimitCheck(bool on);
 // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
 // its command.
 void SetScaleCheck(int scale);
+// Sets the "Échelle entière" check mark without running its command.
+void SetWholeScalesCheck(bool on);
 // Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
 void SetVolumeCheck(int percent);
 void SetFullscreenCheck(bool on);
