@@ -1,5 +1,7 @@
 #include "host/video/ColourConversion.h"
 
+#include <cstring>
+
 namespace {
 
 // The nearest value of `bits` bits to an 8-bit component.
@@ -44,4 +46,17 @@ std::uint32_t ColourPixel(std::uint32_t rgb, PixelFormat format) {
 
 void ConvertPalette(const std::uint8_t* colourRam, bool gameGear, PixelFormat format, std::uint32_t (&palette)[32]) {
   for (int index = 0; index < 32; ++index) palette[index] = ColourPixel(ColourRgb(colourRam, index, gameGear), format);
+}
+
+void StorePixel(std::uint8_t* at, int bytesPerPixel, std::uint32_t pixel) {
+  if (bytesPerPixel == 2) {
+    const std::uint16_t value = static_cast<std::uint16_t>(pixel);
+    std::memcpy(at, &value, 2);
+  } else if (bytesPerPixel == 4) {
+    std::memcpy(at, &pixel, 4);
+  } else {
+    at[0] = static_cast<std::uint8_t>(pixel);
+    at[1] = static_cast<std::uint8_t>(pixel >> 8);
+    at[2] = static_cast<std::uint8_t>(pixel >> 16);
+  }
 }

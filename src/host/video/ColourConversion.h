@@ -19,5 +19,8 @@ std::uint32_t ColourRgb(const std::uint8_t* colourRam, int index, bool gameGear)
 // One colour in the given format.
 std::uint32_t ColourPixel(std::uint32_t rgb, PixelFormat format);
 
+// Stores one host pixel of 2, 3 or 4 bytes (3: blue, green, red) at `at`.
+void StorePixel(std::uint8_t* at, int bytesPerPixel, std::uint32_t pixel);
+
 // All 32 colours in the given format.
 void ConvertPalette(const std::uint8_t* colourRam, bool gameGear, PixelFormat format, std::uint32_t (&palette)[32]);

@@ -30,19 +30,6 @@ constexpr std::uint8_t kDigitGlyphs[10][8] = {
     {0x00, 0x7E, 0x42, 0x7E, 0x02, 0x02, 0x02, 0x00},
 };
 
-void StorePixel(std::uint8_t* at, int bytesPerPixel, std::uint32_t pixel) {
-  if (bytesPerPixel == 2) {
-    const std::uint16_t value = static_cast<std::uint16_t>(pixel);
-    std::memcpy(at, &value, 2);
-  } else if (bytesPerPixel == 4) {
-    std::memcpy(at, &pixel, 4);
-  } else {
-    at[0] = static_cast<std::uint8_t>(pixel);
-    at[1] = static_cast<std::uint8_t>(pixel >> 8);
-    at[2] = static_cast<std::uint8_t>(pixel >> 16);
-  }
-}
-
 #if TAVRIN_SHUFFLE_CONVERT
 // The conversion with byte shuffles, 16 pixels at a time, where the processor
 // has SSSE3 (checked once at run time). Each byte of a host pixel comes from

@@ -109,19 +109,6 @@ std::vector<int> Glyphs(const std::string& text) {
   return glyphs;
 }
 
-void StorePixel(std::uint8_t* at, int bytesPerPixel, std::uint32_t pixel) {
-  if (bytesPerPixel == 2) {
-    const std::uint16_t value = static_cast<std::uint16_t>(pixel);
-    std::memcpy(at, &value, 2);
-  } else if (bytesPerPixel == 4) {
-    std::memcpy(at, &pixel, 4);
-  } else {
-    at[0] = static_cast<std::uint8_t>(pixel);
-    at[1] = static_cast<std::uint8_t>(pixel >> 8);
-    at[2] = static_cast<std::uint8_t>(pixel >> 16);
-  }
-}
-
 }  // namespace
 
 void OnScreenNote::Show(const std::string& newText, std::uint32_t nowMs) {
