@@ -24,6 +24,7 @@
 #include "host/sdl/SdlInput.h"
 #include "host/sdl/SdlSound.h"
 #include "host/video/HostMessageBox.h"
+#include "host/video/MillisecondClock.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ namespace {
 constexpr int kIdleWaitMs = 10;
 
 bool quitPosted = false;
+SdlInput* desktopInput = nullptr;
 SdlSound* desktopSound = nullptr;
 std::string soundFailure;
 
@@ -71,6 +73,22 @@ std::int64_t NowMs() {
       .count();
 }
 
+// Pads plugged in or pulled out while the program runs: picked up into a
+// free pad, or dropped, with a note on the picture.
+void HandlePadEvent(const SDL_Event& event) {
+  if (!desktopInput || !activeSession) return;
+  std::string name;
+  std::string note;
+  if (event.type == SDL_JOYDEVICEADDED) {
+    if (const int pad = desktopInput->DeviceAdded(event.jdevice.which, name)) {
+      note = "Manette " + std::to_string(pad) + " branchée : " + name;
+    }
+  } else if (const int pad = desktopInput->DeviceRemoved(event.jdevice.which)) {
+    note = "Manette " + std::to_string(pad) + " débranchée";
+  }
+  if (!note.empty()) activeSession->presenter.note.Show(note, MillisecondsNow());
+}
+
 // Every waiting event of both toolkits: the main window's through GTK, the
 // display window's and the devices' through SDL.
 void HandlePendingEvents() {
@@ -82,6 +100,8 @@ void HandlePendingEvents() {
     } else if (event.type == SDL_WINDOWEVENT) {
       if (HandleDisplayWindowEvent(event.window)) PostQuit();
     } else if (HandleDroppedFile(event, LoadImageAndRemember)) {
+    } else if (event.type == SDL_JOYDEVICEADDED || event.type == SDL_JOYDEVICEREMOVED) {
+      HandlePadEvent(event);
     } else if (event.type == SDL_MOUSEMOTION) {
       desktopDisplay->PointerMoved(NowMs());
     }
@@ -139,6 +159,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   quitPosted = false;
   SdlDisplay display;
   SdlInput input;
+  desktopInput = &input;
   SdlSound sound;
   auto session = std::make_unique<Session>();
   activeSession = session.get();
@@ -157,6 +178,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   session->SaveInBackground();
   if (!session->Startup(host)) {
     activeSession = nullptr;
+    desktopInput = nullptr;
     SDL_Quit();
     return 0;
   }
@@ -241,6 +263,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   const long long presents = display.PresentCount();
   session->Shutdown();
   activeSession = nullptr;
+  desktopInput = nullptr;
   DestroyMainWindow();
   GtkHandlePendingEvents();
   SDL_Quit();

@@ -57,6 +57,43 @@ bool SdlInput::OpenPad(int deviceIndex, int padNumber) {
   return true;
 }
 
+int SdlInput::DeviceAdded(int deviceIndex, std::string& name) {
+  if (!subsystemOpen || deviceIndex < 0 || deviceIndex >= SDL_NumJoysticks()) return 0;
+  const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+  for (const Pad& pad : pads) {
+    // SDL also announces the devices that were there when it started.
+    if (pad.joystick && SDL_JoystickInstanceID(pad.joystick) == instance) return 0;
+  }
+  for (int slot = 0; slot < kJoystickMax; ++slot) {
+    if (pads[slot].joystick) continue;
+    if (!OpenPad(deviceIndex, slot + 1)) {
+      pads[slot] = Pad{};
+      return 0;
+    }
+    const char* shown = pads[slot].controller ? SDL_GameControllerName(pads[slot].controller)
+                                              : SDL_JoystickName(pads[slot].joystick);
+    name = shown ? shown : "Joystick";
+    return slot + 1;
+  }
+  return 0;
+}
+
+int SdlInput::DeviceRemoved(SDL_JoystickID instance) {
+  for (int slot = 0; slot < kJoystickMax; ++slot) {
+    Pad& pad = pads[slot];
+    if (!pad.joystick || SDL_JoystickInstanceID(pad.joystick) != instance) continue;
+    if (pad.controller) {
+      SDL_GameControllerClose(pad.controller);
+    } else {
+      SDL_JoystickClose(pad.joystick);
+    }
+    pad = Pad{};
+    LogPrintf("Joypad %d removed\n", slot + 1);
+    return slot + 1;
+  }
+  return 0;
+}
+
 void SdlInput::Close() {
   for (Pad& pad : pads) {
     if (pad.controller) {

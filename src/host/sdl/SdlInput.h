@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <string>
+
 #include "host/input/InputSource.h"
 
 // The desktop's keyboard and joysticks on SDL. The keyboard is SDL's state of
@@ -20,6 +22,15 @@ class SdlInput final : public InputSource {
   void Close() override;
   bool ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) override;
   JoystickRead ReadJoystick(int index, JoystickState& state) override;
+
+  // A device was plugged in (the device index of SDL_JOYDEVICEADDED): it
+  // takes the first free pad, unless it is one of the pads already open.
+  // Returns the pad's number (1 or 2) and the device's name, or 0 when it
+  // is not taken.
+  int DeviceAdded(int deviceIndex, std::string& name);
+  // A device was pulled out (the instance id of SDL_JOYDEVICEREMOVED): its
+  // pad is closed and free again. Returns the pad's number, or 0.
+  int DeviceRemoved(SDL_JoystickID instance);
 
  private:
   struct Pad {
