@@ -187,7 +187,7 @@ void OnFastForward(GtkCheckMenuItem* item, gpointer) {
 
 // "État": save and load a slot, the slot to use (1 at start), fast-forward.
 GtkWidget* BuildStateMenu() {
-  GtkWidget* state = gtk_menu_item_new_with_mnemonic("É_tat");
+  GtkWidget* state = gtk_menu_item_new_with_mnemonic("Ét_at");
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(state), menu);
   AddItem(menu, gtk_menu_item_new_with_mnemonic("_Sauvegarder l'état"), G_CALLBACK(OnSaveState), nullptr,
