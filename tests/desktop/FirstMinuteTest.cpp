@@ -82,16 +82,22 @@ class FirstMinute : public testing::TestWithParam<bool> {
     return WaitUntil([&] { return x.Size(display, w, h) && w == width && h == height; }, kTimeoutMs);
   }
   // Presses Alt+letter, then the letters of a menu path.
+  // Each key waits for the menu it opens to be on screen, so no key reaches
+  // the bar before its menu is there.
   void Menu(unsigned long mnemonic, std::initializer_list<unsigned long> path) {
     x.Focus(strip);
     ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(strip); }, kTimeoutMs));
+    const int popups = x.PopupCount();
     x.Key(XK_Alt_L, true);
     x.Key(mnemonic, true);
     x.Key(mnemonic, false);
     x.Key(XK_Alt_L, false);
+    int open = 1;
     for (unsigned long key : path) {
+      ASSERT_TRUE(WaitUntil([&] { return x.PopupCount() >= popups + open; }, kTimeoutMs)) << "menu " << open;
       x.Key(key, true);
       x.Key(key, false);
+      ++open;
     }
   }
   void ExpectBadCartridgeBox(const std::string& image);

@@ -344,6 +344,23 @@ std::string XSession::Caption(Window window) {
   return caption;
 }
 
+int XSession::PopupCount() {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count)) return 0;
+  int popups = 0;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(connection, children[i], &attributes) && attributes.override_redirect &&
+        attributes.map_state == IsViewable) {
+      ++popups;
+    }
+  }
+  if (children) XFree(children);
+  return popups;
+}
+
 bool XSession::HasFocus(Window window) {
   Window focus = 0;
   int revert = 0;

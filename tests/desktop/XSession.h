@@ -33,6 +33,8 @@ class XSession {
   std::string Caption(Window window);
   // True when the window (or a window inside it) has the keyboard focus.
   bool HasFocus(Window window);
+  // Override-redirect windows shown on the screen: open menus and popups.
+  int PopupCount();
   // Client size of a window.
   bool Size(Window window, int& width, int& height);
 
