@@ -14,7 +14,7 @@ std::string SlotName(int slot) { return "\xC3\x89tat " + std::to_string(slot); }
 }  // namespace
 
 std::string StateFolder() {
-  // The base directory specification ignores a relative XDG_DATA_HOME.
+  // A relative XDG_DATA_HOME is ignored, as the XDG base directory rules say.
   const char* data = std::getenv("XDG_DATA_HOME");
   if (data && data[0] == '/') return (std::filesystem::path(data) / "tavrin" / "states").string();
   const char* home = std::getenv("HOME");
