@@ -344,6 +344,26 @@ std::string XSession::Caption(Window window) {
   return caption;
 }
 
+// GTK marks its menus' windows with a menu type; a window manager may keep
+// override-redirect windows of its own on the screen, which are not menus.
+bool XSession::IsMenu(Window window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool menu = false;
+  if (XGetWindowProperty(connection, window, XInternAtom(connection, "_NET_WM_WINDOW_TYPE", False), 0, 8, False,
+                         XA_ATOM, &type, &format, &items, &after, &data) == Success &&
+      data && format == 32) {
+    const Atom popup = XInternAtom(connection, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False);
+    const Atom dropdown = XInternAtom(connection, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", False);
+    const Atom* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long i = 0; i < items; ++i) menu = menu || atoms[i] == popup || atoms[i] == dropdown;
+  }
+  if (data) XFree(data);
+  return menu;
+}
+
 int XSession::PopupCount() {
   Window root = 0, parent = 0;
   Window* children = nullptr;
@@ -353,7 +373,7 @@ int XSession::PopupCount() {
   for (unsigned i = 0; i < count; ++i) {
     XWindowAttributes attributes;
     if (XGetWindowAttributes(connection, children[i], &attributes) && attributes.override_redirect &&
-        attributes.map_state == IsViewable) {
+        attributes.map_state == IsViewable && IsMenu(children[i])) {
       ++popups;
     }
   }

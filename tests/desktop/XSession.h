@@ -33,7 +33,7 @@ class XSession {
   std::string Caption(Window window);
   // True when the window (or a window inside it) has the keyboard focus.
   bool HasFocus(Window window);
-  // Override-redirect windows shown on the screen: open menus and popups.
+  // Menus shown on the screen.
   int PopupCount();
   // Client size of a window.
   bool Size(Window window, int& width, int& height);
@@ -52,11 +52,9 @@ class XSession {
   void Resize(Window window, int width, int height);
 
  private:
+  bool IsMenu(Window window);
+
   pid_t windowManager = -1;
-
- public:
-
- private:
   pid_t server = -1;
   Display* connection = nullptr;
   std::string displayName;
