@@ -5,30 +5,35 @@
 #include "app/StateSlots.h"
 #include "host/video/MillisecondClock.h"
 
-PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount]) {
+PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint32_t padHeld) {
   PlayKeys play;
-  play.rewind = keys[kScanBackspace] != 0;
-  play.fastForward = keys[kScanTab] != 0;
+  auto down = [&](Control control) {
+    const std::uint8_t key = table.Of(control);
+    return (key != 0 && keys[key] != 0) || (padHeld & ControlBit(control)) != 0;
+  };
+  play.rewind = down(Control::Rewind);
+  play.fastForward = down(Control::FastForward);
   const bool shift = keys[kScanLeftShift] != 0 || keys[kScanRightShift] != 0;
   for (int slot = 1; slot <= 9; ++slot) {
-    const bool down = keys[kScanF1 + slot - 1] != 0;
-    if (down && !functionHeld[slot - 1] && play.saveSlot == 0 && play.loadSlot == 0) {
+    const bool held = down(SlotControl(slot));
+    if (held && !functionHeld[slot - 1] && play.saveSlot == 0 && play.loadSlot == 0) {
       (shift ? play.saveSlot : play.loadSlot) = slot;
     }
-    functionHeld[slot - 1] = down;
+    functionHeld[slot - 1] = held;
   }
-  play.screenshot = Pressed(keys, kScanF12);
-  play.toggleMute = Pressed(keys, kScanM);
+  play.screenshot = Pressed(Control::Screenshot, down(Control::Screenshot));
+  play.toggleMute = Pressed(Control::Mute, down(Control::Mute));
   const bool alt = keys[kScanLeftAlt] != 0 || keys[kScanRightAlt] != 0;
-  const bool enter = Pressed(keys, kScanEnter);
-  play.toggleFullscreen = Pressed(keys, kScanF11) || (alt && enter);
+  const bool enter = keys[kScanEnter] != 0 && !enterHeld;
+  enterHeld = keys[kScanEnter] != 0;
+  play.toggleFullscreen = Pressed(Control::Fullscreen, down(Control::Fullscreen)) || (alt && enter);
   return play;
 }
 
-bool PlayKeyReader::Pressed(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint8_t scanCode) {
-  const bool down = keys[scanCode] != 0;
-  const bool pressed = down && !held[scanCode];
-  held[scanCode] = down;
+bool PlayKeyReader::Pressed(Control control, bool down) {
+  bool& was = held[static_cast<int>(control)];
+  const bool pressed = down && !was;
+  was = down;
   return pressed;
 }
 
@@ -70,7 +75,13 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
   if (keys == nullptr || !keys->ReadKeyboard(held)) {
     for (std::uint8_t& key : held) key = 0;  // no keyboard: nothing is held
   }
-  const PlayKeys play = reader.Read(held);
+  // The pads' hotkeys count as the keys do.
+  std::uint32_t padHeld = 0;
+  for (int index = 0; keys != nullptr && index < kJoystickMax; ++index) {
+    JoystickState state;
+    if (keys->ReadJoystick(index, state) == JoystickRead::Read) padHeld |= state.held;
+  }
+  const PlayKeys play = reader.Read(held, padHeld);
 
   // States of another image cannot be gone back to.
   if (session.imagePath != image) {

@@ -4,14 +4,16 @@
 #include <string>
 
 #include "app/RewindControl.h"
+#include "host/input/Bindings.h"
 #include "host/input/InputSource.h"
 
 class Session;
 
-// The desktop's keys beside the pads, as PC scan codes: Backspace held runs
-// backwards, Tab held runs fast, F1-F9 load slots 1-9 and Shift+F1-F9 save
-// them, F12 takes a screenshot, M mutes, F11 or Alt+Enter turns full screen
-// on or off. None of them is bound to a console control.
+// The desktop's keys beside the pads, as PC scan codes. By default
+// Backspace held runs backwards, Tab held runs fast, F1-F9 load slots 1-9
+// and Shift+F1-F9 save them, F12 takes a screenshot, M mutes, F11 turns full
+// screen on or off; the player can bind others (KeyTable). Shift and
+// Alt+Enter stay as they are.
 inline constexpr std::uint8_t kScanBackspace = 0x0E;
 inline constexpr std::uint8_t kScanTab = 0x0F;
 inline constexpr std::uint8_t kScanEnter = 0x1C;
@@ -37,14 +39,18 @@ struct PlayKeys {
 
 class PlayKeyReader {
  public:
-  PlayKeys Read(const std::uint8_t (&keys)[kKeyboardKeyCount]);
+  // `padHeld`: the ControlBit bits the pads' bindings hold.
+  PlayKeys Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint32_t padHeld = 0);
+
+  KeyTable table = KeyTable::Defaults();
 
  private:
-  // True once when `scanCode` goes down.
-  bool Pressed(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint8_t scanCode);
+  // True once when `control` goes down.
+  bool Pressed(Control control, bool down);
 
   bool functionHeld[9] = {};
-  bool held[kKeyboardKeyCount] = {};  // the keys acted on once a press
+  bool held[kControlCount] = {};  // the controls acted on once a press
+  bool enterHeld = false;
 };
 
 // Saves or loads a slot of the session's image and shows the outcome on
@@ -73,6 +79,8 @@ class DesktopPlay {
   int Step(Session& session, InputSource* keys);
 
   RewindControl& Rewind() { return rewind; }
+  // The keys of the hotkeys read here.
+  void SetKeys(const KeyTable& table) { reader.table = table; }
 
   // What M and F11 (or Alt+Enter) do; nullptr: nothing.
   void (*toggleMute)() = nullptr;

@@ -12,12 +12,14 @@
 
 #include "app/Application.h"
 #include "app/DemoImage.h"
+#include "app/DesktopBindings.h"
 #include "app/DesktopPlay.h"
 #include "app/DesktopSettings.h"
 #include "app/FramePacer.h"
 #include "app/MenuCommands.h"
 #include "app/MessageBoxOnce.h"
 #include "debug/DebugConsole.h"
+#include "host/gtk/KeysDialog.h"
 #include "host/gtk/MainWindow.h"
 #include "host/sdl/DisplayManager.h"
 #include "host/sdl/SdlDisplay.h"
@@ -210,6 +212,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   DesktopPlay play(FlushDesktopSound);
   play.toggleMute = ToggleMuteAndSave;
   play.toggleFullscreen = ToggleFullscreenAndSave;
+  SetBindingsTargets(&input, &play);
   FramePacer pacer;
   bool pacing = false;
   long long framesRun = 0;
@@ -261,6 +264,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   const double seconds = runningSeconds;
   const double cpu = runningCpu;
   const long long presents = display.PresentCount();
+  SetBindingsTargets(nullptr, nullptr);
+  CloseKeysDialog();
   session->Shutdown();
   activeSession = nullptr;
   desktopInput = nullptr;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/Application.h"
+#include "app/DesktopBindings.h"
 #include "app/MenuCommands.h"
 #include "app/Settings.h"
 #include "debug/DebugConsole.h"
@@ -117,6 +118,7 @@ void LoadDesktopSettings(const std::string& path) {
   SetVolumeCheck(values.volume);
   ApplySoundLevel();
   if (values.fullscreen && applyFullscreen) SetFullscreenCheck(applyFullscreen(true));
+  LoadDesktopBindings(values);
 }
 
 void SetFullscreenApplier(bool (*apply)(bool on)) { applyFullscreen = apply; }
@@ -163,6 +165,7 @@ void UseSavingCommands(MainWindowCommands& commands) {
   commands.clearRecent = ClearRecent;
   commands.setVolume = SetVolumeAndSave;
   commands.setFullscreen = SetFullscreenAndSave;
+  commands.keys = OpenDesktopKeysDialog;
 }
 
 SettingsFile* DesktopSettings() { return settings.get(); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "debug/DebugConsole.h"
+#include "host/i18n/Translate.h"
 #include "host/identity/AppIdentity.h"
 
 namespace {
@@ -133,6 +134,10 @@ void OnWholeScales(GtkCheckMenuItem* item, gpointer) {
 void OnVolume(GtkMenuItem* item, gpointer data) {
   if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setVolume) handlers.setVolume(GPOINTER_TO_INT(data));
+}
+
+void OnKeys(GtkMenuItem*, gpointer) {
+  if (handlers.keys) handlers.keys();
 }
 
 void OnFullscreen(GtkCheckMenuItem* item, gpointer) {
@@ -303,6 +308,7 @@ GtkWidget* BuildMenuBar() {
     volumeItems[i] = AddItem(volumeMenu, item, G_CALLBACK(OnVolume), GINT_TO_POINTER(i * 25), "activate");
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), volume);
+  AddItem(optionsMenu, gtk_menu_item_new_with_mnemonic(Tr("To_uches…")), G_CALLBACK(OnKeys), nullptr, "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
@@ -336,7 +342,44 @@ void SetDefaultIcon() {
   g_object_unref(pixbuf);
 }
 
+std::string droppedPath;
+
+gboolean LoadDropped(gpointer) {
+  const std::string path = droppedPath;
+  droppedPath.clear();
+  if (!path.empty() && handlers.loadCartridge) handlers.loadCartridge(path.c_str());
+  return G_SOURCE_REMOVE;
+}
+
+// A file dropped on the strip loads as "Charger une ROM" would load it, once
+// the drop is over (a box about a bad image must not run inside it).
+void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,
+                        guint time, gpointer) {
+  const guchar* bytes = data ? gtk_selection_data_get_data(data) : nullptr;
+  const gint length = data ? gtk_selection_data_get_length(data) : -1;
+  std::string path;
+  if (bytes && length > 0) path = FirstPathInUriList(std::string(reinterpret_cast<const char*>(bytes), length).c_str());
+  gtk_drag_finish(context, !path.empty(), FALSE, time);
+  if (path.empty()) return;
+  if (droppedPath.empty()) g_idle_add(LoadDropped, nullptr);
+  droppedPath = path;
+}
+
 }  // namespace
+
+std::string FirstPathInUriList(const char* text) {
+  if (!text) return {};
+  gchar** uris = g_uri_list_extract_uris(text);
+  std::string path;
+  for (gchar** uri = uris; uri && *uri && path.empty(); ++uri) {
+    if (gchar* file = g_filename_from_uri(*uri, nullptr, nullptr)) {
+      path = file;
+      g_free(file);
+    }
+  }
+  g_strfreev(uris);
+  return path;
+}
 
 bool GtkHostInit() {
   static bool initialised = false;
@@ -391,6 +434,9 @@ bool CreateMainWindow(const MainWindowCommands& commands) {
 
   g_signal_connect(mainWindow, "destroy", G_CALLBACK(OnDestroy), nullptr);
   g_signal_connect(mainWindow, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
+  gtk_drag_dest_set(mainWindow, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+  gtk_drag_dest_add_uri_targets(mainWindow);
+  g_signal_connect(mainWindow, "drag-data-received", G_CALLBACK(OnDragDataReceived), nullptr);
   return true;
 }
 

@@ -10,7 +10,8 @@
 #include <vector>
 
 struct MainWindowCommands {
-  // "&Charger une ROM": a path the player chose in the open-file dialog.
+  // "&Charger une ROM": a path the player chose in the open-file dialog, or
+  // the file dropped on the window.
   void (*loadCartridge)(const char* path) = nullptr;
   // "&PAL" and "&Marque japonaise III" with their new check state.
   void (*setPal)(bool on) = nullptr;
@@ -25,6 +26,8 @@ struct MainWindowCommands {
   void (*setVolume)(int percent) = nullptr;
   // "Plein écran" with its new check state.
   void (*setFullscreen)(bool on) = nullptr;
+  // "Touches…": the key and pad bindings.
+  void (*keys)() = nullptr;
   // "&Redémarrer".
   void (*reset)() = nullptr;
   // "État": save and load the chosen slot, choose the slot (1-9), and
@@ -71,6 +74,10 @@ void DestroyMainWindow();
 
 // The window's caption: "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)".
 const char* MainWindowCaption();
+
+// The file of the first file: URI of a text/uri-list (lines ending in CR LF
+// or LF, '#' starting a comment); empty when there is none.
+std::string FirstPathInUriList(const char* text);
 
 // Handles every GTK event that is waiting, without blocking.
 void GtkHandlePendingEvents();

@@ -17,6 +17,9 @@ struct JoystickState {
   int32_t x = 0x8000;
   int32_t y = 0x8000;
   uint8_t buttons[kJoystickButtonCount] = {};
+  // Controls beyond the stick and buttons 0-1 that the pad's bindings press
+  // (Start, Pause, Reset and the hotkeys, as ControlBit bits of Bindings.h).
+  uint32_t held = 0;
 };
 
 // Outcome of polling one joystick in a frame.

@@ -1,6 +1,7 @@
 #include "host/input/JoyStick.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -35,6 +36,19 @@ bool JoyStick::Init(InputSource* input) {
   source = input;
   if (source == nullptr) return false;
   return source->Open();
+}
+
+void JoyStick::SetKeys(const KeyTable& table) {
+  // The key actions in the order of the controls Pad1Up..Sprites.
+  static constexpr KeyAction kActions[] = {
+      Pad1Up, Pad1Down, Pad1Left, Pad1Right, Pad1Button1, Pad1Button2, Pad2Up, Pad2Down, Pad2Left,
+      Pad2Right, Pad2Button1, Pad2Button2, Start, Pause, ResetButton, ToggleFrameRate, ToggleSprites,
+  };
+  for (KeyBinding& binding : keyMap) binding.action = NoAction;
+  for (int control = 0; control < static_cast<int>(std::size(kActions)); ++control) {
+    const std::uint8_t key = table.scan[control];
+    if (key != 0) keyMap[key].action = kActions[control];
+  }
 }
 
 void JoyStick::Shutdown() {
@@ -84,6 +98,14 @@ void JoyStick::ApplyAction(int32_t action, uint8_t& held) {
   }
 }
 
+void JoyStick::ApplyPadControls(uint32_t bits, uint8_t& held) {
+  if (bits & ControlBit(Control::Start)) controls.start = true;
+  if (bits & ControlBit(Control::Pause)) controls.pause = true;
+  if (bits & ControlBit(Control::Reset)) controls.reset = true;
+  if (bits & ControlBit(Control::FrameRate)) held |= kHotkeyFrameRate;
+  if (bits & ControlBit(Control::Sprites)) held |= kHotkeySprites;
+}
+
 void JoyStick::Update() {
   controls = FrameInput{};
   uint8_t held = 0;
@@ -105,6 +127,7 @@ void JoyStick::Update() {
       } else {
         ApplyJoystick2(state);
       }
+      ApplyPadControls(state.held, held);
     }
   }
 

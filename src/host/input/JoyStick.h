@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "console/FrameInput.h"
+#include "host/input/Bindings.h"
 #include "host/input/InputSource.h"
 #include "host/input/KeyAction.h"
 
@@ -27,6 +28,11 @@ class JoyStick {
   // frame's controls are those gathered so far, without pause.
   void Update();
 
+  // Binds the keys of `table` in place of those of Init: the console's
+  // inputs and the frame-rate and sprite toggles (the desktop's other
+  // hotkeys are read by the desktop).
+  void SetKeys(const KeyTable& table);
+
   // Writes "JoyStick::Shutdown" to standard output and closes the devices.
   void Shutdown();
 
@@ -41,4 +47,5 @@ class JoyStick {
   void ApplyJoystick1(const JoystickState& state);
   void ApplyJoystick2(const JoystickState& state);
   void ApplyAction(int32_t action, uint8_t& held);
+  void ApplyPadControls(uint32_t bits, uint8_t& held);
 };

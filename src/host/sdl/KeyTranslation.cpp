@@ -1,5 +1,7 @@
 #include "host/sdl/KeyTranslation.h"
 
+#include <SDL_keyboard.h>
+
 #include <cstring>
 
 namespace {
@@ -77,4 +79,17 @@ void TranslateKeyboardState(const std::uint8_t* sdlState, int count, std::uint8_
   for (int code = 0; code < count; ++code) {
     if (sdlState[code] && kScanTable.pc[code]) keys[kScanTable.pc[code]] = 1;
   }
+}
+
+std::string KeyName(std::uint8_t pcScanCode) {
+  if (pcScanCode == 0) return {};
+  for (const KeyPair& key : kKeys) {
+    if (key.pc == pcScanCode) return SDL_GetScancodeName(key.sdl);
+  }
+  return {};
+}
+
+std::uint8_t KeyFromName(const std::string& name) {
+  if (name.empty()) return 0;
+  return PcScanCode(SDL_GetScancodeFromName(name.c_str()));
 }

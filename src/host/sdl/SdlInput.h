@@ -2,8 +2,10 @@
 
 #include <SDL.h>
 
+#include <map>
 #include <string>
 
+#include "host/input/Bindings.h"
 #include "host/input/InputSource.h"
 
 // The desktop's keyboard and joysticks on SDL. The keyboard is SDL's state of
@@ -12,6 +14,8 @@
 // are used, as game controllers where SDL's mapping database knows them (so
 // the d-pad and face buttons sit where a player expects them), otherwise as
 // raw joysticks with their axes 0 and 1, hat and numbered buttons.
+// Each pad is read through its bindings: those the player made for its GUID
+// (SDL_JoystickGetGUIDString), else its defaults (the layout above).
 //
 // Device state changes arrive with the events the main loop pumps.
 class SdlInput final : public InputSource {
@@ -32,13 +36,26 @@ class SdlInput final : public InputSource {
   // pad is closed and free again. Returns the pad's number, or 0.
   int DeviceRemoved(SDL_JoystickID instance);
 
+  // The player's bindings by pad GUID; pads open now and later take theirs.
+  void SetPadChoices(const std::map<std::string, PadChoice>& choices);
+  // The pad in `slot` (0 or 1): its GUID, name, bindings in use and default
+  // bindings. False when no pad is there.
+  bool PadInfo(int slot, std::string& guid, std::string& name, PadTable& table, PadTable& defaults) const;
+  // The inputs of the pad in `slot` held now (buttons down, axes pushed
+  // past the threshold, hat directions), at most `max`; their count.
+  int HeldInputs(int slot, PadInput* out, int max) const;
+
  private:
   struct Pad {
     SDL_GameController* controller = nullptr;
     SDL_Joystick* joystick = nullptr;  // the controller's own, or a raw one
+    std::string guid;
+    PadTable defaults;
+    PadTable table;  // in use
   };
   bool OpenPad(int deviceIndex, int padNumber);
 
   Pad pads[kJoystickMax];
   bool subsystemOpen = false;
+  std::map<std::string, PadChoice> padChoices;
 };
