@@ -352,6 +352,8 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
   status = gtk_label_new("");
   gtk_label_set_xalign(GTK_LABEL(status), 0);
   gtk_label_set_line_wrap(GTK_LABEL(status), TRUE);
+  gtk_widget_set_margin_start(status, 8);
+  gtk_widget_set_margin_end(status, 8);
   GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
   gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
   gtk_box_pack_start(GTK_BOX(content), status, FALSE, FALSE, 6);
