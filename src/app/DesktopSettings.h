@@ -11,7 +11,8 @@ class SettingsFile;
 
 // Reads the settings file at `path` (the default place when empty) and
 // applies it to the running session and the main window: Japanese console,
-// sprite limit, window size, the open-file dialog's folder, "Récents".
+// sprite limit, window size, the open-file dialog's folder, "Récents", the
+// key and pad bindings (DesktopBindings.h).
 void LoadDesktopSettings(const std::string& path = {});
 
 // Where the volume and mute settings take effect (the sound device); set
