@@ -120,8 +120,8 @@ TEST(LocaleOutput, AFrenchLocaleChangesNothingWritten) {
     std::filesystem::remove_all(data);
     std::filesystem::create_directories(data);
     const std::string program = "env -u WAYLAND_DISPLAY -u LANGUAGE DISPLAY=:97531 XDG_DATA_HOME='" + data.string() +
-                                "' LC_ALL=" + locale + " '" + TAVRIN_EXECUTABLE + "' --frames 20 --bench --screenshot '" +
-                                picture + "'";
+                                "' LC_ALL=" + locale + " '" + TAVRIN_EXECUTABLE +
+                                "' --frames 20 --bench --screenshot '" + picture + "'";
     const std::string command =
         program + " /nonexistent.sms >'" + output + "' 2>&1; " + program + " >>'" + output + "' 2>&1";
     (void)std::system(command.c_str());

@@ -61,9 +61,9 @@ void OnQuit(GtkMenuItem*, gpointer) {
 // "activate", its own loop would take the menu's pending button release for
 // a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
 gboolean RunFileChooser(gpointer) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN,
-                                                  Tr("_Cancel"), GTK_RESPONSE_CANCEL, Tr("_Open"), GTK_RESPONSE_ACCEPT,
-                                                  nullptr);
+  GtkWidget* dialog =
+      gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Cancel"),
+                                  GTK_RESPONSE_CANCEL, Tr("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileFilter* both = gtk_file_filter_new();
   gtk_file_filter_set_name(both, Tr("Cartouches [*.sms, *.gg]"));
   // Images inside archives are cartridges too.
@@ -273,8 +273,8 @@ GtkWidget* BuildMenuBar() {
   GtkWidget* options = gtk_menu_item_new_with_mnemonic(Tr("_Options"));
   GtkWidget* optionsMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
-  palItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), nullptr,
-                    "toggled");
+  palItem =
+      AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), nullptr, "toggled");
   japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
                          G_CALLBACK(OnJapanese), nullptr, "toggled");
   spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
@@ -310,7 +310,8 @@ GtkWidget* BuildMenuBar() {
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
   // "&Redémarrer" is a command right on the menu bar.
-  resetItem = AddItem(bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), nullptr, "activate");
+  resetItem =
+      AddItem(bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), nullptr, "activate");
   g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
 
   // Check marks at start: the display window opens at twice the picture's size.
@@ -360,7 +361,8 @@ bool GtkHostInit() {
 }
 
 const char* MainWindowCaption() {
-  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", "v0.3b [19]", "Fri Apr 21 03:22:10 2000");
+  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", "v0.3b [19]",
+                "Fri Apr 21 03:22:10 2000");
   return caption;
 }
 
