@@ -13,6 +13,7 @@ packages=(
   xvfb xauth libx11-dev libxtst-dev openbox
   desktop-file-utils appstream groff-base shared-mime-info dpkg-dev
   clang libclang-rt-14-dev
+  gettext locales
 )
 
 missing=()
@@ -28,4 +29,13 @@ if ((${#missing[@]})); then
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The language tests run under English and French locales.
+locales=$(locale -a 2>/dev/null || true)
+if ! grep -qix 'fr_FR.utf8' <<<"$locales" || ! grep -qix 'en_US.utf8' <<<"$locales"; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo sed -i -E 's/^# *((en_US|fr_FR)\.UTF-8 UTF-8)/\1/' /etc/locale.gen
+  $sudo locale-gen
 fi

@@ -5,6 +5,7 @@
 #include "debug/DebugConsole.h"
 #include "host/files/ArchiveImage.h"
 #include "host/files/ImageFile.h"
+#include "host/i18n/Translate.h"
 #include "host/video/Display.h"
 #include "host/video/HostMessageBox.h"
 
@@ -82,8 +83,9 @@ bool Session::LoadAndReset(const char* path) {
   battery = std::make_unique<BatteryFile>(batteryPath);
   battery->Load(console.CartridgeRam());
   if (battery->TakeHeldNotice()) {
-    ShowHostMessageBox(("Le fichier de sauvegarde " + batteryPath +
-                        " est utilisé par une autre instance : cette partie ne sera pas sauvegardée.")
+    ShowHostMessageBox(Format(Tr("Le fichier de sauvegarde %s est utilisé par une autre instance : cette partie "
+                                 "ne sera pas sauvegardée."),
+                              batteryPath.c_str())
                            .c_str(),
                        "Tavrin");
   }
@@ -135,7 +137,8 @@ void Session::ReportSaveFailure(const std::string& error) {
   LogPrintf("tavrin: %s\n", error.c_str());
   saveFailed = true;
   // Once per file and reason on the desktop (the box filter drops repeats).
-  ShowHostMessageBox(("La sauvegarde de la cartouche a échoué : " + error).c_str(), "User Ram Save Error");
+  ShowHostMessageBox(Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
+                     Tr("User Ram Save Error"));
 }
 
 bool Session::SaveBattery() {

@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/PicturesScreenshot.h"
 #include "app/StateSlots.h"
+#include "host/i18n/Translate.h"
 #include "host/video/MillisecondClock.h"
 
 PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint32_t padHeld) {
@@ -54,7 +55,8 @@ void ScreenshotWithNote(Session& session) {
                                                           session.console.GameGear(), width, height);
   std::string error;
   const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error);
-  const std::string note = path.empty() ? "Capture : " + error : "Capture : " + path.substr(path.rfind('/') + 1);
+  const std::string shown = path.empty() ? error : path.substr(path.rfind('/') + 1);
+  const std::string note = Format(Tr("Capture : %s"), shown.c_str());
   session.presenter.note.Show(note, MillisecondsNow());
 }
 

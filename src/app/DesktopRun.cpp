@@ -21,6 +21,7 @@
 #include "debug/DebugConsole.h"
 #include "host/gtk/KeysDialog.h"
 #include "host/gtk/MainWindow.h"
+#include "host/i18n/Translate.h"
 #include "host/sdl/DisplayManager.h"
 #include "host/sdl/SdlDisplay.h"
 #include "host/sdl/SdlInput.h"
@@ -83,10 +84,10 @@ void HandlePadEvent(const SDL_Event& event) {
   std::string note;
   if (event.type == SDL_JOYDEVICEADDED) {
     if (const int pad = desktopInput->DeviceAdded(event.jdevice.which, name)) {
-      note = "Manette " + std::to_string(pad) + " branchée : " + name;
+      note = Format(Tr("Manette %d branchée : %s"), pad, name.c_str());
     }
   } else if (const int pad = desktopInput->DeviceRemoved(event.jdevice.which)) {
-    note = "Manette " + std::to_string(pad) + " débranchée";
+    note = Format(Tr("Manette %d débranchée"), pad);
   }
   if (!note.empty()) activeSession->presenter.note.Show(note, MillisecondsNow());
 }
@@ -187,9 +188,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   // No sound device: the game runs silent, and says so once the windows are
   // up, in a box that does not stop it.
   if (!soundFailure.empty()) {
-    const std::string text = "The sound device could not be opened, so the game runs without sound.\n\nSDL says: " +
-                             soundFailure;
-    GtkMessageBoxLater(text.c_str(), "Waveout error");
+    const std::string text =
+        Format(Tr("The sound device could not be opened, so the game runs without sound.\n\nSDL says: %s"),
+               soundFailure.c_str());
+    GtkMessageBoxLater(text.c_str(), Tr("Waveout error"));
   }
   // The saved settings first; the command line's switches then add to them.
   SetSoundLevelApplier(SetDesktopSoundLevel);

@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "debug/DebugConsole.h"
 #include "host/gtk/MainWindow.h"
+#include "host/i18n/Translate.h"
 #include "host/video/MillisecondClock.h"
 
 namespace {
@@ -151,7 +152,7 @@ void ToggleMuteAndSave() {
   settings->values.muted = !settings->values.muted;
   ApplySoundLevel();
   if (activeSession) {
-    activeSession->presenter.note.Show(settings->values.muted ? "Son coupé" : "Son rétabli", MillisecondsNow());
+    activeSession->presenter.note.Show(settings->values.muted ? Tr("Son coupé") : Tr("Son rétabli"), MillisecondsNow());
   }
   Save();
 }

@@ -6,6 +6,7 @@
 #include "app/DesktopRun.h"
 #include "app/HeadlessRun.h"
 #include "app/RunOptions.h"
+#include "host/i18n/Language.h"
 
 namespace {
 
@@ -15,11 +16,16 @@ int Run(int argc, char** argv) {
   if (status >= 0) return status;
   if (options.headless) return RunHeadless(options);
 
+  // Menus, dialogs and notes in the player's language; headless runs write
+  // only log lines and files, which read the same in every locale.
+  SetUpLanguage();
   std::string noDisplay;
   status = RunDesktop(options, noDisplay);
   if (status >= 0) return status;
 
-  // No windows can be opened here: run headless and leave the picture.
+  // No windows can be opened here: run headless and leave the picture. Its
+  // message boxes are log lines, written as the code says.
+  UseTextsAsWritten();
   if (options.screenshot.empty()) options.screenshot = "tavrin.png";
   std::fprintf(stderr, "tavrin: no display (%s); running headless for %d frames, last frame in %s\n",
                noDisplay.c_str(), options.frames, options.screenshot.c_str());

@@ -7,6 +7,7 @@
 #include "app/DisplayCaption.h"
 #include "app/MessageBoxOnce.h"
 #include "app/StateSlots.h"
+#include "host/i18n/Translate.h"
 #include "host/video/Display.h"
 
 namespace {
@@ -29,9 +30,11 @@ void MenuLoadCartridge(const char* path) {
   if (!activeSession->LoadAndReset(path)) {
     // Every attempt gets its box, even the same file twice: the player tried again.
     // The reason names the file.
-    const std::string text = activeSession->loadError +
-                             (activeSession->cartridgeLoaded ? ".\n\nThe game that was running goes on." : ".");
-    ShowMessageBoxAgain(text.c_str(), "Cartridge error");
+    const char* loadError = activeSession->loadError.c_str();
+    const std::string text = activeSession->cartridgeLoaded
+                                 ? Format(Tr("%s.\n\nThe game that was running goes on."), loadError)
+                                 : Format("%s.", loadError);
+    ShowMessageBoxAgain(text.c_str(), Tr("Cartridge error"));
     return;
   }
   if (Display* display = TheDisplay()) {

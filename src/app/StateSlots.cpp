@@ -6,12 +6,7 @@
 #include <system_error>
 
 #include "host/files/StateFile.h"
-
-namespace {
-
-std::string SlotName(int slot) { return "\xC3\x89tat " + std::to_string(slot); }
-
-}  // namespace
+#include "host/i18n/Translate.h"
 
 std::string StateFolder() {
   // A relative XDG_DATA_HOME is ignored, as the XDG base directory rules say.
@@ -31,20 +26,20 @@ std::string StateSlotPath(const std::string& folder, const std::string& imagePat
 
 std::string SaveStateSlot(const Console& console, const std::string& folder, const std::string& imagePath, int slot) {
   const std::string path = StateSlotPath(folder, imagePath, slot);
-  if (path.empty()) return SlotName(slot) + " : aucun dossier";
+  if (path.empty()) return Format(Tr("État %d : aucun dossier"), slot);
   std::error_code made;
   std::filesystem::create_directories(folder, made);
-  if (made) return SlotName(slot) + " : " + made.message();
+  if (made) return Format(Tr("État %d : %s"), slot, made.message().c_str());
   std::string error;
-  if (!WriteStateFile(path, console, error)) return SlotName(slot) + " : " + error;
-  return SlotName(slot) + " sauvegard\xC3\xA9";
+  if (!WriteStateFile(path, console, error)) return Format(Tr("État %d : %s"), slot, error.c_str());
+  return Format(Tr("État %d sauvegardé"), slot);
 }
 
 std::string LoadStateSlot(Console& console, const std::string& folder, const std::string& imagePath, int slot) {
   const std::string path = StateSlotPath(folder, imagePath, slot);
   std::error_code missing;
-  if (path.empty() || !std::filesystem::exists(path, missing)) return SlotName(slot) + " : aucun fichier";
+  if (path.empty() || !std::filesystem::exists(path, missing)) return Format(Tr("État %d : aucun fichier"), slot);
   std::string error;
-  if (!ReadStateFile(path, console, error)) return SlotName(slot) + " : " + error;
-  return SlotName(slot) + " charg\xC3\xA9";
+  if (!ReadStateFile(path, console, error)) return Format(Tr("État %d : %s"), slot, error.c_str());
+  return Format(Tr("État %d chargé"), slot);
 }

@@ -216,6 +216,10 @@ bool Child::Start(const std::string& program, const std::vector<std::string>& ar
   pid = fork();
   if (pid < 0) return false;
   if (pid == 0) {
+    // The sessions look for the texts as written (window titles, captions,
+    // boxes), whatever the locale the tests run under.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    unsetenv("LANGUAGE");
     for (const std::string& setting : environment) {
       const std::size_t equals = setting.find('=');
       const std::string name = setting.substr(0, equals);

@@ -16,7 +16,8 @@ DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null || { echo "FAI
 usr=$root/usr share=$root/usr/share
 
 for file in bin/tavrin share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-    share/mime/packages/$id.xml share/man/man6/tavrin.6.gz share/icons/hicolor/scalable/apps/$id.svg; do
+    share/mime/packages/$id.xml share/man/man6/tavrin.6.gz share/icons/hicolor/scalable/apps/$id.svg \
+    share/locale/en/LC_MESSAGES/tavrin.mo share/locale/fr/LC_MESSAGES/tavrin.mo; do
   [ -f "$usr/$file" ] || fail "missing $file"
 done
 for size in 16 32 48 64 128 256; do

@@ -32,26 +32,21 @@ struct Capture {
 };
 Capture capture;
 
-// A printf-style format of a translated text.
-std::string Format(const char* format, const std::string& a, const std::string& b = {}) {
-  char text[512];
-  std::snprintf(text, sizeof text, format, a.c_str(), b.c_str());
-  return text;
-}
-
 std::string RowLabel(int row) {
+  // Marked for the catalog here, looked up below.
   static constexpr const char* kLabels[] = {
-      "Manette 1 : haut", "Manette 1 : bas", "Manette 1 : gauche", "Manette 1 : droite",
-      "Manette 1 : bouton 1", "Manette 1 : bouton 2",
-      "Manette 2 : haut", "Manette 2 : bas", "Manette 2 : gauche", "Manette 2 : droite",
-      "Manette 2 : bouton 1", "Manette 2 : bouton 2",
-      "Start (Game Gear)", "Pause", "Reset",
-      "Afficher les images par seconde", "Masquer les sprites", "Plein écran", "Capture d'écran", "Couper le son",
-      "Retour en arrière (maintenue)", "Avance rapide (maintenue)",
+      TrLater("Manette 1 : haut"), TrLater("Manette 1 : bas"), TrLater("Manette 1 : gauche"),
+      TrLater("Manette 1 : droite"), TrLater("Manette 1 : bouton 1"), TrLater("Manette 1 : bouton 2"),
+      TrLater("Manette 2 : haut"), TrLater("Manette 2 : bas"), TrLater("Manette 2 : gauche"),
+      TrLater("Manette 2 : droite"), TrLater("Manette 2 : bouton 1"), TrLater("Manette 2 : bouton 2"),
+      TrLater("Start (Game Gear)"), TrLater("Pause"), TrLater("Reset"),
+      TrLater("Afficher les images par seconde"), TrLater("Masquer les sprites"), TrLater("Plein écran"),
+      TrLater("Capture d'écran"), TrLater("Couper le son"), TrLater("Retour en arrière (maintenue)"),
+      TrLater("Avance rapide (maintenue)"),
   };
   if (row < static_cast<int>(std::size(kLabels))) return Tr(kLabels[row]);
   const int slot = row - static_cast<int>(Control::Slot1) + 1;
-  return Format(Tr("Charger l'état %s (Maj : sauvegarder)"), std::to_string(slot));
+  return Format(Tr("Charger l'état %d (Maj : sauvegarder)"), slot);
 }
 
 // The index in a pad's table of the row's control, -1 where the pad in
@@ -122,8 +117,8 @@ void Refresh() {
     if (FindConflict(column, first, second, shared)) {
       conflict[first][column] = conflict[second][column] = true;
       if (conflictNote.empty()) {
-        conflictNote = Format(Tr("Conflit : %s sert à « %s »"), shared, RowLabel(first)) + " " +
-                       Format(Tr("et à « %s »."), RowLabel(second));
+        conflictNote = Format(Tr("Conflit : %s sert à « %s » et à « %s »."), shared.c_str(),
+                              RowLabel(first).c_str(), RowLabel(second).c_str());
       }
     }
   }
@@ -158,7 +153,7 @@ void EndCapture() {
 void NoteRobbed(int row, int column, const std::string& what) {
   robbedRow = row;
   robbedColumn = column;
-  note = row < 0 ? std::string() : Format(Tr("%s servait à « %s », qui n'en a plus."), what, RowLabel(row));
+  note = row < 0 ? std::string() : Format(Tr("%s servait à « %s », qui n'en a plus."), what.c_str(), RowLabel(row).c_str());
 }
 
 void BindKey(int row, std::uint8_t scan) {
@@ -313,9 +308,8 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
   gtk_grid_attach(GTK_GRID(grid), HeaderLabel(Tr("Clavier")), 1, 0, 1, 1);
   for (int slot = 0; slot < 2; ++slot) {
     const KeysDialogPad& pad = setup.pads[slot];
-    const std::string number = std::to_string(slot + 1);
-    const std::string header =
-        pad.present ? Format(Tr("Manette %s : %s"), number, pad.name) : Format(Tr("Manette %s : aucune"), number);
+    const std::string header = pad.present ? Format(Tr("Manette %d : %s"), slot + 1, pad.name.c_str())
+                                           : Format(Tr("Manette %d : aucune"), slot + 1);
     GtkWidget* label = HeaderLabel(header);
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_max_width_chars(GTK_LABEL(label), 24);

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr const char* kCaptionFormat = "%s %s    (Build: %s)";
 char caption[128];
 
 GtkWidget* mainWindow = nullptr;
@@ -61,21 +61,21 @@ void OnQuit(GtkMenuItem*, gpointer) {
 // "activate", its own loop would take the menu's pending button release for
 // a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
 gboolean RunFileChooser(gpointer) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new("Open", GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN,
-                                                  "_Cancel", GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT,
-                                                  nullptr);
+  GtkWidget* dialog =
+      gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Cancel"),
+                                  GTK_RESPONSE_CANCEL, Tr("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileFilter* both = gtk_file_filter_new();
-  gtk_file_filter_set_name(both, "Cartouches [*.sms, *.gg]");
+  gtk_file_filter_set_name(both, Tr("Cartouches [*.sms, *.gg]"));
   // Images inside archives are cartridges too.
   for (const char* pattern : {"*.sms", "*.SMS", "*.gg", "*.GG", "*.zip", "*.ZIP", "*.7z", "*.7Z", "*.gz", "*.GZ"}) {
     gtk_file_filter_add_pattern(both, pattern);
   }
   GtkFileFilter* sms = gtk_file_filter_new();
-  gtk_file_filter_set_name(sms, "SMS [*.sms]");
+  gtk_file_filter_set_name(sms, Tr("SMS [*.sms]"));
   gtk_file_filter_add_pattern(sms, "*.sms");
   gtk_file_filter_add_pattern(sms, "*.SMS");
   GtkFileFilter* gg = gtk_file_filter_new();
-  gtk_file_filter_set_name(gg, "GameGear [*.gg]");
+  gtk_file_filter_set_name(gg, Tr("GameGear [*.gg]"));
   gtk_file_filter_add_pattern(gg, "*.gg");
   gtk_file_filter_add_pattern(gg, "*.GG");
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), both);
@@ -192,22 +192,23 @@ void OnFastForward(GtkCheckMenuItem* item, gpointer) {
 
 // "État": save and load a slot, the slot to use (1 at start), fast-forward.
 GtkWidget* BuildStateMenu() {
-  GtkWidget* state = gtk_menu_item_new_with_mnemonic("Ét_at");
+  GtkWidget* state = gtk_menu_item_new_with_mnemonic(Tr("Ét_at"));
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(state), menu);
-  AddItem(menu, gtk_menu_item_new_with_mnemonic("_Sauvegarder l'état"), G_CALLBACK(OnSaveState), nullptr,
+  AddItem(menu, gtk_menu_item_new_with_mnemonic(Tr("_Sauvegarder l'état")), G_CALLBACK(OnSaveState), nullptr,
           "activate");
-  AddItem(menu, gtk_menu_item_new_with_mnemonic("_Charger l'état"), G_CALLBACK(OnLoadState), nullptr, "activate");
+  AddItem(menu, gtk_menu_item_new_with_mnemonic(Tr("_Charger l'état")), G_CALLBACK(OnLoadState), nullptr, "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
   GSList* group = nullptr;
   for (int slot = 1; slot <= 9; ++slot) {
-    const std::string name = "Emplacement _" + std::to_string(slot);
-    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, name.c_str());
+    char name[64];
+    std::snprintf(name, sizeof name, Tr("Emplacement _%d"), slot);
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, name);
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
     AddItem(menu, item, G_CALLBACK(OnStateSlot), GINT_TO_POINTER(slot), "activate");
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
-  AddItem(menu, gtk_check_menu_item_new_with_mnemonic("_Avance rapide"), G_CALLBACK(OnFastForward), nullptr,
+  AddItem(menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")), G_CALLBACK(OnFastForward), nullptr,
           "toggled");
   return state;
 }
@@ -249,7 +250,7 @@ void FillRecentMenu() {
     AddItem(recentMenu, item, G_CALLBACK(OnRecent), nullptr, "activate");
   }
   if (!recentImages.empty()) gtk_menu_shell_append(GTK_MENU_SHELL(recentMenu), gtk_separator_menu_item_new());
-  GtkWidget* clear = AddItem(recentMenu, gtk_menu_item_new_with_label("Effacer la liste"),
+  GtkWidget* clear = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Effacer la liste")),
                              G_CALLBACK(OnClearRecent), nullptr, "activate");
   gtk_widget_set_sensitive(clear, !recentImages.empty());
   OnRecentMenuShown(recentMenu, nullptr);
@@ -260,32 +261,32 @@ GtkWidget* BuildMenuBar() {
   GtkWidget* bar = gtk_menu_bar_new();
   menuBar = bar;
 
-  GtkWidget* file = gtk_menu_item_new_with_mnemonic("_Fichier");
+  GtkWidget* file = gtk_menu_item_new_with_mnemonic(Tr("_Fichier"));
   GtkWidget* fileMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
-  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic("_Charger une ROM"), G_CALLBACK(OnLoad), nullptr, "activate");
-  GtkWidget* recent = gtk_menu_item_new_with_mnemonic("R_écents");
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Charger une ROM")), G_CALLBACK(OnLoad), nullptr, "activate");
+  GtkWidget* recent = gtk_menu_item_new_with_mnemonic(Tr("R_écents"));
   recentMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), recentMenu);
   g_signal_connect(recentMenu, "show", G_CALLBACK(OnRecentMenuShown), nullptr);
   gtk_menu_shell_append(GTK_MENU_SHELL(fileMenu), recent);
   FillRecentMenu();
-  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic("_Quitter"), G_CALLBACK(OnQuit), nullptr, "activate");
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), nullptr, "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
 
-  GtkWidget* options = gtk_menu_item_new_with_mnemonic("_Options");
+  GtkWidget* options = gtk_menu_item_new_with_mnemonic(Tr("_Options"));
   GtkWidget* optionsMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
-  palItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("_PAL"), G_CALLBACK(OnPal), nullptr,
-                    "toggled");
-  japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("_Marque japonaise III"),
+  palItem =
+      AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), nullptr, "toggled");
+  japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
                          G_CALLBACK(OnJapanese), nullptr, "toggled");
-  spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Sans _limite de sprites"),
+  spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
                             G_CALLBACK(OnNoSpriteLimit), nullptr, "toggled");
-  GtkWidget* size = gtk_menu_item_new_with_mnemonic("_Taille de la fenêtre");
+  GtkWidget* size = gtk_menu_item_new_with_mnemonic(Tr("_Taille de la fenêtre"));
   GtkWidget* sizeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
-  const char* sizeNames[4] = {"_Original", "_Double", "_Triple", "_Quadruple"};
+  const char* sizeNames[4] = {Tr("_Original"), Tr("_Double"), Tr("_Triple"), Tr("_Quadruple")};
   GSList* group = nullptr;
   for (int i = 0; i < 4; ++i) {
     GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, sizeNames[i]);
@@ -293,17 +294,18 @@ GtkWidget* BuildMenuBar() {
     sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
-  wholeScalesItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Échelle _entière"),
+  wholeScalesItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
                             G_CALLBACK(OnWholeScales), nullptr, "toggled");
-  fullscreenItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic("Plein é_cran"),
+  fullscreenItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
                            G_CALLBACK(OnFullscreen), nullptr, "toggled");
-  GtkWidget* volume = gtk_menu_item_new_with_mnemonic("_Volume");
+  GtkWidget* volume = gtk_menu_item_new_with_mnemonic(Tr("_Volume"));
   GtkWidget* volumeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(volume), volumeMenu);
   GSList* volumeGroup = nullptr;
   for (int i = 0; i < kVolumeSteps; ++i) {
-    const std::string name = std::to_string(i * 25) + " %";
-    GtkWidget* item = gtk_radio_menu_item_new_with_label(volumeGroup, name.c_str());
+    char name[32];
+    std::snprintf(name, sizeof name, Tr("%d %%"), i * 25);
+    GtkWidget* item = gtk_radio_menu_item_new_with_label(volumeGroup, name);
     volumeGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
     volumeItems[i] = AddItem(volumeMenu, item, G_CALLBACK(OnVolume), GINT_TO_POINTER(i * 25), "activate");
   }
@@ -313,7 +315,8 @@ GtkWidget* BuildMenuBar() {
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
   // "&Redémarrer" is a command right on the menu bar.
-  resetItem = AddItem(bar, gtk_menu_item_new_with_mnemonic("_Redémarrer"), G_CALLBACK(OnReset), nullptr, "activate");
+  resetItem =
+      AddItem(bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), nullptr, "activate");
   g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
 
   // Check marks at start: the display window opens at twice the picture's size.
@@ -390,13 +393,18 @@ bool GtkHostInit() {
     // of the copy it made, which the sanitizer build reports as a leak.)
     g_set_prgname(kWindowResName);
     initialised = gtk_init_check(nullptr, nullptr);
+    // GTK has taken the whole locale from the environment; numbers are still
+    // written the C way (a French locale's decimal comma would change the
+    // figures and log lines the program prints).
+    std::setlocale(LC_NUMERIC, "C");
     if (initialised) SetDefaultIcon();
   }
   return initialised;
 }
 
 const char* MainWindowCaption() {
-  std::snprintf(caption, sizeof caption, kCaptionFormat, "Tavrin", "v0.3b [19]", "Fri Apr 21 03:22:10 2000");
+  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", "v0.3b [19]",
+                "Fri Apr 21 03:22:10 2000");
   return caption;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "debug/DebugConsole.h"
+#include "host/i18n/Translate.h"
 #include "host/sdl/KeyTranslation.h"
 #include "host/video/DxCheck.h"
 #include "host/video/HostMessageBox.h"
@@ -72,7 +73,7 @@ SdlInput::~SdlInput() { Close(); }
 bool SdlInput::Open() {
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
     LogPrintf("Unable to get DirectInput interface\n");
-    ShowHostMessageBox("Unable to create DirectInput Interface!\n", "No DirectInput!");
+    ShowHostMessageBox(Tr("Unable to create DirectInput Interface!\n"), Tr("No DirectInput!"));
     return false;
   }
   subsystemOpen = true;

@@ -1,6 +1,7 @@
 #include "host/video/DxCheck.h"
 
 #include "debug/DebugConsole.h"
+#include "host/i18n/Translate.h"
 #include "host/video/HostMessageBox.h"
 
 namespace {
@@ -51,6 +52,6 @@ const char* DxResultText(std::uint32_t result) {
 int DxCheck(std::uint32_t result, const char* context) {
   if (result == 0) return 0;
   LogPrintf("%s Error[%d]: %s\n", context, static_cast<int>(result & 0xFFFFu), DxResultText(result));
-  ShowHostMessageBox(context, "Error");
+  ShowHostMessageBox(context, Tr("Error"));
   return -1;
 }

@@ -3,13 +3,15 @@
 #include <cstddef>
 #include <cstring>
 
+#include "host/i18n/Translate.h"
 #include "host/video/ColourConversion.h"
 
 namespace {
 
 // Letters 4 pixels wide and 8 tall (bit 3 is the leftmost column; row 6 is
-// the base line, row 7 holds descenders), only those the line uses. '-'
-// stands for the long dash.
+// the base line, row 7 holds descenders), only those the line uses in
+// French and English. '-' stands for the long dash; a letter the table lacks
+// is left blank.
 struct Glyph {
   char letter;
   std::uint8_t rows[8];
@@ -23,10 +25,17 @@ constexpr Glyph kGlyphs[] = {
     {'p', {0x0, 0x0, 0xE, 0x9, 0x9, 0xE, 0x8, 0x8}}, {'o', {0x0, 0x0, 0x6, 0x9, 0x9, 0x9, 0x6, 0x0}},
     {'r', {0x0, 0x0, 0xB, 0xC, 0x8, 0x8, 0x8, 0x0}}, {'n', {0x0, 0x0, 0xE, 0x9, 0x9, 0x9, 0x9, 0x0}},
     {'t', {0x0, 0x4, 0xE, 0x4, 0x4, 0x4, 0x3, 0x0}}, {'-', {0x0, 0x0, 0x0, 0x0, 0xF, 0x0, 0x0, 0x0}},
+    {'d', {0x1, 0x1, 0x7, 0x9, 0x9, 0x9, 0x7, 0x0}}, {'k', {0x8, 0x8, 0x9, 0xA, 0xC, 0xA, 0x9, 0x0}},
 };
-constexpr char kText[] = "Pause - cliquez pour continuer";
 constexpr int kAdvance = 5;
-constexpr int kTextLength = static_cast<int>(sizeof kText - 1);
+
+// The line in the player's language, read once a frame it is drawn on.
+const char* Text() {
+  // TRANSLATORS: drawn over the paused picture in a tiny font that has only
+  // the letters of "Pause - cliquez pour continuer" and "Paused - click to
+  // continue"; keep it under 32 characters.
+  return Tr("Pause - cliquez pour continuer");
+}
 
 const std::uint8_t* RowsOf(char letter) {
   for (const Glyph& glyph : kGlyphs) {
@@ -68,7 +77,7 @@ void Dim(std::uint8_t* at, int bytesPerPixel, PixelFormat format) {
 
 }  // namespace
 
-int PauseTextWidth() { return kTextLength * kAdvance - 1; }
+int PauseTextWidth() { return static_cast<int>(std::strlen(Text())) * kAdvance - 1; }
 
 void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const PictureRect& area) {
   const int bytesPerPixel = BackBytesPerPixel(depth);
@@ -84,13 +93,15 @@ void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const Pict
 
   const std::uint32_t white = ColourPixel(0xFFFFFF, format);
   const std::uint32_t black = ColourPixel(0x000000, format);
-  const int left = area.x + (area.width - PauseTextWidth()) / 2;
+  const char* text = Text();
+  const int length = static_cast<int>(std::strlen(text));
+  const int left = area.x + (area.width - (length * kAdvance - 1)) / 2;
   const int top = area.y + (area.height - 8) / 2;
   // The shadow first, one pixel down and right, then the letters over it.
   for (int pass = 0; pass < 2; ++pass) {
     const int shift = pass == 0 ? 1 : 0;
-    for (int i = 0; i < kTextLength; ++i) {
-      const std::uint8_t* rows = RowsOf(kText[i]);
+    for (int i = 0; i < length; ++i) {
+      const std::uint8_t* rows = RowsOf(text[i]);
       if (!rows) continue;
       for (int row = 0; row < 8; ++row) {
         for (int column = 0; column < 4; ++column) {
