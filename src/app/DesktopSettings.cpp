@@ -66,6 +66,13 @@ void ClearRecent() {
   Save();
 }
 
+void ForgetMissingRecent() {
+  if (!settings) return;
+  settings->values.ForgetMissingRecent();
+  SetRecentImages(settings->values.recentImages);
+  Save();
+}
+
 void SetJapaneseAndSave(bool on) {
   MenuSetJapanese(on);
   if (settings) settings->values.japanese = on;
@@ -164,6 +171,7 @@ void UseSavingCommands(MainWindowCommands& commands) {
   commands.setScale = SetScaleAndSave;
   commands.setWholeScales = SetWholeScalesAndSave;
   commands.clearRecent = ClearRecent;
+  commands.forgetMissingRecent = ForgetMissingRecent;
   commands.setVolume = SetVolumeAndSave;
   commands.setFullscreen = SetFullscreenAndSave;
   commands.keys = OpenDesktopKeysDialog;

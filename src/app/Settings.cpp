@@ -127,6 +127,11 @@ void Settings::AddRecent(const std::string& path) {
   if (recentImages.size() > kMaxRecent) recentImages.resize(kMaxRecent);
 }
 
+void Settings::ForgetMissingRecent() {
+  std::erase_if(recentImages,
+                [](const std::string& path) { return !g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR); });
+}
+
 std::string DefaultSettingsPath() {
   // Only an absolute XDG_CONFIG_HOME counts; a relative one is ignored.
   const char* config = std::getenv("XDG_CONFIG_HOME");

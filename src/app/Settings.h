@@ -26,6 +26,9 @@ struct Settings {
 
   // Puts `path` at the front of the recent images, once, keeping kMaxRecent.
   void AddRecent(const std::string& path);
+  // Forgets the recent images that are no longer regular files, keeping the
+  // order of the others.
+  void ForgetMissingRecent();
 
   bool operator==(const Settings&) const = default;
 };

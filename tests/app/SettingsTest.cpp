@@ -145,6 +145,18 @@ TEST(RecentImages, NewestFirstOnceAndAtMostTen) {
   EXPECT_EQ(s.recentImages[0], "/g/5.sms");
 }
 
+TEST(RecentImages, ForgettingMissingOnesKeepsTheOthersInOrder) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tavrin-recent-missing";
+  std::filesystem::create_directories(folder / "a-folder.sms");
+  std::ofstream(folder / "kept1.sms") << "x";
+  std::ofstream(folder / "kept2.gg") << "x";
+  Settings s;
+  for (const char* name : {"kept2.gg", "gone.sms", "a-folder.sms", "kept1.sms"}) s.AddRecent((folder / name).string());
+  s.ForgetMissingRecent();
+  EXPECT_EQ(s.recentImages, (std::vector<std::string>{(folder / "kept1.sms").string(), (folder / "kept2.gg").string()}));
+  std::filesystem::remove_all(folder);
+}
+
 TEST(SettingsPath, FollowsXdgConfigHome) {
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   const std::string keep = saved ? saved : "";

@@ -223,15 +223,26 @@ void OnClearRecent(GtkMenuItem*, gpointer) {
   if (handlers.clearRecent) handlers.clearRecent();
 }
 
-// An image moved or deleted since it was listed cannot be chosen.
+void OnForgetMissingRecent(GtkMenuItem*, gpointer) {
+  if (handlers.forgetMissingRecent) handlers.forgetMissingRecent();
+}
+
+GtkWidget* forgetMissingItem = nullptr;
+
+// An image moved or deleted since it was listed cannot be chosen; the item
+// that forgets such images is offered only while there is one.
 void OnRecentMenuShown(GtkWidget* menu, gpointer) {
+  bool missing = false;
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
   for (GList* at = items; at; at = at->next) {
     if (auto* path = static_cast<const char*>(g_object_get_data(G_OBJECT(at->data), "path"))) {
-      gtk_widget_set_sensitive(GTK_WIDGET(at->data), g_file_test(path, G_FILE_TEST_IS_REGULAR));
+      const bool present = g_file_test(path, G_FILE_TEST_IS_REGULAR);
+      gtk_widget_set_sensitive(GTK_WIDGET(at->data), present);
+      missing = missing || !present;
     }
   }
   g_list_free(items);
+  if (forgetMissingItem) gtk_widget_set_sensitive(forgetMissingItem, missing);
 }
 
 void FillRecentMenu() {
@@ -250,6 +261,8 @@ void FillRecentMenu() {
     AddItem(recentMenu, item, G_CALLBACK(OnRecent), nullptr, "activate");
   }
   if (!recentImages.empty()) gtk_menu_shell_append(GTK_MENU_SHELL(recentMenu), gtk_separator_menu_item_new());
+  forgetMissingItem = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Retirer les images absentes")),
+                              G_CALLBACK(OnForgetMissingRecent), nullptr, "activate");
   GtkWidget* clear = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Effacer la liste")),
                              G_CALLBACK(OnClearRecent), nullptr, "activate");
   gtk_widget_set_sensitive(clear, !recentImages.empty());

@@ -41,6 +41,9 @@ struct MainWindowCommands {
   // "Effacer la liste" under "Récents" (choosing a recent image runs
   // loadCartridge with its path).
   void (*clearRecent)() = nullptr;
+  // "Retirer les images absentes" under "Récents": forgets the listed images
+  // that are no longer there.
+  void (*forgetMissingRecent)() = nullptr;
 };
 
 // Initialises GTK if needed. False when there is no display to open.
