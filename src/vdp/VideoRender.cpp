@@ -47,6 +47,15 @@ inline std::uint64_t NonZeroBytes(std::uint64_t word) {
   return (high >> 7) * 0xFF;
 }
 
+// Replaces the bytes of the 8 at `at` that are clear in `kept` with those of
+// `bytes`.
+inline void MergeWord(std::uint8_t* at, std::uint64_t kept, std::uint64_t bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  word = (word & kept) | (bytes & ~kept);
+  std::memcpy(at, &word, sizeof word);
+}
+
 // A sprite's lines: 8 or 16, doubled when zoomed (register 1 bits 1 and 0).
 int SpriteHeight(std::uint8_t mode) { return ((mode & 0x02) ? 16 : 8) << (mode & 0x01); }
 
@@ -158,6 +167,15 @@ void Video::RenderLine(int L) {
     if (fine == 0) {
       StorePatternRow(frameRow + 248, recentColour[slot]);
       StorePatternRow(priorityRow + 248, recentFront[slot]);
+    } else if constexpr (std::endian::native == std::endian::little) {
+      // Pixels 0 to 7 - fine end the line, the others start it: two words
+      // merged with what tiles 30 and 0 left there.
+      const int keep = fine * 8;
+      const std::uint64_t kept = (std::uint64_t{1} << keep) - 1;
+      MergeWord(frameRow + 248, kept, recentColour[slot] << keep);
+      MergeWord(priorityRow + 248, kept, recentFront[slot] << keep);
+      MergeWord(frameRow, ~kept, recentColour[slot] >> (64 - keep));
+      MergeWord(priorityRow, ~kept, recentFront[slot] >> (64 - keep));
     } else {
       std::uint8_t colours[8];
       std::uint8_t fronts[8];
@@ -215,7 +233,9 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screen
 
   // Collision: opaque pixels of two of the first eight sprites on one of the
   // chip's 256 pixels, whether or not they end up drawn.
-  if (found > 1) {
+  // Once the flag is up (until the next status read) there is nothing more
+  // to find.
+  if (found > 1 && !(status & kCollisionFlag)) {
     std::uint64_t taken[6] = {};  // chip pixel x at bit x + 64
     const int checked = found < kSpritesPerLine ? found : kSpritesPerLine;
     for (int k = 0; k < checked; ++k) {
