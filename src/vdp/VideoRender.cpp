@@ -150,8 +150,12 @@ void Video::RenderLine(int L) {
       const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
       const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
       const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
-      recentColour[slot] = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
-      recentFront[slot] = (entry & 0x1000) ? pixels : 0;
+      // Palette and priority bits applied as masks: on busy screens they
+      // change from tile to tile, and a branch on them would be guessed wrong.
+      const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
+      const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
+      recentColour[slot] = pixels | (pattern_row::EveryByte(16) & paletteMask);
+      recentFront[slot] = pixels & frontMask;
     }
     return slot;
   };
