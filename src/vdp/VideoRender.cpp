@@ -133,64 +133,80 @@ void Video::RenderLine(int L) {
   // The row's entries twice over, so that the 32 columns from any starting
   // one follow each other without wrapping.
   std::uint16_t entries[64];
-  for (int column = 0; column < 32; ++column) {
-    entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(entries, nameRow, 32 * sizeof entries[0]);
+  } else {
+    for (int column = 0; column < 32; ++column) {
+      entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
+    }
   }
   std::memcpy(entries + 32, entries, 32 * sizeof entries[0]);
   const std::uint16_t* screenEntries = entries + ((32 - (shift >> 3)) & 31);
+  unsigned allEntries = 0;
+  for (int column = 0; column < 32; ++column) allEntries |= entries[column];
 
-  unsigned recentEntry[8];
-  std::uint64_t recentColour[8];
-  std::uint64_t recentFront[8];
-  std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
-  auto decode = [&](unsigned entry) {
-    const unsigned slot = entry & 7;
-    if (recentEntry[slot] != entry) {
-      recentEntry[slot] = entry;
-      const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
-      const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
-      const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
-      // Palette and priority bits applied as masks: on busy screens they
-      // change from tile to tile, and a branch on them would be guessed wrong.
-      const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
-      const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
-      recentColour[slot] = pixels | (pattern_row::EveryByte(16) & paletteMask);
-      recentFront[slot] = pixels & frontMask;
+  // kFront: some tile of the row has priority, so the priority row is drawn
+  // with the colours; otherwise it is cleared in one go.
+  auto drawTiles = [&]<bool kFront>() {
+    unsigned recentEntry[16];
+    std::uint64_t recentColour[16];
+    std::uint64_t recentFront[16];
+    std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
+    auto decode = [&](unsigned entry) {
+      const unsigned slot = entry & 15;
+      if (recentEntry[slot] != entry) {
+        recentEntry[slot] = entry;
+        const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
+        const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
+        const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
+        // Palette and priority bits applied as masks: on busy screens they
+        // change from tile to tile, and a branch on them would be guessed wrong.
+        const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
+        recentColour[slot] = pixels | (pattern_row::EveryByte(16) & paletteMask);
+        if constexpr (kFront) recentFront[slot] = pixels & (0 - std::uint64_t{(entry >> 12) & 1});
+      }
+      return slot;
+    };
+    std::uint8_t* colourOut = frameRow + fine;
+    std::uint8_t* frontOut = priorityRow + fine;
+    for (int k = 0; k < 31; ++k) {
+      const unsigned slot = decode(screenEntries[k]);
+      StorePatternRow(colourOut + k * 8, recentColour[slot]);
+      if constexpr (kFront) StorePatternRow(frontOut + k * 8, recentFront[slot]);
     }
-    return slot;
-  };
-  std::uint8_t* colourOut = frameRow + fine;
-  std::uint8_t* frontOut = priorityRow + fine;
-  for (int k = 0; k < 31; ++k) {
-    const unsigned slot = decode(screenEntries[k]);
-    StorePatternRow(colourOut + k * 8, recentColour[slot]);
-    StorePatternRow(frontOut + k * 8, recentFront[slot]);
-  }
-  {
+    if constexpr (!kFront) std::memset(priorityRow, 0, kWidth);
     const unsigned slot = decode(screenEntries[31]);
+    const std::uint64_t front = kFront ? recentFront[slot] : 0;
     if (fine == 0) {
       StorePatternRow(frameRow + 248, recentColour[slot]);
-      StorePatternRow(priorityRow + 248, recentFront[slot]);
+      if constexpr (kFront) StorePatternRow(priorityRow + 248, front);
     } else if constexpr (std::endian::native == std::endian::little) {
       // Pixels 0 to 7 - fine end the line, the others start it: two words
       // merged with what tiles 30 and 0 left there.
       const int keep = fine * 8;
       const std::uint64_t kept = (std::uint64_t{1} << keep) - 1;
       MergeWord(frameRow + 248, kept, recentColour[slot] << keep);
-      MergeWord(priorityRow + 248, kept, recentFront[slot] << keep);
       MergeWord(frameRow, ~kept, recentColour[slot] >> (64 - keep));
-      MergeWord(priorityRow, ~kept, recentFront[slot] >> (64 - keep));
+      if constexpr (kFront) {
+        MergeWord(priorityRow + 248, kept, front << keep);
+        MergeWord(priorityRow, ~kept, front >> (64 - keep));
+      }
     } else {
       std::uint8_t colours[8];
       std::uint8_t fronts[8];
       StorePatternRow(colours, recentColour[slot]);
-      StorePatternRow(fronts, recentFront[slot]);
+      StorePatternRow(fronts, front);
       for (int i = 0; i < 8; ++i) {
         const int x = (248 + fine + i) & 0xFF;
         frameRow[x] = colours[i];
         priorityRow[x] = fronts[i];
       }
     }
+  };
+  if (allEntries & 0x1000) {
+    drawTiles.template operator()<true>();
+  } else {
+    drawTiles.template operator()<false>();
   }
 
   const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
