@@ -77,7 +77,8 @@ class Video {
 
  private:
   // Draws line L's sprites (into frame only when draw is set) and sets the
-  // overflow and collision flags. chipShift is the sprite shift of register
-  // 0 bit 3 (0 or -8), screenOffset the picture's move for the blank column.
-  void DrawSprites(int L, int chipShift, int screenOffset, bool draw);
+  // overflow and collision flags. covering has bit n set for each sprite n on
+  // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8),
+  // screenOffset the picture's move for the blank column.
+  void DrawSprites(int L, std::uint64_t covering, int chipShift, int screenOffset, bool draw);
 };

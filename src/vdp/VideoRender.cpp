@@ -1,6 +1,11 @@
 // The scanline renderer: background with scrolling, flips, palettes and
 // priority, then sprites, then the backdrop borders.
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "vdp/PatternRow.h"
 #include "vdp/Video.h"
@@ -35,6 +40,55 @@ constexpr OpaqueTables MakeOpaqueTables() {
 
 constexpr OpaqueTables kOpaque = MakeOpaqueTables();
 
+// 0xFF in each byte of the word that is not zero, 0x00 in the others.
+inline std::uint64_t NonZeroBytes(std::uint64_t word) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const std::uint64_t high = (((word & kLow7) + kLow7) | word) & ~kLow7;
+  return (high >> 7) * 0xFF;
+}
+
+// Replaces the bytes of the 8 at `at` that are clear in `kept` with those of
+// `bytes`.
+inline void MergeWord(std::uint8_t* at, std::uint64_t kept, std::uint64_t bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  word = (word & kept) | (bytes & ~kept);
+  std::memcpy(at, &word, sizeof word);
+}
+
+// A sprite's lines: 8 or 16, doubled when zoomed (register 1 bits 1 and 0).
+int SpriteHeight(std::uint8_t mode) { return ((mode & 0x02) ? 16 : 8) << (mode & 0x01); }
+
+// The sprites that cover line L, in table order, as bits (sprite n at bit
+// n), up to the list's end. A sprite's top row is on the line after its Y,
+// counted modulo 256, so Y = 0xFF starts on line 0 and Y = 0xF8..0xFE reach
+// in from the top: row (L - Y - 1) modulo 256 is below `height`.
+inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int height) {
+  std::uint64_t covering = 0;
+  std::uint64_t ends = 0;
+#if defined(__SSE2__)
+  const __m128i lineAbove = _mm_set1_epi8(static_cast<char>(L - 1));
+  const __m128i lastRow = _mm_set1_epi8(static_cast<char>(height - 1));
+  const __m128i listEnd = _mm_set1_epi8(static_cast<char>(kSpriteListEnd));
+  for (int part = 0; part < 4; ++part) {
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(yTable + part * 16));
+    const __m128i row = _mm_sub_epi8(lineAbove, y);
+    const __m128i inside = _mm_cmpeq_epi8(_mm_min_epu8(row, lastRow), row);
+    covering |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(inside))} << (part * 16);
+    ends |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(y, listEnd)))} << (part * 16);
+  }
+#else
+  for (int sprite = 0; sprite < kSpriteCount; ++sprite) {
+    const int y = yTable[sprite];
+    if (((L - y - 1) & 0xFF) < height) covering |= std::uint64_t{1} << sprite;
+    if (y == kSpriteListEnd) ends |= std::uint64_t{1} << sprite;
+  }
+#endif
+  // Everything from the first end marker on is ignored.
+  if (ends != 0) covering &= (std::uint64_t{1} << std::countr_zero(ends)) - 1;
+  return covering;
+}
+
 }  // namespace
 
 void Video::RenderLine(int L) {
@@ -49,7 +103,10 @@ void Video::RenderLine(int L) {
   // Game Gear's chip still works through its sprites there, flags and all.
   if (!(regs[1] & 0x40) || (gameGear && (L < 24 || L > 167))) {
     std::memset(frameRow, backdrop, kWidth);
-    if (regs[1] & 0x40) DrawSprites(L, spriteShift, 0, false);
+    if (regs[1] & 0x40) {
+      const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
+      if (covering != 0) DrawSprites(L, covering, spriteShift, 0, false);
+    }
     return;
   }
 
@@ -62,40 +119,98 @@ void Video::RenderLine(int L) {
   // the borders below cover 4 pixels at each side.
   int off = (regs[0] & 0x20) ? -4 : 0;
 
-  // Background: draw the 32 columns unscrolled, then rotate them into place.
-  std::uint8_t colourRow[kWidth];
-  std::uint8_t tilePriorityRow[kWidth];
+  // Background. Column c of the name table lands at x = 8c + shift (modulo
+  // 256), so screen tile k (x from 8k + fine) shows column k - shift / 8; the
+  // last screen tile runs past x = 255 by `fine` pixels, which wrap to x = 0.
   // A name-table entry is a little-endian word: pattern number in bits 0-8,
   // then horizontal flip, vertical flip, palette and priority. Entries that
   // come back within a row (sky, floors, checkerboards) are decoded once: a
   // small table keyed by the entry's low bits keeps the latest decodes.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
   const int rowInTile = y & 7;
-  unsigned recentEntry[8];
-  std::uint64_t recentColour[8];
-  std::uint64_t recentFront[8];
-  std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
-  for (int column = 0; column < 32; ++column) {
-    const unsigned entry = nameRow[column * 2] | nameRow[column * 2 + 1] << 8;
-    const unsigned slot = entry & 7;
-    if (recentEntry[slot] != entry) {
-      recentEntry[slot] = entry;
-      const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
-      const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
-      const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
-      recentColour[slot] = (entry & 0x0800) ? pixels | pattern_row::EveryByte(16) : pixels;
-      recentFront[slot] = (entry & 0x1000) ? pixels : 0;
+  const int shift = (hScroll + off) & 0xFF;
+  const int fine = shift & 7;
+  // The row's entries twice over, so that the 32 columns from any starting
+  // one follow each other without wrapping.
+  std::uint16_t entries[64];
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(entries, nameRow, 32 * sizeof entries[0]);
+  } else {
+    for (int column = 0; column < 32; ++column) {
+      entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
     }
-    StorePatternRow(colourRow + column * 8, recentColour[slot]);
-    StorePatternRow(tilePriorityRow + column * 8, recentFront[slot]);
   }
-  int shift = (hScroll + off) & 0xFF;
-  std::memcpy(frameRow + shift, colourRow, static_cast<std::size_t>(kWidth - shift));
-  std::memcpy(frameRow, colourRow + (kWidth - shift), static_cast<std::size_t>(shift));
-  std::memcpy(priorityRow + shift, tilePriorityRow, static_cast<std::size_t>(kWidth - shift));
-  std::memcpy(priorityRow, tilePriorityRow + (kWidth - shift), static_cast<std::size_t>(shift));
+  std::memcpy(entries + 32, entries, 32 * sizeof entries[0]);
+  const std::uint16_t* screenEntries = entries + ((32 - (shift >> 3)) & 31);
+  unsigned allEntries = 0;
+  for (int column = 0; column < 32; ++column) allEntries |= entries[column];
 
-  DrawSprites(L, spriteShift, off, !hideSprites);
+  // kFront: some tile of the row has priority, so the priority row is drawn
+  // with the colours; otherwise it is cleared in one go.
+  auto drawTiles = [&]<bool kFront>() {
+    unsigned recentEntry[16];
+    std::uint64_t recentColour[16];
+    std::uint64_t recentFront[16];
+    std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
+    auto decode = [&](unsigned entry) {
+      const unsigned slot = entry & 15;
+      if (recentEntry[slot] != entry) {
+        recentEntry[slot] = entry;
+        const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
+        const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
+        const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
+        // Palette and priority bits applied as masks: on busy screens they
+        // change from tile to tile, and a branch on them would be guessed wrong.
+        const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
+        recentColour[slot] = pixels | (pattern_row::EveryByte(16) & paletteMask);
+        if constexpr (kFront) recentFront[slot] = pixels & (0 - std::uint64_t{(entry >> 12) & 1});
+      }
+      return slot;
+    };
+    std::uint8_t* colourOut = frameRow + fine;
+    std::uint8_t* frontOut = priorityRow + fine;
+    for (int k = 0; k < 31; ++k) {
+      const unsigned slot = decode(screenEntries[k]);
+      StorePatternRow(colourOut + k * 8, recentColour[slot]);
+      if constexpr (kFront) StorePatternRow(frontOut + k * 8, recentFront[slot]);
+    }
+    if constexpr (!kFront) std::memset(priorityRow, 0, kWidth);
+    const unsigned slot = decode(screenEntries[31]);
+    const std::uint64_t front = kFront ? recentFront[slot] : 0;
+    if (fine == 0) {
+      StorePatternRow(frameRow + 248, recentColour[slot]);
+      if constexpr (kFront) StorePatternRow(priorityRow + 248, front);
+    } else if constexpr (std::endian::native == std::endian::little) {
+      // Pixels 0 to 7 - fine end the line, the others start it: two words
+      // merged with what tiles 30 and 0 left there.
+      const int keep = fine * 8;
+      const std::uint64_t kept = (std::uint64_t{1} << keep) - 1;
+      MergeWord(frameRow + 248, kept, recentColour[slot] << keep);
+      MergeWord(frameRow, ~kept, recentColour[slot] >> (64 - keep));
+      if constexpr (kFront) {
+        MergeWord(priorityRow + 248, kept, front << keep);
+        MergeWord(priorityRow, ~kept, front >> (64 - keep));
+      }
+    } else {
+      std::uint8_t colours[8];
+      std::uint8_t fronts[8];
+      StorePatternRow(colours, recentColour[slot]);
+      StorePatternRow(fronts, front);
+      for (int i = 0; i < 8; ++i) {
+        const int x = (248 + fine + i) & 0xFF;
+        frameRow[x] = colours[i];
+        priorityRow[x] = fronts[i];
+      }
+    }
+  };
+  if (allEntries & 0x1000) {
+    drawTiles.template operator()<true>();
+  } else {
+    drawTiles.template operator()<false>();
+  }
+
+  const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
+  if (covering != 0) DrawSprites(L, covering, spriteShift, off, !hideSprites);
   if (hideSprites) return;
 
   if (gameGear) {
@@ -108,30 +223,26 @@ void Video::RenderLine(int L) {
   }
 }
 
-void Video::DrawSprites(int L, int chipShift, int screenOffset, bool draw) {
+void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screenOffset, bool draw) {
   const std::uint8_t* attributes = vram + spriteTable;
   const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
-  const int height = ((regs[1] & 0x02) ? 16 : 8) << zoom;
   const int width = 8 << zoom;
   const int patternBase = (regs[6] & 0x04) << 11;
 
-  // The sprites that cover the line, in table order, with the address of the
-  // row they show. A sprite's top row is on the line after its Y, counted
-  // modulo 256, so Y = 0xFF starts on line 0 and Y = 0xF8..0xFE reach in
-  // from the top. A ninth sprite sets the overflow flag; the chip draws only
+  // A ninth sprite on the line sets the overflow flag; the chip draws only
   // the first eight.
+  std::uint64_t beyond = covering;
+  for (int k = 0; k < kSpritesPerLine; ++k) beyond &= beyond - 1;  // all but the first eight
+  if (beyond != 0) {
+    status |= kOverflowFlag;
+    if (spriteLimit) covering &= ~beyond;
+  }
   std::uint8_t selected[kSpriteCount];
   std::uint16_t rowAddress[kSpriteCount];
   int found = 0;
-  for (int sprite = 0; sprite < kSpriteCount; ++sprite) {
-    const int y = attributes[sprite];
-    if (y == kSpriteListEnd) break;
-    const int row = (L - y - 1) & 0xFF;
-    if (row >= height) continue;
-    if (found == kSpritesPerLine) {
-      status |= kOverflowFlag;
-      if (spriteLimit) break;
-    }
+  for (; covering != 0; covering &= covering - 1) {
+    const int sprite = std::countr_zero(covering);
+    const int row = (L - attributes[sprite] - 1) & 0xFF;
     // Rows 8-15 of a 16-line sprite come from the next pattern number; past
     // the end of video RAM they wrap to its start.
     const int number = attributes[129 + sprite * 2];
@@ -139,11 +250,12 @@ void Video::DrawSprites(int L, int chipShift, int screenOffset, bool draw) {
     rowAddress[found] = static_cast<std::uint16_t>((patternBase + number * 32 + (row >> zoom) * 4) & kAddressMask);
     ++found;
   }
-  if (found == 0) return;
 
   // Collision: opaque pixels of two of the first eight sprites on one of the
   // chip's 256 pixels, whether or not they end up drawn.
-  if (found > 1) {
+  // Once the flag is up (until the next status read) there is nothing more
+  // to find.
+  if (found > 1 && !(status & kCollisionFlag)) {
     std::uint64_t taken[6] = {};  // chip pixel x at bit x + 64
     const int checked = found < kSpritesPerLine ? found : kSpritesPerLine;
     for (int k = 0; k < checked; ++k) {
@@ -173,9 +285,20 @@ void Video::DrawSprites(int L, int chipShift, int screenOffset, bool draw) {
   for (int k = found - 1; k >= 0; --k) {
     const std::uint64_t packed = DecodePatternRow(vram + rowAddress[k], false);
     if (packed == 0) continue;
+    const int x0 = attributes[128 + selected[k] * 2] + chipShift + screenOffset;
+    if (zoom == 0 && x0 >= 0 && x0 <= kWidth - 8) {
+      // The common case, eight whole pixels on screen: merge them as one
+      // word, opaque sprite pixels where the background has no priority.
+      std::uint64_t under;
+      std::uint64_t front;
+      std::memcpy(&under, frameRow + x0, sizeof under);
+      std::memcpy(&front, priorityRow + x0, sizeof front);
+      const std::uint64_t take = NonZeroBytes(packed) & ~NonZeroBytes(front);
+      StorePatternRow(frameRow + x0, (under & ~take) | ((packed + pattern_row::EveryByte(16)) & take));
+      continue;
+    }
     std::uint8_t pixels[8];
     StorePatternRow(pixels, packed);
-    const int x0 = attributes[128 + selected[k] * 2] + chipShift + screenOffset;
     for (int i = 0; i < width; ++i) {
       const std::uint8_t colour = pixels[i >> zoom];
       const int x = x0 + i;

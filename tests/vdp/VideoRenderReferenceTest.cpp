@@ -150,4 +150,39 @@ TEST(VideoRenderReference, RandomScenesMatchPixelByPixel) {
   }
 }
 
+// Every horizontal scroll, with and without the blank left column, and
+// sprites at every X (0xD0 ends the list after eight): the tile that wraps
+// from the right edge to the left and the sprites that straddle either edge
+// are where whole-word stores could go wrong.
+TEST(VideoRenderReference, EveryScrollAndSpriteXMatches) {
+  std::mt19937 random(7);
+  VideoRig rig;
+  VideoRig reference;
+  Video& v = *rig.video;
+  Video& r = *reference.video;
+  for (auto& byte : v.vram) byte = static_cast<std::uint8_t>(random());
+  rig.SetRegister(1, 0x40);
+  rig.SetRegister(2, 0x0E);
+  rig.SetRegister(5, 0x7F);
+  rig.SetRegister(6, 0x00);
+  for (int n = 0; n < 8; ++n) v.vram[v.spriteTable + n] = static_cast<std::uint8_t>(n * 20);
+  v.vram[v.spriteTable + 8] = 0xD0;
+  for (int scroll = 0; scroll < 256; ++scroll) {
+    SCOPED_TRACE("scroll " + std::to_string(scroll));
+    rig.SetRegister(0, (scroll & 1) ? 0x20 : 0x08);  // blank left column, or sprites moved 8 left
+    rig.SetRegister(8, static_cast<std::uint8_t>(scroll));
+    for (int n = 0; n < 8; ++n) v.vram[v.spriteTable + 128 + n * 2] = static_cast<std::uint8_t>(scroll + n * 33);
+    std::memcpy(r.vram, v.vram, sizeof v.vram);
+    std::memcpy(r.regs, v.regs, sizeof v.regs);
+    r.spriteTable = v.spriteTable;
+    for (int L = 0; L < 192; L += 5) {
+      v.RenderLine(L);
+      ReferenceLine(r, L);
+      ASSERT_EQ(v.status, r.status) << "status after line " << L;
+      ASSERT_EQ(0, std::memcmp(v.frame + L * 256, r.frame + L * 256, 256)) << "frame line " << L;
+      ASSERT_EQ(0, std::memcmp(v.priority + L * 256, r.priority + L * 256, 256)) << "priority line " << L;
+    }
+  }
+}
+
 }  // namespace

@@ -92,6 +92,43 @@ bool HasShuffle() {
     }
   }
 }
+
+// Where the processor has AVX-512 (F and BW, checked once at run time), the
+// whole palette fits in vector registers: 16 or 32 indexes widened to lanes
+// pick their host pixels with one permute, which uses only the index's low
+// five bits (the same masking to 0-31).
+bool HasWidePermute() {
+  static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+  return has;
+}
+
+[[gnu::target("avx512f,avx512bw")]] void ConvertRowsPermute(const std::uint8_t* frame, const SurfaceLock& lock,
+                                                          const std::uint32_t (&palette)[32], int bytesPerPixel) {
+  if (bytesPerPixel == 4) {
+    const __m512i low = _mm512_loadu_si512(palette);
+    const __m512i high = _mm512_loadu_si512(palette + 16);
+    for (int y = 0; y < FramePresenter::kHeight; ++y) {
+      const std::uint8_t* source = frame + y * FramePresenter::kWidth;
+      std::uint8_t* destination = lock.bits + static_cast<std::ptrdiff_t>(y) * lock.pitch;
+      for (int x = 0; x < FramePresenter::kWidth; x += 16) {
+        const __m512i index = _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + x)));
+        _mm512_storeu_si512(destination + x * 4, _mm512_permutex2var_epi32(low, index, high));
+      }
+    }
+    return;
+  }
+  std::uint16_t words[32];
+  for (int i = 0; i < 32; ++i) words[i] = static_cast<std::uint16_t>(palette[i]);
+  const __m512i table = _mm512_loadu_si512(words);
+  for (int y = 0; y < FramePresenter::kHeight; ++y) {
+    const std::uint8_t* source = frame + y * FramePresenter::kWidth;
+    std::uint8_t* destination = lock.bits + static_cast<std::ptrdiff_t>(y) * lock.pitch;
+    for (int x = 0; x < FramePresenter::kWidth; x += 32) {
+      const __m512i index = _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + x)));
+      _mm512_storeu_si512(destination + x * 2, _mm512_permutexvar_epi16(index, table));
+    }
+  }
+}
 #endif
 
 }  // namespace
@@ -127,6 +164,10 @@ void FramePresenter::Convert(const std::uint8_t* frame, const std::uint8_t* colo
   std::uint32_t palette[32];
   ConvertPalette(colourRam, gameGear, PixelFormatFor(depth, is565), palette);
 #if TAVRIN_SHUFFLE_CONVERT
+  if (bytesPerPixel != 3 && HasWidePermute()) {
+    ConvertRowsPermute(frame, lock, palette, bytesPerPixel);
+    return;
+  }
   if (bytesPerPixel != 3 && HasShuffle()) {
     ConvertRowsShuffle(frame, lock, palette, bytesPerPixel);
     return;
