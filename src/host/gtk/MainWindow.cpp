@@ -37,6 +37,15 @@ std::vector<GtkWidget*> openBoxes;
 // Set while the program changes a check mark itself, so the "toggled"
 // signal that follows is not taken for a command.
 bool settingChecks = false;
+
+// Sets a check mark (or chooses a radio item) without running its command.
+void SetCheckQuietly(GtkWidget* item, bool on) {
+  if (!item) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), on ? TRUE : FALSE);
+  settingChecks = false;
+}
+
 GtkWidget* wholeScalesItem = nullptr;
 
 void OnDestroy(GtkWidget*, gpointer) {
@@ -333,10 +342,8 @@ GtkWidget* BuildMenuBar() {
   g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
 
   // Check marks at start: the display window opens at twice the picture's size.
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizeItems[1]), TRUE);
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(volumeItems[kVolumeSteps - 1]), TRUE);
-  settingChecks = false;
+  SetCheckQuietly(sizeItems[1], true);
+  SetCheckQuietly(volumeItems[kVolumeSteps - 1], true);
   return bar;
 }
 
@@ -465,48 +472,19 @@ void ShowMainWindow() {
   if (mainWindow) gtk_widget_show_all(mainWindow);
 }
 
-void SetJapaneseCheck(bool on) {
-  if (!japaneseItem) return;
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(japaneseItem), on);
-  settingChecks = false;
-}
+void SetJapaneseCheck(bool on) { SetCheckQuietly(japaneseItem, on); }
 
-void SetNoSpriteLimitCheck(bool on) {
-  if (!spriteLimitItem) return;
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(spriteLimitItem), on);
-  settingChecks = false;
-}
+void SetNoSpriteLimitCheck(bool on) { SetCheckQuietly(spriteLimitItem, on); }
 
 void SetScaleCheck(int scale) {
-  if (scale < 1 || scale > 4 || !sizeItems[scale - 1]) return;
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(sizeItems[scale - 1]), TRUE);
-  settingChecks = false;
+  if (scale >= 1 && scale <= 4) SetCheckQuietly(sizeItems[scale - 1], true);
 }
 
-void SetWholeScalesCheck(bool on) {
-  if (!wholeScalesItem) return;
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(wholeScalesItem), on ? TRUE : FALSE);
-  settingChecks = false;
-}
+void SetWholeScalesCheck(bool on) { SetCheckQuietly(wholeScalesItem, on); }
 
-void SetVolumeCheck(int percent) {
-  const int step = (std::clamp(percent, 0, 100) + 12) / 25;
-  if (!volumeItems[step]) return;
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(volumeItems[step]), TRUE);
-  settingChecks = false;
-}
+void SetVolumeCheck(int percent) { SetCheckQuietly(volumeItems[(std::clamp(percent, 0, 100) + 12) / 25], true); }
 
-void SetFullscreenCheck(bool on) {
-  if (!fullscreenItem) return;
-  settingChecks = true;
-  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(fullscreenItem), on);
-  settingChecks = false;
-}
+void SetFullscreenCheck(bool on) { SetCheckQuietly(fullscreenItem, on); }
 
 void SetRecentImages(const std::vector<std::string>& paths) {
   recentImages = paths;
