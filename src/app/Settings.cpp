@@ -69,17 +69,21 @@ class Reader {
     value = static_cast<int>(read);
   }
 
-  void String(const char* group, const char* key, std::string& value) {
-    if (!g_key_file_has_key(keys, group, key, nullptr)) return;
+  // False when the key is missing or its value cannot be read.
+  bool String(const char* group, const char* key, std::string& value) {
+    if (!g_key_file_has_key(keys, group, key, nullptr)) return false;
     GError* error = nullptr;
     gchar* read = g_key_file_get_string(keys, group, key, &error);
-    if (error) {
-      Note(group, key, error->message);
-      g_error_free(error);
-      return;
+    // GLib may hand back the text it read so far along with an error.
+    if (error || !read) {
+      if (error) Note(group, key, error->message);
+      if (error) g_error_free(error);
+      g_free(read);
+      return false;
     }
     value = read;
     g_free(read);
+    return true;
   }
 
   void List(const char* group, const char* key, std::vector<std::string>& value) {
@@ -87,9 +91,10 @@ class Reader {
     GError* error = nullptr;
     gsize length = 0;
     gchar** read = g_key_file_get_string_list(keys, group, key, &length, &error);
-    if (error) {
-      Note(group, key, error->message);
-      g_error_free(error);
+    if (error || !read) {
+      if (error) Note(group, key, error->message);
+      if (error) g_error_free(error);
+      g_strfreev(read);
       return;
     }
     value.assign(read, read + length);
@@ -101,9 +106,10 @@ class Reader {
     gchar** names = g_key_file_get_keys(keys, group, nullptr, nullptr);
     if (!names) return;
     for (gchar** name = names; *name; ++name) {
+      // An entry that cannot be read is left out rather than taken for an
+      // empty one (which would unbind the control).
       std::string bound;
-      String(group, *name, bound);
-      value[*name] = bound;
+      if (String(group, *name, bound)) value[*name] = bound;
     }
     g_strfreev(names);
   }
@@ -217,7 +223,10 @@ void SettingsFile::Load() {
   for (gchar** group = groups; group && *group; ++group) {
     const std::string name = *group;
     if (name.rfind(kPadPrefix, 0) == 0 && name.size() > std::strlen(kPadPrefix)) {
-      reader.Map(*group, s.padBindings[name.substr(std::strlen(kPadPrefix))]);
+      // A pad group without entries says nothing (and is not written back).
+      std::map<std::string, std::string> bindings;
+      reader.Map(*group, bindings);
+      if (!bindings.empty()) s.padBindings[name.substr(std::strlen(kPadPrefix))] = std::move(bindings);
     }
   }
   g_strfreev(groups);
