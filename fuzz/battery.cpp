@@ -1,8 +1,6 @@
 // Any bytes as the battery file beside an image: read through the battery
 // reader, saved back, and read again. The save must hold the cartridge RAM
 // followed by every byte the file had past it.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -13,40 +11,16 @@
 #include <vector>
 
 #include "FuzzQuiet.h"
+#include "FuzzScratch.h"
 #include "host/files/BatteryFile.h"
 #include "host/files/FileOps.h"
 #include "host/files/FileRead.h"
 
-namespace {
-
-std::string FolderName() {
-  return (std::filesystem::temp_directory_path() / ("tavrin-fuzz-battery-" + std::to_string(::getpid()))).string();
-}
-
-// A scratch folder for this process, removed when it exits.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::filesystem::create_directories(FolderName());
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(FolderName(), ignored);
-    });
-    return FolderName();
-  }();
-  return folder;
-}
-
-// Saving without fsync: the disk is not what is tested, and syncing would
-// slow each run a thousandfold.
-int NoSync(int) { return 0; }
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SilenceLog();
-  ActiveFileOps().sync = NoSync;
+  SaveWithoutSync();
   std::string batteryPath, error;
-  if (!BatteryPathFor(Folder() + "/game.sms", batteryPath, error)) std::abort();
+  if (!BatteryPathFor(ScratchFolder("battery") + "/game.sms", batteryPath, error)) std::abort();
   std::ofstream(batteryPath, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 

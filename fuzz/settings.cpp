@@ -1,8 +1,6 @@
 // Any bytes as the settings file: read, the bindings in it turned into
 // tables, then saved and read back. Whatever was read must come back the same,
 // and the key table must survive being written out and read in again.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -10,38 +8,15 @@
 #include <string>
 
 #include "FuzzQuiet.h"
+#include "FuzzScratch.h"
 #include "app/BindingSettings.h"
 #include "app/Settings.h"
 #include "host/files/FileOps.h"
 
-namespace {
-
-std::string FolderName() {
-  return (std::filesystem::temp_directory_path() / ("tavrin-fuzz-settings-" + std::to_string(::getpid()))).string();
-}
-
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::filesystem::create_directories(FolderName());
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(FolderName(), ignored);
-    });
-    return FolderName();
-  }();
-  return folder;
-}
-
-// The disk is not what is tested, and syncing would slow each run a
-// thousandfold.
-int NoSync(int) { return 0; }
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SilenceLog();
-  ActiveFileOps().sync = NoSync;
-  const std::string path = Folder() + "/tavrin.conf";
+  SaveWithoutSync();
+  const std::string path = ScratchFolder("settings") + "/tavrin.conf";
   std::error_code ignored;
   std::filesystem::remove(path + ".bad", ignored);
   std::ofstream(path, std::ios::binary | std::ios::trunc)
