@@ -54,6 +54,7 @@ void BuildBusyScene(Video& video) {
     video.WriteControl(0xC0);
     video.WriteData(static_cast<std::uint8_t>(c * 7 + 1));
   }
+  video.VramReplaced();  // video RAM was written directly above
 }
 
 double MicrosecondsPerFrame(Video& video, std::vector<std::uint32_t>& surface, int frames) {

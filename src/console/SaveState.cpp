@@ -234,6 +234,7 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   if (video.line < 0 || video.line >= video.linesPerFrame) video.line = 0;
   if (video.lineCounter < 0 || video.lineCounter > 255) video.lineCounter = 0;
   video.spriteTable = static_cast<std::uint16_t>((video.regs[5] & 0x7E) << 7);
+  video.VramReplaced();
   console.psg.Sanitize();
   console.lineInFrame = 0;
   console.Remap();

@@ -41,12 +41,17 @@ class Video {
   std::uint16_t StepLine();
   // Draws scanline L (0-191) into frame and priority.
   void RenderLine(int L);
+  // Decodes every pattern row again from vram after a direct write.
+  void VramReplaced();
   bool frameDone = false;      // set after line 191; the frame driver clears it
   bool hideSprites = false;    // skip drawing sprites (and the borders); a host's choice; flags still set
   // At most 8 sprites a line, as the chip draws them; false draws every
   // sprite on the line (the status flags stay as the chip sets them).
   bool spriteLimit = true;
   bool gameGear = false;       // Game Gear colours and 160 x 144 window
+  // Written through the data port, video RAM keeps the renderer's decoded
+  // pattern rows current. Whoever writes it directly (a loaded state, a
+  // test) calls VramReplaced() before the next line is drawn.
   std::uint8_t vram[kVramSize] = {};
   std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
   std::uint8_t priority[kFrameSize] = {};  // background colour where its tile has priority, else 0
@@ -76,6 +81,11 @@ class Video {
   bool framePending = false;           // frame flag latched on line 192
 
  private:
+  // Every 4-byte row of video RAM decoded into eight colour bytes, pixel 0
+  // first in memory (any 4-byte row may be a pattern's row: patterns span the
+  // whole 16 KB). Kept current by WriteData, so the renderer only looks rows
+  // up; mirrored rows are the same word byte-swapped.
+  std::uint64_t decodedRows[kVramSize / 4] = {};
   // Draws line L's sprites (into frame only when draw is set) and sets the
   // overflow and collision flags. covering has bit n set for each sprite n on
   // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8),

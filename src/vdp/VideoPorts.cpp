@@ -2,6 +2,7 @@
 // ports, status and the two counters.
 #include <cstring>
 
+#include "vdp/PatternRow.h"
 #include "vdp/Video.h"
 
 namespace {
@@ -22,6 +23,7 @@ void Video::SetTiming(const Timing& timing) {
 
 void Video::Reset() {
   std::memset(vram, 0xFF, sizeof vram);
+  VramReplaced();
   std::memset(frame, 0, sizeof frame);
   std::memset(priority, 0, sizeof priority);
   std::memset(cram, 0, sizeof cram);  // black until the program writes colours
@@ -72,8 +74,14 @@ void Video::WriteData(std::uint8_t value) {
     WriteColour(value);
   } else {
     vram[address] = value;
+    std::uint64_t& row = decodedRows[address >> 2];
+    row = ReplacePlane(row, address & 3, value);
   }
   address = (address + 1) & kAddressMask;
+}
+
+void Video::VramReplaced() {
+  for (int row = 0; row < kVramSize / 4; ++row) decodedRows[row] = DecodePatternRow(vram + row * 4);
 }
 
 std::uint8_t Video::ReadStatus() {

@@ -123,11 +123,9 @@ void Video::RenderLine(int L) {
   // 256), so screen tile k (x from 8k + fine) shows column k - shift / 8; the
   // last screen tile runs past x = 255 by `fine` pixels, which wrap to x = 0.
   // A name-table entry is a little-endian word: pattern number in bits 0-8,
-  // then horizontal flip, vertical flip, palette and priority. Entries that
-  // come back within a row (sky, floors, checkerboards) are decoded once: a
-  // small table keyed by the entry's low bits keeps the latest decodes.
+  // then horizontal flip, vertical flip, palette and priority.
   const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
-  const int rowInTile = y & 7;
+  const unsigned rowInTile = static_cast<unsigned>(y & 7);
   const int shift = (hScroll + off) & 0xFF;
   const int fine = shift & 7;
   // The row's entries twice over, so that the 32 columns from any starting
@@ -145,48 +143,46 @@ void Video::RenderLine(int L) {
   unsigned allEntries = 0;
   for (int column = 0; column < 32; ++column) allEntries |= entries[column];
 
+  // One tile's eight pixels on this line: the colours (palette bit added)
+  // and the colours again where the tile has priority, else zeros. Flips,
+  // palette and priority are applied as masks, not branches: on busy screens
+  // they change from tile to tile, and a branch on them would be guessed wrong.
+  struct TilePixels {
+    std::uint64_t colour;
+    std::uint64_t front;
+  };
+  auto tilePixels = [&](unsigned entry) {
+    const unsigned flippedRows = (0u - ((entry >> 10) & 1)) & 7;
+    const std::uint64_t pixels = decodedRows[(entry & 0x01FF) * 8 + (rowInTile ^ flippedRows)];
+    const std::uint64_t shown = (entry & 0x0200) ? MirrorPatternRow(pixels) : pixels;
+    const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
+    const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
+    return TilePixels{shown | (pattern_row::EveryByte(16) & paletteMask), shown & frontMask};
+  };
+
   // kFront: some tile of the row has priority, so the priority row is drawn
   // with the colours; otherwise it is cleared in one go.
   auto drawTiles = [&]<bool kFront>() {
-    unsigned recentEntry[16];
-    std::uint64_t recentColour[16];
-    std::uint64_t recentFront[16];
-    std::memset(recentEntry, 0xFF, sizeof recentEntry);  // matches no entry
-    auto decode = [&](unsigned entry) {
-      const unsigned slot = entry & 15;
-      if (recentEntry[slot] != entry) {
-        recentEntry[slot] = entry;
-        const int patternRow = (entry & 0x0400) ? 7 - rowInTile : rowInTile;
-        const unsigned patternAddress = ((entry & 0x01FF) << 5) + patternRow * 4;
-        const std::uint64_t pixels = DecodePatternRow(vram + patternAddress, (entry & 0x0200) != 0);
-        // Palette and priority bits applied as masks: on busy screens they
-        // change from tile to tile, and a branch on them would be guessed wrong.
-        const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
-        recentColour[slot] = pixels | (pattern_row::EveryByte(16) & paletteMask);
-        if constexpr (kFront) recentFront[slot] = pixels & (0 - std::uint64_t{(entry >> 12) & 1});
-      }
-      return slot;
-    };
     std::uint8_t* colourOut = frameRow + fine;
     std::uint8_t* frontOut = priorityRow + fine;
     for (int k = 0; k < 31; ++k) {
-      const unsigned slot = decode(screenEntries[k]);
-      StorePatternRow(colourOut + k * 8, recentColour[slot]);
-      if constexpr (kFront) StorePatternRow(frontOut + k * 8, recentFront[slot]);
+      const TilePixels tile = tilePixels(screenEntries[k]);
+      StorePatternRow(colourOut + k * 8, tile.colour);
+      if constexpr (kFront) StorePatternRow(frontOut + k * 8, tile.front);
     }
     if constexpr (!kFront) std::memset(priorityRow, 0, kWidth);
-    const unsigned slot = decode(screenEntries[31]);
-    const std::uint64_t front = kFront ? recentFront[slot] : 0;
+    const TilePixels last = tilePixels(screenEntries[31]);
+    const std::uint64_t front = kFront ? last.front : 0;
     if (fine == 0) {
-      StorePatternRow(frameRow + 248, recentColour[slot]);
+      StorePatternRow(frameRow + 248, last.colour);
       if constexpr (kFront) StorePatternRow(priorityRow + 248, front);
     } else if constexpr (std::endian::native == std::endian::little) {
       // Pixels 0 to 7 - fine end the line, the others start it: two words
       // merged with what tiles 30 and 0 left there.
       const int keep = fine * 8;
       const std::uint64_t kept = (std::uint64_t{1} << keep) - 1;
-      MergeWord(frameRow + 248, kept, recentColour[slot] << keep);
-      MergeWord(frameRow, ~kept, recentColour[slot] >> (64 - keep));
+      MergeWord(frameRow + 248, kept, last.colour << keep);
+      MergeWord(frameRow, ~kept, last.colour >> (64 - keep));
       if constexpr (kFront) {
         MergeWord(priorityRow + 248, kept, front << keep);
         MergeWord(priorityRow, ~kept, front >> (64 - keep));
@@ -194,7 +190,7 @@ void Video::RenderLine(int L) {
     } else {
       std::uint8_t colours[8];
       std::uint8_t fronts[8];
-      StorePatternRow(colours, recentColour[slot]);
+      StorePatternRow(colours, last.colour);
       StorePatternRow(fronts, front);
       for (int i = 0; i < 8; ++i) {
         const int x = (248 + fine + i) & 0xFF;
@@ -238,7 +234,7 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screen
     if (spriteLimit) covering &= ~beyond;
   }
   std::uint8_t selected[kSpriteCount];
-  std::uint16_t rowAddress[kSpriteCount];
+  std::uint16_t rowAddress[kSpriteCount];  // multiples of 4: a pattern row's first plane
   int found = 0;
   for (; covering != 0; covering &= covering - 1) {
     const int sprite = std::countr_zero(covering);
@@ -283,7 +279,7 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screen
   std::uint8_t* frameRow = frame + L * kWidth;
   const std::uint8_t* priorityRow = priority + L * kWidth;
   for (int k = found - 1; k >= 0; --k) {
-    const std::uint64_t packed = DecodePatternRow(vram + rowAddress[k], false);
+    const std::uint64_t packed = decodedRows[rowAddress[k] >> 2];
     if (packed == 0) continue;
     const int x0 = attributes[128 + selected[k] * 2] + chipShift + screenOffset;
     if (zoom == 0 && x0 >= 0 && x0 <= kWidth - 8) {

@@ -25,6 +25,10 @@ struct VideoRig {
     SetAddress(3, static_cast<std::uint16_t>(address));
     video->WriteData(value);
   }
+  void WriteVram(int address, std::uint8_t value) {
+    SetAddress(1, static_cast<std::uint16_t>(address));
+    video->WriteData(value);
+  }
   // Steps until the step that finishes the given line has run.
   std::uint16_t StepTo(int line) {
     std::uint16_t request = 0xFFFF;
