@@ -74,14 +74,22 @@ void Video::WriteData(std::uint8_t value) {
     WriteColour(value);
   } else {
     vram[address] = value;
-    std::uint64_t& row = decodedRows[address >> 2];
-    row = ReplacePlane(row, address & 3, value);
+    const int row = address >> 2;
+    StoreDecodedRow(row, ReplacePlane(decodedRows[row], address & 3, value));
   }
   address = (address + 1) & kAddressMask;
 }
 
 void Video::VramReplaced() {
-  for (int row = 0; row < kVramSize / 4; ++row) decodedRows[row] = DecodePatternRow(vram + row * 4);
+  for (int row = 0; row < kPatternRows; ++row) StoreDecodedRow(row, DecodePatternRow(vram + row * 4));
+}
+
+void Video::StoreDecodedRow(int row, std::uint64_t pixels) {
+  const int upsideDown = row ^ 7;  // row 7 - r of the same pattern
+  decodedRows[row] = pixels;
+  decodedRows[kPatternRows + row] = MirrorPatternRow(pixels);
+  decodedRows[2 * kPatternRows + upsideDown] = pixels;
+  decodedRows[3 * kPatternRows + upsideDown] = MirrorPatternRow(pixels);
 }
 
 std::uint8_t Video::ReadStatus() {

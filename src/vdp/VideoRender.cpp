@@ -2,6 +2,7 @@
 // priority, then sprites, then the backdrop borders.
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -56,6 +57,20 @@ inline void MergeWord(std::uint8_t* at, std::uint64_t kept, std::uint64_t bytes)
   std::memcpy(at, &word, sizeof word);
 }
 
+// Fills a line of kWidth bytes with sixteen plain stores, written out: the
+// string instruction a memset (or a loop of stores) of this size compiles to
+// takes longer to start than these take to run, and it ran on every line.
+inline void FillRow(std::uint8_t* row, std::uint8_t value) {
+#if defined(__SSE2__)
+  const __m128i bytes = _mm_set1_epi8(static_cast<char>(value));
+  [row, bytes]<std::size_t... kPart>(std::index_sequence<kPart...>) {
+    (_mm_storeu_si128(reinterpret_cast<__m128i*>(row + kPart * 16), bytes), ...);
+  }(std::make_index_sequence<Video::kWidth / 16>{});
+#else
+  std::memset(row, value, Video::kWidth);
+#endif
+}
+
 // A sprite's lines: 8 or 16, doubled when zoomed (register 1 bits 1 and 0).
 int SpriteHeight(std::uint8_t mode) { return ((mode & 0x02) ? 16 : 8) << (mode & 0x01); }
 
@@ -102,7 +117,7 @@ void Video::RenderLine(int L) {
   // Display off, or outside the Game Gear's 144 lines: backdrop only. The
   // Game Gear's chip still works through its sprites there, flags and all.
   if (!(regs[1] & 0x40) || (gameGear && (L < 24 || L > 167))) {
-    std::memset(frameRow, backdrop, kWidth);
+    FillRow(frameRow, backdrop);
     if (regs[1] & 0x40) {
       const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
       if (covering != 0) DrawSprites(L, covering, spriteShift, 0, false);
@@ -144,17 +159,16 @@ void Video::RenderLine(int L) {
   for (int column = 0; column < 32; ++column) allEntries |= entries[column];
 
   // One tile's eight pixels on this line: the colours (palette bit added)
-  // and the colours again where the tile has priority, else zeros. Flips,
-  // palette and priority are applied as masks, not branches: on busy screens
-  // they change from tile to tile, and a branch on them would be guessed wrong.
+  // and the colours again where the tile has priority, else zeros. The flips
+  // pick the decoded row; palette and priority are applied as masks, not
+  // branches: on busy screens they change from tile to tile, and a branch on
+  // them would be guessed wrong.
   struct TilePixels {
     std::uint64_t colour;
     std::uint64_t front;
   };
   auto tilePixels = [&](unsigned entry) {
-    const unsigned flippedRows = (0u - ((entry >> 10) & 1)) & 7;
-    const std::uint64_t pixels = decodedRows[(entry & 0x01FF) * 8 + (rowInTile ^ flippedRows)];
-    const std::uint64_t shown = (entry & 0x0200) ? MirrorPatternRow(pixels) : pixels;
+    const std::uint64_t shown = decodedRows[(entry & 0x07FF) << 3 | rowInTile];
     const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
     const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
     return TilePixels{shown | (pattern_row::EveryByte(16) & paletteMask), shown & frontMask};
@@ -170,7 +184,7 @@ void Video::RenderLine(int L) {
       StorePatternRow(colourOut + k * 8, tile.colour);
       if constexpr (kFront) StorePatternRow(frontOut + k * 8, tile.front);
     }
-    if constexpr (!kFront) std::memset(priorityRow, 0, kWidth);
+    if constexpr (!kFront) FillRow(priorityRow, 0);
     const TilePixels last = tilePixels(screenEntries[31]);
     const std::uint64_t front = kFront ? last.front : 0;
     if (fine == 0) {
