@@ -88,10 +88,13 @@ class Video {
   // 16 KB), in the four ways a name-table entry can show it. Row r of pattern
   // p, shown with the entry's flip bits f (bit 0 horizontal, bit 1 vertical),
   // is decodedRows[(f << 12) | (p << 3) | r], so the entry's low 11 bits and
-  // the line's row in the tile index it directly. Kept current by WriteData.
+  // the line's row in the tile index it directly. Kept current by WriteData;
+  // decodedFrom holds the bytes they were decoded from, so that VramReplaced
+  // decodes only what a direct write changed. All zeros decode to all zeros.
   static constexpr int kPatternRows = kVramSize / 4;
   void StoreDecodedRow(int row, std::uint64_t pixels);
   std::uint64_t decodedRows[4 * kPatternRows] = {};
+  std::uint8_t decodedFrom[kVramSize] = {};
   // Draws line L's sprites (into frame only when draw is set) and sets the
   // overflow and collision flags. covering has bit n set for each sprite n on
   // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8),

@@ -74,6 +74,7 @@ void Video::WriteData(std::uint8_t value) {
     WriteColour(value);
   } else {
     vram[address] = value;
+    decodedFrom[address] = value;
     const int row = address >> 2;
     StoreDecodedRow(row, ReplacePlane(decodedRows[row], address & 3, value));
   }
@@ -81,7 +82,26 @@ void Video::WriteData(std::uint8_t value) {
 }
 
 void Video::VramReplaced() {
-  for (int row = 0; row < kPatternRows; ++row) StoreDecodedRow(row, DecodePatternRow(vram + row * 4));
+  // A state loaded for rewind or run-ahead differs from the running one in a
+  // few rows, so only the 64-byte blocks that changed are looked at row by row.
+  constexpr int kBlock = 64;
+  for (int at = 0; at < kVramSize; at += kBlock) {
+    std::uint64_t changed = 0;
+    for (int word = 0; word < kBlock; word += 8) {
+      std::uint64_t now;
+      std::uint64_t then;
+      std::memcpy(&now, vram + at + word, sizeof now);
+      std::memcpy(&then, decodedFrom + at + word, sizeof then);
+      changed |= now ^ then;
+    }
+    if (changed == 0) continue;
+    for (int row = at / 4; row < (at + kBlock) / 4; ++row) {
+      if (std::memcmp(vram + row * 4, decodedFrom + row * 4, 4) != 0) {
+        StoreDecodedRow(row, DecodePatternRow(vram + row * 4));
+      }
+    }
+    std::memcpy(decodedFrom + at, vram + at, kBlock);
+  }
 }
 
 void Video::StoreDecodedRow(int row, std::uint64_t pixels) {
