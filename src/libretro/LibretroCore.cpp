@@ -18,6 +18,7 @@
 #include "console/SaveState.h"
 #include "console/Timing.h"
 #include "host/video/ColourConversion.h"
+#include "host/video/PixelConversion.h"
 
 #ifndef TAVRIN_VERSION
 #define TAVRIN_VERSION "unknown"
@@ -207,23 +208,14 @@ void SendVideo(Core& c) {
   const int top = gameGear ? kGameGearTop : 0;
 
   ConvertPalette(c.console.ColourRam(), gameGear, c.format, c.palette);
-  const std::uint8_t* frame = c.console.Frame();
   // Only the shown window is converted, packed at the start of the buffer.
-  if (c.format == PixelFormat::Rgb32) {
-    std::uint32_t* out = c.pixels32;
-    for (int y = 0; y < height; ++y) {
-      const std::uint8_t* in = frame + (top + y) * Video::kWidth + left;
-      for (int x = 0; x < width; ++x) *out++ = c.palette[in[x] & 31];
-    }
-    frontend.videoRefresh(c.pixels32, width, height, width * sizeof(std::uint32_t));
-  } else {
-    std::uint16_t* out = c.pixels16;
-    for (int y = 0; y < height; ++y) {
-      const std::uint8_t* in = frame + (top + y) * Video::kWidth + left;
-      for (int x = 0; x < width; ++x) *out++ = static_cast<std::uint16_t>(c.palette[in[x] & 31]);
-    }
-    frontend.videoRefresh(c.pixels16, width, height, width * sizeof(std::uint16_t));
-  }
+  const std::uint8_t* window = c.console.Frame() + top * Video::kWidth + left;
+  const int bytesPerPixel = c.format == PixelFormat::Rgb32 ? 4 : 2;
+  void* pixels = c.format == PixelFormat::Rgb32 ? static_cast<void*>(c.pixels32) : static_cast<void*>(c.pixels16);
+  const std::ptrdiff_t pitch = width * bytesPerPixel;
+  ConvertPixelRows({window, Video::kWidth, static_cast<std::uint8_t*>(pixels), pitch, width, height, bytesPerPixel},
+                   c.palette);
+  frontend.videoRefresh(pixels, width, height, static_cast<std::size_t>(pitch));
 }
 
 void SendAudio(Core& c) {

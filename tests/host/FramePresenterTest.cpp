@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "LogCapture.h"
 #include "host/headless/HeadlessDisplay.h"
 #include "host/video/ColourConversion.h"
 #include "host/video/FramePresenter.h"
+#include "host/video/PixelConversion.h"
 
 namespace {
 
@@ -122,6 +124,32 @@ TEST(FramePresenter, ConvertsEveryIndexToItsColour) {
         ASSERT_EQ(pixel, ColourPixel(ColourRgb(cram, index, c.gameGear), format)) << x << "," << y;
       }
       for (int b = 256 * bytes; b < pitch; ++b) ASSERT_EQ(row[b], 0xAB) << y;
+    }
+  }
+}
+
+// A window of the frame (the Game Gear's, or widths that leave a tail after
+// the vector loops) converts each pixel and nothing past the row's end.
+TEST(FramePresenter, ConvertsWindowsOfAnyWidth) {
+  std::vector<std::uint8_t> frame(256 * 192);
+  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>(i * 11 + i / 256);
+  std::uint32_t palette[32];
+  for (int i = 0; i < 32; ++i) palette[i] = 0x01020304u * static_cast<std::uint32_t>(i + 1);
+  for (int bytes : {2, 3, 4}) {
+    for (int width : {160, 47, 5}) {
+      SCOPED_TRACE(std::to_string(bytes) + " bytes, width " + std::to_string(width));
+      const int pitch = width * bytes + 3;
+      std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch) * 144, 0xAB);
+      ConvertPixelRows({frame.data() + 24 * 256 + 48, 256, out.data(), pitch, width, 144, bytes}, palette);
+      for (int y = 0; y < 144; ++y) {
+        for (int x = 0; x < width; ++x) {
+          std::uint32_t pixel = 0;
+          std::memcpy(&pixel, &out[static_cast<std::size_t>(y * pitch + x * bytes)], static_cast<std::size_t>(bytes));
+          const std::uint32_t want = palette[frame[(24 + y) * 256 + 48 + x] & 31] & (0xFFFFFFFFu >> (32 - 8 * bytes));
+          ASSERT_EQ(pixel, want) << x << "," << y;
+        }
+        for (int b = width * bytes; b < pitch; ++b) ASSERT_EQ(out[static_cast<std::size_t>(y * pitch + b)], 0xAB) << y;
+      }
     }
   }
 }
