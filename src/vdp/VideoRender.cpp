@@ -238,6 +238,7 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screen
   const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
   const int width = 8 << zoom;
   const int patternBase = (regs[6] & 0x04) << 11;
+  const int numberMask = (regs[1] & 0x02) ? 0xFE : 0xFF;
 
   // A ninth sprite on the line sets the overflow flag; the chip draws only
   // the first eight.
@@ -253,9 +254,9 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screen
   for (; covering != 0; covering &= covering - 1) {
     const int sprite = std::countr_zero(covering);
     const int row = (L - attributes[sprite] - 1) & 0xFF;
-    // Rows 8-15 of a 16-line sprite come from the next pattern number; past
-    // the end of video RAM they wrap to its start.
-    const int number = attributes[129 + sprite * 2];
+    // A 16-line sprite ignores bit 0 of its pattern number: rows 0-7 come
+    // from the even pattern and rows 8-15 from the odd one after it.
+    const int number = attributes[129 + sprite * 2] & numberMask;
     selected[found] = static_cast<std::uint8_t>(sprite);
     rowAddress[found] = static_cast<std::uint16_t>((patternBase + number * 32 + (row >> zoom) * 4) & kAddressMask);
     ++found;

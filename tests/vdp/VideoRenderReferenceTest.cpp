@@ -66,7 +66,9 @@ void ReferenceLine(Video& v, int L) {
   for (std::size_t k = 0; k < onLine.size(); ++k) {
     int n = onLine[k];
     int row = ((L - v.vram[v.spriteTable + n] - 1 + 256) % 256) / zoom;
-    int address = patterns + v.vram[v.spriteTable + 129 + 2 * n] * 32 + row * 4;
+    int number = v.vram[v.spriteTable + 129 + 2 * n];
+    if (regs[1] & 0x02) number &= 0xFE;  // 16 lines: an even pattern, then the odd one
+    int address = patterns + number * 32 + row * 4;
     for (int i = 0; i < 8 * zoom; ++i) {
       int x = v.vram[v.spriteTable + 128 + 2 * n] - shift + i;
       if (x < 0 || x > 255) continue;

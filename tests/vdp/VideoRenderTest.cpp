@@ -236,20 +236,27 @@ TEST(VideoRender, RowsOfSmallScenes) {
        Repeat(0, 8)},
       {"8-line sprite ends after 8 lines", [](Scene& s) { s.Sprite(0, 10, 0, 3); s.Sprite(1, 0xD0, 0, 0); }, 18,
        0, Repeat(0, 8)},
-      {"16-line sprite reaches line Y+15",
+      {"16-line sprite reaches line Y+15, from the next pattern",
+       [](Scene& s) {
+         s.Sprite(0, 10, 0, 2);
+         s.Sprite(1, 0xD0, 0, 0);
+         s.SetRegister(1, 0x42);
+       },
+       25, 0, Repeat(25, 8)},
+      {"top 8 lines above, 16 lines: line 0 shows row 8 (the odd pattern)",
+       [](Scene& s) {
+         s.Sprite(0, 0xF8, 16, 2);
+         s.Sprite(1, 0xD0, 0, 0);
+         s.SetRegister(1, 0x42);
+       },
+       0, 16, Repeat(25, 8)},
+      {"16 lines ignore bit 0 of the number: 3 shows 2, then 3",
        [](Scene& s) {
          s.Sprite(0, 10, 0, 3);
          s.Sprite(1, 0xD0, 0, 0);
          s.SetRegister(1, 0x42);
        },
-       25, 0, Repeat(28, 8)},
-      {"top 8 lines above, 16 lines: line 0 shows row 8 (next pattern)",
-       [](Scene& s) {
-         s.Sprite(0, 0xF8, 16, 3);
-         s.Sprite(1, 0xD0, 0, 0);
-         s.SetRegister(1, 0x42);
-       },
-       0, 16, Repeat(28, 8)},
+       10, 0, Bytes{0, 21, 0, 21, 0, 21, 0, 21}},
       {"top 8 lines above, 8 lines: nothing on line 0",
        [](Scene& s) {
          s.Sprite(0, 0xF8, 16, 3);
@@ -327,9 +334,9 @@ TEST(VideoRender, RowsOfSmallScenes) {
          s.Sprite(1, 0xD0, 0, 0);
        },
        10, 0, Repeat(29, 8)},
-      {"16-line sprite 255 at 0x2000: rows 8-15 wrap to VRAM 0x0000",
+      {"16-line sprite 255 at 0x2000: rows 8-15 from pattern 255, the last in VRAM",
        [](Scene& s) {
-         PutPatternRow(s.video->vram, 0x0000, {14, 14, 14, 14, 14, 14, 14, 14});
+         PutPatternRow(s.video->vram, 0x3FE0, {14, 14, 14, 14, 14, 14, 14, 14});
          s.SetRegister(6, 0x04);
          s.SetRegister(1, 0x42);
          s.Sprite(0, 20, 0, 255);
