@@ -346,7 +346,10 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     }
     case 0xF9: c.sp = xy.w; break;
     case 0xF3: c.iff = static_cast<uint8_t>(c.iff & ~(kIff1 | kIff2)); break;  // DI
-    case 0xFB: c.iff = static_cast<uint8_t>(c.iff | kIff1 | kIff2); break;     // EI: effective at once
+    case 0xFB:  // EI: maskable interrupts from after the next instruction
+      c.iff = static_cast<uint8_t>(c.iff | kIff1 | kIff2);
+      cyclesLeftAfterEi = c.cyclesLeft;
+      break;
 
     // ---- Prefixes ----
     case 0xCB:

@@ -43,8 +43,10 @@ inline constexpr uint8_t kIffHalted = 0x80; // stopped on a HALT opcode
 //
 // Run() executes instructions until `cyclesLeft` is used up (each fetched
 // opcode byte subtracts its table cost), reloads it with `cyclesPerLine`,
-// calls Loop() once and accepts or drops the interrupt request Loop returns.
-// One call of Run() is one period (a scanline on the console).
+// calls Loop() once and accepts or drops the interrupt request Loop returns
+// (after one more instruction when the period ended on EI, which lets
+// maskable interrupts in only after the next instruction). One call of Run()
+// is one period (a scanline on the console).
 class Z80Core {
  public:
   Z80Core();

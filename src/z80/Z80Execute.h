@@ -34,6 +34,10 @@ class Z80Executor {
 
   Z80Core& c;  // registers and counters
   Derived& b;  // memory, ports and the per-period hook
+  // cyclesLeft just after this period's last EI. The counter only falls
+  // within a period, so it still holds this value at the period's end only
+  // when EI was the last instruction.
+  int32_t cyclesLeftAfterEi = INT32_MIN;
 
   // ---- Hooks ----
   uint8_t Read(uint16_t address) {
@@ -335,15 +339,32 @@ class Z80Executor {
 
 template <class Derived>
 void Z80Executor<Derived>::RunPeriod() {
-  do {
-    const uint8_t op = Fetch();
-    Charge(cyclesBase[op]);
-    Exec<kHL>(op);
-  } while (c.cyclesLeft > 0);
-  // A negative counter is the last instruction's overshoot, carried over.
-  c.cyclesLeft += c.cyclesPerLine;
-  const uint16_t request = CallLoop();
-  if (request == kNoInterrupt) return;
+  bool stepAfterEi = false;
+  uint16_t request;
+  for (;;) {
+    do {
+      const uint8_t op = Fetch();
+      Charge(cyclesBase[op]);
+      Exec<kHL>(op);
+    } while (c.cyclesLeft > 0);
+    // A negative counter is the last instruction's overshoot, carried over.
+    if (stepAfterEi) {
+      c.cyclesLeft += c.cyclesPerLine;
+      break;
+    }
+    const bool endsOnEi = c.cyclesLeft == cyclesLeftAfterEi;
+    c.cyclesLeft += c.cyclesPerLine;
+    request = CallLoop();
+    if (request == kNoInterrupt) return;
+    if (request == kNmiRequest || !endsOnEi || !(c.iff & kIff1)) break;
+    // EI lets maskable interrupts in only after the instruction that
+    // follows it (so that EI; RETI returns before the next interrupt, and
+    // EI; HALT halts first). That instruction runs now, once round the same
+    // loop with the counter taken back below zero, and is charged to the new
+    // period. It may be DI.
+    c.cyclesLeft -= c.cyclesPerLine;
+    stepAfterEi = true;
+  }
   // A maskable request that meets IFF1 clear is dropped, not remembered.
   if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
 }

@@ -95,7 +95,6 @@ TEST(Interrupts, Acceptance) {
       {"mode 2 vector at FFFF wraps", kIff1 | kIffMode2, 0xFF, 0x00, 0x00FF, 0x9ABC, 0xEFFE, kIffMode2},
       {"mode 0 with 0x38 acts as mode 1", kIff1, 0, 0x00, 0x0038, 0x0038, 0xEFFE, 0},
       {"mode 0 jumps to the request", kIff1, 0, 0x00, 0x0010, 0x0010, 0xEFFE, 0},
-      {"EI as the period's last instruction", kIffMode1, 0, 0xFB, 0x0038, 0x0038, 0xEFFE, kIffMode1},
       {"DI as the period's last instruction", kIff1 | kIff2 | kIffMode1, 0, 0xF3, 0x0038, 0x1234, 0xF000, kIffMode1},
       {"HALT: the pushed address is past the HALT", kIff1 | kIffMode1, 0, 0x76, 0x0038, 0x0038, 0xEFFE, kIffMode1},
   };
@@ -120,6 +119,54 @@ TEST(Interrupts, Acceptance) {
       EXPECT_EQ(cpu.memory[0xEFFF], 0x12) << "high byte of the return address at sp - 1";
       EXPECT_EQ(cpu.memory[0xEFFE], 0x34);
     }
+  }
+}
+
+// EI lets a maskable interrupt in only after the next instruction: when EI
+// ends the period, that instruction runs before the request is looked at.
+TEST(Interrupts, EiEndingThePeriodRunsOneMoreInstructionFirst) {
+  struct Row {
+    const char* name;
+    uint8_t next;       // the instruction after EI, at 0x1234
+    uint16_t request;
+    uint16_t pc;        // expected
+    uint16_t returnTo;  // pushed, or 0 when nothing was taken
+    uint8_t iffAfter;
+  };
+  const Row rows[] = {
+      {"NOP runs, then the interrupt", 0x00, 0x0038, 0x0038, 0x1235, kIffMode1},
+      {"HALT halts, then the interrupt returns past it", 0x76, 0x0038, 0x0038, 0x1235, kIffMode1},
+      {"DI runs: no interrupt", 0xF3, 0x0038, 0x1235, 0, kIffMode1},
+      {"no request: nothing more runs", 0x00, kNoInterrupt, 0x1234, 0, kIff1 | kIff2 | kIffMode1},
+      {"an NMI does not wait", 0x00, kNmiRequest, 0x0066, 0x1234, kIff2 | kIffMode1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TestCpu cpu;
+    cpu.Load(0x1233, {0xFB, row.next});
+    cpu.pc = 0x1233;
+    cpu.iff = kIffMode1;
+    cpu.cyclesLeft = 1;
+    cpu.requests = {row.request};
+    cpu.Run();
+    EXPECT_EQ(cpu.pc, row.pc);
+    EXPECT_EQ(cpu.iff, row.iffAfter);
+    EXPECT_EQ(cpu.sp, row.returnTo ? 0xEFFE : 0xF000);
+    if (row.returnTo) {
+      EXPECT_EQ(cpu.memory[0xEFFE] | cpu.memory[0xEFFF] << 8, row.returnTo);
+    }
+  }
+  {
+    SCOPED_TRACE("EI earlier in the period: taken at its end as before");
+    TestCpu cpu;
+    cpu.Load(0x1233, {0xFB, 0x00});
+    cpu.pc = 0x1233;
+    cpu.iff = kIffMode1;
+    cpu.cyclesLeft = 5;  // EI (4) and the NOP both run in the period
+    cpu.requests = {0x0038};
+    cpu.Run();
+    EXPECT_EQ(cpu.pc, 0x0038);
+    EXPECT_EQ(cpu.memory[0xEFFE] | cpu.memory[0xEFFF] << 8, 0x1235);
   }
 }
 
