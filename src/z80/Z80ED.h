@@ -138,11 +138,14 @@ void Z80Executor<Derived>::ExecED() {
       Alu<2>(value);
       break;
     }
-    case 0x45:  // RETN: IFF1 gets IFF2 back
+    // RETN and RETI: IFF1 gets IFF2 back. RETI does it too, so an NMI
+    // handler that ends with RETI still gives the interrupted program its
+    // interrupts back.
+    case 0x45:
+    case 0x4D:
       c.iff = static_cast<uint8_t>((c.iff & ~kIff1) | ((c.iff & kIff2) ? kIff1 : 0));
       Return();
       break;
-    case 0x4D: Return(); break;  // RETI
     case 0x46: c.iff = static_cast<uint8_t>(c.iff & ~(kIffMode1 | kIffMode2)); break;
     case 0x56: c.iff = static_cast<uint8_t>((c.iff & ~kIffMode2) | kIffMode1); break;
     case 0x5E: c.iff = static_cast<uint8_t>((c.iff & ~kIffMode1) | kIffMode2); break;
