@@ -71,12 +71,7 @@ TEST_P(KeysDialog, AKeyReboundInTheDialogDrivesThePadAndIsSaved) {
   ASSERT_TRUE(WaitUntil([&] { return (startX = ShipX()) >= 0; }, kTimeoutMs));
 
   // Options > Touches…
-  x.Focus(strip);
-  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(strip); }, kTimeoutMs));
-  x.Key(XK_Alt_L, true);
-  Press(XK_o);
-  x.Key(XK_Alt_L, false);
-  ASSERT_TRUE(WaitUntil([&] { return x.PopupCount() >= 1; }, kTimeoutMs));
+  ASSERT_TRUE(x.OpenMenu(strip, XK_o, kTimeoutMs));
   Press(XK_u);
   const Window dialog = x.WaitForWindow("Touches", kTimeoutMs);
   ASSERT_NE(dialog, 0u) << program->Errors();

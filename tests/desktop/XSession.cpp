@@ -181,6 +181,22 @@ void XSession::Focus(Window window) {
   XSync(connection, False);
 }
 
+bool XSession::OpenMenu(Window bar, unsigned long mnemonic, int timeoutMs) {
+  constexpr int kMenuShowsMs = 2000;  // a menu asked for shows well within this, even under load
+  return WaitUntil([&] {
+    if (PopupCount() > 0) return true;
+    if (!HasFocus(bar)) {
+      Focus(bar);
+      return false;
+    }
+    Key(XK_Alt_L, true);
+    Key(mnemonic, true);
+    Key(mnemonic, false);
+    Key(XK_Alt_L, false);
+    return WaitUntil([&] { return PopupCount() > 0; }, kMenuShowsMs);
+  }, timeoutMs);
+}
+
 void XSession::Key(unsigned long keysym, bool down) {
   KeyCode code = XKeysymToKeycode(connection, keysym);
   XTestFakeKeyEvent(connection, code, down ? True : False, CurrentTime);

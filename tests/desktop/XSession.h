@@ -42,6 +42,12 @@ class XSession {
   std::vector<std::uint32_t> Grab(Window window, int& width, int& height);
 
   void Focus(Window window);
+  // Opens the menu of a window's menu bar with Alt+mnemonic; true once a
+  // menu is on screen. The focus may be taken back after it reaches the bar
+  // (a raise the program asked for still on its way through the window
+  // manager), so the bar is focused and the keys pressed again until a menu
+  // shows.
+  bool OpenMenu(Window bar, unsigned long mnemonic, int timeoutMs);
   // Presses (down) or releases a key named by its keysym.
   void Key(unsigned long keysym, bool down);
   // Sends WM_DELETE_WINDOW, as a window manager does for its close button.
