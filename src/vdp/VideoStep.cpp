@@ -14,10 +14,15 @@ std::uint16_t Video::StepLine() {
     vCounter = static_cast<std::uint8_t>(vCounterJumpLine - linesPerFrame);
   }
 
+  // The chip's interrupt output is a level: each source is asked for on
+  // every line, in any part of the frame, from when it is raised until a
+  // status read clears it, so a program that enables interrupts late still
+  // gets the one it missed. The frame source is held back while a control
+  // pair is half written.
+  const bool frameAsserted = (status & 0x80) && (regs[1] & 0x20) && !secondByte;
+  const bool lineAsserted = lineInterruptPending && (regs[0] & 0x10);
   if (line > 192) {
-    // Frame interrupt window: a level, asked for on every line 193-223 while
-    // the flag is set; never while a control pair is half written.
-    if (line < 224 && (status & 0x80) && (regs[1] & 0x20) && !secondByte) return kMaskableInterrupt;
+    if (frameAsserted) return kMaskableInterrupt;
   } else {
     if (line <= 191) RenderLine(line);
     if (line == 191) frameDone = true;
@@ -30,11 +35,14 @@ std::uint16_t Video::StepLine() {
       lineInterruptPending = true;
     }
     if (lineInterruptPending && (regs[0] & 0x10)) return kMaskableInterrupt;
+    if (frameAsserted) return kMaskableInterrupt;  // from the last frame, never read
   }
 
   if (framePending) {
     status |= 0x80;
     framePending = false;
   }
+  // A line request raised on an earlier line and not yet read.
+  if (lineAsserted) return kMaskableInterrupt;
   return kNoInterrupt;
 }

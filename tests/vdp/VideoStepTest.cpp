@@ -71,18 +71,20 @@ std::set<int> Range(int first, int last, int step = 1) {
 }
 
 TEST(VideoStep, InterruptRequestsOverAFrame) {
-  std::set<int> everyFrameLine = Range(193, 223);
-  // Line 192 returns the line request before the frame flag moves into the
-  // status, so the frame request starts one line late, on 194.
-  std::set<int> lineAndFrame = Range(0, 192);
-  for (int l = 194; l <= 223; ++l) lineAndFrame.insert(l);
+  // Unread requests stay up: the frame request from 193 to the end of the
+  // frame and on into the next (line 0 is the last step here).
+  std::set<int> frameOnwards = Range(193, 261);
+  frameOnwards.insert(0);
+  std::set<int> lineOnwards = Range(100, 261);
+  lineOnwards.insert(0);
   const FrameScript cases[] = {
-      {"frame interrupt, never acknowledged: every line 193-223", 0x00, 0x20, 0xFF, false, false, everyFrameLine},
+      {"frame interrupt, never acknowledged: every line from 193 on", 0x00, 0x20, 0xFF, false, false, frameOnwards},
       {"frame interrupt, acknowledged: line 193 only", 0x00, 0x20, 0xFF, true, false, {193}},
       {"frame interrupt disabled: nothing", 0x00, 0x00, 0xFF, false, false, {}},
       {"half control pair blocks the frame interrupt", 0x00, 0x20, 0xFF, false, true, {}},
-      {"line interrupt N=0, never acknowledged: lines 0-192, and frame", 0x10, 0x20, 0x00, false, false,
-       lineAndFrame},
+      {"line interrupt N=0 and frame, never acknowledged: every line", 0x10, 0x20, 0x00, false, false,
+       Range(0, 261)},
+      {"line interrupt N=100, never acknowledged: from 100 on", 0x10, 0x00, 100, false, false, lineOnwards},
       {"line interrupt N=0 alone: every line 0-192", 0x10, 0x00, 0x00, true, false, Range(0, 192)},
       {"line interrupt N=4: line 4 then every 5 lines", 0x10, 0x00, 0x04, true, false, Range(4, 192, 5)},
       {"line interrupt N=100", 0x10, 0x00, 100, true, false, {100}},
