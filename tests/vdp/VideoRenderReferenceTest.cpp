@@ -105,6 +105,13 @@ void ReferenceLine(Video& v, int L) {
   }
 }
 
+// Gives the reference renderer's chip the scene the real one draws.
+void CopyScene(const Video& v, Video& r) {
+  std::memcpy(r.vram, v.vram, sizeof v.vram);
+  std::memcpy(r.regs, v.regs, sizeof v.regs);
+  r.spriteTable = v.spriteTable;
+}
+
 TEST(VideoRenderReference, RandomScenesMatchPixelByPixel) {
   std::mt19937 random(20261208);
   for (int scene = 0; scene < 60; ++scene) {
@@ -134,11 +141,9 @@ TEST(VideoRenderReference, RandomScenesMatchPixelByPixel) {
     for (auto& byte : v.priority) byte = static_cast<std::uint8_t>(random() % 16);
 
     Video& r = *reference.video;
-    std::memcpy(r.vram, v.vram, sizeof v.vram);
-    std::memcpy(r.regs, v.regs, sizeof v.regs);
+    CopyScene(v, r);
     std::memcpy(r.frame, v.frame, sizeof v.frame);
     std::memcpy(r.priority, v.priority, sizeof v.priority);
-    r.spriteTable = v.spriteTable;
     r.gameGear = v.gameGear;
     r.hideSprites = v.hideSprites;
     r.spriteLimit = v.spriteLimit;
@@ -177,9 +182,7 @@ TEST(VideoRenderReference, EveryScrollAndSpriteXMatches) {
     rig.SetRegister(0, (scroll & 1) ? 0x20 : 0x08);  // blank left column, or sprites moved 8 left
     rig.SetRegister(8, static_cast<std::uint8_t>(scroll));
     for (int n = 0; n < 8; ++n) v.vram[v.spriteTable + 128 + n * 2] = static_cast<std::uint8_t>(scroll + n * 33);
-    std::memcpy(r.vram, v.vram, sizeof v.vram);
-    std::memcpy(r.regs, v.regs, sizeof v.regs);
-    r.spriteTable = v.spriteTable;
+    CopyScene(v, r);
     v.VramReplaced();  // written directly above
     for (int L = 0; L < 192; L += 5) {
       v.RenderLine(L);
@@ -210,9 +213,7 @@ TEST(VideoRenderReference, DirectWritesAreDrawnAfterVramReplaced) {
     const int changes = 1 + round % 5;
     for (int k = 0; k < changes; ++k) v.vram[random() % 0x3800] = static_cast<std::uint8_t>(random());
     v.VramReplaced();
-    std::memcpy(r.vram, v.vram, sizeof v.vram);
-    std::memcpy(r.regs, v.regs, sizeof v.regs);
-    r.spriteTable = v.spriteTable;
+    CopyScene(v, r);
     for (int L = 0; L < 192; ++L) {
       v.RenderLine(L);
       ReferenceLine(r, L);
