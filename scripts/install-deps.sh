@@ -10,6 +10,7 @@ packages=(
   liblz4-dev libarchive-dev
   pasmo
   libsdl2-dev libgtk-3-dev
+  retroarch-dev
   xvfb xauth libx11-dev libxtst-dev openbox
   desktop-file-utils appstream groff-base shared-mime-info dpkg-dev
   clang libclang-rt-14-dev
