@@ -5,9 +5,11 @@
 
 #include "cartridge/Cartridge.h"
 #include "console/FrameInput.h"
+#include "console/Peripheral.h"
 #include "console/Timing.h"
 #include "debug/Logger.h"
 #include "psg/Psg.h"
+#include "vdp/ScreenColours.h"
 #include "vdp/Video.h"
 #include "z80/Z80Core.h"
 
@@ -21,6 +23,11 @@
 // The processor is a member, not a base: the console is the bus the
 // processor's hooks are bound to at compile time (RunWith), so memory and
 // port accesses inline into the interpreter.
+// Which console runs an image: the one the image's name says (a .gg ending
+// is a Game Gear), or the one the player chose. A Master System image run on
+// a Game Gear uses the handheld's Master System mode.
+enum class ConsoleKind : std::uint8_t { kFromImage, kMasterSystem, kGameGear };
+
 class Console {
  public:
   static constexpr int kPageSize = Cartridge::kPageSize;
@@ -44,6 +51,9 @@ class Console {
   // then copies the battery file's bytes into CartridgeRam(). Reset follows.
   bool LoadCartridge(const std::uint8_t* bytes, std::size_t size, const char* name);
   bool CartridgeLoaded() const { return cartridge.Loaded(); }
+  // The console the next LoadCartridge starts (the image's own by default).
+  void SetConsoleKind(ConsoleKind kind) { consoleKind = kind; }
+  ConsoleKind GetConsoleKind() const { return consoleKind; }
 
   // The console's reset: memories, processor, video and sound chips.
   void Reset();
@@ -60,7 +70,20 @@ class Console {
   // Master System, 64 bytes (32 little-endian words of ----BBBBGGGGRRRR)
   // on the Game Gear.
   const std::uint8_t* ColourRam() const { return video.cram; }
-  bool GameGear() const { return video.gameGear; }
+  // The console is a Game Gear: its screen is the 160 x 144 window.
+  bool GameGear() const { return video.gameGear || compatibility; }
+  // A Game Gear running a Master System image: the video chip works as the
+  // Master System's (its colour RAM too), the picture is scaled into the
+  // handheld's screen, and Start is the pause button.
+  bool CompatibilityMode() const { return compatibility; }
+  // The colour RAM holds Game Gear colours (else Master System ones).
+  bool GameGearColours() const { return video.gameGear; }
+  // When the picture a player sees is not the frame through the colour RAM
+  // (the Game Gear's scaled picture, the 3-D glasses' eyes), the frame's end
+  // leaves it here as 256 x 192 colour words (----BBBBGGGGRRRR), the Game
+  // Gear's window of it in the same place as a Game Gear frame's.
+  bool ScreenInColours() const { return compatibility || GlassesOn(); }
+  const std::uint16_t* ScreenColours() const { return screen; }
   const std::int16_t* Samples() const { return psg.Samples(); }
   int SampleCount() const { return psg.SampleCount(); }
   std::uint64_t FrameCount() const { return framesRun; }
@@ -77,6 +100,16 @@ class Console {
   // The host wrote the RAM to its battery file.
   void MarkCartridgeRamSaved() { cartridgeRamDirty = false; }
 
+  // ---- Controller ports ----
+  // What is plugged into port 0 or 1 (the pad by default); the console's
+  // reset does not change it.
+  void SetPeripheral(int port, Peripheral kind);
+  Peripheral GetPeripheral(int port) const { return device[port & 1].kind; }
+  // With the 3-D glasses plugged into either port, the picture shown is
+  // chosen by this view.
+  void SetGlassesView(GlassesView view) { glassesView = view; }
+  bool GlassesOn() const { return device[0].kind == Peripheral::kGlasses || device[1].kind == Peripheral::kGlasses; }
+
   // Japanese console: the nationalisation lines always read high.
   void SetJapanese(bool japanese) { exportConsole = japanese ? 0 : 1; }
   bool Japanese() const { return exportConsole == 0; }
@@ -88,7 +121,7 @@ class Console {
   // registers at the top.
   std::uint8_t ReadMem(std::uint16_t address) { return readPage[address >> 13][address & 0x1FFF]; }
   void WriteMem(std::uint16_t address, std::uint8_t value) {
-    if (address >= 0xFFFC) [[unlikely]] {
+    if (address >= 0xFFF8) [[unlikely]] {
       WriteMapper(address, value);
       return;
     }
@@ -123,6 +156,13 @@ class Console {
   std::uint8_t portDD = 0x3F;         // bits 0-5 only; bits 6-7 come from nationalLines
   std::uint8_t port00 = 0xFF;         // bit 7: Game Gear Start, active low
   bool pauseHeld = false;             // the pause line's last level (an NMI is raised on its edge)
+  std::uint8_t ioControl = 0xFF;      // port 0x3F as last written: TR and TH directions and levels
+  // The H counter as the last TH edge latched it (the light gun's), read
+  // through port 0x7F; until one, the port reads the running counter.
+  std::uint8_t hCounterLatch = 0;
+  bool hCounterLatched = false;
+  std::uint8_t glassesShutter = 0;    // bit 0 of the last write to 0xFFF8-0xFFFB: which eye sees
+  PortDevice device[2];
   bool cartridgeRamDirty = false;
   bool saveRequest = false;
   bool savePending = false;           // RAM switched out this frame: save at frame end
@@ -137,10 +177,33 @@ class Console {
   void WriteMapper(std::uint16_t address, std::uint8_t value);
   void SetNationalisation(std::uint8_t value);
   void ApplyInput(const FrameInput& input);
+  // The lines of ports 0xDC and 0xDD as a read sees them now.
+  std::uint8_t ReadPortDC();
+  std::uint8_t ReadPortDD();
+  void WriteIoControl(std::uint8_t value);
+  // The light gun's TH line at the beam's present place (true: low, lit), and
+  // the H counter latched if the beam has passed its aim on the present line
+  // (or, lineFinished, on the line just run).
+  bool GunSeesLight(const PortDevice& gun) const;
+  void LatchGunCounter(bool lineFinished);
+  // The frame's end: the picture a player sees, when it is not the frame.
+  void ComposeScreen();
   // Points slot 0-2's two 8 KB pieces at a 16 KB page for reading and writing.
   void MapSlot(int slot, std::uint8_t* read, std::uint8_t* write);
 
+  // The shutter value (bit 0 of a glasses write) that opens the left eye.
+  // Unverified which of the two it is; with 0, a program that never drives
+  // the glasses shows every frame to the left eye.
+  static constexpr int kLeftEye = 0;
   FrameInput pendingInput;
+  ConsoleKind consoleKind = ConsoleKind::kFromImage;
+  bool compatibility = false;
+  GlassesView glassesView = GlassesView::kLeftEye;
+  // The picture shown when ScreenInColours; each eye's latest frame as
+  // colours, and a picture being put together. Derived, never saved.
+  std::uint16_t screen[Video::kFrameSize] = {};
+  std::uint16_t eyeColours[2][Video::kFrameSize] = {};
+  std::uint16_t work[Video::kFrameSize] = {};
   // 8 KB piece pointers: derived from the mapper registers by Remap, never saved.
   static constexpr int kPieceSize = 0x2000;
   std::uint8_t* readPage[8] = {};

@@ -1,6 +1,8 @@
 // One frame of the console: the processor runs line by line, the video chip
 // steps once per line, and the controls are latched where the frame's
 // picture is complete.
+#include <cstring>
+
 #include "console/Console.h"
 #include "z80/Z80Execute.h"
 
@@ -16,11 +18,21 @@ void Console::RunFrame(const FrameInput& input) {
 // Once per scanline, after the processor's share of it.
 std::uint16_t Console::Loop() {
   ++lineInFrame;
+  if (device[0].kind == Peripheral::kLightGun || device[1].kind == Peripheral::kLightGun) [[unlikely]] {
+    LatchGunCounter(true);
+  }
   std::uint16_t request = video.StepLine();
   if (!video.frameDone) return request;
 
   // The last visible line is done: the frame's controls reach the ports.
   video.frameDone = false;
+  if (ScreenInColours()) ComposeScreen();
+  // In the Game Gear's Master System mode its Start button is the pause
+  // button, and port 0x00 reads as the Master System's.
+  if (compatibility) {
+    pendingInput.pause = pendingInput.pause || pendingInput.start;
+    pendingInput.start = false;
+  }
   const bool pausePressed = pendingInput.pause && !pauseHeld;
   pauseHeld = pendingInput.pause;
   ApplyInput(pendingInput);
@@ -39,4 +51,26 @@ void Console::ApplyInput(const FrameInput& input) {
   portDC = ports.dc;
   portDD = ports.dd & 0x3F;
   port00 = ports.gg;
+  for (int port = 0; port < 2; ++port) device[port].Latch(input.pad[port], input.pointer[port]);
+}
+
+void Console::ComposeScreen() {
+  const bool colours = video.gameGear;
+  std::uint16_t* picture = work;
+  if (GlassesOn()) {
+    // The frame just drawn is for the eye whose shutter is open.
+    FrameColours(video.frame, video.cram, colours, eyeColours[glassesShutter & 1]);
+    if (glassesView == GlassesView::kAnaglyph) {
+      MixAnaglyph(eyeColours[kLeftEye], eyeColours[kLeftEye ^ 1], picture);
+    } else {
+      picture = eyeColours[kLeftEye];
+    }
+  } else {
+    FrameColours(video.frame, video.cram, colours, picture);
+  }
+  if (compatibility) {
+    ScaleToGameGearScreen(picture, screen);
+  } else {
+    std::memcpy(screen, picture, sizeof screen);
+  }
 }

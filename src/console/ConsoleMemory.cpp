@@ -51,7 +51,14 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   if (name == nullptr) name = "";
   if (!cartridge.Load(bytes, size, log)) return false;
   log.Printf("Loaded %s, %d pages.\r\n", name, cartridge.PageCount());
-  video.gameGear = IsGameGearName(name);
+  // A Game Gear image always runs with Game Gear colours unless the player
+  // asked for a Master System; a Master System image on a Game Gear runs in
+  // the handheld's Master System mode.
+  const bool gameGearImage = IsGameGearName(name);
+  const bool handheld = consoleKind == ConsoleKind::kFromImage ? gameGearImage : consoleKind == ConsoleKind::kGameGear;
+  video.gameGear = handheld && gameGearImage;
+  compatibility = handheld && !gameGearImage;
+  if (compatibility) log.Printf("Game Gear in Master System mode\n");
   if (video.gameGear) {
     log.Printf("Game Gear Mode: ");
     LogRegion(log, cartridge.Page(cartridge.Bank(1))[0x3FFF]);
@@ -82,6 +89,10 @@ void Console::Reset() {
   psg.Reset();
   pauseHeld = false;
   lineInFrame = 0;
+  ioControl = 0xFF;
+  hCounterLatch = 0;
+  hCounterLatched = false;
+  glassesShutter = 0;
 }
 
 void Console::MapSlot(int slot, std::uint8_t* read, std::uint8_t* write) {
@@ -117,6 +128,13 @@ void Console::Remap() {
 }
 
 void Console::WriteMapper(std::uint16_t address, std::uint8_t value) {
+  if (address < 0xFFFC) {
+    // 0xFFF8-0xFFFB: RAM, and the 3-D glasses' shutters (bit 0 says which
+    // eye sees the frames drawn from now on).
+    systemRam[address - 0xE000] = value;
+    glassesShutter = value & 1;
+    return;
+  }
   if (!cartridge.Loaded()) {
     // No cartridge: the registers are plain RAM.
     systemRam[address - 0xE000] = value;

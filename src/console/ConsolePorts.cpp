@@ -7,8 +7,11 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
   switch (port) {
     case 0x00: case 0x01: case 0xDE: case 0xDF: case 0xF0: case 0xF1: case 0xF2:
       return;  // peripherals the console does not have; silent by design
-    case 0x3E: case 0x3F:
+    case 0x3E:
       SetNationalisation(value);
+      return;
+    case 0x3F:
+      WriteIoControl(value);
       return;
     case 0x7E: case 0x7F:
       psg.Write(CyclesIntoFrame(), value);
@@ -40,19 +43,116 @@ std::uint8_t Console::InPort(std::uint16_t port) {
     case 0x7E:
       return video.ReadVCounter();
     case 0x7F:
-      return video.ReadHCounter(cpu.cyclesPerLine, cpu.cyclesLeft);
+      LatchGunCounter(false);
+      return hCounterLatched ? hCounterLatch : video.ReadHCounter(cpu.cyclesPerLine, cpu.cyclesLeft);
     case 0xBD: case 0xBF:
       return video.ReadStatus();
     case 0xBE:
       return video.ReadData();
     case 0xC0: case 0xDC:
-      return portDC;
+      return ReadPortDC();
     case 0xC1: case 0xDD:
-      return static_cast<std::uint8_t>(portDD | (exportConsole ? nationalLines : 0xC0));
+      return ReadPortDD();
     case 0xDE: case 0xDF: case 0xF2:
       return 0xFF;
     default:
       log.Printf("In[%02X]\r\n", port);
       return 0xFF;
+  }
+}
+
+// ---- Controller ports ----
+// Port 0xDC: port 1's six lines, then port 2's up and down. Port 0xDD: port
+// 2's other four lines, reset, an unused line read high, and the TH lines of
+// ports 1 and 2.
+
+namespace {
+
+constexpr std::uint8_t kThInputA = 0x02;   // port 0x3F: port 1's TH is an input
+constexpr std::uint8_t kThInputB = 0x08;
+constexpr std::uint8_t kThLevelA = 0x20;   // the level port 1's TH is driven to
+constexpr std::uint8_t kThLevelB = 0x80;
+
+}  // namespace
+
+void Console::SetPeripheral(int port, Peripheral kind) {
+  PortDevice& d = device[port & 1];
+  if (d.kind == kind) return;
+  const std::uint8_t padLines = d.padLines;
+  d = PortDevice{};
+  d.kind = kind;
+  d.padLines = padLines;
+}
+
+std::uint8_t Console::ReadPortDC() {
+  const std::uint8_t a = device[0].DataLines();
+  const std::uint8_t b = device[1].DataLines();
+  // The paddle's own flip-flop turns to the other nibble after each read of
+  // the port that carries its TR line, so a program waiting for TR to change
+  // gets the nibbles in turn.
+  if (device[0].kind == Peripheral::kPaddle) device[0].paddleHigh = !device[0].paddleHigh;
+  return static_cast<std::uint8_t>((a & 0x3F) | (b & 0x03) << 6);
+}
+
+std::uint8_t Console::ReadPortDD() {
+  const std::uint8_t b = device[1].DataLines();
+  if (device[1].kind == Peripheral::kPaddle) device[1].paddleHigh = !device[1].paddleHigh;
+  std::uint8_t value = static_cast<std::uint8_t>((b >> 2) | (portDD & 0x30));
+  // A TH line the console drives reads as the nationalisation lines say; an
+  // input reads the peripheral, which pulls it low only for the light gun's
+  // sensor.
+  const std::uint8_t driven = exportConsole ? nationalLines : 0xC0;
+  const bool inputs[2] = {(ioControl & kThInputA) != 0, (ioControl & kThInputB) != 0};
+  for (int port = 0; port < 2; ++port) {
+    const std::uint8_t bit = static_cast<std::uint8_t>(0x40 << port);
+    if (!inputs[port]) {
+      value |= driven & bit;
+    } else if (!(device[port].kind == Peripheral::kLightGun && GunSeesLight(device[port]))) {
+      value |= bit;
+    }
+  }
+  return value;
+}
+
+void Console::WriteIoControl(std::uint8_t value) {
+  ioControl = value;
+  SetNationalisation(value);
+  if (!(value & kThInputA)) device[0].DriveTh((value & kThLevelA) != 0);
+  if (!(value & kThInputB)) device[1].DriveTh((value & kThLevelB) != 0);
+}
+
+// ---- The light gun ----
+// The gun's sensor sees the beam while it draws near the point aimed at: on
+// the lines from kGunRows above to kGunRows below it, from the aimed column
+// to the end of the line. The TH line is low while it sees light, and each
+// fall of TH latches the H counter where the beam is, which is the aimed
+// column on every lit line. Unverified: how many lines the real sensor sees
+// and for how long; a program polling TH needs it held for a while.
+namespace {
+constexpr int kGunRows = 2;
+}
+
+bool Console::GunSeesLight(const PortDevice& gun) const {
+  const PointerInput& aim = gun.pointer;
+  if (aim.x < 0 || aim.x >= Video::kWidth || aim.y < 0 || aim.y >= Video::kHeight) return false;
+  const int line = video.line;
+  if (line < aim.y - kGunRows || line > aim.y + kGunRows) return false;
+  // Three pixels pass for every two processor cycles.
+  const int beamX = (cpu.cyclesPerLine - cpu.cyclesLeft) * 3 / 2;
+  return beamX >= aim.x;
+}
+
+void Console::LatchGunCounter(bool lineFinished) {
+  for (int port = 0; port < 2; ++port) {
+    const PortDevice& gun = device[port];
+    if (gun.kind != Peripheral::kLightGun || !(ioControl & (port ? kThInputB : kThInputA))) continue;
+    const PointerInput& aim = gun.pointer;
+    if (aim.x < 0 || aim.x >= Video::kWidth || aim.y < 0 || aim.y >= Video::kHeight) continue;
+    // Has the beam passed the aim on a lit line?
+    const int line = video.line;
+    if (line < aim.y - kGunRows || line > aim.y + kGunRows || !(lineFinished || GunSeesLight(gun))) continue;
+    const std::int32_t cyclesAtAim = aim.x * 2 / 3;
+    hCounterLatch = video.ReadHCounter(cpu.cyclesPerLine, cpu.cyclesPerLine - cyclesAtAim);
+    hCounterLatched = true;
   }
 }

@@ -11,8 +11,24 @@ inline constexpr std::uint8_t kPadRight = 0x08;
 inline constexpr std::uint8_t kPadButton1 = 0x10;
 inline constexpr std::uint8_t kPadButton2 = 0x20;
 
+// What a pointing device (the mouse, a front end's light gun) gives for one
+// controller port during a frame: where it points on the console's 256 x 192
+// picture (any value: off the picture is allowed), how far it moved since the
+// last frame in the host's pixels, and its buttons. The peripheral plugged
+// into the port reads what it needs: the light gun x, y and trigger, the
+// paddle x and its button, the sports pad the motion and both buttons.
+struct PointerInput {
+  int x = -1;
+  int y = -1;
+  int dx = 0;
+  int dy = 0;
+  bool button1 = false;  // the light gun's trigger; the paddle's and the sports pad's first button
+  bool button2 = false;  // the sports pad's second button
+};
+
 struct FrameInput {
   std::uint8_t pad[2] = {};  // kPad* bits of pad 1 and pad 2
+  PointerInput pointer[2];   // the pointer of port 1 and port 2
   bool start = false;        // the Game Gear's Start button
   bool pause = false;        // the Master System's Pause button (an NMI when pressed)
   bool reset = false;        // the Master System's Reset button (a readable line)

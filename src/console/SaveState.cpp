@@ -1,6 +1,9 @@
 #include "console/SaveState.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
+#include <span>
 #include <cstring>
 #include <type_traits>
 
@@ -126,11 +129,28 @@ void CartridgeRamSection(Archive& a, Machine& console) {
   a.Bytes(console.cartridge.ram, sizeof console.cartridge.ram);
 }
 
+template <class Archive, class Device>
+void PortDeviceFields(Archive& a, Device& d) {
+  a.Field(d.paddleHigh); a.Field(d.sportsGatheredX); a.Field(d.sportsGatheredY); a.Field(d.sportsX);
+  a.Field(d.sportsY); a.Field(d.sportsStep); a.Field(d.thOutputHigh);
+}
+
+template <class Archive, class Machine>
+void ControllerPortSection(Archive& a, Machine& console) {
+  a.Field(console.ioControl); a.Field(console.hCounterLatch); a.Field(console.hCounterLatched);
+  a.Field(console.glassesShutter);
+  PortDeviceFields(a, console.device[0]);
+  PortDeviceFields(a, console.device[1]);
+}
+
 struct Section {
   char tag[5];
   int id;
 };
-constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}};
+constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}, {"PORT", 5}};
+// Version 1 states end after the cartridge RAM; the ports then start as
+// after a reset.
+constexpr int kVersionOneSections = 5;
 
 template <class Archive, class Machine>
 void ProcessSection(Archive& a, Machine& console, int id) {
@@ -139,7 +159,8 @@ void ProcessSection(Archive& a, Machine& console, int id) {
     case 1: VideoSection(a, console.video); break;
     case 2: SoundSection(a, console.psg); break;
     case 3: MemorySection(a, console); break;
-    default: CartridgeRamSection(a, console); break;
+    case 4: CartridgeRamSection(a, console); break;
+    default: ControllerPortSection(a, console); break;
   }
 }
 
@@ -151,6 +172,12 @@ std::size_t SectionSize(const Console& console, int id) {
   StateWriter counter(nullptr);
   ProcessSection(counter, Unconst(console), id);
   return counter.Written();
+}
+
+std::size_t StateSizeOf(const Console& console, std::size_t sections) {
+  std::size_t size = kHeaderSize;
+  for (std::size_t k = 0; k < sections; ++k) size += kSectionHeaderSize + SectionSize(console, kSections[k].id);
+  return size;
 }
 
 std::uint32_t Get32(const std::uint8_t* at) {
@@ -173,11 +200,7 @@ const char* StateErrorText(StateError error) {
   return "unknown error";
 }
 
-std::size_t StateSize(const Console& console) {
-  std::size_t size = kHeaderSize;
-  for (const Section& section : kSections) size += kSectionHeaderSize + SectionSize(console, section.id);
-  return size;
-}
+std::size_t StateSize(const Console& console) { return StateSizeOf(console, std::size(kSections)); }
 
 StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size) {
   if (!console.CartridgeLoaded()) return StateError::NoCartridge;
@@ -204,21 +227,37 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   if (in == nullptr || size < kHeaderSize || std::memcmp(in, kMagic, sizeof kMagic) != 0) return StateError::NotAState;
   const std::uint32_t version = Get32(in + 8);
   if (version > kStateFormatVersion) return StateError::NewerVersion;
-  if (version != kStateFormatVersion) return StateError::Damaged;
+  if (version < 1) return StateError::Damaged;
   if (Get32(in + 12) != console.cartridge.Crc32()) return StateError::OtherImage;
-  if (Get32(in + 16) != size || size != StateSize(console)) return StateError::Damaged;
+  const std::size_t sectionCount = version == 1 ? kVersionOneSections : std::size(kSections);
+  if (Get32(in + 16) != size || size != StateSizeOf(console, sectionCount)) return StateError::Damaged;
+  const std::span<const Section> sections(kSections, sectionCount);
 
   // The whole layout is checked before anything is read into the console.
   std::size_t at = kHeaderSize;
-  for (const Section& section : kSections) {
+  for (const Section& section : sections) {
     if (std::memcmp(in + at, section.tag, 4) != 0 || Get32(in + at + 4) != SectionSize(console, section.id)) {
       return StateError::Damaged;
     }
     at += kSectionHeaderSize + SectionSize(console, section.id);
   }
 
+  if (version == 1) {
+    console.ioControl = 0xFF;
+    console.hCounterLatch = 0;
+    console.hCounterLatched = false;
+    console.glassesShutter = 0;
+    for (PortDevice& d : console.device) {
+      const PortDevice fresh{};
+      d.paddleHigh = fresh.paddleHigh;
+      d.sportsGatheredX = d.sportsGatheredY = 0;
+      d.sportsX = d.sportsY = 0;
+      d.sportsStep = fresh.sportsStep;
+      d.thOutputHigh = fresh.thOutputHigh;
+    }
+  }
   at = kHeaderSize;
-  for (const Section& section : kSections) {
+  for (const Section& section : sections) {
     StateReader reader(in + at + kSectionHeaderSize);
     ProcessSection(reader, console, section.id);
     at += kSectionHeaderSize + SectionSize(console, section.id);
@@ -236,6 +275,12 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   video.spriteTable = static_cast<std::uint16_t>((video.regs[5] & 0x7E) << 7);
   video.VramReplaced();
   console.psg.Sanitize();
+  for (PortDevice& d : console.device) {
+    d.sportsStep &= 3;
+    d.sportsGatheredX = std::clamp(d.sportsGatheredX, -128, 127);
+    d.sportsGatheredY = std::clamp(d.sportsGatheredY, -128, 127);
+  }
+  console.glassesShutter &= 1;
   console.lineInFrame = 0;
   console.Remap();
   return StateError::None;

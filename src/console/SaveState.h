@@ -11,7 +11,8 @@ class Console;
 // each a four-letter tag, a little-endian length and the component's fields
 // in little-endian order. A state's size depends only on the format version.
 
-inline constexpr std::uint32_t kStateFormatVersion = 1;
+// Version 2 added the controller ports' section; version 1 states still load.
+inline constexpr std::uint32_t kStateFormatVersion = 2;
 
 // Why a state was refused.
 enum class StateError {
