@@ -36,7 +36,7 @@ void BuildBusyScene(Video& video) {
       video.vram[entry + 1] = static_cast<std::uint8_t>(next() & 0x1F);
     }
   }
-  SetRegister(video, 0, 0x20);  // left column blank
+  SetRegister(video, 0, 0x24);  // mode 4, left column blank
   SetRegister(video, 1, 0x42);  // display on, 16-line sprites
   SetRegister(video, 2, 0x0E);  // name table at 0x3800
   SetRegister(video, 5, 0x7E);  // sprite table at 0x3F00

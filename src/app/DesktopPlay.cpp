@@ -51,7 +51,7 @@ void LoadSlotWithNote(Session& session, int slot) {
 void ScreenshotWithNote(Session& session) {
   int width = 0;
   int height = 0;
-  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(session.console.Frame(), session.console.ColourRam(),
+  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(session.console.Frame(), session.console.ShownColours(),
                                                           session.console.GameGear(), width, height);
   std::string error;
   const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error);
@@ -104,7 +104,7 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
     // With the history used up the picture stands still until the key is let go.
     if (rewind.StepBack(session.console) && session.console.TakeSaveRequest()) session.SaveBattery();
     if (session.present) {
-      session.presenter.Present(session.console.Frame(), session.console.ColourRam(), session.console.GameGear());
+      session.presenter.Present(session.console.Frame(), session.console.ShownColours(), session.console.GameGear());
     }
     return 1;
   }

@@ -70,6 +70,10 @@ class Console {
   // Master System, 64 bytes (32 little-endian words of ----BBBBGGGGRRRR)
   // on the Game Gear.
   const std::uint8_t* ColourRam() const { return video.cram; }
+  // What the frame's indexes stand for, in the same format: the colour RAM,
+  // or in the video chip's older modes a fixed table of their 16 colours.
+  // Hosts convert the frame with this.
+  const std::uint8_t* ShownColours() const { return video.ShownColours(); }
   // The console is a Game Gear: its screen is the 160 x 144 window.
   bool GameGear() const { return video.gameGear || compatibility; }
   // A Game Gear running a Master System image: the video chip works as the

@@ -59,14 +59,14 @@ void Console::ComposeScreen() {
   std::uint16_t* picture = work;
   if (GlassesOn()) {
     // The frame just drawn is for the eye whose shutter is open.
-    FrameColours(video.frame, video.cram, colours, eyeColours[glassesShutter & 1]);
+    FrameColours(video.frame, video.ShownColours(), colours, eyeColours[glassesShutter & 1]);
     if (glassesView == GlassesView::kAnaglyph) {
       MixAnaglyph(eyeColours[kLeftEye], eyeColours[kLeftEye ^ 1], picture);
     } else {
       picture = eyeColours[kLeftEye];
     }
   } else {
-    FrameColours(video.frame, video.cram, colours, picture);
+    FrameColours(video.frame, video.ShownColours(), colours, picture);
   }
   if (compatibility) {
     ScaleToGameGearScreen(picture, screen);

@@ -207,7 +207,7 @@ void SendVideo(Core& c) {
   const int left = gameGear ? kGameGearLeft : 0;
   const int top = gameGear ? kGameGearTop : 0;
 
-  ConvertPalette(c.console.ColourRam(), gameGear, c.format, c.palette);
+  ConvertPalette(c.console.ShownColours(), gameGear, c.format, c.palette);
   // Only the shown window is converted, packed at the start of the buffer.
   const std::uint8_t* window = c.console.Frame() + top * Video::kWidth + left;
   const int bytesPerPixel = c.format == PixelFormat::Rgb32 ? 4 : 2;

@@ -8,7 +8,8 @@
 // file, 16 KB video RAM, colour RAM as the program wrote it, status, V and H
 // counters and the line-interrupt counter; plus the scanline renderer, which
 // draws colour indexes into `frame`. Turning those into host pixels is the
-// host's business. Only the Master System's tile mode is modelled.
+// host's business. Mode 4, the Master System's tile mode, is drawn by
+// VideoRender.cpp; the older TMS9918 modes by TmsRender.cpp.
 class Video {
  public:
   static constexpr int kWidth = 256;
@@ -43,6 +44,10 @@ class Video {
   // inlined into the console's frame loop it takes the interpreter's
   // registers, and a frame costs 5 % more instructions.
   [[gnu::noinline]] void RenderLine(int L);
+  // The colours the frame's indexes stand for, in colour RAM's format: the
+  // colour RAM in mode 4, the fixed TMS colours when the last line drawn was
+  // in one of the older modes.
+  const std::uint8_t* ShownColours() const;
   // Decodes every pattern row again from vram after a direct write.
   void VramReplaced();
   bool frameDone = false;      // set after line 191; the frame driver clears it
@@ -100,4 +105,9 @@ class Video {
   // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8),
   // screenOffset the picture's move for the blank column.
   void DrawSprites(int L, std::uint64_t covering, int chipShift, int screenOffset, bool draw);
+  // Line L in Graphics I, Graphics II, Text or Multicolor (register 0 bit 2
+  // clear), and its TMS sprites (drawn into frame only when draw is set).
+  void RenderTmsLine(int L);
+  void TmsSprites(int L, bool draw);
+  bool tmsColours = false;  // the last line drawn holds TMS colour numbers
 };

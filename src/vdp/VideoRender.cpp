@@ -107,6 +107,12 @@ inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int heig
 }  // namespace
 
 void Video::RenderLine(int L) {
+  // The older modes are drawn apart, so that mode 4 pays one test a line.
+  if (!(regs[0] & 0x04)) {
+    RenderTmsLine(L);
+    return;
+  }
+  tmsColours = false;
   if (L < 0 || L >= kHeight) return;
   std::uint8_t* frameRow = frame + L * kWidth;
   std::uint8_t* priorityRow = priority + L * kWidth;

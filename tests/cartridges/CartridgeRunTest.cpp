@@ -108,6 +108,12 @@ TEST(SpriteCartridges, StatusFlagsAfterEachScene) {
        {0x80, 0, 0x80, 0, 0xC0, 0}},
       {"transparent overlap; touching; 9th on the 1st; off the left edge; opaque overlap",
        CART_SPRITE_COLLISION, "", {0x80, 0, 0x80, 0, 0xC0, 0, 0x80, 0, 0xA0, 0}},
+      // TMS sprites: four a line, the fifth's number in bits 0-4 with bit 6
+      // (the first line with one counts), collisions of set pixels in any
+      // colour among the first four, and the last sprite looked at in bits
+      // 0-4 otherwise (the end marker, or 31 without one).
+      {"TMS: 4; 5; overlap; overlap in colour 0; 5th on the 1st; no end marker; 5th on two lines",
+       CART_TMS_SPRITES, "", {0x84, 0x04, 0xC4, 0x04, 0xA2, 0x02, 0xA2, 0x02, 0xC4, 0x04, 0x9F, 0x1F, 0xC6, 0x06}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -182,6 +188,85 @@ TEST(SpriteCartridges, PicturesShowWhatTheChipDraws) {
         return "";
       };
       EXPECT_EQ(wrong(), "") << "area " << a.x0 << "," << a.y0 << " - " << a.x1 << "," << a.y1;
+    }
+    Finish(run);
+  }
+}
+
+// The sixteen colours of the older (TMS9918) modes as the Master System's
+// video chip shows them, in its --BBGGRR form; the host spreads each 2-bit
+// level over 0, 85, 170 and 255.
+std::uint32_t TmsRgb(int colour) {
+  constexpr std::uint8_t kColours[16] = {0x00, 0x00, 0x08, 0x0C, 0x10, 0x30, 0x01, 0x3C,
+                                         0x02, 0x03, 0x05, 0x0F, 0x04, 0x33, 0x15, 0x3F};
+  const std::uint32_t value = kColours[colour & 15];
+  return (value & 3) * 85 << 16 | ((value >> 2) & 3) * 85 << 8 | ((value >> 4) & 3) * 85;
+}
+
+// Every pixel of x0-x1, y0-y1 (inclusive) shows TMS colour `colour`.
+struct TmsArea {
+  int x0, y0, x1, y1;
+  int colour;
+};
+
+// Each cartridge's comment says which table and register rules its scene
+// checks; the areas are what those rules draw.
+TEST(TmsCartridges, PicturesFollowTheModeRules) {
+  struct Case {
+    const char* name;
+    const char* image;
+    std::vector<TmsArea> areas;
+  };
+  std::vector<TmsArea> paletteStrip;  // Multicolor lines 0-3: colour k at x 4k-4k+3, 0 showing backdrop 5
+  for (int k = 0; k < 16; ++k) paletteStrip.push_back({4 * k, 0, 4 * k + 3, 3, k == 0 ? 5 : k});
+  std::vector<TmsArea> multicolor = {{0, 4, 63, 7, 15},  {64, 0, 255, 7, 5},   {0, 8, 3, 11, 9},  {4, 8, 7, 11, 10},
+                                     {0, 12, 3, 15, 3},  {4, 12, 7, 15, 12},  {0, 32, 3, 35, 5}, {4, 32, 7, 35, 1},
+                                     {0, 36, 7, 39, 15}, {8, 8, 255, 31, 5}};
+  multicolor.insert(multicolor.end(), paletteStrip.begin(), paletteStrip.end());
+  const Case cases[] = {
+      {"Graphics I: name, pattern and colour tables at the registers' bases, colour 0 the backdrop",
+       CART_TMS_GRAPHICS1,
+       {{24, 16, 27, 23, 9}, {28, 16, 31, 23, 6}, {80, 40, 83, 47, 12}, {84, 40, 87, 47, 4},
+        {248, 184, 251, 191, 9}, {252, 184, 255, 191, 6}, {0, 0, 255, 15, 4}, {32, 16, 255, 23, 4}}},
+      {"Graphics II: thirds, table bases from register 3 bit 7 and 4 bit 2, their masks",
+       CART_TMS_GRAPHICS2,
+       {{0, 0, 3, 6, 9}, {4, 0, 7, 6, 6}, {0, 7, 7, 7, 9},                          // A
+        {8, 0, 9, 7, 9}, {10, 0, 11, 7, 6}, {12, 0, 13, 7, 9}, {14, 0, 15, 7, 6},  // B: colour bit 3 masked
+        {16, 0, 19, 7, 13}, {20, 0, 23, 7, 7},                                      // E: colour 0 shows 7
+        {0, 64, 3, 70, 3}, {4, 64, 7, 70, 13}, {0, 71, 7, 71, 3},                   // C: pattern bit 8 masked
+        {0, 128, 3, 135, 6}, {4, 128, 7, 135, 9},                                   // D: colour bit 9 masked
+        {24, 0, 255, 7, 7}, {0, 8, 255, 63, 7}, {8, 64, 255, 71, 7}}},
+      {"Text: 40 columns of 6 pixels from x = 8 in register 7's colours, no sprites", CART_TMS_TEXT,
+       {{0, 0, 7, 191, 4}, {248, 0, 255, 191, 4}, {8, 0, 13, 7, 10}, {14, 0, 247, 7, 4},
+        {242, 8, 242, 15, 10}, {243, 8, 243, 15, 4}, {244, 8, 244, 15, 10}, {245, 8, 245, 15, 4},
+        {246, 8, 246, 15, 10}, {247, 8, 247, 15, 4}, {8, 16, 13, 23, 4}, {14, 16, 19, 23, 10},
+        {20, 16, 247, 23, 4}}},
+      {"Multicolor: 4 x 4 blocks, names' rows taking pattern bytes in pairs; all 16 colours",
+       CART_TMS_MULTICOLOR, multicolor},
+      {"TMS sprites: four a line, lower numbers on top, the early clock 32 pixels left", CART_TMS_SPRITES,
+       {{16, 48, 23, 55, 15}, {48, 48, 55, 55, 9}, {80, 48, 87, 55, 3}, {112, 48, 119, 55, 5},
+        {144, 48, 151, 55, 4}, {16, 47, 151, 47, 4}, {16, 56, 151, 56, 4},
+        {40, 96, 47, 103, 9}, {48, 96, 51, 103, 3}, {52, 96, 55, 103, 4},
+        {68, 120, 75, 127, 15}, {60, 120, 67, 127, 4}, {76, 120, 107, 127, 4}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CartridgeRun run = RunCartridge(c.image, "");
+    if (run.picture.width != 256 || run.picture.height != 192) {
+      ADD_FAILURE() << "no 256 x 192 screenshot";
+      continue;
+    }
+    for (const TmsArea& a : c.areas) {
+      std::string wrong;
+      for (int y = a.y0; y <= a.y1 && wrong.empty(); ++y) {
+        for (int x = a.x0; x <= a.x1 && wrong.empty(); ++x) {
+          if (run.picture.At(x, y) != TmsRgb(a.colour)) {
+            wrong = "pixel " + std::to_string(x) + ", " + std::to_string(y) + " is " + std::to_string(run.picture.At(x, y));
+          }
+        }
+      }
+      EXPECT_EQ(wrong, "") << "area " << a.x0 << "," << a.y0 << " - " << a.x1 << "," << a.y1 << " in colour "
+                           << a.colour;
     }
     Finish(run);
   }

@@ -10,10 +10,110 @@
 
 namespace {
 
+// The older (TMS9918) modes, register 0 bit 2 clear, one pixel at a time
+// from the mode's tables: frame bytes are TMS colours 0-15, a colour 0 the
+// backdrop of register 7.
+void ReferenceTmsLine(Video& v, int L) {
+  std::uint8_t* frame = v.frame + L * 256;
+  const std::uint8_t* regs = v.regs;
+  const int backdrop = regs[7] & 0x0F;
+  auto shown = [&](int colour) { return static_cast<std::uint8_t>(colour ? colour : backdrop); };
+  for (int x = 0; x < 256; ++x) frame[x] = static_cast<std::uint8_t>(backdrop);
+  if (!(regs[1] & 0x40)) return;
+  const bool text = regs[1] & 0x10, multicolor = regs[1] & 0x08, graphics2 = regs[0] & 0x02;
+  const int names = (regs[2] & 0x0F) * 0x400;
+  if (text) {
+    for (int x = 8; x < 248; ++x) {
+      const int column = (x - 8) / 6;
+      const int name = v.vram[names + (L / 8) * 40 + column];
+      int bits = v.vram[(regs[4] & 7) * 0x800 + name * 8 + L % 8];
+      if (multicolor || graphics2) bits = 0xF0;  // no mode of its own: bars
+      frame[x] = (bits & (0x80 >> ((x - 8) % 6))) ? shown(regs[7] >> 4) : static_cast<std::uint8_t>(backdrop);
+    }
+  } else {
+    for (int x = 0; x < 256; ++x) {
+      const int name = v.vram[names + (L / 8) * 32 + x / 8];
+      // Graphics II: the third's 256 patterns and colours, the numbers' high
+      // bits masked by registers 4 and 3.
+      const int number = graphics2 ? (L / 64) * 256 + name : name;
+      const int pattern = graphics2 ? (regs[4] & 4) * 0x800 + (number & ((regs[4] & 3) * 256 + 255)) * 8
+                                    : (regs[4] & 7) * 0x800 + number * 8;
+      int colour;
+      if (multicolor) {
+        const int byte = v.vram[pattern + (L / 8) % 4 * 2 + (L / 4) % 2];
+        colour = (x % 8 < 4) ? byte >> 4 : byte & 15;
+      } else {
+        const int colours = graphics2 ? v.vram[(regs[3] & 0x80) * 0x40 + (number & ((regs[3] & 0x7F) * 8 + 7)) * 8 + L % 8]
+                                      : v.vram[regs[3] * 0x40 + name / 8];
+        colour = (v.vram[pattern + L % 8] & (0x80 >> (x % 8))) ? colours >> 4 : colours & 15;
+      }
+      frame[x] = shown(colour);
+    }
+    // Sprites: the first four covering the line up to Y 0xD0; a fifth sets
+    // bit 6 and its number (else the last looked at goes to bits 0-4).
+    const int attributes = (regs[5] & 0x7F) * 0x80;
+    const int size = (regs[1] & 0x02) ? 16 : 8;
+    const int magnify = (regs[1] & 0x01) ? 2 : 1;
+    std::vector<int> onLine;
+    int last = 31;
+    int fifth = -1;
+    for (int n = 0; n < 32; ++n) {
+      const int y = v.vram[attributes + n * 4];
+      if (y == 0xD0) {
+        last = n;
+        break;
+      }
+      if ((L - y - 1 + 256) % 256 >= size * magnify) continue;
+      if (onLine.size() == 4 && fifth < 0) {
+        fifth = last = n;
+        if (v.spriteLimit) break;
+      }
+      onLine.push_back(n);
+    }
+    if (!(v.status & 0x40)) v.status = static_cast<std::uint8_t>((v.status & 0xE0) | last | (fifth >= 0 ? 0x40 : 0));
+    std::vector<std::vector<bool>> set(onLine.size(), std::vector<bool>(256, false));
+    for (std::size_t k = 0; k < onLine.size(); ++k) {
+      const int a = attributes + onLine[k] * 4;
+      const int row = (L - v.vram[a] - 1 + 256) % 256 / magnify;
+      const int number = size == 16 ? v.vram[a + 2] & 0xFC : v.vram[a + 2];
+      const int left = v.vram[a + 1] - ((v.vram[a + 3] & 0x80) ? 32 : 0);
+      for (int i = 0; i < size * magnify; ++i) {
+        const int column = i / magnify;
+        // 16 x 16: patterns n and n + 1 on the left, n + 2 and n + 3 on the right.
+        const int address = (regs[6] & 7) * 0x800 + number * 8 + (column / 8) * 16 + row;
+        const int x = left + i;
+        if (x >= 0 && x < 256 && (v.vram[address] & (0x80 >> (column % 8)))) set[k][x] = true;
+      }
+    }
+    for (int x = 0; x < 256; ++x) {
+      int count = 0;
+      for (std::size_t k = 0; k < onLine.size() && k < 4; ++k) count += set[k][x];
+      if (count > 1) v.status |= 0x20;
+    }
+    if (!v.hideSprites) {
+      for (std::size_t k = onLine.size(); k-- > 0;) {
+        const int colour = v.vram[attributes + onLine[k] * 4 + 3] & 15;
+        for (int x = 0; x < 256; ++x) {
+          if (set[k][x] && colour != 0) frame[x] = static_cast<std::uint8_t>(colour);
+        }
+      }
+    }
+  }
+  if (v.gameGear) {
+    for (int x = 0; x < 256; ++x) {
+      if (L < 24 || L > 167 || x < 48 || x >= 208) frame[x] = static_cast<std::uint8_t>(backdrop);
+    }
+  }
+}
+
 // The renderer written the slow, obvious way: one pixel and one bit at a
 // time. The real renderer keeps decoded rows and stores whole rows into
 // place; on any scene both must give the same frame and priority bytes.
 void ReferenceLine(Video& v, int L) {
+  if (!(v.regs[0] & 0x04)) {
+    ReferenceTmsLine(v, L);
+    return;
+  }
   std::uint8_t* frame = v.frame + L * 256;
   std::uint8_t* priority = v.priority + L * 256;
   const std::uint8_t* regs = v.regs;
@@ -124,8 +224,11 @@ TEST(VideoRenderReference, RandomScenesMatchPixelByPixel) {
     rig.SetAddress(1, 0);
     for (int i = 0; i < Video::kVramSize; ++i) v.WriteData(static_cast<std::uint8_t>(random()));
     for (int r = 0; r < 11; ++r) rig.SetRegister(r, static_cast<std::uint8_t>(random()));
-    // Mostly display on, so that the scenes have something to compare.
+    // Mostly display on, so that the scenes have something to compare; one
+    // scene in three in the older modes (register 0 bit 2 clear, the rest of
+    // the mode bits at random).
     if (scene % 8 != 0) rig.SetRegister(1, static_cast<std::uint8_t>(v.regs[1] | 0x40));
+    rig.SetRegister(0, static_cast<std::uint8_t>(scene % 3 == 2 ? v.regs[0] & ~0x04 : v.regs[0] | 0x04));
     v.gameGear = scene % 5 == 1;
     v.hideSprites = scene % 7 == 3;
     v.spriteLimit = scene % 4 != 2;
@@ -179,7 +282,7 @@ TEST(VideoRenderReference, EveryScrollAndSpriteXMatches) {
   v.vram[v.spriteTable + 8] = 0xD0;
   for (int scroll = 0; scroll < 256; ++scroll) {
     SCOPED_TRACE("scroll " + std::to_string(scroll));
-    rig.SetRegister(0, (scroll & 1) ? 0x20 : 0x08);  // blank left column, or sprites moved 8 left
+    rig.SetRegister(0, (scroll & 1) ? 0x24 : 0x0C);  // mode 4; blank left column, or sprites moved 8 left
     rig.SetRegister(8, static_cast<std::uint8_t>(scroll));
     for (int n = 0; n < 8; ++n) v.vram[v.spriteTable + 128 + n * 2] = static_cast<std::uint8_t>(scroll + n * 33);
     CopyScene(v, r);

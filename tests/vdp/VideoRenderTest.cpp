@@ -13,7 +13,7 @@ namespace {
 struct Scene : VideoRig {
   Scene() {
     std::memset(video->vram, 0, sizeof video->vram);
-    SetRegister(0, 0x00);
+    SetRegister(0, 0x04);  // mode 4
     SetRegister(1, 0x40);
     SetRegister(2, 0x0E);
     SetRegister(5, 0x7E);
@@ -105,14 +105,14 @@ TEST(VideoRender, RowsOfSmallScenes) {
       {"scroll lock keeps lines 0-15 still",
        [](Scene& s) {
          s.Tile(1, 0, 1, 0);
-         s.SetRegister(0, 0x40);
+         s.SetRegister(0, 0x44);
          s.SetRegister(8, 3);
        },
        15, 0, RowOfP1(7)},
       {"scroll lock ends at line 16",
        [](Scene& s) {
          s.Tile(2, 0, 1, 0);
-         s.SetRegister(0, 0x40);
+         s.SetRegister(0, 0x44);
          s.SetRegister(8, 3);
        },
        16, 0, Join({Repeat(0, 3), RowOfP1(0)})},
@@ -144,26 +144,26 @@ TEST(VideoRender, RowsOfSmallScenes) {
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
          s.Tile(0, 1, 1, 0x08);
-         s.SetRegister(0, 0x20);
+         s.SetRegister(0, 0x24);
        },
        0, 0, Join({Repeat(backdrop, 4), RowOfP1(0, false, 16)})},
       {"left column blank: backdrop at 252-255",
        [](Scene& s) {
          s.Tile(0, 31, 1, 0);
-         s.SetRegister(0, 0x20);
+         s.SetRegister(0, 0x24);
        },
        0, 244, Join({RowOfP1(0), Repeat(backdrop, 4)})},
       {"hidden sprites: no borders, the shifted picture shows",
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
-         s.SetRegister(0, 0x20);
+         s.SetRegister(0, 0x24);
          s.video->hideSprites = true;
        },
        0, 252, RowOfP1(0, false, 0, 0, 3)},
       {"hidden sprites: column 0 pixels 4-7 at x 0-3",
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
-         s.SetRegister(0, 0x20);
+         s.SetRegister(0, 0x24);
          s.video->hideSprites = true;
        },
        0, 0, RowOfP1(0, false, 0, 4, 7)},
@@ -192,7 +192,7 @@ TEST(VideoRender, RowsOfSmallScenes) {
        [](Scene& s) {
          s.video->gameGear = true;
          s.Tile(3, 6, 1, 0);
-         s.SetRegister(0, 0x20);
+         s.SetRegister(0, 0x24);
        },
        24, 46, Join({Repeat(backdrop, 2), RowOfP1(0, false, 0, 4, 7), Repeat(0, 4)})},
       {"Game Gear: sprites are covered by the border",
@@ -220,14 +220,14 @@ TEST(VideoRender, RowsOfSmallScenes) {
        [](Scene& s) {
          s.Sprite(0, 10, 4, 5);
          s.Sprite(1, 0xD0, 0, 0);
-         s.SetRegister(0, 0x08);
+         s.SetRegister(0, 0x0C);
        },
        10, 0, Bytes{20, 21, 22, 23, 0, 0}},
       {"left blank moves sprites 4 pixels left too",
        [](Scene& s) {
          s.Sprite(0, 10, 8, 3);
          s.Sprite(1, 0xD0, 0, 0);
-         s.SetRegister(0, 0x20);
+         s.SetRegister(0, 0x24);
        },
        10, 3, Join({Bytes{backdrop}, Repeat(25, 8), Bytes{0}})},
       {"sprite starts on its Y line", [](Scene& s) { s.Sprite(0, 10, 0, 3); s.Sprite(1, 0xD0, 0, 0); }, 10, 0,

@@ -1,0 +1,255 @@
+// The older modes the chip keeps from the TMS9918 (register 0 bit 2 clear):
+// Graphics I, Graphics II, Text and Multicolor, their sprites, and the fixed
+// sixteen colours they are shown in. The frame holds TMS colour numbers 0-15
+// on these lines; ShownColours hands the host the table that turns them into
+// colours, in the same format as colour RAM, so the host converts both alike.
+#include <cstring>
+
+#include "vdp/PatternRow.h"
+#include "vdp/Video.h"
+
+namespace {
+
+constexpr int kTmsSpriteCount = 32;
+constexpr int kTmsSpritesPerLine = 4;
+constexpr std::uint8_t kTmsSpriteListEnd = 0xD0;
+constexpr std::uint8_t kFifthSpriteFlag = 0x40;
+constexpr std::uint8_t kCollisionFlag = 0x20;
+constexpr int kEarlyClockShift = 32;  // attribute byte 3 bit 7 moves a sprite this far left
+
+// The sixteen TMS colours as the Master System's chip shows them, in colour
+// RAM's --BBGGRR form: its 2-bit levels only come near the TMS9918's own
+// colours. Colour 0, transparent, is black where it shows as the backdrop.
+constexpr std::uint8_t kTmsMasterColours[16] = {
+    0x00, 0x00, 0x08, 0x0C, 0x10, 0x30, 0x01, 0x3C, 0x02, 0x03, 0x05, 0x0F, 0x04, 0x33, 0x15, 0x3F,
+};
+
+// The table given to the host: the sixteen colours twice over (indexes 16-31
+// never occur in these modes, but the host reads 32 entries), as one byte a
+// colour for the Master System or one ----BBBBGGGGRRRR word for the Game
+// Gear, each 2-bit level widened to the same 4-bit one (0, 5, 10, 15).
+struct TmsColourTables {
+  std::uint8_t master[Video::kColourRamSize];
+  std::uint8_t gameGear[Video::kColourRamSize];
+};
+
+constexpr TmsColourTables MakeTmsColourTables() {
+  TmsColourTables tables{};
+  for (int index = 0; index < 32; ++index) {
+    const int value = kTmsMasterColours[index & 15];
+    const int r = (value & 3) * 5, g = ((value >> 2) & 3) * 5, b = ((value >> 4) & 3) * 5;
+    tables.master[index] = static_cast<std::uint8_t>(value);
+    tables.gameGear[index * 2] = static_cast<std::uint8_t>(g << 4 | r);
+    tables.gameGear[index * 2 + 1] = static_cast<std::uint8_t>(b);
+  }
+  return tables;
+}
+
+constexpr TmsColourTables kTmsColours = MakeTmsColourTables();
+
+// Eight pixels from a 1-bit pattern byte: set bits in `front`, clear bits in
+// `back`. A spread byte is 0 or 1, so the products never carry.
+inline std::uint64_t TwoColourRow(std::uint8_t bits, std::uint8_t front, std::uint8_t back) {
+  const std::uint64_t set = pattern_row::kSpread.bytes[bits];
+  return set * front + (set ^ pattern_row::EveryByte(1)) * back;
+}
+
+// A pattern byte with each pixel doubled, for magnified sprites.
+struct DoubledTable {
+  std::uint16_t bits[256];
+};
+
+constexpr DoubledTable MakeDoubledTable() {
+  DoubledTable table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    for (int bit = 0; bit < 8; ++bit) {
+      if ((byte >> bit) & 1) table.bits[byte] = static_cast<std::uint16_t>(table.bits[byte] | 3 << (2 * bit));
+    }
+  }
+  return table;
+}
+
+constexpr DoubledTable kDoubled = MakeDoubledTable();
+
+}  // namespace
+
+const std::uint8_t* Video::ShownColours() const {
+  if (!tmsColours) return cram;
+  return gameGear ? kTmsColours.gameGear : kTmsColours.master;
+}
+
+void Video::RenderTmsLine(int L) {
+  tmsColours = true;
+  if (L < 0 || L >= kHeight) return;
+  std::uint8_t* row = frame + L * kWidth;
+  const std::uint8_t backdrop = regs[7] & 0x0F;
+  // A transparent (0) colour shows the backdrop.
+  auto opaque = [backdrop](int colour) { return static_cast<std::uint8_t>(colour != 0 ? colour : backdrop); };
+
+  if (!(regs[1] & 0x40)) {
+    std::memset(row, backdrop, kWidth);
+    return;
+  }
+
+  // M1 (register 1 bit 4) picks Text, M2 (register 1 bit 3) Multicolor and
+  // M3 (register 0 bit 1) Graphics II; none of them, Graphics I.
+  const bool m1 = regs[1] & 0x10;
+  const bool m2 = regs[1] & 0x08;
+  const bool m3 = regs[0] & 0x02;
+  const int nameBase = (regs[2] & 0x0F) << 10;
+  const int tileRow = L >> 3;
+  const int lineInTile = L & 7;
+
+  if (m1) {
+    // Text: 40 columns of 6 pixels between 8-pixel borders, patterns' bits
+    // 7-2 in register 7's two colours; no sprites. With M2 or M3 as well
+    // (no mode of its own) every column shows the same 4-pixel bar.
+    const std::uint8_t front = opaque(regs[7] >> 4);
+    const std::uint8_t* names = vram + nameBase + tileRow * 40;
+    const int patternBase = (regs[4] & 0x07) << 11;
+    const bool bars = m2 || m3;
+    std::memset(row, backdrop, 8);
+    for (int column = 0; column < 40; ++column) {
+      const std::uint8_t bits = bars ? 0xF0 : vram[patternBase + names[column] * 8 + lineInTile];
+      // Eight pixels stored, the next column's overwriting the last two.
+      StorePatternRow(row + 8 + column * 6, TwoColourRow(bits & 0xFC, front, backdrop));
+    }
+    std::memset(row + 248, backdrop, 8);
+  } else {
+    const std::uint8_t* names = vram + nameBase + tileRow * 32;
+    // Graphics II splits the screen in thirds of 256 patterns and colours
+    // each; register 4 bits 0-1 and register 3 bits 0-6 are masks on the
+    // pattern's and the colour's address bits, the tables' bases are
+    // register 4 bit 2 and register 3 bit 7.
+    const int third = m3 ? (tileRow >> 3) << 8 : 0;
+    const int patternBase = m3 ? (regs[4] & 0x04) << 11 : (regs[4] & 0x07) << 11;
+    const int patternMask = m3 ? (regs[4] & 0x03) << 8 | 0xFF : 0xFF;
+    if (m2) {
+      // Multicolor: each name's pattern gives two 4 x 4 blocks a byte (high
+      // nibble left), rows of names taking bytes 0-1, 2-3, 4-5, 6-7 in turn.
+      // With M3 too, patterns are found as Graphics II finds them.
+      const int byteInPattern = (tileRow & 3) * 2 + ((L >> 2) & 1);
+      const std::uint64_t left = pattern_row::kSpread.bytes[0xF0];
+      const std::uint64_t right = pattern_row::kSpread.bytes[0x0F];
+      for (int column = 0; column < 32; ++column) {
+        const int pattern = (third | names[column]) & patternMask;
+        const std::uint8_t colours = vram[patternBase + pattern * 8 + byteInPattern];
+        StorePatternRow(row + column * 8, left * opaque(colours >> 4) + right * opaque(colours & 0x0F));
+      }
+    } else if (m3) {
+      const int colourBase = (regs[3] & 0x80) << 6;
+      const int colourMask = (regs[3] & 0x7F) << 3 | 0x07;
+      for (int column = 0; column < 32; ++column) {
+        const int name = third | names[column];
+        const std::uint8_t bits = vram[patternBase + (name & patternMask) * 8 + lineInTile];
+        const std::uint8_t colours = vram[colourBase + (name & colourMask) * 8 + lineInTile];
+        StorePatternRow(row + column * 8, TwoColourRow(bits, opaque(colours >> 4), opaque(colours & 0x0F)));
+      }
+    } else {
+      // Graphics I: one colour byte for each group of 8 patterns.
+      const std::uint8_t* colourTable = vram + regs[3] * 64;
+      for (int column = 0; column < 32; ++column) {
+        const int name = names[column];
+        const std::uint8_t bits = vram[patternBase + name * 8 + lineInTile];
+        const std::uint8_t colours = colourTable[name >> 3];
+        StorePatternRow(row + column * 8, TwoColourRow(bits, opaque(colours >> 4), opaque(colours & 0x0F)));
+      }
+    }
+    TmsSprites(L, !hideSprites);
+  }
+
+  if (gameGear) {
+    // The Game Gear shows the 160 x 144 window in the middle of the frame.
+    if (L < 24 || L > 167) {
+      std::memset(row, backdrop, kWidth);
+    } else {
+      std::memset(row, backdrop, 48);
+      std::memset(row + 208, backdrop, 48);
+    }
+  }
+}
+
+void Video::TmsSprites(int L, bool draw) {
+  const std::uint8_t* attributes = vram + ((regs[5] & 0x7F) << 7);
+  const int patternBase = (regs[6] & 0x07) << 11;
+  const bool large = regs[1] & 0x02;  // 16 x 16: four patterns, from a multiple of 4
+  const int zoom = regs[1] & 0x01;     // each pixel doubled both ways
+  const int width = (large ? 16 : 8) << zoom;
+
+  // The chip takes the first four sprites that cover the line, in table
+  // order, up to a Y of 0xD0. A fifth sets the fifth-sprite flag and puts
+  // its number in status bits 0-4; until the flag is set those bits follow
+  // the last sprite looked at (the end marker's, or 31).
+  int onLine[kTmsSpriteCount];
+  int found = 0;
+  int lastLooked = kTmsSpriteCount - 1;
+  int fifth = -1;
+  for (int sprite = 0; sprite < kTmsSpriteCount; ++sprite) {
+    const std::uint8_t y = attributes[sprite * 4];
+    if (y == kTmsSpriteListEnd) {
+      lastLooked = sprite;
+      break;
+    }
+    // The top row is on the line after Y, modulo 256.
+    if (((L - y - 1) & 0xFF) >= width) continue;
+    if (found == kTmsSpritesPerLine && fifth < 0) {
+      fifth = sprite;
+      lastLooked = sprite;
+      // Whoever turned the limit off sees the rest too; the flags stay the chip's.
+      if (spriteLimit) break;
+    }
+    onLine[found++] = sprite;
+  }
+  if (!(status & kFifthSpriteFlag)) {
+    status = static_cast<std::uint8_t>((status & 0xE0) | lastLooked | (fifth >= 0 ? kFifthSpriteFlag : 0));
+  }
+  if (found == 0) return;
+
+  // Each sprite's pixels on this line, pixel 0 at bit width - 1.
+  std::uint32_t bits[kTmsSpriteCount];
+  int left[kTmsSpriteCount];
+  for (int k = 0; k < found; ++k) {
+    const std::uint8_t* sprite = attributes + onLine[k] * 4;
+    const int row = ((L - sprite[0] - 1) & 0xFF) >> zoom;
+    const int number = large ? sprite[2] & 0xFC : sprite[2];
+    // Rows 8-15 of a large sprite are the next pattern's, which the address
+    // reaches on its own; its right half is two patterns on.
+    const std::uint8_t* pattern = vram + patternBase + number * 8 + row;
+    std::uint32_t b = large ? std::uint32_t{pattern[0]} << 8 | pattern[16] : pattern[0];
+    if (zoom) b = large ? std::uint32_t{kDoubled.bits[b >> 8]} << 16 | kDoubled.bits[b & 0xFF] : kDoubled.bits[b];
+    bits[k] = b;
+    left[k] = sprite[1] - ((sprite[3] & 0x80) ? kEarlyClockShift : 0);
+  }
+
+  // Collision: set bits of two of the first four sprites on one pixel of the
+  // screen, whatever their colours.
+  if (!(status & kCollisionFlag)) {
+    std::uint64_t taken[4] = {};
+    const int checked = found < kTmsSpritesPerLine ? found : kTmsSpritesPerLine;
+    for (int k = 0; k < checked && !(status & kCollisionFlag); ++k) {
+      for (int i = 0; i < width; ++i) {
+        const int x = left[k] + i;
+        if (x < 0 || x >= kWidth || !((bits[k] >> (width - 1 - i)) & 1)) continue;
+        const std::uint64_t bit = std::uint64_t{1} << (x & 63);
+        if (taken[x >> 6] & bit) {
+          status |= kCollisionFlag;
+          break;
+        }
+        taken[x >> 6] |= bit;
+      }
+    }
+  }
+  if (!draw) return;
+
+  // Last to first, so that lower-numbered sprites end up on top; colour 0
+  // draws nothing.
+  std::uint8_t* row = frame + L * kWidth;
+  for (int k = found - 1; k >= 0; --k) {
+    const std::uint8_t colour = attributes[onLine[k] * 4 + 3] & 0x0F;
+    if (colour == 0) continue;
+    for (int i = 0; i < width; ++i) {
+      const int x = left[k] + i;
+      if (x >= 0 && x < kWidth && ((bits[k] >> (width - 1 - i)) & 1)) row[x] = colour;
+    }
+  }
+}
