@@ -41,11 +41,15 @@ bool Session::Startup(const HostParts& host) {
 
 namespace {
 // What the cartridge refuses, in the player's words: an image holds one to
-// 64 pages of 16 KB, perhaps behind a header shorter than a page.
+// Cartridge::kMaxPages pages of 16 KB, perhaps behind a header shorter than
+// a page.
 std::string RefusalReason(std::size_t size) {
-  constexpr std::size_t kPage = 0x4000;
+  constexpr std::size_t kPage = Cartridge::kPageSize;
   if (size < kPage) return "the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least 16384";
-  if (size / kPage > 64) return "the image is too large (a cartridge holds at most 64 pages of 16 KB)";
+  if (size / kPage > static_cast<std::size_t>(Cartridge::kMaxPages)) {
+    return "the image is too large (a cartridge holds at most " + std::to_string(Cartridge::kMaxPages) +
+           " pages of 16 KB)";
+  }
   return "the image was refused";
 }
 }  // namespace

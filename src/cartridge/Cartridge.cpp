@@ -25,7 +25,7 @@ std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t size, std::uint32_t c
   return ~crc;
 }
 
-bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& log) {
+bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced) {
   if (bytes == nullptr) size = 0;
   const std::size_t pages = size / kPageSize;
   const std::size_t headerLength = size - pages * kPageSize;
@@ -35,8 +35,8 @@ bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& 
   }
   if (headerLength > 0) log.Printf("Skipping %zu byte header.\r\n", headerLength);
   if (pages > static_cast<std::size_t>(kMaxPages)) {
-    // Running the first megabyte of a larger image would only fail later
-    // and in stranger ways; the mapper cannot reach more.
+    // Running the first 4 MB of a larger image would only fail later and
+    // in stranger ways; no board reaches more.
     log.Printf("Cart is too big!\n");
     log.Printf("Cart has %zu pages; a cartridge holds at most %d.\r\n", pages, kMaxPages);
     return false;
@@ -53,11 +53,15 @@ bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& 
   pageCount = static_cast<int>(pages);
   int span = 1;
   while (span < pageCount) span <<= 1;
-  bankMask = static_cast<std::uint8_t>(span - 1);
+  bankMask = span - 1;
   crc = ::Crc32(rom.get(), pages * kPageSize);
   // A 24-page image has the only page count whose old mask (one less than
   // the count) left pages out; the line is kept for those who look for it.
   if (pageCount == 24) log.Printf("Cart Limit Changed\n");
+  const BoardGuess guess = forced ? BoardGuess{*forced, true} : DetectBoard(rom.get(), pages * kPageSize);
+  loadedBoard = guess.board;
+  loadedSettled = guess.settled;
+  ResetBoard();
   return true;
 }
 
@@ -66,4 +70,185 @@ void Cartridge::Unload() {
   pageCount = 0;
   bankMask = 0;
   crc = 0;
+  loadedBoard = board = Board::Sega;
+  loadedSettled = settled = false;
+}
+
+namespace {
+
+// Power-on registers: every slot shows the page of its own number, but the
+// Sega board's slot 2 starts at page 0.
+void PowerOnRegisters(Board board, std::uint8_t reg[4]) {
+  switch (board) {
+    case Board::Korean8K:
+      reg[0] = 4; reg[1] = 5; reg[2] = 2; reg[3] = 3;
+      break;
+    case Board::Sega:
+      reg[0] = 0; reg[1] = 0; reg[2] = 1; reg[3] = 0;
+      break;
+    default:
+      reg[0] = 0; reg[1] = 0; reg[2] = 1; reg[3] = 2;
+      break;
+  }
+}
+
+}  // namespace
+
+void Cartridge::ResetBoard() {
+  board = loadedBoard;
+  settled = loadedSettled;
+  PowerOnRegisters(board, reg);
+  Refresh();
+}
+
+void Cartridge::Refresh() {
+  if (static_cast<int>(board) >= kBoardCount) board = loadedBoard;
+  if (!Loaded() || board != Board::Sega) return;
+  std::memcpy(slotZeroCopy, Page(0), 0x400);
+  std::memcpy(slotZeroCopy + 0x400, Page(Bank(reg[1])) + 0x400, kPageSize - 0x400);
+}
+
+std::uint8_t* Cartridge::Piece8(int number) {
+  const int count = pageCount * 2;
+  int piece = number & (bankMask * 2 + 1);
+  if (piece >= count) piece %= count;
+  return rom.get() + static_cast<std::size_t>(piece) * kPieceSize;
+}
+
+// A guess proved wrong: the new board starts out showing what the slots
+// showed, so only the write that proved it changes a slot.
+void Cartridge::SwitchBoard(Board to) {
+  int slot[3] = {0, 1, 2};
+  if (board == Board::Sega) {
+    slot[0] = reg[1]; slot[1] = reg[2]; slot[2] = reg[3];
+  }
+  PowerOnRegisters(to, reg);
+  switch (to) {
+    case Board::Sega: case Board::Codemasters: case Board::MultiGame:
+      reg[1] = static_cast<std::uint8_t>(slot[0]);
+      reg[2] = static_cast<std::uint8_t>(slot[1]);
+      reg[3] = static_cast<std::uint8_t>(slot[2]);
+      break;
+    case Board::Korean:
+      reg[3] = static_cast<std::uint8_t>(slot[2]);
+      break;
+    case Board::Korean8K:
+      reg[2] = static_cast<std::uint8_t>(slot[1] * 2);
+      reg[3] = static_cast<std::uint8_t>(slot[1] * 2 + 1);
+      reg[0] = static_cast<std::uint8_t>(slot[2] * 2);
+      reg[1] = static_cast<std::uint8_t>(slot[2] * 2 + 1);
+      break;
+    case Board::None:
+      break;
+  }
+  board = to;
+  Refresh();
+}
+
+void Cartridge::Map(std::uint8_t* read[kPieces], std::uint8_t* write[kPieces]) {
+  for (int k = 0; k < kPieces; ++k) write[k] = nullptr;
+  auto slot = [&](int index, std::uint8_t* page) {
+    read[index * 2] = page;
+    read[index * 2 + 1] = page + kPieceSize;
+  };
+  switch (board) {
+    case Board::Sega:
+      slot(0, slotZeroCopy);
+      slot(1, Page(Bank(reg[2])));
+      if (reg[0] & 0x08) {
+        // Bit 2 picks the RAM page; set selects the first half of the
+        // battery file (the layout existing battery files have).
+        std::uint8_t* page = (reg[0] & 0x04) ? ram : ram + kPageSize;
+        slot(2, page);
+        write[4] = page;
+        write[5] = page + kPieceSize;
+      } else {
+        slot(2, Page(Bank(reg[3])));
+      }
+      break;
+    case Board::Codemasters:
+      slot(0, Page(Bank(reg[1])));
+      slot(1, Page(Bank(reg[2] & 0x7F)));
+      slot(2, Page(Bank(reg[3])));
+      if (reg[2] & 0x80) read[5] = write[5] = ram;
+      break;
+    case Board::Korean:
+      slot(0, Page(Bank(0)));
+      slot(1, Page(Bank(1)));
+      slot(2, Page(Bank(reg[3])));
+      break;
+    case Board::Korean8K:
+      read[0] = Piece8(0);
+      read[1] = Piece8(1);
+      read[2] = Piece8(reg[2]);
+      read[3] = Piece8(reg[3]);
+      read[4] = Piece8(reg[0]);
+      read[5] = Piece8(reg[1]);
+      break;
+    case Board::MultiGame:
+      slot(0, Page(Bank(reg[1])));
+      slot(1, Page(Bank(reg[2])));
+      slot(2, Page(Bank((reg[1] & 0x30) + reg[3])));
+      break;
+    case Board::None:
+      for (int k = 0; k < 3; ++k) slot(k, Page(Bank(k)));
+      break;
+  }
+}
+
+Cartridge::WriteEffect Cartridge::Write(std::uint16_t address, std::uint8_t value) {
+  WriteEffect effect;
+  if (!Loaded()) return effect;
+  if (!settled) {
+    Board found;
+    if (BoardFromFirstWrite(address, found)) {
+      settled = true;
+      if (found != board) {
+        SwitchBoard(found);
+        effect.remap = true;
+      }
+    }
+  }
+  auto set = [&](int index) {
+    reg[index] = value;
+    effect.remap = true;
+  };
+  switch (board) {
+    case Board::Sega:
+      if (address < 0xFFFC) break;
+      if (address == 0xFFFC) {
+        // Switching the RAM out is the cartridge's way of saying the save
+        // is complete.
+        effect.ramIn = (value & 0x08) != 0;
+        effect.ramOut = !effect.ramIn && (reg[0] & 0x08);
+      }
+      set(address - 0xFFFC);
+      if (address == 0xFFFD) {
+        std::memcpy(slotZeroCopy + 0x400, Page(Bank(value)) + 0x400, kPageSize - 0x400);
+      }
+      break;
+    case Board::Codemasters:
+      if (address == 0x4000) {
+        effect.ramIn = (value & 0x80) != 0;
+        effect.ramOut = !effect.ramIn && (reg[2] & 0x80);
+      }
+      if (address == 0x0000) set(1);
+      if (address == 0x4000) set(2);
+      if (address == 0x8000) set(3);
+      break;
+    case Board::Korean:
+      if (address == 0xA000) set(3);
+      break;
+    case Board::Korean8K:
+      if (address <= 0x0003) set(address);
+      break;
+    case Board::MultiGame:
+      if (address == 0x3FFE) set(1);
+      if (address == 0x7FFF) set(2);
+      if (address == 0xBFFF) set(3);
+      break;
+    case Board::None:
+      break;
+  }
+  return effect;
 }

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "cartridge/Cartridge.h"
 #include "console/FrameInput.h"
@@ -45,15 +47,33 @@ class Console {
   // cartridge RAM; the frontier between a host's start-up messages.
   void Create();
 
-  // Takes a cartridge image; `name` is its file name (the Game Gear is told
-  // by a .gg ending) and appears in the log. False, with nothing changed,
-  // when the image cannot be used. The cartridge RAM is blanked: the host
-  // then copies the battery file's bytes into CartridgeRam(). Reset follows.
+  // Takes a cartridge image; `name` is its file name and appears in the
+  // log. The image is a Game Gear's when its header's region code says so
+  // (5, 6 or 7), or, without a header, when its name ends in .gg. False,
+  // with nothing changed, when the image cannot be used. The cartridge RAM
+  // is blanked: the host then copies the battery file's bytes into
+  // CartridgeRam(). Reset follows.
   bool LoadCartridge(const std::uint8_t* bytes, std::size_t size, const char* name);
   bool CartridgeLoaded() const { return cartridge.Loaded(); }
   // The console the next LoadCartridge starts (the image's own by default).
   void SetConsoleKind(ConsoleKind kind) { consoleKind = kind; }
   ConsoleKind GetConsoleKind() const { return consoleKind; }
+  // The board the next LoadCartridge uses; nothing: found from the image.
+  void SetBoardChoice(std::optional<Board> board) { boardChoice = board; }
+  std::optional<Board> GetBoardChoice() const { return boardChoice; }
+  // The board the cartridge runs on now.
+  Board CartridgeBoard() const { return cartridge.CurrentBoard(); }
+
+  // The console's own boot program, which the player supplies: from the next
+  // reset on it starts the console and hands over to the cartridge by
+  // writing port 0x3E. Up to 512 KB; a size that is not a whole number of
+  // 16 KB pages is repeated to fill its last page. False (nothing changed)
+  // for an empty or larger image. Without one, a reset starts the cartridge
+  // as the boot program would have left it.
+  static constexpr std::size_t kMaxBiosSize = 32 * static_cast<std::size_t>(kPageSize);
+  bool SetBios(const std::uint8_t* bytes, std::size_t size);
+  void ClearBios();
+  bool HasBios() const { return biosPages > 0; }
 
   // The console's reset: memories, processor, video and sound chips.
   void Reset();
@@ -121,15 +141,18 @@ class Console {
   // ---- The processor's hooks (called by the interpreter) ----
   // The map is eight 8 KB pieces: the three 16 KB slots take two each, and
   // the system RAM fills the last two (0xE000-0xFFFF mirrors 0xC000-0xDFFF).
-  // A read is one table look-up; a write also checks for the mapper
-  // registers at the top.
+  // A read is one table look-up. A write goes straight to RAM; writes to
+  // ROM (a null write piece: a board's registers may live there) and to the
+  // top eight bytes (the Sega board's registers, the 3-D glasses) take the
+  // slow path.
   std::uint8_t ReadMem(std::uint16_t address) { return readPage[address >> 13][address & 0x1FFF]; }
   void WriteMem(std::uint16_t address, std::uint8_t value) {
-    if (address >= 0xFFF8) [[unlikely]] {
-      WriteMapper(address, value);
+    std::uint8_t* piece = writePage[address >> 13];
+    if (address >= 0xFFF8 || piece == nullptr) [[unlikely]] {
+      WriteSlow(address, value);
       return;
     }
-    writePage[address >> 13][address & 0x1FFF] = value;
+    piece[address & 0x1FFF] = value;
   }
   void OutPort(std::uint16_t port, std::uint8_t value);
   std::uint8_t InPort(std::uint16_t port);
@@ -150,10 +173,11 @@ class Console {
 
   // ---- Emulated state besides the chips ----
   std::uint8_t systemRam[kSystemRamSize] = {};
-  // Mapper: the RAM control register (0xFFFC) and the bank registers of
-  // slots 0-2 (0xFFFD-0xFFFF) as last written.
-  std::uint8_t ramControl = 0;
-  std::uint8_t bankRegister[3] = {0, 1, 0};
+  // Port 0x3E, memory control; a set bit disables: 7 expansion slot,
+  // 6 cartridge, 5 card slot, 4 work RAM, 3 boot program, 2 I/O chip.
+  std::uint8_t memoryControl = kMemoryControlCartridge;
+  // The boot program's slots 0-2 as last written to 0xFFFD-0xFFFF.
+  std::uint8_t biosBank[3] = {0, 1, 2};
   std::uint8_t exportConsole = 1;     // 0: Japanese console
   std::uint8_t nationalLines = 0xC0;  // port 0xDD bits 6-7 as the program set them
   std::uint8_t portDC = 0xFF;         // controller bytes, active low, as of the last frame end
@@ -173,12 +197,20 @@ class Console {
   int lineInFrame = 0;                // lines finished in the frame being run
   std::uint64_t framesRun = 0;
 
-  // Rebuilds the slot pointers from the mapper registers (after a reset,
-  // a load or a restored state).
+  // Rebuilds the slot pointers from the board's registers and port 0x3E
+  // (after a reset, a load or a restored state).
   void Remap();
 
+  // Port 0x3E as the boot program leaves it when it starts a cartridge:
+  // cartridge, work RAM and I/O chip on, the rest off.
+  static constexpr std::uint8_t kMemoryControlCartridge = 0xAB;
+  // Port 0x3E at power-on with a boot program: it, work RAM and I/O on.
+  static constexpr std::uint8_t kMemoryControlBios = 0xE3;
+
  private:
-  void WriteMapper(std::uint16_t address, std::uint8_t value);
+  void WriteSlow(std::uint16_t address, std::uint8_t value);
+  void WriteMemoryControl(std::uint8_t value);
+  bool IoEnabled() const { return !(memoryControl & 0x04); }
   void SetNationalisation(std::uint8_t value);
   void ApplyInput(const FrameInput& input);
   // The lines of ports 0xDC and 0xDD as a read sees them now.
@@ -192,8 +224,6 @@ class Console {
   void LatchGunCounter(bool lineFinished);
   // The frame's end: the picture a player sees, when it is not the frame.
   void ComposeScreen();
-  // Points slot 0-2's two 8 KB pieces at a 16 KB page for reading and writing.
-  void MapSlot(int slot, std::uint8_t* read, std::uint8_t* write);
 
   // The shutter value (bit 0 of a glasses write) that opens the left eye.
   // Unverified which of the two it is; with 0, a program that never drives
@@ -212,7 +242,10 @@ class Console {
   static constexpr int kPieceSize = 0x2000;
   std::uint8_t* readPage[8] = {};
   std::uint8_t* writePage[8] = {};
-  std::uint8_t* slotTwoRom = nullptr;
-  std::uint8_t slotZeroCopy[kPageSize] = {};  // page 0's first 1 KB, then the bank's rest
-  std::uint8_t writeSink[kPageSize] = {};     // where writes to ROM go
+  bool biosShown = false;       // the boot program fills 0x0000-0xBFFF
+  bool cartridgeShown = false;  // the cartridge does
+  std::optional<Board> boardChoice;
+  std::unique_ptr<std::uint8_t[]> bios;  // biosPages pages of 16 KB
+  int biosPages = 0;
+  std::uint8_t openBus[kPieceSize] = {};  // what a disabled or empty piece reads: 0xFF
 };

@@ -1,7 +1,11 @@
-// The console's memory map: system RAM, the cartridge slots and the mapper
-// registers at 0xFFFC-0xFFFF; loading an image and the console's reset.
+// The console's memory map: work RAM, the cartridge's board, the boot
+// program and port 0x3E that chooses between them; loading an image and the
+// console's reset.
+#include <algorithm>
 #include <cstring>
+#include <new>
 
+#include "cartridge/RomHeader.h"
 #include "console/Console.h"
 
 namespace {
@@ -31,7 +35,7 @@ Console::Console(const Timing& consoleTiming) : timing(consoleTiming) {
   video.SetTiming(timing);
   psg.SetClock(timing.clockHz);
   std::memset(cartridge.ram, 0xFF, sizeof cartridge.ram);
-  std::memset(writeSink, 0xFF, sizeof writeSink);
+  std::memset(openBus, 0xFF, sizeof openBus);
   std::memset(systemRam, 0xFF, sizeof systemRam);
   Remap();
   Reset();
@@ -49,12 +53,23 @@ void Console::Create() {
 
 bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const char* name) {
   if (name == nullptr) name = "";
-  if (!cartridge.Load(bytes, size, log)) return false;
-  log.Printf("Loaded %s, %d pages.\r\n", name, cartridge.PageCount());
+  const Board* forced = boardChoice ? &*boardChoice : nullptr;
+  if (!cartridge.Load(bytes, size, log, forced)) return false;
+  log.Printf("Loaded %s, %d pages, %s.\r\n", name, cartridge.PageCount(), BoardTitle(cartridge.CurrentBoard()));
+  // A Game Gear region code in the header (5, 6 or 7) wins over a name
+  // that says otherwise (a .gg image renamed .sms). The other way round the
+  // name stands: Game Gear cartridges carrying a Master System region code
+  // exist, and --console sms is there for a Master System image named .gg.
+  bool gameGearImage = IsGameGearName(name);
+  if (const std::optional<RomHeader> header = ReadRomHeader(bytes, size)) {
+    if (header->GameGear() && !gameGearImage) {
+      gameGearImage = true;
+      log.Printf("Header region %X: a Game Gear image\n", header->regionCode);
+    }
+  }
   // A Game Gear image always runs with Game Gear colours unless the player
   // asked for a Master System; a Master System image on a Game Gear runs in
   // the handheld's Master System mode.
-  const bool gameGearImage = IsGameGearName(name);
   const bool handheld = consoleKind == ConsoleKind::kFromImage ? gameGearImage : consoleKind == ConsoleKind::kGameGear;
   video.gameGear = handheld && gameGearImage;
   compatibility = handheld && !gameGearImage;
@@ -69,20 +84,50 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   return true;
 }
 
+bool Console::SetBios(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes == nullptr || size == 0 || size > kMaxBiosSize) return false;
+  const std::size_t pages = (size + kPageSize - 1) / kPageSize;
+  std::unique_ptr<std::uint8_t[]> copy(new (std::nothrow) std::uint8_t[pages * kPageSize]);
+  if (!copy) return false;
+  // A boot program smaller than its last page shows again in the rest of
+  // it, as a chip with fewer address lines would.
+  for (std::size_t at = 0; at < pages * kPageSize; at += size) {
+    std::memcpy(copy.get() + at, bytes, std::min(size, pages * kPageSize - at));
+  }
+  bios = std::move(copy);
+  biosPages = static_cast<int>(pages);
+  log.Printf("Boot program: %zu bytes\r\n", size);
+  return true;
+}
+
+void Console::ClearBios() {
+  bios.reset();
+  biosPages = 0;
+  Remap();
+}
+
 void Console::Reset() {
   savePending = false;
-  std::memset(writeSink, 0xFF, sizeof writeSink);
   std::memset(systemRam, 0xFF, sizeof systemRam);
   cpu.cyclesPerLine = timing.cyclesPerLine;
-  if (cartridge.Loaded()) {
-    ramControl = 0;
-    bankRegister[0] = 0;
-    bankRegister[1] = 1;
-    bankRegister[2] = 0;
-    systemRam[0x1FFD] = 0;
-    systemRam[0x1FFE] = 1;
-    systemRam[0x1FFF] = 0;
+  biosBank[0] = 0;
+  biosBank[1] = 1;
+  biosBank[2] = 2;
+  if (HasBios()) {
+    memoryControl = kMemoryControlBios;
+  } else {
+    // What the boot program leaves for a cartridge: port 0x3E's value,
+    // which it also keeps at 0xC000 (some programs read it back to switch
+    // the cartridge on again), and the Sega registers' read-back bytes.
+    memoryControl = kMemoryControlCartridge;
+    if (cartridge.Loaded()) {
+      systemRam[0x0000] = kMemoryControlCartridge;
+      systemRam[0x1FFD] = 0;
+      systemRam[0x1FFE] = 1;
+      systemRam[0x1FFF] = 0;
+    }
   }
+  cartridge.ResetBoard();
   Remap();
   cpu.Reset();
   video.Reset();
@@ -95,89 +140,84 @@ void Console::Reset() {
   glassesShutter = 0;
 }
 
-void Console::MapSlot(int slot, std::uint8_t* read, std::uint8_t* write) {
-  readPage[slot * 2] = read;
-  readPage[slot * 2 + 1] = read + kPieceSize;
-  writePage[slot * 2] = write;
-  writePage[slot * 2 + 1] = write + kPieceSize;
-}
-
 void Console::Remap() {
   static_assert(kSystemRamSize == kPieceSize, "the system RAM fills one piece and its mirror");
-  readPage[6] = writePage[6] = systemRam;
-  readPage[7] = writePage[7] = systemRam;
-  if (!cartridge.Loaded()) {
-    // Until a cartridge is mapped every slot points at memory that exists,
-    // so a stray access can never follow an empty reference.
-    for (int slot = 0; slot < 3; ++slot) MapSlot(slot, writeSink, writeSink);
-    slotTwoRom = writeSink;
-    return;
-  }
-  std::memset(slotZeroCopy, 0xFF, sizeof slotZeroCopy);
-  std::memcpy(slotZeroCopy, cartridge.Page(0), 0x400);
-  std::memcpy(slotZeroCopy + 0x400, cartridge.Page(cartridge.Bank(bankRegister[0])) + 0x400, kPageSize - 0x400);
-  MapSlot(0, slotZeroCopy, writeSink);
-  MapSlot(1, cartridge.Page(cartridge.Bank(bankRegister[1])), writeSink);
-  slotTwoRom = cartridge.Page(cartridge.Bank(bankRegister[2]));
-  if (ramControl & 0x08) {
-    std::uint8_t* page = (ramControl & 0x04) ? cartridge.ram : cartridge.ram + kPageSize;
-    MapSlot(2, page, page);
+  if (!(memoryControl & 0x10)) {
+    readPage[6] = writePage[6] = systemRam;
+    readPage[7] = writePage[7] = systemRam;
   } else {
-    MapSlot(2, slotTwoRom, writeSink);
+    readPage[6] = readPage[7] = openBus;
+    writePage[6] = writePage[7] = nullptr;
+  }
+  // The boot program wins where a program left both it and the cartridge
+  // on (on the console both would drive the bus).
+  biosShown = HasBios() && !(memoryControl & 0x08);
+  cartridgeShown = !biosShown && cartridge.Loaded() && !(memoryControl & 0x40);
+  if (biosShown) {
+    for (int slot = 0; slot < 3; ++slot) {
+      std::uint8_t* page = bios.get() + static_cast<std::size_t>(biosBank[slot] % biosPages) * kPageSize;
+      readPage[slot * 2] = page;
+      readPage[slot * 2 + 1] = page + kPieceSize;
+    }
+    for (int k = 0; k < Cartridge::kPieces; ++k) writePage[k] = nullptr;
+  } else if (cartridgeShown) {
+    cartridge.Map(readPage, writePage);
+  } else {
+    // No cartridge, or nothing switched on: every piece reads 0xFF and
+    // writes nowhere.
+    for (int k = 0; k < Cartridge::kPieces; ++k) {
+      readPage[k] = openBus;
+      writePage[k] = nullptr;
+    }
   }
 }
 
-void Console::WriteMapper(std::uint16_t address, std::uint8_t value) {
+void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
+  if (address < 0xC000) {
+    // ROM: a board's register, or nothing.
+    if (!cartridgeShown) return;
+    const Cartridge::WriteEffect effect = cartridge.Write(address, value);
+    if (effect.ramIn) {
+      savePending = false;
+      cartridgeRamDirty = true;
+    }
+    if (effect.ramOut) savePending = true;
+    if (effect.remap) Remap();
+    return;
+  }
+  const bool ramOn = !(memoryControl & 0x10);
+  if (address < 0xFFF8) {
+    if (ramOn) systemRam[address & 0x1FFF] = value;
+    return;
+  }
   if (address < 0xFFFC) {
     // 0xFFF8-0xFFFB: RAM, and the 3-D glasses' shutters (bit 0 says which
     // eye sees the frames drawn from now on).
-    systemRam[address - 0xE000] = value;
+    if (ramOn) systemRam[address & 0x1FFF] = value;
     glassesShutter = value & 1;
     return;
   }
-  if (!cartridge.Loaded()) {
-    // No cartridge: the registers are plain RAM.
-    systemRam[address - 0xE000] = value;
-    return;
+  // 0xFFFC-0xFFFF: the Sega board's registers, which it listens for
+  // whatever port 0x3E says; the boot program's banks follow them too.
+  if (address >= 0xFFFD && biosBank[address - 0xFFFD] != value) {
+    biosBank[address - 0xFFFD] = value;
+    if (biosShown) Remap();
   }
-  const std::uint8_t readBack = static_cast<std::uint8_t>(value & cartridge.BankMask());
-  switch (address) {
-    case 0xFFFC:
-      if (value & 0x08) {
-        savePending = false;
-        cartridgeRamDirty = true;
-        // Bit 2 picks the RAM page; set selects the first half of the
-        // battery file (the layout existing battery files have).
-        std::uint8_t* page = (value & 0x04) ? cartridge.ram : cartridge.ram + kPageSize;
-        MapSlot(2, page, page);
-      } else {
-        // Switching the RAM out is the cartridge's way of saying the save is
-        // complete: the host is asked to write the battery file at frame end.
-        if (ramControl & 0x08) savePending = true;
-        MapSlot(2, slotTwoRom, writeSink);
-      }
-      ramControl = value;
-      systemRam[0x1FFC] = value;
-      break;
-    case 0xFFFD:
-      // Slot 0 keeps ROM page 0's first 1 KB (the interrupt vectors) whatever
-      // bank is selected, so the rest of the bank is copied behind it.
-      bankRegister[0] = value;
-      std::memcpy(slotZeroCopy + 0x400, cartridge.Page(cartridge.Bank(value)) + 0x400, kPageSize - 0x400);
-      systemRam[0x1FFD] = readBack;
-      break;
-    case 0xFFFE:
-      bankRegister[1] = value;
-      MapSlot(1, cartridge.Page(cartridge.Bank(value)), writeSink);
-      systemRam[0x1FFE] = readBack;
-      break;
-    default:  // 0xFFFF
-      bankRegister[2] = value;
-      slotTwoRom = cartridge.Page(cartridge.Bank(value));
-      if (!(ramControl & 0x08)) MapSlot(2, slotTwoRom, writeSink);
-      systemRam[0x1FFF] = readBack;
-      break;
+  Cartridge::WriteEffect effect;
+  if (cartridge.Loaded() && (cartridgeShown || cartridge.BoardSettled())) effect = cartridge.Write(address, value);
+  if (ramOn) {
+    // The registers keep no read-back of their own: the RAM behind them
+    // holds the RAM control value as written and the bank numbers masked.
+    const bool sega = cartridge.Loaded() && cartridge.CurrentBoard() == Board::Sega;
+    systemRam[address & 0x1FFF] =
+        sega && address != 0xFFFC ? static_cast<std::uint8_t>(value & cartridge.BankMask()) : value;
   }
+  if (effect.ramIn) {
+    savePending = false;
+    cartridgeRamDirty = true;
+  }
+  if (effect.ramOut) savePending = true;
+  if (effect.remap) Remap();
 }
 
 bool Console::TakeSaveRequest() {

@@ -8,7 +8,7 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
     case 0x00: case 0x01: case 0xDE: case 0xDF: case 0xF0: case 0xF1: case 0xF2:
       return;  // peripherals the console does not have; silent by design
     case 0x3E:
-      SetNationalisation(value);
+      WriteMemoryControl(value);
       return;
     case 0x3F:
       WriteIoControl(value);
@@ -36,6 +36,15 @@ void Console::SetNationalisation(std::uint8_t value) {
   nationalLines = (value & 0xF0) == 0xF0 ? 0xC0 : 0x00;
 }
 
+// Memory control: which of the cartridge, the card slot, the boot program
+// and the work RAM answer in the memory map, and whether the I/O chip
+// answers the controller ports. Nothing sits in the expansion or card slot.
+void Console::WriteMemoryControl(std::uint8_t value) {
+  if (value == memoryControl) return;
+  memoryControl = value;
+  Remap();
+}
+
 std::uint8_t Console::InPort(std::uint16_t port) {
   switch (port) {
     case 0x00:
@@ -50,9 +59,9 @@ std::uint8_t Console::InPort(std::uint16_t port) {
     case 0xBE:
       return video.ReadData();
     case 0xC0: case 0xDC:
-      return ReadPortDC();
+      return IoEnabled() ? ReadPortDC() : 0xFF;
     case 0xC1: case 0xDD:
-      return ReadPortDD();
+      return IoEnabled() ? ReadPortDD() : 0xFF;
     case 0xDE: case 0xDF: case 0xF2:
       return 0xFF;
     default:

@@ -118,7 +118,9 @@ void SoundSection(Archive& a, Sound& psg) {
 template <class Archive, class Machine>
 void MemorySection(Archive& a, Machine& console) {
   a.Bytes(console.systemRam, sizeof console.systemRam);
-  a.Field(console.ramControl); a.Field(console.bankRegister);
+  // The Sega board's RAM control and slot registers (the only board there
+  // was when this section was laid out); the other boards' registers.
+  a.Field(console.cartridge.reg);
   a.Field(console.nationalLines); a.Field(console.portDC); a.Field(console.portDD); a.Field(console.port00);
   a.Field(console.pauseHeld); a.Field(console.cartridgeRamDirty); a.Field(console.savePending);
   a.Field(console.framesRun);
@@ -143,14 +145,26 @@ void ControllerPortSection(Archive& a, Machine& console) {
   PortDeviceFields(a, console.device[1]);
 }
 
+template <class Archive, class Machine>
+void BoardSection(Archive& a, Machine& console) {
+  std::uint8_t board = static_cast<std::uint8_t>(console.cartridge.board);
+  a.Field(board);
+  if constexpr (std::is_same_v<Archive, StateReader>) console.cartridge.board = static_cast<Board>(board);
+  a.Field(console.cartridge.settled);
+  a.Field(console.memoryControl); a.Field(console.biosBank);
+}
+
 struct Section {
   char tag[5];
   int id;
 };
-constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}, {"PORT", 5}};
+constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}, {"PORT", 5}, {"BORD", 6}};
 // Version 1 states end after the cartridge RAM; the ports then start as
 // after a reset.
 constexpr int kVersionOneSections = 5;
+// Version 2 states end after the ports; they come from the Sega board
+// with the cartridge switched on.
+constexpr int kVersionTwoSections = 6;
 
 template <class Archive, class Machine>
 void ProcessSection(Archive& a, Machine& console, int id) {
@@ -160,7 +174,8 @@ void ProcessSection(Archive& a, Machine& console, int id) {
     case 2: SoundSection(a, console.psg); break;
     case 3: MemorySection(a, console); break;
     case 4: CartridgeRamSection(a, console); break;
-    default: ControllerPortSection(a, console); break;
+    case 5: ControllerPortSection(a, console); break;
+    default: BoardSection(a, console); break;
   }
 }
 
@@ -229,7 +244,8 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   if (version > kStateFormatVersion) return StateError::NewerVersion;
   if (version < 1) return StateError::Damaged;
   if (Get32(in + 12) != console.cartridge.Crc32()) return StateError::OtherImage;
-  const std::size_t sectionCount = version == 1 ? kVersionOneSections : std::size(kSections);
+  const std::size_t sectionCount =
+      version == 1 ? kVersionOneSections : version == 2 ? kVersionTwoSections : std::size(kSections);
   if (Get32(in + 16) != size || size != StateSizeOf(console, sectionCount)) return StateError::Damaged;
   const std::span<const Section> sections(kSections, sectionCount);
 
@@ -256,6 +272,14 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
       d.thOutputHigh = fresh.thOutputHigh;
     }
   }
+  if (version <= 2) {
+    console.cartridge.board = Board::Sega;
+    console.cartridge.settled = true;
+    console.memoryControl = Console::kMemoryControlCartridge;
+    console.biosBank[0] = 0;
+    console.biosBank[1] = 1;
+    console.biosBank[2] = 2;
+  }
   at = kHeaderSize;
   for (const Section& section : sections) {
     StateReader reader(in + at + kSectionHeaderSize);
@@ -281,6 +305,7 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
     d.sportsGatheredY = std::clamp(d.sportsGatheredY, -128, 127);
   }
   console.glassesShutter &= 1;
+  console.cartridge.Refresh();
   console.lineInFrame = 0;
   console.Remap();
   return StateError::None;

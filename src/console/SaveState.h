@@ -11,8 +11,9 @@ class Console;
 // each a four-letter tag, a little-endian length and the component's fields
 // in little-endian order. A state's size depends only on the format version.
 
-// Version 2 added the controller ports' section; version 1 states still load.
-inline constexpr std::uint32_t kStateFormatVersion = 2;
+// Version 2 added the controller ports' section, version 3 the board's
+// (which board, port 0x3E); older states still load.
+inline constexpr std::uint32_t kStateFormatVersion = 3;
 
 // Why a state was refused.
 enum class StateError {

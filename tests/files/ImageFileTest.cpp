@@ -10,7 +10,7 @@ class ImageFiles : public FilesRig {};
 TEST_F(ImageFiles, OnlyRegularFilesOfCartridgeSizeAreRead) {
   Write("ok.sms", Filled(2 * 16384 + 512, 1));  // two pages behind a copier's header
   Write("small.sms", Filled(16383, 1));
-  Write("large.sms", Filled(64 * 16384 + 16384, 1));
+  Write("large.sms", Filled(256 * 16384 + 16384, 1));
   std::filesystem::create_directory(Path("folder.sms"));
   ::mkfifo(Path("pipe.sms").c_str(), 0644);
   std::filesystem::create_symlink("/dev/zero", Path("zero.sms"));
@@ -22,7 +22,7 @@ TEST_F(ImageFiles, OnlyRegularFilesOfCartridgeSizeAreRead) {
       {Path("ok.sms"), ""},
       {Path("absent.sms"), "No such file"},
       {Path("small.sms"), "too small (16383 bytes)"},
-      {Path("large.sms"), "more than 64 pages (1064960 bytes)"},
+      {Path("large.sms"), "more than 256 pages (4210688 bytes)"},
       {Path("folder.sms"), "is a folder"},
       {Path("pipe.sms"), "is a pipe"},
       {Path("zero.sms"), "is a device"},

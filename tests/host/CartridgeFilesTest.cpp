@@ -26,10 +26,11 @@ TEST_F(Cartridge, ImagesLoadOrAreRefusedWithALogLine) {
       {"header of 512", "header.sms", 32 * 16384 + 512, 512, true, 32, 31,
        "Skipping 512 byte header.\r\nLoaded "},
       {"24 pages", "big24.sms", 24 * 16384, 0, true, 24, 31, "Cart Limit Changed\n"},
-      {"3 pages", "three.sms", 3 * 16384, 0, true, 3, 3, ", 3 pages.\r\n"},
-      {"2 MB", "huge.sms", 128 * 16384, 0, false, 0, 0, "more than 64 pages"},
-      {"spaces in the path", "my game.sms", 2 * 16384, 0, true, 2, 1, "my game.sms, 2 pages.\r\n"},
-      {"non-ASCII path", "jeu d\xC3\xA9mo \xE2\x98\x85.sms", 2 * 16384, 0, true, 2, 1, ", 2 pages.\r\n"},
+      {"3 pages", "three.sms", 3 * 16384, 0, true, 3, 3, ", 3 pages, no mapper.\r\n"},
+      {"4 MB", "four.sms", 256 * 16384, 0, true, 256, 255, ", 256 pages, Sega board.\r\n"},
+      {"4 MB and a page", "huge.sms", 257 * 16384, 0, false, 0, 0, "more than 256 pages"},
+      {"spaces in the path", "my game.sms", 2 * 16384, 0, true, 2, 1, "my game.sms, 2 pages, no mapper.\r\n"},
+      {"non-ASCII path", "jeu d\xC3\xA9mo \xE2\x98\x85.sms", 2 * 16384, 0, true, 2, 1, ", 2 pages, no mapper.\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

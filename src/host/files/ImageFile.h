@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
-// A cartridge image holds 1 to 64 pages of 16 KB, possibly after a copier's
-// header shorter than a page.
-inline constexpr std::uint64_t kImagePageSize = 16384;
-inline constexpr std::uint64_t kImageMaxPages = 64;
+#include "cartridge/Cartridge.h"
+
+// A cartridge image holds 1 to Cartridge::kMaxPages pages of 16 KB (4 MB),
+// possibly after a copier's header shorter than a page.
+inline constexpr std::uint64_t kImagePageSize = Cartridge::kPageSize;
+inline constexpr std::uint64_t kImageMaxPages = Cartridge::kMaxPages;
 inline constexpr std::uint64_t kImageMaxBytes = kImageMaxPages * kImagePageSize + kImagePageSize - 1;
 
-// Reads a cartridge image: a regular file of one page up to 64 pages plus a
+// Reads a cartridge image: a regular file of one page up to kImageMaxPages plus a
 // header. False with the path and the reason in `error` otherwise (missing,
 // a folder, not a regular file, permission denied, read error, too small,
 // too large); the bytes are then empty.
