@@ -16,17 +16,21 @@ namespace {
 constexpr int kFrames = 2;
 
 // The first input byte picks the console (low bit: Game Gear) and the
-// controls; the rest is the image, padded with zeros to one page, since the
-// console refuses anything shorter.
+// controls; the second the board (found from the image for most values, so
+// detection from the bytes and from the program's first writes is covered);
+// the rest is the image, padded with zeros to one page, since the console
+// refuses anything shorter.
 void RunCartridge(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return;
+  if (size < 2) return;
   const std::uint8_t control = data[0];
-  ++data;
-  --size;
+  const int boardByte = data[1];
+  data += 2;
+  size -= 2;
   std::vector<std::uint8_t> image(data, data + size);
   if (image.size() < static_cast<std::size_t>(Console::kPageSize)) image.resize(Console::kPageSize, 0);
 
   auto console = std::make_unique<Console>();
+  if (boardByte < kBoardCount) console->SetBoardChoice(static_cast<Board>(boardByte));
   if (!console->LoadCartridge(image.data(), image.size(), (control & 1) ? "fuzz.gg" : "fuzz.sms")) return;
   console->Reset();
   static std::uint32_t surface[256 * 192];

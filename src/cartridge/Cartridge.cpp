@@ -196,10 +196,10 @@ void Cartridge::Map(std::uint8_t* read[kPieces], std::uint8_t* write[kPieces]) {
   }
 }
 
-Cartridge::WriteEffect Cartridge::Write(std::uint16_t address, std::uint8_t value) {
+Cartridge::WriteEffect Cartridge::Write(std::uint16_t address, std::uint8_t value, bool detect) {
   WriteEffect effect;
   if (!Loaded()) return effect;
-  if (!settled) {
+  if (!settled && detect) {
     Board found;
     if (BoardFromFirstWrite(address, found)) {
       settled = true;

@@ -64,7 +64,9 @@ class Cartridge {
     bool ramIn = false;   // cartridge RAM was mapped for writing
     bool ramOut = false;  // cartridge RAM that was mapped was switched out
   };
-  WriteEffect Write(std::uint16_t address, std::uint8_t value);
+  // `detect`: the write may settle a guessed board (false for writes the
+  // boot program makes while the cartridge is switched off).
+  WriteEffect Write(std::uint16_t address, std::uint8_t value, bool detect = true);
   // Rebuilds what the registers imply (after registers were restored) and
   // brings restored registers back into range.
   void Refresh();

@@ -198,13 +198,15 @@ void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
     return;
   }
   // 0xFFFC-0xFFFF: the Sega board's registers, which it listens for
-  // whatever port 0x3E says; the boot program's banks follow them too.
+  // whatever port 0x3E says (but the boot program's writes, made with the
+  // cartridge off, do not tell its board); the boot program's banks follow
+  // them too.
   if (address >= 0xFFFD && biosBank[address - 0xFFFD] != value) {
     biosBank[address - 0xFFFD] = value;
     if (biosShown) Remap();
   }
   Cartridge::WriteEffect effect;
-  if (cartridge.Loaded() && (cartridgeShown || cartridge.BoardSettled())) effect = cartridge.Write(address, value);
+  if (cartridge.Loaded()) effect = cartridge.Write(address, value, cartridgeShown);
   if (ramOn) {
     // The registers keep no read-back of their own: the RAM behind them
     // holds the RAM control value as written and the bank numbers masked.

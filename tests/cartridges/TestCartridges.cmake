@@ -23,7 +23,7 @@ function(tavrin_test_cartridge define source)
     COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_CURRENT_BINARY_DIR}/cartridges"
     COMMAND "${CMAKE_COMMAND}" "-DPASMO=${PASMO_EXECUTABLE}" "-DSOURCE=${testCartridgeDir}/${source}"
             "-DOUTPUT=${image}" "-DPAGES=${pages}" -P "${testCartridgeDir}/BuildTestCartridge.cmake"
-    DEPENDS "${testCartridgeDir}/${source}" "${testCartridgeDir}/testkit.inc"
+    DEPENDS "${testCartridgeDir}/${source}" "${testCartridgeDir}/testkit.inc" "${testCartridgeDir}/board_probe.inc"
             "${testCartridgeDir}/BuildTestCartridge.cmake"
     COMMENT "Assembling test cartridge ${name}.sms"
     VERBATIM)
