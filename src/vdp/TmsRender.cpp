@@ -20,6 +20,7 @@ constexpr int kEarlyClockShift = 32;  // attribute byte 3 bit 7 moves a sprite t
 // The sixteen TMS colours as the Master System's chip shows them, in colour
 // RAM's --BBGGRR form: its 2-bit levels only come near the TMS9918's own
 // colours. Colour 0, transparent, is black where it shows as the backdrop.
+// A TMS9918 of its own (the SG-1000's) shows its real colours instead.
 constexpr std::uint8_t kTmsMasterColours[16] = {
     0x00, 0x00, 0x08, 0x0C, 0x10, 0x30, 0x01, 0x3C, 0x02, 0x03, 0x05, 0x0F, 0x04, 0x33, 0x15, 0x3F,
 };
@@ -103,7 +104,8 @@ void Video::RenderTmsLine(int L) {
   if (m1) {
     // Text: 40 columns of 6 pixels between 8-pixel borders, patterns' bits
     // 7-2 in register 7's two colours; no sprites. With M2 or M3 as well
-    // (no mode of its own) every column shows the same 4-pixel bar.
+    // (no mode of its own) every column shows the same 4-pixel bar, as the
+    // TMS9918 is reported to; unverified on this chip.
     const std::uint8_t front = opaque(regs[7] >> 4);
     const std::uint8_t* names = vram + nameBase + tileRow * 40;
     const int patternBase = (regs[4] & 0x07) << 11;
@@ -127,7 +129,8 @@ void Video::RenderTmsLine(int L) {
     if (m2) {
       // Multicolor: each name's pattern gives two 4 x 4 blocks a byte (high
       // nibble left), rows of names taking bytes 0-1, 2-3, 4-5, 6-7 in turn.
-      // With M3 too, patterns are found as Graphics II finds them.
+      // With M3 too, patterns are found as Graphics II finds them (the
+      // TMS9918's reported behaviour; unverified on this chip).
       const int byteInPattern = (tileRow & 3) * 2 + ((L >> 2) & 1);
       const std::uint64_t left = pattern_row::kSpread.bytes[0xF0];
       const std::uint64_t right = pattern_row::kSpread.bytes[0x0F];
