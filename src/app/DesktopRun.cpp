@@ -206,6 +206,14 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     MenuSetNoSpriteLimit(true);
     SetNoSpriteLimitCheck(true);
   }
+  {
+    // A boot program that cannot be read is said on standard error; the
+    // console then starts cartridges as without one.
+    std::string error;
+    if (!ApplyConsoleOptions(options, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
+    }
+  }
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) MenuLoadCartridge(image.c_str());

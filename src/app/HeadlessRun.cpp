@@ -109,6 +109,14 @@ int RunHeadless(const RunOptions& options) {
   display->active = true;
   session->console.SetJapanese(options.japanese);
   session->console.video.spriteLimit = !options.noSpriteLimit;
+  {
+    std::string error;
+    if (!ApplyConsoleOptions(options, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
+      session->Shutdown();
+      return 1;
+    }
+  }
 
   WavWriter wav;
   WavSink wavSink(wav);

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "console/Console.h"
+#include "host/files/BiosFile.h"
+
 namespace {
 constexpr int kMaxFrames = 100000000;
 }
@@ -46,6 +49,16 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                "Draw every sprite on a line, not only the first 8 the console shows");
   app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
+  app.add_option("--mapper", options.mapper,
+                 "Headless: the cartridge's board, whatever the image says: sega, codemasters, korean, korean8k, "
+                 "multigame or none (any case)");
+  app.add_option("--console", options.console,
+                 "The console that runs the image, whatever its name and header say: sms or gg (a Master System "
+                 "image on a Game Gear runs in its Master System mode)")
+      ->check(CLI::IsMember({"sms", "gg"}));
+  app.add_option("--bios", options.bios,
+                 "The console's boot program (a file of yours, at most 512 KB): it starts the console and hands "
+                 "over to the cartridge");
   app.add_flag("--bench", options.bench,
                "Print emulation speed and peak memory when done (desktop: frame rate, CPU use and sound delay)");
 
@@ -67,6 +80,12 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  kMaxFrames);
     return 2;
   }
+  Board board;
+  if (!options.mapper.empty() && !BoardFromName(options.mapper.c_str(), board)) {
+    std::fprintf(stderr, "tavrin: --mapper '%s' is none of sega, codemasters, korean, korean8k, multigame, none\n",
+                 options.mapper.c_str());
+    return 2;
+  }
   options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
   options.rgb565 = depth != "16-555";
   for (const std::string& hold : holds) {
@@ -77,4 +96,19 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
     }
   }
   return -1;
+}
+
+bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error) {
+  Board board;
+  if (!options.mapper.empty() && BoardFromName(options.mapper.c_str(), board)) console.SetBoardChoice(board);
+  if (options.console == "sms") console.SetConsoleKind(ConsoleKind::kMasterSystem);
+  if (options.console == "gg") console.SetConsoleKind(ConsoleKind::kGameGear);
+  if (options.bios.empty()) return true;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadBiosFile(options.bios, bytes, error)) return false;
+  if (!console.SetBios(bytes.data(), bytes.size())) {
+    error = "'" + options.bios + "': the boot program cannot be held in memory";
+    return false;
+  }
+  return true;
 }

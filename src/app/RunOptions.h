@@ -22,7 +22,16 @@ struct RunOptions {
   int depth = 32;             // desktop depth the conversion targets
   bool rgb565 = true;         // 16-bit layout
   bool bench = false;         // print speed and peak memory at the end
+  std::string mapper;         // the board's name (BoardName); empty: found from the image
+  std::string console;        // "sms" or "gg"; empty: the image's own
+  std::string bios;           // the console's boot program, if set
 };
+
+class Console;
+// Gives the console what the options choose for the next load: the board,
+// the console, the boot program (read from its file). False, with the
+// reason in `error`, when the boot program cannot be read.
+bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error);
 
 // Parses argv into options. Returns -1 to go on, or the exit status to end
 // with at once (0 after --help or --version, nonzero after a bad option, with

@@ -58,6 +58,7 @@ TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
   const std::string out = "'" + Scratch("out.png").string() + "'";
   const std::string wav = "'" + Scratch("out.wav").string() + "'";
   std::ofstream(Scratch("small.sms")) << "far too small for a cartridge";
+  std::filesystem::resize_file((std::ofstream(Scratch("huge.bin")), Scratch("huge.bin")), 524289);
   struct Case {
     const char* name;
     std::string arguments;
@@ -89,6 +90,12 @@ TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
        "tavrin: cannot write '/nonexistent/shot.png'"},
       {"unwritable audio", "--headless --frames 1 --audio /nonexistent/a.wav '" + image + "'", 1,
        "tavrin: cannot write '/nonexistent/a.wav'"},
+      {"unknown board", "--headless --mapper sega2 '" + image + "'", 2, "tavrin: "},
+      {"unknown console", "--headless --console nes '" + image + "'", 2, "tavrin: "},
+      {"missing boot program", "--headless --frames 1 --bios /nonexistent/bios.sms '" + image + "'", 1,
+       "tavrin: cannot use the boot program: '/nonexistent/bios.sms'"},
+      {"boot program too large", "--headless --frames 1 --bios '" + Scratch("huge.bin").string() + "' '" + image +
+       "'", 1, "a boot program holds at most 524288"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -172,6 +179,8 @@ TEST(CommandLine, CropShowsOnlyTheConsolesScreen) {
       {"crop.gg", "", {256, 192}},
       {"crop.gg", "--crop", {160, 144}},
       {"crop.sms", "--crop", {256, 192}},
+      {"crop.sms", "--crop --console gg", {160, 144}},
+      {"crop.gg", "--crop --console sms", {256, 192}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.image << " " << c.options);
@@ -181,6 +190,26 @@ TEST(CommandLine, CropShowsOnlyTheConsolesScreen) {
                                 "' '" + image + "'");
     ASSERT_EQ(outcome.status, 0) << outcome.errors;
     EXPECT_EQ(PngSize(ReadAll(png)), c.size);
+  }
+}
+
+// --mapper chooses the board over what the image says; the log's load line
+// names it.
+TEST(CommandLine, TheMapperOptionChoosesTheBoard) {
+  const std::string image = WriteImage("board.sms", {0x18, 0xFE});
+  const struct {
+    const char* options;
+    const char* line;
+  } cases[] = {
+      {"", ", 2 pages, no mapper."},
+      {"--mapper codemasters", ", 2 pages, Codemasters board."},
+      {"--mapper KOREAN8K", ", 2 pages, Korean 8 KB board."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    Outcome outcome = RunTavrin(std::string("--headless --frames 1 ") + c.options + " '" + image + "'");
+    ASSERT_EQ(outcome.status, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find(c.line), std::string::npos) << outcome.errors;
   }
 }
 

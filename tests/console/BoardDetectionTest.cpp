@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/Console.h"
+#include "console/SaveState.h"
 
 namespace {
 
@@ -84,6 +85,42 @@ TEST(BoardDetection, TheImageAndTheFirstWritesNameTheBoard) {
     EXPECT_EQ(console.CartridgeBoard(), c.board) << BoardName(console.CartridgeBoard());
     EXPECT_EQ(console.cartridge.BoardSettled(), c.settled);
     EXPECT_EQ(console.ReadMem(c.readAt), c.page);
+  }
+}
+
+TEST(BoardDetection, AStateKeepsTheBoardAndItsRegisters) {
+  const struct {
+    const char* name;
+    std::vector<Write> writes;
+    Board board;
+    std::uint16_t readAt;
+    std::uint8_t page;
+  } cases[] = {
+      {"Korean", {{0xA000, 5}}, Board::Korean, 0x8000, 5},
+      {"Codemasters with its RAM", {{0x8000, 6}, {0x4000, 0x80}, {0xA000, 0x77}}, Board::Codemasters, 0xA000, 0x77},
+      {"Korean 8 KB", {{0x0002, 9}}, Board::Korean8K, 0x4000, 4},
+      {"cartridge switched off", {{0xFFFF, 2}, {0x3E, 0xEB}}, Board::Sega, 0x8000, 0xFF},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<std::uint8_t> image = Image(8);
+    Console saved, restored;
+    ASSERT_TRUE(saved.LoadCartridge(image.data(), image.size(), "game.sms"));
+    ASSERT_TRUE(restored.LoadCartridge(image.data(), image.size(), "game.sms"));
+    saved.Reset();
+    restored.Reset();
+    for (const Write& w : c.writes) {
+      if (w.address == 0x3E) {
+        saved.OutPort(w.address, w.value);
+      } else {
+        saved.WriteMem(w.address, w.value);
+      }
+    }
+    std::vector<std::uint8_t> state(StateSize(saved));
+    ASSERT_EQ(SaveState(saved, state.data(), state.size()), StateError::None);
+    ASSERT_EQ(LoadState(restored, state.data(), state.size()), StateError::None);
+    EXPECT_EQ(restored.CartridgeBoard(), c.board);
+    EXPECT_EQ(restored.ReadMem(c.readAt), c.page);
   }
 }
 
