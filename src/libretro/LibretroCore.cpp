@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "console/Console.h"
 #include "console/SaveState.h"
@@ -93,6 +95,11 @@ Core* core = nullptr;
 
 constexpr const char* kOptionJapanese = "tavrin_japanese";
 constexpr const char* kOptionSpriteLimit = "tavrin_sprite_limit";
+constexpr const char* kOptionMapper = "tavrin_mapper";
+constexpr const char* kOptionConsole = "tavrin_console";
+constexpr const char* kOptionBios = "tavrin_bios";
+// The boot program the player may put in the front end's system folder.
+constexpr const char* kBiosFileName = "bios.sms";
 
 retro_core_option_v2_definition optionDefinitions[] = {
     {kOptionJapanese, "Japanese console", nullptr,
@@ -102,6 +109,22 @@ retro_core_option_v2_definition optionDefinitions[] = {
     {kOptionSpriteLimit, "Sprite limit", nullptr,
      "The video chip shows at most eight sprites on a line; games rely on it to hide sprites and it makes "
      "crowded scenes flicker. Disabled shows every sprite.",
+     nullptr, nullptr, {{"enabled", nullptr}, {"disabled", nullptr}, {nullptr, nullptr}}, "enabled"},
+    {kOptionMapper, "Cartridge board", nullptr,
+     "The board the cartridge is built on, which decides how it switches banks. Automatic finds it from the "
+     "image and the program's first writes. Takes effect when content is loaded.",
+     nullptr, nullptr,
+     {{"auto", "Automatic"}, {"sega", "Sega"}, {"codemasters", "Codemasters"}, {"korean", "Korean"},
+      {"korean8k", "Korean 8 KB"}, {"multigame", "Multi-game"}, {"none", "No mapper"}, {nullptr, nullptr}},
+     "auto"},
+    {kOptionConsole, "Console", nullptr,
+     "The console that runs the content: the one its name and header say, a Master System, or a Game Gear "
+     "(a Master System image then runs in the handheld's Master System mode). Takes effect when content is loaded.",
+     nullptr, nullptr, {{"auto", "Automatic"}, {"sms", "Master System"}, {"gg", "Game Gear"}, {nullptr, nullptr}},
+     "auto"},
+    {kOptionBios, "Boot program", nullptr,
+     "Starts the Master System with the boot program bios.sms from the system folder, when it is there; it hands "
+     "over to the cartridge as the console does. Takes effect when content is loaded.",
      nullptr, nullptr, {{"enabled", nullptr}, {"disabled", nullptr}, {nullptr, nullptr}}, "enabled"},
     {},
 };
@@ -114,6 +137,9 @@ retro_core_option_definition optionsV1[sizeof optionDefinitions / sizeof optionD
 constexpr retro_variable kVariables[] = {
     {kOptionJapanese, "Japanese console; disabled|enabled"},
     {kOptionSpriteLimit, "Sprite limit; enabled|disabled"},
+    {kOptionMapper, "Cartridge board; auto|sega|codemasters|korean|korean8k|multigame|none"},
+    {kOptionConsole, "Console; auto|sms|gg"},
+    {kOptionBios, "Boot program; enabled|disabled"},
     {nullptr, nullptr},
 };
 
@@ -137,6 +163,40 @@ bool OptionEnabled(const char* key, bool otherwise) {
   retro_variable variable{key, nullptr};
   if (!Environment(RETRO_ENVIRONMENT_GET_VARIABLE, &variable) || !variable.value) return otherwise;
   return std::strcmp(variable.value, "enabled") == 0;
+}
+
+// An option's value; `otherwise` when the front end has none.
+const char* OptionValue(const char* key, const char* otherwise) {
+  retro_variable variable{key, nullptr};
+  if (!Environment(RETRO_ENVIRONMENT_GET_VARIABLE, &variable) || !variable.value) return otherwise;
+  return variable.value;
+}
+
+// What applies from the next load on: the board, the console, and the boot
+// program from the system folder (a missing file is no error).
+void ApplyLoadOptions(Console& console) {
+  Board board;
+  const char* mapper = OptionValue(kOptionMapper, "auto");
+  console.SetBoardChoice(BoardFromName(mapper, board) ? std::optional<Board>(board) : std::nullopt);
+  const char* kind = OptionValue(kOptionConsole, "auto");
+  console.SetConsoleKind(std::strcmp(kind, "sms") == 0  ? ConsoleKind::kMasterSystem
+                         : std::strcmp(kind, "gg") == 0 ? ConsoleKind::kGameGear
+                                                        : ConsoleKind::kFromImage);
+  const char* folder = nullptr;
+  if (!OptionEnabled(kOptionBios, true) || !Environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &folder) || !folder) {
+    return;
+  }
+  const std::string path = std::string(folder) + "/" + kBiosFileName;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return;
+  std::vector<std::uint8_t> bytes(Console::kMaxBiosSize + 1);
+  const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  if (size == 0 || size > Console::kMaxBiosSize || !console.SetBios(bytes.data(), size)) {
+    Log(RETRO_LOG_WARN, "Tavrin: %s is not a boot program (%zu bytes); starting without one\n", path.c_str(), size);
+    return;
+  }
+  Log(RETRO_LOG_INFO, "Tavrin: boot program %s\n", path.c_str());
 }
 
 void ApplyOptions(Console& console) {
@@ -352,11 +412,14 @@ TAVRIN_EXPORT bool retro_load_game(const retro_game_info* game) {
   Console& console = core->console;
   console.SetLogger(Logger{ConsoleLogWriter, nullptr});
   console.Create();
+  ApplyLoadOptions(console);
   if (!console.LoadCartridge(static_cast<const std::uint8_t*>(game->data), game->size, ContentName(game))) {
     Log(RETRO_LOG_ERROR, "Tavrin: the cartridge image cannot be used (%zu bytes)\n", game->size);
     DropCore();
     return false;
   }
+  // The boot program is the Master System's; the Game Gear starts without.
+  if (console.GameGear()) console.ClearBios();
 
   retro_pixel_format pixelFormat = RETRO_PIXEL_FORMAT_XRGB8888;
   if (!Environment(RETRO_ENVIRONMENT_SET_PIXEL_FORMAT, &pixelFormat)) {

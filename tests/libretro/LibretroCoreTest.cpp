@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -65,7 +67,8 @@ TEST(LibretroCore, RunsTheDemoAndReplaysItFromAState) {
   ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
   ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
   EXPECT_EQ(f.format, RETRO_PIXEL_FORMAT_XRGB8888);
-  EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit"}));
+  EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit", "tavrin_mapper",
+                                                 "tavrin_console", "tavrin_bios"}));
   // Every picture and sample of 150 frames with the ship moving and firing.
   auto run = [&f] {
     f.audio.clear();
@@ -200,6 +203,50 @@ TEST(LibretroCore, Rgb565WhenXrgb8888IsRefused) {
                 near(got & 0x1F, 5, rgb & 0xFF))
         << "pixel " << i << ": " << std::hex << got << " for " << rgb;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The options read at load: the console, the board, and the boot program
+// from the system folder (which hands over to a cartridge that only loops).
+TEST(LibretroCore, LoadOptionsChooseConsoleBoardAndBootProgram) {
+  const std::string folder = "/tmp/tavrin-retro-system-" + std::to_string(::getpid());
+  std::system(("mkdir -p '" + folder + "'").c_str());
+  const std::uint8_t bios[] = {0xF3, 0x31, 0xF0, 0xDF, 0x3E, 0x77, 0x32, 0x11, 0xC0, 0x21, 0x20, 0x00, 0x11,
+                               0x00, 0xC1, 0x01, 0x05, 0x00, 0xED, 0xB0, 0xC3, 0x00, 0xC1, 0,    0,    0,
+                               0,    0,    0,    0,    0,    0,    0x3E, 0xAB, 0xD3, 0x3E, 0xC7};
+  std::ofstream(folder + "/bios.sms", std::ios::binary).write(reinterpret_cast<const char*>(bios), sizeof bios);
+  std::vector<std::uint8_t> loop(2 * 16384, 0);
+  loop[0] = 0xF3, loop[1] = 0x18, loop[2] = 0xFE;  // DI; JR $
+  struct Case {
+    const char* name;
+    const char* path;
+    std::map<std::string, std::string> options;
+    unsigned width;
+    std::uint8_t biosMark;  // 0xC011: 0x77 once the boot program ran
+  };
+  const Case cases[] = {
+      {"defaults: the boot program runs first", "/roms/loop.sms", {}, 256, 0x77},
+      {"boot program disabled", "/roms/loop.sms", {{"tavrin_bios", "disabled"}}, 256, 0xFF},
+      {"a Game Gear starts without it", "/roms/loop.gg", {}, 160, 0xFF},
+      {"console gg: the handheld's Master System mode", "/roms/loop.sms", {{"tavrin_console", "gg"}}, 160, 0xFF},
+      {"board chosen", "/roms/loop.sms", {{"tavrin_mapper", "codemasters"}, {"tavrin_bios", "disabled"}}, 256, 0xFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFrontend f;
+    f.systemFolder = folder;
+    f.options = c.options;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(loop, c.path));
+    for (int frame = 0; frame < 3; ++frame) f.retro_run();
+    EXPECT_EQ(f.width, c.width);
+    EXPECT_EQ(f.Memory(RETRO_MEMORY_SYSTEM_RAM)[0x11], c.biosMark);
+    f.retro_unload_game();
+  }
+  std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ class TestFrontend {
   const char* gameExt = nullptr;  // RETRO_ENVIRONMENT_GET_GAME_INFO_EXT's ext, when set
   retro_pixel_format format = RETRO_PIXEL_FORMAT_0RGB1555;
   std::vector<std::string> optionKeys;
+  std::map<std::string, std::string> options;  // values GET_VARIABLE answers
+  std::string systemFolder;                     // GET_SYSTEM_DIRECTORY's answer, when set
   std::vector<retro_memory_descriptor> memoryMap;
   // The last picture, every stereo frame of sound, the buttons held.
   unsigned width = 0, height = 0;
@@ -86,6 +89,17 @@ class TestFrontend {
       }
       case RETRO_ENVIRONMENT_SET_CORE_OPTIONS_V2:
         for (auto* d = static_cast<retro_core_options_v2*>(data)->definitions; d->key; ++d) f.optionKeys.push_back(d->key);
+        return true;
+      case RETRO_ENVIRONMENT_GET_VARIABLE: {
+        auto* variable = static_cast<retro_variable*>(data);
+        const auto found = f.options.find(variable->key);
+        if (found == f.options.end()) return false;
+        variable->value = found->second.c_str();
+        return true;
+      }
+      case RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY:
+        if (f.systemFolder.empty()) return false;
+        *static_cast<const char**>(data) = f.systemFolder.c_str();
         return true;
       case RETRO_ENVIRONMENT_SET_MEMORY_MAPS: {
         const auto* map = static_cast<retro_memory_map*>(data);
