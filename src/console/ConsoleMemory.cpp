@@ -81,6 +81,9 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   std::memset(cartridge.ram, 0xFF, sizeof cartridge.ram);
   cartridgeRamDirty = false;
   saveRequest = false;
+  // The old image's pages are gone: nothing may point at them until the
+  // reset that follows.
+  Remap();
   return true;
 }
 
@@ -96,6 +99,7 @@ bool Console::SetBios(const std::uint8_t* bytes, std::size_t size) {
   }
   bios = std::move(copy);
   biosPages = static_cast<int>(pages);
+  Remap();
   log.Printf("Boot program: %zu bytes\r\n", size);
   return true;
 }
