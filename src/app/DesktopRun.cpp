@@ -15,6 +15,7 @@
 #include "app/DesktopBindings.h"
 #include "app/DesktopPlay.h"
 #include "app/DesktopSettings.h"
+#include "app/Settings.h"
 #include "app/FramePacer.h"
 #include "app/MenuCommands.h"
 #include "app/MessageBoxOnce.h"
@@ -209,8 +210,11 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   {
     // A boot program that cannot be read is said on standard error; the
     // console then starts cartridges as without one.
+    // The settings' boot program unless the command line names one.
+    RunOptions consoleOptions = options;
+    if (consoleOptions.bios.empty() && DesktopSettings()) consoleOptions.bios = DesktopSettings()->values.bios;
     std::string error;
-    if (!ApplyConsoleOptions(options, session->console, error)) {
+    if (!ApplyConsoleOptions(consoleOptions, session->console, error)) {
       std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
     }
   }

@@ -211,6 +211,7 @@ void SettingsFile::Load() {
   reader.Bool(kWindow, "fullscreen", s.fullscreen);
   reader.Bool(kConsole, "japanese", s.japanese);
   reader.Bool(kConsole, "sprite-limit", s.spriteLimit);
+  reader.String(kConsole, "bios", s.bios);
   reader.Int(kSound, "volume", 0, Settings::kMaxVolume, s.volume);
   reader.Bool(kSound, "muted", s.muted);
   reader.String(kFiles, "last-folder", s.lastFolder);
@@ -256,6 +257,12 @@ bool SettingsFile::Save(std::string& error) {
   // A key file holds UTF-8 text: a path in another encoding is not kept.
   auto utf8 = [](const std::string& text) { return g_utf8_validate(text.data(), text.size(), nullptr) != 0; };
   g_key_file_set_string(keys.get(), kFiles, "last-folder", utf8(s.lastFolder) ? s.lastFolder.c_str() : "");
+  // Written only when there is one, so a file without it stays as it was.
+  if (!s.bios.empty() && utf8(s.bios)) {
+    g_key_file_set_string(keys.get(), kConsole, "bios", s.bios.c_str());
+  } else {
+    g_key_file_remove_key(keys.get(), kConsole, "bios", nullptr);
+  }
   std::vector<const gchar*> recent;
   for (const std::string& image : s.recentImages) {
     if (utf8(image)) recent.push_back(image.c_str());

@@ -17,6 +17,7 @@ struct Settings {
   bool fullscreen = false;
   bool japanese = false;
   bool spriteLimit = true;
+  std::string bios;  // the console's boot program the player supplies; empty: none
   int volume = kMaxVolume;  // 0-100
   bool muted = false;
   std::string lastFolder;                  // where the open-file dialog starts

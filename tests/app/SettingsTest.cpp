@@ -47,6 +47,7 @@ TEST_F(SettingsFiles, EverySettingComesBackAsSaved) {
   s.fullscreen = true;
   s.japanese = true;
   s.spriteLimit = false;
+  s.bios = "/home/joueur/bios.sms";
   s.volume = 40;
   s.muted = true;
   s.lastFolder = "/home/joueur/Jeux; et [autres]";
