@@ -150,6 +150,8 @@ int RunHeadless(const RunOptions& options) {
   // The rewind history a desktop player would have: a snapshot a frame.
   std::unique_ptr<RewindHistory> history;
   std::vector<std::uint8_t> snapshot;
+  StateRanges changed;
+  bool snapshotWhole = true;  // the snapshot buffer holds nothing yet
   double snapshotSeconds = 0;
   if (options.rewindSeconds > 0) {
     history = std::make_unique<RewindHistory>(kRewindBudgetBytes);
@@ -165,8 +167,13 @@ int RunHeadless(const RunOptions& options) {
     session->RunFrame();
     if (history) {
       const auto before = std::chrono::steady_clock::now();
-      SaveState(session->console, snapshot.data(), snapshot.size());
-      history->Push(snapshot);
+      if (RefreshState(session->console, snapshot.data(), snapshot.size(), snapshotWhole, changed) ==
+          StateError::None) {
+        history->Push(snapshot, changed);
+        snapshotWhole = false;
+      } else {
+        snapshotWhole = true;
+      }
       snapshotSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
     }
   }

@@ -5,9 +5,13 @@
 
 RewindControl::RewindControl(std::size_t budgetBytes) : history(budgetBytes) {}
 
-void RewindControl::BeforeFrame(const Console& console) {
-  record.resize(StateSize(console) + kControlBytes);
-  taken = SaveState(console, record.data(), record.size() - kControlBytes) == StateError::None;
+void RewindControl::BeforeFrame(Console& console) {
+  const std::size_t size = StateSize(console) + kControlBytes;
+  if (record.size() != size) recordCurrent = false;
+  record.resize(size);
+  taken = RefreshState(console, record.data(), size - kControlBytes, !recordCurrent, changed) == StateError::None;
+  recordCurrent = false;  // until it is pushed
+  changed.Add(size - kControlBytes, size);
 }
 
 void RewindControl::AfterFrame(const FrameInput& controls) {
@@ -19,11 +23,13 @@ void RewindControl::AfterFrame(const FrameInput& controls) {
   at[2] = controls.start ? 1 : 0;
   at[3] = controls.pause ? 1 : 0;
   at[4] = controls.reset ? 1 : 0;
-  history.Push(record);
+  history.Push(record, changed);
+  recordCurrent = true;
 }
 
 bool RewindControl::StepBack(Console& console) {
   taken = false;
+  recordCurrent = false;
   if (!history.Pop(record)) return false;
   if (record.size() < kControlBytes ||
       LoadState(console, record.data(), record.size() - kControlBytes) != StateError::None) {

@@ -22,7 +22,7 @@ class RewindControl {
 
   // Takes the console's state before its next frame (nothing when no
   // cartridge runs).
-  void BeforeFrame(const Console& console);
+  void BeforeFrame(Console& console);
   // Keeps the state taken by BeforeFrame with the controls of the frame run.
   void AfterFrame(const FrameInput& controls);
   // One frame back, as described above. False, with the console unchanged,
@@ -30,7 +30,10 @@ class RewindControl {
   // from another image) empties the history.
   bool StepBack(Console& console);
 
-  void Clear() { history.Clear(); }
+  void Clear() {
+    history.Clear();
+    recordCurrent = false;
+  }
   std::size_t Count() const { return history.Count(); }
   double SecondsKept(double fps) const { return history.SecondsKept(fps); }
 
@@ -40,5 +43,10 @@ class RewindControl {
  private:
   RewindHistory history;
   std::vector<std::uint8_t> record;
+  StateRanges changed;
   bool taken = false;
+  // `record` holds the state pushed last, so the next one is refreshed from
+  // it (only what changed is copied and compared); false until a push, and
+  // after a step back or a clear, when it holds something else.
+  bool recordCurrent = false;
 };

@@ -134,6 +134,19 @@ class Console {
   void SetGlassesView(GlassesView view) { glassesView = view; }
   bool GlassesOn() const { return device[0].kind == Peripheral::kGlasses || device[1].kind == Peripheral::kGlasses; }
 
+  // ---- What changed, for snapshots taken every frame ----
+  // Pages of the large memories that may have been written since the last
+  // TakeMemoryChanges (bit n is page n). A rewind snapshot copies and
+  // compares only these instead of the whole 56 KB.
+  struct MemoryChanges {
+    std::uint64_t vram = 0;          // 256-byte pages
+    std::uint32_t cartridgeRam = 0;  // 1 KB pages
+    std::uint8_t systemRam = 0;      // 1 KB pages
+  };
+  MemoryChanges TakeMemoryChanges();
+  // Everything counts as changed: for whoever writes the memories directly.
+  void MarkMemoryChanged();
+
   // Japanese console: the nationalisation lines always read high.
   void SetJapanese(bool japanese) { exportConsole = japanese ? 0 : 1; }
   bool Japanese() const { return exportConsole == 0; }
@@ -153,6 +166,7 @@ class Console {
       return;
     }
     piece[address & 0x1FFF] = value;
+    busWritten |= std::uint64_t{1} << (address >> 10);
   }
   void OutPort(std::uint16_t port, std::uint8_t value);
   std::uint8_t InPort(std::uint16_t port);
@@ -224,6 +238,16 @@ class Console {
   void LatchGunCounter(bool lineFinished);
   // The frame's end: the picture a player sees, when it is not the frame.
   void ComposeScreen();
+  // Moves the written marks of the address space to the memories its write
+  // pieces point at (before the mapping changes, and when changes are taken).
+  void FoldWrites();
+
+  // 1 KB parts of the address space written since the last fold, and the
+  // 1 KB pages of the system and cartridge RAM written since the last
+  // TakeMemoryChanges: bookkeeping for snapshots, never saved.
+  std::uint64_t busWritten = ~std::uint64_t{0};
+  std::uint8_t systemRamWritten = 0xFF;
+  std::uint32_t cartridgeRamWritten = ~std::uint32_t{0};
 
   // The shutter value (bit 0 of a glasses write) that opens the left eye.
   // Unverified which of the two it is; with 0, a program that never drives

@@ -49,6 +49,7 @@ void Console::SetLogger(const Logger& logger) {
 void Console::Create() {
   log.Printf("  Allocating RAM\n");
   std::memset(cartridge.ram, 0xFF, sizeof cartridge.ram);
+  MarkMemoryChanged();
 }
 
 bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const char* name) {
@@ -111,6 +112,7 @@ void Console::ClearBios() {
 }
 
 void Console::Reset() {
+  MarkMemoryChanged();
   savePending = false;
   std::memset(systemRam, 0xFF, sizeof systemRam);
   cpu.cyclesPerLine = timing.cyclesPerLine;
@@ -146,6 +148,7 @@ void Console::Reset() {
 
 void Console::Remap() {
   static_assert(kSystemRamSize == kPieceSize, "the system RAM fills one piece and its mirror");
+  FoldWrites();  // the marks made under the mapping that ends here
   if (!(memoryControl & 0x10)) {
     readPage[6] = writePage[6] = systemRam;
     readPage[7] = writePage[7] = systemRam;
@@ -190,6 +193,7 @@ void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
     return;
   }
   const bool ramOn = !(memoryControl & 0x10);
+  if (ramOn) systemRamWritten |= static_cast<std::uint8_t>(1u << ((address >> 10) & 7));
   if (address < 0xFFF8) {
     if (ramOn) systemRam[address & 0x1FFF] = value;
     return;
@@ -224,6 +228,48 @@ void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
   }
   if (effect.ramOut) savePending = true;
   if (effect.remap) Remap();
+}
+
+void Console::FoldWrites() {
+  const auto inside = [](const std::uint8_t* at, const std::uint8_t* memory, std::size_t size) {
+    return at >= memory && at < memory + size;
+  };
+  for (int piece = 0; piece < 8 && busWritten; ++piece) {
+    const unsigned marks = static_cast<unsigned>(busWritten >> (piece * 8)) & 0xFF;
+    const std::uint8_t* target = writePage[piece];
+    if (!marks || !target) continue;
+    if (inside(target, systemRam, sizeof systemRam)) {
+      systemRamWritten |= static_cast<std::uint8_t>(marks);  // the RAM fills the piece exactly
+    } else if (inside(target, cartridge.ram, sizeof cartridge.ram)) {
+      const std::size_t offset = static_cast<std::size_t>(target - cartridge.ram);
+      for (int k = 0; k < 8; ++k) {
+        if (!((marks >> k) & 1)) continue;
+        const std::size_t from = offset + static_cast<std::size_t>(k) * 1024;
+        const std::size_t to = std::min(from + 1024, sizeof cartridge.ram);
+        for (std::size_t page = from / 1024; page * 1024 < to; ++page) cartridgeRamWritten |= 1u << page;
+      }
+    }
+  }
+  busWritten = 0;
+}
+
+Console::MemoryChanges Console::TakeMemoryChanges() {
+  FoldWrites();
+  MemoryChanges changes;
+  changes.systemRam = systemRamWritten;
+  changes.cartridgeRam = cartridgeRamWritten;
+  changes.vram = video.vramWritten;
+  systemRamWritten = 0;
+  cartridgeRamWritten = 0;
+  video.vramWritten = 0;
+  return changes;
+}
+
+void Console::MarkMemoryChanged() {
+  busWritten = 0;
+  systemRamWritten = 0xFF;
+  cartridgeRamWritten = ~std::uint32_t{0};
+  video.vramWritten = ~std::uint64_t{0};
 }
 
 bool Console::TakeSaveRequest() {

@@ -15,10 +15,21 @@ constexpr std::uint8_t kMagic[8] = {'T', 'A', 'V', 'R', 'S', 'T', 'A', 'T'};
 constexpr std::size_t kHeaderSize = 8 + 4 + 4 + 4;  // magic, version, image CRC, total size
 constexpr std::size_t kSectionHeaderSize = 8;        // tag, length
 
-// Writes fields in explicit little-endian order; counts them when `out` is null.
+// What a refresh copies of the large memories, and where it notes the ranges
+// it wrote.
+struct Refresh {
+  const Console* console;
+  Console::MemoryChanges changes;
+  StateRanges* written;
+};
+
+// Writes fields in explicit little-endian order; counts them when `out` is
+// null. With a Refresh, the large memories are written only where they
+// changed, and every range written is noted.
 class StateWriter {
  public:
-  explicit StateWriter(std::uint8_t* destination) : out(destination) {}
+  explicit StateWriter(std::uint8_t* destination, const Refresh* refreshing = nullptr)
+      : out(destination), refresh(refreshing) {}
 
   template <class T>
   void Field(const T& value) {
@@ -38,19 +49,40 @@ class StateWriter {
     }
   }
   void Bytes(const std::uint8_t* bytes, std::size_t count) {
+    if (refresh && out) {
+      const Console& console = *refresh->console;
+      const Console::MemoryChanges& changes = refresh->changes;
+      if (bytes == console.video.vram) return Pages(bytes, count, changes.vram, 64);
+      if (bytes == console.systemRam) return Pages(bytes, count, changes.systemRam, 8);
+      if (bytes == console.cartridge.ram) return Pages(bytes, count, changes.cartridgeRam, 32);
+      refresh->written->Add(written, written + count);
+    }
     if (out) std::memcpy(out + written, bytes, count);
     written += count;
   }
   void Put(std::uint64_t value, std::size_t bytes) {
     if (out) {
       for (std::size_t k = 0; k < bytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
+      if (refresh) refresh->written->Add(written, written + bytes);
     }
     written += bytes;
   }
   std::size_t Written() const { return written; }
 
  private:
+  // A memory of `count` bytes in `pages` equal pages: only the marked ones are copied.
+  void Pages(const std::uint8_t* bytes, std::size_t count, std::uint64_t marked, std::size_t pages) {
+    const std::size_t pageBytes = count / pages;
+    for (std::size_t page = 0; page < pages; ++page) {
+      if (!((marked >> page) & 1)) continue;
+      std::memcpy(out + written + page * pageBytes, bytes + page * pageBytes, pageBytes);
+      refresh->written->Add(written + page * pageBytes, written + (page + 1) * pageBytes);
+    }
+    written += count;
+  }
+
   std::uint8_t* out;
+  const Refresh* refresh;
   std::size_t written = 0;
 };
 
@@ -217,11 +249,23 @@ const char* StateErrorText(StateError error) {
 
 std::size_t StateSize(const Console& console) { return StateSizeOf(console, std::size(kSections)); }
 
-StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size) {
+void StateRanges::Add(std::size_t begin, std::size_t end) {
+  if (count > 0 && range[count - 1].end >= begin) {
+    range[count - 1].end = static_cast<std::uint32_t>(end);
+  } else if (count < kMax) {
+    range[count++] = {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(end)};
+  } else {
+    range[count - 1].end = static_cast<std::uint32_t>(end);
+  }
+}
+
+namespace {
+
+StateError WriteState(const Console& console, std::uint8_t* out, std::size_t size, const Refresh* refresh) {
   if (!console.CartridgeLoaded()) return StateError::NoCartridge;
   const std::size_t total = StateSize(console);
   if (out == nullptr || size < total) return StateError::BufferTooSmall;
-  StateWriter writer(out);
+  StateWriter writer(out, refresh);
   writer.Bytes(kMagic, sizeof kMagic);
   writer.Put(kStateFormatVersion, 4);
   writer.Put(console.cartridge.Crc32(), 4);
@@ -235,6 +279,23 @@ StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size
     for (int k = 0; k < 4; ++k) out[lengthAt + k] = static_cast<std::uint8_t>(length >> (8 * k));
   }
   return StateError::None;
+}
+
+}  // namespace
+
+StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size) {
+  return WriteState(console, out, size, nullptr);
+}
+
+StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size, bool whole, StateRanges& changed) {
+  changed.count = 0;
+  Refresh refresh{&console, console.TakeMemoryChanges(), &changed};
+  if (whole) {
+    refresh.changes.vram = ~std::uint64_t{0};
+    refresh.changes.cartridgeRam = ~std::uint32_t{0};
+    refresh.changes.systemRam = 0xFF;
+  }
+  return WriteState(console, state, size, &refresh);
 }
 
 StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size) {
@@ -308,5 +369,6 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   console.cartridge.Refresh();
   console.lineInFrame = 0;
   console.Remap();
+  console.MarkMemoryChanged();
   return StateError::None;
 }

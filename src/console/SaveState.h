@@ -35,6 +35,29 @@ std::size_t StateSize(const Console& console);
 // changed.
 StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size);
 
+// Byte ranges [begin, end) of a state, in increasing order.
+struct StateRanges {
+  static constexpr std::size_t kMax = 96;
+  struct Range {
+    std::uint32_t begin;
+    std::uint32_t end;
+  };
+  Range range[kMax];
+  std::size_t count = 0;
+  // Adds a range after the last one; joins it to the last when they touch,
+  // and stretches the last over it when the table is full (still covering
+  // every byte added).
+  void Add(std::size_t begin, std::size_t end);
+};
+
+// For a caller that keeps the state it saved last (a rewind taking one every
+// frame): brings `state` up to date and lists in `changed` the ranges that
+// may differ from what it held. `state` must hold what the last RefreshState
+// of this console wrote, unless `whole` is set, which writes every byte.
+// Only the pages of the large memories written since (Console::
+// TakeMemoryChanges) are copied; the small fields are written every time.
+StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size, bool whole, StateRanges& changed);
+
 // Restores a state. A state that is refused changes nothing; one that is
 // accepted is checked field by field, so no byte string can put the console
 // into a state that reads or writes outside its memories.

@@ -60,6 +60,9 @@ class Video {
   // pattern rows current. Whoever writes it directly (a loaded state, a
   // test) calls VramReplaced() before the next line is drawn.
   std::uint8_t vram[kVramSize] = {};
+  // 256-byte pages of vram written since the console last took its changes
+  // (bookkeeping for rewind snapshots, never saved).
+  std::uint64_t vramWritten = ~std::uint64_t{0};
   std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
   std::uint8_t priority[kFrameSize] = {};  // background colour where its tile has priority, else 0
   // Colour RAM as written: 32 bytes of --BBGGRR on the Master System, 32

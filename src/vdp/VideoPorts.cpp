@@ -74,6 +74,7 @@ void Video::WriteData(std::uint8_t value) {
     WriteColour(value);
   } else {
     vram[address] = value;
+    vramWritten |= std::uint64_t{1} << (address >> 8);
     decodedFrom[address] = value;
     const int row = address >> 2;
     StoreDecodedRow(row, ReplacePlane(decodedRows[row], address & 3, value));
@@ -82,6 +83,7 @@ void Video::WriteData(std::uint8_t value) {
 }
 
 void Video::VramReplaced() {
+  vramWritten = ~std::uint64_t{0};
   // A state loaded for rewind or run-ahead differs from the running one in a
   // few rows, so only the 64-byte blocks that changed are looked at row by row.
   constexpr int kBlock = 64;

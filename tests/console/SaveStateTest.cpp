@@ -105,6 +105,51 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
   }
 }
 
+// A state refreshed every frame (as rewind takes them) is the very bytes a
+// full save gives, and every byte that changed since the last refresh lies in
+// a listed range; a state loaded in between is caught as well.
+TEST(SaveState, RefreshedStatesMatchFullSavesAndListWhatChanged) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> image;
+    int frames;
+    int loadAt;  // frame where an earlier state is loaded, -1 for none
+  };
+  const Case cases[] = {
+      {"demo", DemoImage(), 150, -1},
+      {"demo, a state loaded", DemoImage(), 80, 40},
+      {"random 4 pages (mapper, cartridge RAM)", RandomImage(1, 4), 60, -1},
+      {"random 16 pages, a state loaded", RandomImage(3, 16), 60, 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto console = Loaded(c.image);
+    std::vector<std::uint8_t> refreshed(StateSize(*console));
+    StateRanges changed;
+    ASSERT_EQ(RefreshState(*console, refreshed.data(), refreshed.size(), true, changed), StateError::None);
+    std::vector<std::uint8_t> early = refreshed;
+    for (int n = 0; n < c.frames; ++n) {
+      SCOPED_TRACE(n);
+      if (n == c.loadAt) {
+        ASSERT_EQ(LoadState(*console, early.data(), early.size()), StateError::None);
+      }
+      console->RunFrame(ScriptedInput(n));
+      const std::vector<std::uint8_t> last = refreshed;
+      ASSERT_EQ(RefreshState(*console, refreshed.data(), refreshed.size(), false, changed), StateError::None);
+      ASSERT_EQ(refreshed, Save(*console));
+      std::vector<bool> listed(refreshed.size());
+      for (std::size_t r = 0; r < changed.count; ++r) {
+        for (std::size_t at = changed.range[r].begin; at < changed.range[r].end; ++at) listed[at] = true;
+      }
+      for (std::size_t at = 0; at < refreshed.size(); ++at) {
+        if (refreshed[at] != last[at]) {
+          ASSERT_TRUE(listed[at]) << "byte " << at << " changed unlisted";
+        }
+      }
+    }
+  }
+}
+
 TEST(SaveState, RefusedStatesChangeNothing) {
   const std::vector<std::uint8_t> image = DemoImage();
   auto console = Loaded(image);

@@ -93,7 +93,11 @@ double RewindHistory::SecondsKept(double fps) const {
   return fps > 0 ? static_cast<double>(Count()) / fps : 0.0;
 }
 
-void RewindHistory::Push(std::span<const std::uint8_t> state) {
+void RewindHistory::Push(std::span<const std::uint8_t> state) { Add(state, nullptr); }
+
+void RewindHistory::Push(std::span<const std::uint8_t> state, const StateRanges& changed) { Add(state, &changed); }
+
+void RewindHistory::Add(std::span<const std::uint8_t> state, const StateRanges* changed) {
   if (!prepared || state.size() != stateSize) {
     Clear();
     Prepare(state.size());
@@ -104,7 +108,7 @@ void RewindHistory::Push(std::span<const std::uint8_t> state) {
     hasNewest = true;
     return;
   }
-  const std::size_t deltaBytes = Diff(state.data());
+  const std::size_t deltaBytes = Diff(state.data(), changed);
   int payloadBytes = 0;  // an unchanged state is an empty record
   if (deltaBytes) {
     // A fast reset drops the previous delta as dictionary without clearing
@@ -122,18 +126,36 @@ void RewindHistory::Push(std::span<const std::uint8_t> state) {
   Store(packed.data(), static_cast<std::size_t>(payloadBytes));
 }
 
-std::size_t RewindHistory::Diff(const std::uint8_t* state) {
-  std::uint8_t* bitmap = delta.data();
-  if (bitmapBytes) std::memset(bitmap, 0, bitmapBytes);
+std::size_t RewindHistory::Diff(const std::uint8_t* state, const StateRanges* changed) {
+  if (bitmapBytes) std::memset(delta.data(), 0, bitmapBytes);
   std::uint8_t* out = delta.data() + bitmapBytes;
+  bool differs = false;
+  if (!changed) {
+    differs = DiffBlocks(state, 0, blockCount, out);
+  } else {
+    std::size_t next = 0;  // blocks before this one were looked at already
+    for (std::size_t r = 0; r < changed->count; ++r) {
+      const std::size_t end = std::min<std::size_t>(changed->range[r].end, stateSize);
+      if (changed->range[r].begin >= end) continue;
+      const std::size_t first = std::max(next, changed->range[r].begin / kBlockSize);
+      const std::size_t last = (end + kBlockSize - 1) / kBlockSize;
+      if (first < last) differs = DiffBlocks(state, first, last, out) || differs;
+      next = std::max(next, last);
+    }
+  }
+  return differs ? static_cast<std::size_t>(out - delta.data()) : 0;
+}
+
+bool RewindHistory::DiffBlocks(const std::uint8_t* state, std::size_t first, std::size_t last, std::uint8_t*& out) {
+  std::uint8_t* bitmap = delta.data();
   std::uint8_t* old = newest.data();
   bool changed = false;
 
   // Most of the state is equal: skip four blocks at a time with memcmp (the
   // C library's is vectorised for the machine it runs on), then look at each
   // block of a group that differs.
-  const std::size_t fullBlocks = stateSize / kBlockSize;
-  for (std::size_t group = 0; group < fullBlocks; group += kGroupBlocks) {
+  const std::size_t fullBlocks = std::min(last, stateSize / kBlockSize);
+  for (std::size_t group = first; group < fullBlocks; group += kGroupBlocks) {
     const std::size_t groupEnd = std::min(group + kGroupBlocks, fullBlocks);
     if (groupEnd - group == kGroupBlocks &&
         std::memcmp(old + group * kBlockSize, state + group * kBlockSize, kGroupBlocks * kBlockSize) == 0) {
@@ -152,19 +174,21 @@ std::size_t RewindHistory::Diff(const std::uint8_t* state) {
       changed = true;
     }
   }
+  // The last, shorter block.
+  const std::size_t tail = stateSize / kBlockSize;
   const std::size_t rest = stateSize % kBlockSize;
-  if (rest) {
-    std::uint8_t* o = old + fullBlocks * kBlockSize;
-    const std::uint8_t* n = state + fullBlocks * kBlockSize;
+  if (rest && last > tail) {
+    std::uint8_t* o = old + tail * kBlockSize;
+    const std::uint8_t* n = state + tail * kBlockSize;
     if (std::memcmp(o, n, rest) != 0) {
       for (std::size_t i = 0; i < rest; ++i) out[i] = o[i] ^ n[i];
       std::memcpy(o, n, rest);
       out += rest;
-      bitmap[fullBlocks >> 3] |= static_cast<std::uint8_t>(1u << (fullBlocks & 7));
+      bitmap[tail >> 3] |= static_cast<std::uint8_t>(1u << (tail & 7));
       changed = true;
     }
   }
-  return changed ? static_cast<std::size_t>(out - delta.data()) : 0;
+  return changed;
 }
 
 bool RewindHistory::Store(const std::uint8_t* payload, std::size_t bytes) {

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "console/SaveState.h"
+
 union LZ4_stream_u;
 
 // The rewind history: the host saves the console's state every frame and
@@ -37,6 +39,9 @@ class RewindHistory {
   // (another cartridge) clears the history first. A state too large for the
   // budget is not kept and leaves the history empty.
   void Push(std::span<const std::uint8_t> state);
+  // The same, for a state known to equal the last one pushed outside the
+  // `changed` ranges (RefreshState): only those blocks are compared.
+  void Push(std::span<const std::uint8_t> state, const StateRanges& changed);
   // Writes the newest state into `state` and removes it; false when empty.
   bool Pop(std::vector<std::uint8_t>& state);
 
@@ -54,7 +59,10 @@ class RewindHistory {
   void Prepare(std::size_t size);
   // Builds the difference between `newest` and `state` into `delta`, copies
   // the changed blocks into `newest`; returns the delta's size, 0 when equal.
-  std::size_t Diff(const std::uint8_t* state);
+  std::size_t Diff(const std::uint8_t* state, const StateRanges* changed);
+  // Diffs blocks [first, last) into `out`; true when one differed.
+  bool DiffBlocks(const std::uint8_t* state, std::size_t first, std::size_t last, std::uint8_t*& out);
+  void Add(std::span<const std::uint8_t> state, const StateRanges* changed);
   // Stores a record holding `bytes` of compressed payload, dropping the oldest
   // records as needed; false when even an empty ring cannot hold it.
   bool Store(const std::uint8_t* payload, std::size_t bytes);
