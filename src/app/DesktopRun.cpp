@@ -60,6 +60,8 @@ bool CreateDesktopMainWindow() {
   commands.setPal = MenuSetPal;
   commands.setJapanese = MenuSetJapanese;
   commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
+  commands.setBoard = MenuSetBoard;
+  commands.setConsole = MenuSetConsole;
   commands.setScale = MenuSetScale;
   commands.setWholeScales = MenuSetWholeScales;
   commands.reset = MenuReset;

@@ -1,5 +1,6 @@
 #include "app/MenuCommands.h"
 
+#include <optional>
 #include <string>
 
 #include "app/Application.h"
@@ -92,6 +93,29 @@ void MenuSetNoSpriteLimit(bool on) {
 
 void MenuSetJapanese(bool on) {
   if (activeSession) activeSession->console.SetJapanese(on);
+}
+
+namespace {
+void ReloadRunningImage() {
+  if (!activeSession || !activeSession->cartridgeLoaded || activeSession->imagePath.empty()) return;
+  const std::string path = activeSession->imagePath;
+  MenuLoadCartridge(path.c_str());
+}
+}  // namespace
+
+void MenuSetBoard(int board) {
+  if (!activeSession) return;
+  activeSession->console.SetBoardChoice(board >= 0 && board < kBoardCount ? std::optional<Board>(static_cast<Board>(board))
+                                                                          : std::nullopt);
+  ReloadRunningImage();
+}
+
+void MenuSetConsole(int kind) {
+  if (!activeSession) return;
+  activeSession->console.SetConsoleKind(kind == 1   ? ConsoleKind::kMasterSystem
+                                        : kind == 2 ? ConsoleKind::kGameGear
+                                                    : ConsoleKind::kFromImage);
+  ReloadRunningImage();
 }
 
 void MenuSaveState() {

@@ -33,6 +33,11 @@ void MenuSetJapanese(bool on);
 // "Sans limite de sprites": every sprite on a line is drawn, not only the
 // first 8 the console shows. The status flags are not affected.
 void MenuSetNoSpriteLimit(bool on);
+// "Carte" (-1: found from the image, else a Board's number) and "Console"
+// (a ConsoleKind's number): the image running is loaded again with the
+// choice, and the next ones keep it.
+void MenuSetBoard(int board);
+void MenuSetConsole(int kind);
 // "État": "Sauvegarder l'état" and "Charger l'état" save and load the slot
 // chosen among "Emplacement 1".."Emplacement 9", with a note on screen;
 // "Avance rapide" runs the console fast until it is unchecked. Saving,

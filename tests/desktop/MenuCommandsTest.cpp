@@ -122,4 +122,35 @@ TEST_F(MenuCommands, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
   std::filesystem::remove_all(folder);
 }
 
+// "Carte" and "Console" load the running image again with the choice.
+TEST_F(MenuCommands, BoardAndConsoleChoicesReloadTheRunningImage) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("tavrin-menu-board-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "demo.sms", std::filesystem::copy_options::overwrite_existing);
+  LogCapture quiet;
+  MenuLoadCartridge((folder / "demo.sms").c_str());
+  ASSERT_TRUE(session.cartridgeLoaded);
+  const struct {
+    const char* name;
+    void (*command)(int);
+    int value;
+    Board board;
+    bool handheld;
+  } cases[] = {
+      {"Codemasters", MenuSetBoard, 2, Board::Codemasters, false},
+      {"Game Gear", MenuSetConsole, 2, Board::Codemasters, true},
+      {"automatic board", MenuSetBoard, -1, Board::None, true},
+      {"the image's console", MenuSetConsole, 0, Board::None, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.command(c.value);
+    EXPECT_EQ(session.console.cartridge.LoadedBoard(), c.board);
+    EXPECT_EQ(session.console.GameGear(), c.handheld);
+    EXPECT_EQ(display.picture, c.handheld ? kGameGearPicture : kMasterSystemPicture);
+  }
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace

@@ -199,6 +199,31 @@ void OnFastForward(GtkCheckMenuItem* item, gpointer) {
   if (handlers.setFastForward) handlers.setFastForward(gtk_check_menu_item_get_active(item));
 }
 
+void OnBoard(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setBoard) handlers.setBoard(GPOINTER_TO_INT(data));
+}
+
+void OnConsoleKind(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setConsole) handlers.setConsole(GPOINTER_TO_INT(data));
+}
+
+// A submenu of radio items, the first checked; item k runs `command` with
+// values[k].
+GtkWidget* RadioSubmenu(const char* caption, const char* const* names, const int* values, int count, GCallback command) {
+  GtkWidget* top = gtk_menu_item_new_with_mnemonic(caption);
+  GtkWidget* menu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
+  GSList* group = nullptr;
+  for (int k = 0; k < count; ++k) {
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, names[k]);
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    AddItem(menu, item, command, GINT_TO_POINTER(values[k]), "activate");
+  }
+  return top;
+}
+
 // "État": save and load a slot, the slot to use (1 at start), fast-forward.
 GtkWidget* BuildStateMenu() {
   GtkWidget* state = gtk_menu_item_new_with_mnemonic(Tr("Ét_at"));
@@ -333,6 +358,17 @@ GtkWidget* BuildMenuBar() {
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), volume);
   AddItem(optionsMenu, gtk_menu_item_new_with_mnemonic(Tr("To_uches…")), G_CALLBACK(OnKeys), nullptr, "activate");
+  // The board and the console apply to the image running (it is loaded
+  // again) and to the next ones.
+  const char* boardNames[] = {Tr("_Automatique"), Tr("_Sega"),        Tr("_Codemasters"), Tr("C_oréenne"),
+                              Tr("Coréenne _8 Ko"), Tr("_Multi-jeux"), Tr("Sa_ns mappeur")};
+  const int boardValues[] = {-1, 1, 2, 3, 4, 5, 0};
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
+                        RadioSubmenu(Tr("Ca_rte"), boardNames, boardValues, 7, G_CALLBACK(OnBoard)));
+  const char* consoleNames[] = {Tr("Selon l'_image"), Tr("_Master System"), Tr("_Game Gear")};
+  const int consoleValues[] = {0, 1, 2};
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
+                        RadioSubmenu(Tr("Con_sole"), consoleNames, consoleValues, 3, G_CALLBACK(OnConsoleKind)));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 

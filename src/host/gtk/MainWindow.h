@@ -26,6 +26,11 @@ struct MainWindowCommands {
   void (*setVolume)(int percent) = nullptr;
   // "Plein écran" with its new check state.
   void (*setFullscreen)(bool on) = nullptr;
+  // "Carte": the cartridge's board (-1: found from the image, else the
+  // board's number); "Console": which console runs images (0: the image's
+  // own, 1: Master System, 2: Game Gear).
+  void (*setBoard)(int board) = nullptr;
+  void (*setConsole)(int kind) = nullptr;
   // "Touches…": the key and pad bindings.
   void (*keys)() = nullptr;
   // "&Redémarrer".
