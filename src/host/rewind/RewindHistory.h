@@ -86,7 +86,10 @@ class RewindHistory {
   // The ring: records of [u32 size][payload][u32 size], never split. Without
   // wrap they fill [tail, head); after a wrap they fill [tail, wrapEnd) and
   // then [0, head).
-  std::unique_ptr<std::uint8_t[]> ring;
+  struct FreeRing {
+    void operator()(std::uint8_t* bytes) const;
+  };
+  std::unique_ptr<std::uint8_t[], FreeRing> ring;
   std::size_t ringCapacity = 0;
   std::size_t head = 0;
   std::size_t tail = 0;
