@@ -16,14 +16,24 @@ TEST_F(RandomCartridges, AnyBytesRunWithoutFault) {
     std::uint32_t seed;
     int pages;
     const char* file;
+    ConsoleKind kind = ConsoleKind::kFromImage;
+    Peripheral port1 = Peripheral::kPad;
+    Peripheral port2 = Peripheral::kPad;
   };
   const Case cases[] = {
       {"two pages", 1, 2, "noise.sms"},   {"one page", 2, 1, "noise1.sms"},
       {"odd page count", 3, 5, "noise5.sms"}, {"Game Gear", 4, 3, "noise.gg"},
       {"24 pages", 5, 24, "noise24.sms"},
+      {"on a Game Gear, with a light gun and a paddle", 6, 4, "noise6.sms", ConsoleKind::kGameGear,
+       Peripheral::kLightGun, Peripheral::kPaddle},
+      {"with a sports pad and the glasses", 7, 3, "noise7.sms", ConsoleKind::kFromImage, Peripheral::kSportsPad,
+       Peripheral::kGlasses},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    machine->SetConsoleKind(c.kind);
+    machine->SetPeripheral(0, c.port1);
+    machine->SetPeripheral(1, c.port2);
     std::mt19937 random(c.seed);
     std::vector<std::uint8_t> image(static_cast<std::size_t>(c.pages) * Console::kPageSize);
     for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
