@@ -104,7 +104,7 @@ void Session::RunFrame() {
   if (input.hotkeys & kHotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;
   if (input.hotkeys & kHotkeySprites) console.video.hideSprites = !console.video.hideSprites;
   console.RunFrame(input.controls);
-  if (present) presenter.Present(console.Frame(), console.ShownColours(), console.GameGear());
+  if (present) presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours());
   if (sound) sound->Samples(console.Samples(), console.SampleCount());
   if (console.TakeSaveRequest()) {
     if (saver && battery) {

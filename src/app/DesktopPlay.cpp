@@ -51,8 +51,9 @@ void LoadSlotWithNote(Session& session, int slot) {
 void ScreenshotWithNote(Session& session) {
   int width = 0;
   int height = 0;
-  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(session.console.Frame(), session.console.ShownColours(),
-                                                          session.console.GameGear(), width, height);
+  const Console& console = session.console;
+  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(console.Frame(), console.ShownColours(), console.GameGear(),
+                                                          width, height, console.ScreenColours());
   std::string error;
   const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error);
   const std::string shown = path.empty() ? error : path.substr(path.rfind('/') + 1);
@@ -104,7 +105,7 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
     // With the history used up the picture stands still until the key is let go.
     if (rewind.StepBack(session.console) && session.console.TakeSaveRequest()) session.SaveBattery();
     if (session.present) {
-      session.presenter.Present(session.console.Frame(), session.console.ShownColours(), session.console.GameGear());
+      session.presenter.Present(session.console.Frame(), session.console.ShownColours(), session.console.GameGearColours(), session.console.ScreenColours());
     }
     return 1;
   }

@@ -220,6 +220,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
     }
   }
+  for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
+  session->console.SetGlassesView(options.glassesView);
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) MenuLoadCartridge(image.c_str());

@@ -117,6 +117,8 @@ int RunHeadless(const RunOptions& options) {
       return 1;
     }
   }
+  for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
+  session->console.SetGlassesView(options.glassesView);
 
   WavWriter wav;
   WavSink wavSink(wav);

@@ -125,7 +125,7 @@ std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int hei
 }
 
 std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                                            int& width, int& height) {
+                                            int& width, int& height, const std::uint16_t* colours) {
   const PictureRect area = VisiblePicture(gameGear);
   width = area.width;
   height = area.height;
@@ -135,7 +135,7 @@ std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std
   std::uint8_t* out = rgb.data();
   for (int y = area.y; y < area.y + height; ++y) {
     for (int x = area.x; x < area.x + width; ++x) {
-      const std::uint32_t pixel = palette[frame[y * 256 + x] & 31];
+      const std::uint32_t pixel = colours ? ColourWordRgb(colours[y * 256 + x]) : palette[frame[y * 256 + x] & 31];
       *out++ = static_cast<std::uint8_t>(pixel >> 16);
       *out++ = static_cast<std::uint8_t>(pixel >> 8);
       *out++ = static_cast<std::uint8_t>(pixel);

@@ -28,6 +28,7 @@ std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int hei
 
 // The console's last frame (256 x 192 colour indexes) as a screenshot shows
 // it: 8-bit RGB of the whole frame, or of the Game Gear's 160 x 144 window,
-// with `width` and `height` set to match.
+// with `width` and `height` set to match. With `colours` (the console's
+// picture as 256 x 192 colour words) those are shown instead of the frame.
 std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                                            int& width, int& height);
+                                            int& width, int& height, const std::uint16_t* colours = nullptr);

@@ -47,6 +47,19 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
   app.add_flag("--no-sprite-limit", options.noSpriteLimit,
                "Draw every sprite on a line, not only the first 8 the console shows");
+  std::string ports[2] = {"pad", "pad"};
+  const std::vector<std::string> peripherals = {"pad", "lightgun", "paddle", "sportspad", "glasses"};
+  app.add_option("--port1", ports[0],
+                 "What is plugged into controller port 1: pad (the default), lightgun, paddle, sportspad or "
+                 "glasses (the 3-D glasses)")
+      ->check(CLI::IsMember(peripherals));
+  app.add_option("--port2", ports[1], "What is plugged into controller port 2 (as --port1)")
+      ->check(CLI::IsMember(peripherals));
+  std::string glasses = "left";
+  app.add_option("--glasses", glasses,
+                 "How a 3-D program shows with the glasses plugged in: left (the left eye's frames only, the "
+                 "default) or anaglyph (both eyes in red and cyan)")
+      ->check(CLI::IsMember({"left", "anaglyph"}));
   app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
   app.add_option("--mapper", options.mapper,
@@ -86,6 +99,8 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  options.mapper.c_str());
     return 2;
   }
+  for (int port = 0; port < 2; ++port) PeripheralFromName(ports[port].c_str(), options.port[port]);
+  options.glassesView = glasses == "anaglyph" ? GlassesView::kAnaglyph : GlassesView::kLeftEye;
   options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
   options.rgb565 = depth != "16-555";
   for (const std::string& hold : holds) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/InputScript.h"
+#include "console/Peripheral.h"
 
 // What the command line asked for.
 struct RunOptions {
@@ -19,6 +20,8 @@ struct RunOptions {
   InputScript input;
   bool japanese = false;      // Japanese console: no nationalisation lines
   bool noSpriteLimit = false; // draw every sprite on a line, not only the first 8
+  Peripheral port[2] = {Peripheral::kPad, Peripheral::kPad};  // what is plugged into ports 1 and 2
+  GlassesView glassesView = GlassesView::kLeftEye;            // how the 3-D glasses' eyes are shown
   int depth = 32;             // desktop depth the conversion targets
   bool rgb565 = true;         // 16-bit layout
   bool bench = false;         // print speed and peak memory at the end

@@ -104,10 +104,10 @@ class Console {
   bool GameGearColours() const { return video.gameGear; }
   // When the picture a player sees is not the frame through the colour RAM
   // (the Game Gear's scaled picture, the 3-D glasses' eyes), the frame's end
-  // leaves it here as 256 x 192 colour words (----BBBBGGGGRRRR), the Game
-  // Gear's window of it in the same place as a Game Gear frame's.
+  // leaves it as 256 x 192 colour words (----BBBBGGGGRRRR), the Game Gear's
+  // window of it in the same place as a Game Gear frame's; null otherwise.
   bool ScreenInColours() const { return compatibility || GlassesOn(); }
-  const std::uint16_t* ScreenColours() const { return screen; }
+  const std::uint16_t* ScreenColours() const { return ScreenInColours() ? screen : nullptr; }
   const std::int16_t* Samples() const { return psg.Samples(); }
   int SampleCount() const { return psg.SampleCount(); }
   std::uint64_t FrameCount() const { return framesRun; }

@@ -267,14 +267,20 @@ void SendVideo(Core& c) {
   const int left = gameGear ? kGameGearLeft : 0;
   const int top = gameGear ? kGameGearTop : 0;
 
-  ConvertPalette(c.console.ShownColours(), gameGear, c.format, c.palette);
   // Only the shown window is converted, packed at the start of the buffer.
-  const std::uint8_t* window = c.console.Frame() + top * Video::kWidth + left;
   const int bytesPerPixel = c.format == PixelFormat::Rgb32 ? 4 : 2;
   void* pixels = c.format == PixelFormat::Rgb32 ? static_cast<void*>(c.pixels32) : static_cast<void*>(c.pixels16);
   const std::ptrdiff_t pitch = width * bytesPerPixel;
-  ConvertPixelRows({window, Video::kWidth, static_cast<std::uint8_t*>(pixels), pitch, width, height, bytesPerPixel},
-                   c.palette);
+  if (const std::uint16_t* colours = c.console.ScreenColours()) {
+    ConvertColourWordRows({colours + top * Video::kWidth + left, Video::kWidth, static_cast<std::uint8_t*>(pixels),
+                           pitch, width, height, bytesPerPixel},
+                          c.format);
+  } else {
+    ConvertPalette(c.console.ShownColours(), c.console.GameGearColours(), c.format, c.palette);
+    const std::uint8_t* window = c.console.Frame() + top * Video::kWidth + left;
+    ConvertPixelRows({window, Video::kWidth, static_cast<std::uint8_t*>(pixels), pitch, width, height, bytesPerPixel},
+                     c.palette);
+  }
   frontend.videoRefresh(pixels, width, height, static_cast<std::size_t>(pitch));
 }
 

@@ -16,6 +16,11 @@ PixelFormat PixelFormatFor(int depth, bool is565);
 // One colour as 8-bit components, 0x00RRGGBB.
 std::uint32_t ColourRgb(const std::uint8_t* colourRam, int index, bool gameGear);
 
+// A colour word of the console's (----BBBBGGGGRRRR) as 8-bit components.
+constexpr std::uint32_t ColourWordRgb(std::uint16_t word) {
+  return (word & 0x0Fu) * 17 << 16 | ((word >> 4) & 0x0Fu) * 17 << 8 | ((word >> 8) & 0x0Fu) * 17;
+}
+
 // One colour in the given format.
 std::uint32_t ColourPixel(std::uint32_t rgb, PixelFormat format);
 

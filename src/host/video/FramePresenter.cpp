@@ -27,12 +27,13 @@ constexpr std::uint8_t kDigitGlyphs[10][8] = {
 
 }  // namespace
 
-void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear) {
+void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+                             const std::uint16_t* colours) {
   // Without a back surface (the host could not make one) there is nothing to
   // draw into or present.
   if (!display || !display->HasSurfaces()) return;
   if (DxCheck(display->LockBack(lockDesc), "Back Lock")) return;
-  Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0);
+  Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0, colours);
   if (paused) DrawPauseOverlay(lockDesc, display->depth, display->is565 != 0, display->picture);
   if (showFrameRate) {
     // In the visible picture's top-left corner (the Game Gear shows less).
@@ -50,11 +51,16 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
 }
 
 void FramePresenter::Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                             const SurfaceLock& lock, int depth, bool is565) {
+                             const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours) {
   const int bytesPerPixel = BackBytesPerPixel(depth);
   // A lock that hands back no memory, or rows too short for the picture,
   // gets nothing written rather than a write past its end.
   if (!lock.bits || lock.pitch < kWidth * bytesPerPixel) return;
+  if (colours) {
+    ConvertColourWordRows({colours, kWidth, lock.bits, lock.pitch, kWidth, kHeight, bytesPerPixel},
+                          PixelFormatFor(depth, is565));
+    return;
+  }
   std::uint32_t palette[32];
   ConvertPalette(colourRam, gameGear, PixelFormatFor(depth, is565), palette);
   ConvertPixelRows({frame, kWidth, lock.bits, lock.pitch, kWidth, kHeight, bytesPerPixel}, palette);

@@ -18,8 +18,11 @@ class FramePresenter {
   void SetDisplay(Display* hostDisplay) { display = hostDisplay; }
   Display* GetDisplay() const { return display; }
 
-  // Converts and presents one frame (256 x 192 colour indexes).
-  void Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear);
+  // Converts and presents one frame (256 x 192 colour indexes), or, when
+  // `colours` is given, the 256 x 192 colour words the console left instead
+  // (the Game Gear's scaled picture, the 3-D glasses' eyes).
+  void Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+               const std::uint16_t* colours = nullptr);
 
   // The frame-rate figure: three digits, white on black, in the top-left
   // corner, when showFrameRate is set.
@@ -35,7 +38,7 @@ class FramePresenter {
 
   // Converts into any surface of the given depth (rows at least 256 pixels).
   static void Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                      const SurfaceLock& lock, int depth, bool is565);
+                      const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours = nullptr);
   // Draws the figure into a converted surface.
   static void DrawFrameRate(const SurfaceLock& lock, int depth, bool is565, int rate);
 

@@ -161,3 +161,19 @@ void ConvertPixelRows(const PixelRows& rows, const std::uint32_t (&palette)[32])
 #endif
   if (done < rows.width) ConvertRowsPlain(rows, palette, done);
 }
+
+void ConvertColourWordRows(const ColourWordRows& rows, PixelFormat format) {
+  // Every 12-bit colour's host pixel: cheaper than the picture's conversion.
+  static_assert(sizeof(std::uint32_t) * 4096 <= 16384, "the table stays small enough for the stack");
+  std::uint32_t table[4096];
+  for (std::uint32_t word = 0; word < 4096; ++word) {
+    table[word] = ColourPixel(ColourWordRgb(static_cast<std::uint16_t>(word)), format);
+  }
+  for (int y = 0; y < rows.height; ++y) {
+    const std::uint16_t* source = rows.colours + y * rows.colourPitch;
+    std::uint8_t* destination = rows.pixels + y * rows.pixelPitch;
+    for (int x = 0; x < rows.width; ++x) {
+      StorePixel(destination + x * rows.bytesPerPixel, rows.bytesPerPixel, table[source[x] & 0x0FFF]);
+    }
+  }
+}
