@@ -300,3 +300,31 @@ TEST(BankingCartridges, EveryBankNumberReachesAPage) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole chain on the headless host: a Master System image started as a
+// Game Gear shows its picture scaled into the 160 x 144 screen.
+TEST(CompatibilityCartridges, TheCroppedScreenshotIsTheScaledPicture) {
+  struct Case {
+    const char* name;
+    int x, y;
+    bool lit;
+  };
+  // The scene's white sprite on columns 32-39, lines 48-55 lands on screen
+  // columns 16-21 and lines 36-41.
+  const Case cases[] = {
+      {"inside the first sprite", 17, 38, true}, {"left of it", 14, 38, false},
+      {"below it", 17, 43, false}, {"the second sprite", 64, 40, true},
+  };
+  CartridgeRun run = RunCartridge(CART_GG_SCENE, "--console gg --crop");
+  ASSERT_EQ(run.picture.width, 160);
+  ASSERT_EQ(run.picture.height, 144);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(run.picture.At(c.x, c.y) != 0, c.lit);
+  }
+  Finish(run);
+}
+
+}  // namespace
