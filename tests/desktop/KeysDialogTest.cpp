@@ -21,13 +21,8 @@ class KeysDialog : public testing::TestWithParam<bool> {
     std::string error;
     if (!x.Start(24, error)) GTEST_SKIP() << "desktop tests skipped: " << error;
     if (GetParam() && !x.StartWindowManager(error)) GTEST_SKIP() << error;
-    scratch = std::filesystem::temp_directory_path() /
-              ("tavrin-keys-" + std::to_string(::getpid()) + (GetParam() ? "-wm" : "-bare"));
-    std::filesystem::remove_all(scratch);
-    std::filesystem::create_directories(scratch);
-  }
-  void TearDown() override {
-    if (!scratch.empty()) std::filesystem::remove_all(scratch);
+    scratch = folders.Make(std::filesystem::temp_directory_path() /
+                           ("tavrin-keys-" + std::to_string(::getpid()) + (GetParam() ? "-wm" : "-bare")));
   }
   void Press(unsigned long keysym) {
     x.Key(keysym, true);
@@ -48,6 +43,8 @@ class KeysDialog : public testing::TestWithParam<bool> {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
+  // The program ends first, then its X server; its folders go last.
+  ScratchFolders folders;
   XSession x;
   std::optional<Child> program;
   std::filesystem::path scratch;

@@ -24,12 +24,13 @@ std::string ReadFile(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-Window FindWindow(Display* display, Window at, const std::string& caption) {
+Window FindWindow(Display* display, Window at, const std::string& caption, bool exact) {
   // WM_NAME may be typed STRING or UTF8_STRING; the captions looked for are
   // plain ASCII either way.
   XTextProperty name{};
   if (XGetWMName(display, at, &name) && name.value) {
-    const bool match = std::string(reinterpret_cast<const char*>(name.value), name.nitems).rfind(caption, 0) == 0;
+    const std::string found(reinterpret_cast<const char*>(name.value), name.nitems);
+    const bool match = exact ? found == caption : found.rfind(caption, 0) == 0;
     XFree(name.value);
     if (match) {
       XWindowAttributes attributes;
@@ -41,7 +42,7 @@ Window FindWindow(Display* display, Window at, const std::string& caption) {
   unsigned count = 0;
   if (!XQueryTree(display, at, &root, &parent, &children, &count)) return 0;
   Window found = 0;
-  for (unsigned i = 0; i < count && !found; ++i) found = FindWindow(display, children[i], caption);
+  for (unsigned i = 0; i < count && !found; ++i) found = FindWindow(display, children[i], caption, exact);
   if (children) XFree(children);
   return found;
 }
@@ -126,10 +127,10 @@ bool XSession::Start(int depth, std::string& error) {
   return true;
 }
 
-Window XSession::WaitForWindow(const std::string& caption, int timeoutMs) {
+Window XSession::WaitForWindow(const std::string& caption, int timeoutMs, bool exact) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   do {
-    Window found = FindWindow(connection, DefaultRootWindow(connection), caption);
+    Window found = FindWindow(connection, DefaultRootWindow(connection), caption, exact);
     if (found) return found;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   } while (std::chrono::steady_clock::now() < deadline);
@@ -175,6 +176,16 @@ std::vector<std::uint32_t> XSession::Grab(Window window, int& width, int& height
   return pixels;
 }
 
+bool XSession::WaitForChange(Window window, int timeoutMs) {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> first = Grab(window, width, height);
+  return WaitUntil([&] {
+    const std::vector<std::uint32_t> now = Grab(window, width, height);
+    if (first.empty()) first = now;  // nothing to compare with until the window could be read
+    return !now.empty() && now != first;
+  }, timeoutMs);
+}
+
 void XSession::Focus(Window window) {
   XRaiseWindow(connection, window);
   XSetInputFocus(connection, window, RevertToParent, CurrentTime);
@@ -215,11 +226,29 @@ void XSession::RequestClose(Window window) {
   XSync(connection, False);
 }
 
+ScratchFolders::~ScratchFolders() {
+  for (const std::filesystem::path& folder : folders) {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+}
+
+std::filesystem::path ScratchFolders::Make(const std::filesystem::path& path) {
+  std::filesystem::remove_all(path);
+  std::filesystem::create_directories(path);
+  folders.push_back(path);
+  return path;
+}
+
 Child::~Child() {
   if (pid > 0 && Running()) {
-    kill(pid, SIGKILL);
-    int status;
-    waitpid(pid, &status, 0);
+    constexpr int kEndsMs = 20000;  // a clean exit saves the battery file first, slower under load
+    kill(pid, SIGTERM);
+    int status = 0;
+    if (!Wait(kEndsMs, status) && pid > 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
   }
   if (!errorsPath.empty()) std::remove(errorsPath.c_str());
   if (!outputPath.empty()) std::remove(outputPath.c_str());
@@ -281,7 +310,11 @@ bool Child::Wait(int timeoutMs, int& status) {
       status = WEXITSTATUS(raw);
       return true;
     }
-    if (done < 0 || std::chrono::steady_clock::now() >= deadline) return false;
+    if (done < 0) {
+      pid = -1;  // not ours to wait for any more
+      return false;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
@@ -293,6 +326,10 @@ bool Child::Running() {
   if (done == 0) return true;
   pid = -1;  // exited (and reaped) or gone
   return false;
+}
+
+void Child::Signal(int number) {
+  if (pid > 0) kill(pid, number);
 }
 
 std::string Child::Errors() const { return ReadFile(errorsPath); }

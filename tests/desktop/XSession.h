@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,9 @@ class XSession {
   Display* Connection() const { return connection; }
 
   // The first window (searching the whole tree) whose name starts with
-  // `caption`; waits up to `timeoutMs` for it to be mapped. 0 when none appeared.
-  Window WaitForWindow(const std::string& caption, int timeoutMs);
+  // `caption` (or is `caption`, when exact); waits up to `timeoutMs` for it
+  // to be mapped. 0 when none appeared.
+  Window WaitForWindow(const std::string& caption, int timeoutMs, bool exact = false);
   // The window's caption (_NET_WM_NAME, else WM_NAME), as UTF-8.
   std::string Caption(Window window);
   // True when the window (or a window inside it) has the keyboard focus.
@@ -40,6 +42,9 @@ class XSession {
 
   // The window's pixels as 0xRRGGBB, row by row. Empty on failure.
   std::vector<std::uint32_t> Grab(Window window, int& width, int& height);
+  // Waits up to `timeoutMs` for the window to show something other than
+  // what it shows now: true once the picture moved.
+  bool WaitForChange(Window window, int timeoutMs);
 
   void Focus(Window window);
   // Opens the menu of a window's menu bar with Alt+mnemonic; true once a
@@ -71,7 +76,26 @@ class XSession {
 template <typename Condition>
 bool WaitUntil(Condition condition, int timeoutMs);
 
+// Folders a test's program works in, removed when this object goes. A
+// fixture declares it before the program's Child, so the program has exited
+// (or been stopped) before its folders are taken away: a program still
+// saving its battery file must find them there.
+class ScratchFolders {
+ public:
+  ScratchFolders() = default;
+  ~ScratchFolders();
+  ScratchFolders(const ScratchFolders&) = delete;
+  ScratchFolders& operator=(const ScratchFolders&) = delete;
+  // A fresh, empty folder at `path`, removed with this object.
+  std::filesystem::path Make(const std::filesystem::path& path);
+
+ private:
+  std::vector<std::filesystem::path> folders;
+};
+
 // A child process of the test with its standard output and error in files.
+// A child still running when this goes is asked to end (SIGTERM, as a
+// session's end does) and waited for; killed only when it will not.
 class Child {
  public:
   ~Child();
@@ -83,6 +107,8 @@ class Child {
   // exited; false when it is still running (or was killed by a signal).
   bool Wait(int timeoutMs, int& status);
   bool Running();
+  // Sends the child a signal (SIGTERM, as a session's end does).
+  void Signal(int number);
   // Processor time the child has used so far, in seconds (user + system).
   double CpuSeconds() const;
   std::string Errors() const;
