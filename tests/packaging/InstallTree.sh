@@ -38,6 +38,12 @@ metainfo=$share/metainfo/$id.metainfo.xml
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo launchable"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
 [ "$("$usr/bin/tavrin" --version)" = "tavrin $version" ] || fail "installed tavrin --version is not $version"
+# The licence, where each reader looks for it.
+grep -q "<project_license>MIT</project_license>" "$metainfo" || fail "metainfo project_license is not MIT"
+copyright=$share/doc/tavrin/copyright
+grep -qx "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$copyright" 2>/dev/null ||
+  fail "missing share/doc/tavrin/copyright in the machine-readable format"
+[ "$(sed -n 's/^License: //p' "$copyright" 2>/dev/null | sort -u)" = "MIT" ] || fail "copyright does not say License: MIT"
 
 # The libretro core, where built: the module where Debian's RetroArch looks
 # for cores and its information file naming this version.
@@ -46,6 +52,7 @@ if [ -f "$build/src/libretro/tavrin_libretro.so" ]; then
     fail "missing lib/.../libretro/tavrin_libretro.so"
   grep -qx "display_version = \"$version\"" "$share/libretro/info/tavrin_libretro.info" 2>/dev/null ||
     fail "share/libretro/info/tavrin_libretro.info missing or not version $version"
+  grep -qx 'license = "MIT"' "$share/libretro/info/tavrin_libretro.info" 2>/dev/null || fail "libretro info licence is not MIT"
 fi
 
 if have desktop-file-validate; then
