@@ -96,6 +96,13 @@ TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
        "tavrin: cannot use the boot program: '/nonexistent/bios.sms'"},
       {"boot program too large", "--headless --frames 1 --bios '" + Scratch("huge.bin").string() + "' '" + image +
        "'", 1, "a boot program holds at most 524288"},
+      // A device is written in place, and a device that takes nothing fails the run.
+      {"screenshot on a full device", "--headless --frames 1 --screenshot /dev/full '" + image + "'", 1,
+       "tavrin: cannot write '/dev/full': No space left on device"},
+      {"audio on a full device", "--headless --frames 1 --audio /dev/full '" + image + "'", 1,
+       "tavrin: cannot write '/dev/full': No space left on device"},
+      {"state on a full device", "--headless --frames 1 --save-state /dev/full '" + image + "'", 1,
+       "tavrin: cannot save state '/dev/full': No space left on device"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -103,9 +110,11 @@ TEST(CommandLine, BadInputEndsWithOneClearLineAndAFailingStatus) {
     EXPECT_EQ(outcome.status, c.status);
     EXPECT_NE(outcome.errors.find(c.message), std::string::npos) << outcome.errors;
   }
-  // A refused run leaves no output behind, not even an empty one.
+  // A refused run leaves no output behind, not even an empty one, and the
+  // device is still a device.
   EXPECT_FALSE(std::filesystem::exists(Scratch("out.png")));
   EXPECT_FALSE(std::filesystem::exists(Scratch("out.wav")));
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 TEST(CommandLine, FrameCountsAreDecimal) {

@@ -54,13 +54,26 @@ std::string ResolveLinks(const std::string& path) {
 bool TemporaryFile::Fail(const std::string& what, int error, std::string& message) {
   message = "cannot write '" + target + "': " + what + std::strerror(error);
   Abort();
+  reason = error;
   return false;
 }
 
 bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
   Abort();
+  reason = 0;
   target = targetPath;
   if (!CheckPathLength(target, error)) return false;
+  // A device, pipe or socket at the target (/dev/stdout, a FIFO a script
+  // reads from) is written in place: a file renamed over it would replace
+  // the device node, and the bytes would never reach the device.
+  struct stat info;
+  if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    int opened = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (opened < 0) return Fail("", errno, error);
+    descriptor = opened;
+    inPlace = true;
+    return true;
+  }
   // The target's name plus a unique suffix, so a file left by a kill names
   // the file it was for; a short hidden name when that would be too long.
   std::string name = BaseName(target).size() + 7 <= NAME_MAX ? target + ".XXXXXX"
@@ -96,6 +109,19 @@ bool TemporaryFile::WriteAt(std::uint64_t offset, const void* bytes, std::size_t
 }
 
 bool TemporaryFile::Commit(std::string& error) {
+  if (inPlace) {
+    // Most devices and every pipe refuse fsync (EINVAL); their bytes are
+    // handed over once written. A failed close still fails the write.
+    const bool synced = ActiveFileOps().sync(descriptor) == 0 || errno == EINVAL || errno == EROFS;
+    const int syncError = errno;
+    const int closing = ::close(descriptor);
+    const int closeError = errno;
+    descriptor = -1;
+    inPlace = false;
+    if (!synced) return Fail("", syncError, error);
+    if (closing != 0) return Fail("", closeError, error);
+    return true;
+  }
   if (ActiveFileOps().sync(descriptor) != 0) return Fail("", errno, error);
   int closing = ::close(descriptor);
   descriptor = -1;
@@ -116,6 +142,7 @@ bool TemporaryFile::Commit(std::string& error) {
 void TemporaryFile::Abort() {
   if (descriptor >= 0) ::close(descriptor);
   descriptor = -1;
+  inPlace = false;
   if (!temporary.empty()) ::unlink(temporary.c_str());
   temporary.clear();
 }

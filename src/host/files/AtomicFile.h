@@ -19,7 +19,9 @@ std::string ResolveLinks(const std::string& path);
 // A new file under a unique name in the folder of the file it will replace,
 // renamed over that file only once it is complete and on disk. Until then
 // the old file is untouched; a failure or Abort removes the temporary name,
-// so no partial file is ever left under the target's name.
+// so no partial file is ever left under the target's name. A target that is
+// a device, pipe or socket is written in place instead (renaming over it
+// would replace the device node); every write and the close are checked.
 class TemporaryFile {
  public:
   TemporaryFile() = default;
@@ -38,11 +40,16 @@ class TemporaryFile {
   void Abort();
   bool IsOpen() const { return descriptor >= 0; }
   const std::string& Target() const { return target; }
+  // The system's error number of the last failure, 0 when there was none
+  // (or the failure was no system call's, a path too long say).
+  int Reason() const { return reason; }
 
  private:
   bool Fail(const std::string& what, int error, std::string& message);
 
   int descriptor = -1;
+  bool inPlace = false;  // writing straight into a device or pipe
+  int reason = 0;
   std::string target;
   std::string temporary;
 };

@@ -11,6 +11,7 @@
 
 #include "console/Console.h"
 #include "console/SaveState.h"
+#include "host/files/AtomicFile.h"
 
 namespace {
 
@@ -64,27 +65,11 @@ bool WriteStateFile(const std::string& path, const Console& console, std::string
     error = StateErrorText(result);
     return false;
   }
-  std::string temporary = path + ".XXXXXX";
-  const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  bool ok = written == bytes.size() && ::fsync(descriptor) == 0;
-  const int writeError = errno;
-  ok = (::close(descriptor) == 0) && ok;
-  // mkstemp makes the file private; a state is as readable as any file.
-  ::chmod(temporary.c_str(), 0644);
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    error = std::strerror(writeError ? writeError : errno);
-    std::remove(temporary.c_str());
-  }
-  return ok;
+  // Through a temporary file renamed into place (a device is written in
+  // place): every write, the sync and the close are checked.
+  TemporaryFile file;
+  std::string message;
+  if (file.Open(path, message) && file.Write(bytes.data(), bytes.size(), message) && file.Commit(message)) return true;
+  error = file.Reason() != 0 ? std::strerror(file.Reason()) : message;
+  return false;
 }
