@@ -147,7 +147,8 @@ class Console {
   // Everything counts as changed: for whoever writes the memories directly.
   void MarkMemoryChanged();
 
-  // Japanese console: the nationalisation lines always read high.
+  // Japanese console: the nationalisation lines always read high, and a
+  // Game Gear's port 0x00 reads bit 6 low.
   void SetJapanese(bool japanese) { exportConsole = japanese ? 0 : 1; }
   bool Japanese() const { return exportConsole == 0; }
 

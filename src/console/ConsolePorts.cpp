@@ -48,7 +48,8 @@ void Console::WriteMemoryControl(std::uint8_t value) {
 std::uint8_t Console::InPort(std::uint16_t port) {
   switch (port) {
     case 0x00:
-      return port00;
+      // A Game Gear tells its market in bit 6: 1 export, 0 Japanese.
+      return static_cast<std::uint8_t>(GameGear() && !exportConsole ? port00 & ~0x40 : port00);
     case 0x7E:
       return video.ReadVCounter();
     case 0x7F:

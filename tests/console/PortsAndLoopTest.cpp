@@ -74,6 +74,27 @@ TEST_F(Ports, ControllerBytesAnswerOnTheirPorts) {
   EXPECT_EQ(machine->InPort(0x00), 0x7F);
 }
 
+// Desktop, headless run and libretro option all set the model through
+// SetJapanese, so the console is where the handheld's market bit is read.
+TEST_F(Ports, AGameGearTellsItsMarketInPortZeroBitSix) {
+  struct Case {
+    const char* image;
+    bool japanese;
+    std::uint8_t bit6;
+  };
+  const Case cases[] = {
+      {"market.gg", false, 0x40}, {"market.gg", true, 0x00},
+      {"home.sms", false, 0x40},  {"home.sms", true, 0x40},  // no such bit on a Master System
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.image << (c.japanese ? " japanese" : " export"));
+    ASSERT_TRUE(Load(Write(c.image, Pages(2))));
+    machine->SetJapanese(c.japanese);
+    EXPECT_EQ(machine->InPort(0x00) & 0x40, c.bit6);
+    EXPECT_EQ(machine->InPort(0x00) | 0x40, 0xFF) << "the other bits are the buttons'";
+  }
+}
+
 class FrameDriver : public SessionRig {};
 
 // A program that halts and counts: every accepted interrupt leaves its
