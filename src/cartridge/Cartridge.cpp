@@ -25,6 +25,18 @@ std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t size, std::uint32_t c
   return ~crc;
 }
 
+std::string Cartridge::SizeProblem(std::size_t size) {
+  if (size < static_cast<std::size_t>(kPageSize)) {
+    return "the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least " +
+           std::to_string(kPageSize);
+  }
+  if (size / kPageSize > static_cast<std::size_t>(kMaxPages)) {
+    return "the image is too large: " + std::to_string(size / kPageSize) + " pages of 16 KB, where a cartridge holds at most " +
+           std::to_string(kMaxPages);
+  }
+  return "the image cannot be held in memory";
+}
+
 bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced) {
   if (bytes == nullptr) size = 0;
   const std::size_t pages = size / kPageSize;

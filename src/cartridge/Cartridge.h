@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "cartridge/Board.h"
 #include "debug/Logger.h"
@@ -25,6 +26,9 @@ class Cartridge {
   // with a log line and nothing changed, when the image is too small, too
   // big or cannot be held in memory.
   bool Load(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced = nullptr);
+  // Why Load refuses an image of `size` bytes, in words a player reads;
+  // "the image cannot be held in memory" when its size is not the reason.
+  static std::string SizeProblem(std::size_t size);
   // Drops the image; the RAM is left alone.
   void Unload();
 

@@ -9,6 +9,7 @@
 #include <libretro.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,29 @@ bool Environment(unsigned command, void* data) {
   return frontend.environment && frontend.environment(command, data);
 }
 
+// A failure the player must see: on screen for a few seconds through the
+// newer message call where the front end has it, else the first one, and in
+// the log at error level.
+void ShowError(const char* text) {
+  Log(RETRO_LOG_ERROR, "Tavrin: %s\n", text);
+  char line[512];
+  std::snprintf(line, sizeof line, "Tavrin: %s", text);
+  unsigned version = 0;
+  if (Environment(RETRO_ENVIRONMENT_GET_MESSAGE_INTERFACE_VERSION, &version) && version >= 1) {
+    retro_message_ext message{};
+    message.msg = line;
+    message.duration = 5000;  // milliseconds
+    message.priority = 3;
+    message.level = RETRO_LOG_ERROR;
+    message.target = RETRO_MESSAGE_TARGET_OSD;  // logged above already
+    message.type = RETRO_MESSAGE_TYPE_NOTIFICATION;
+    message.progress = -1;
+    if (Environment(RETRO_ENVIRONMENT_SET_MESSAGE_EXT, &message)) return;
+  }
+  retro_message message{line, 300};  // frames: five seconds
+  Environment(RETRO_ENVIRONMENT_SET_MESSAGE, &message);
+}
+
 // The console's own log lines go to the front end's log.
 void ConsoleLogWriter(void*, const char* text, std::size_t length) {
   if (!frontend.log || length == 0) return;
@@ -88,6 +112,7 @@ struct Core {
   std::uint16_t pixels16[Video::kFrameSize] = {};
   std::int16_t stereo[2 * Psg::kMaxFrameSamples] = {};
   retro_memory_descriptor memoryDescriptors[2] = {};
+  bool ran = false;  // a frame has run since the game was loaded
 };
 Core* core = nullptr;
 
@@ -337,6 +362,20 @@ void DescribeMemory(Core& c) {
   Environment(RETRO_ENVIRONMENT_SET_MEMORY_MAPS, &map);
 }
 
+// The cartridge RAM's size as the front end should save it. Front ends read
+// the size once after loading, to copy the battery file in, and again when
+// they write it out (at unload, or when starting their autosave). Before the
+// first frame it is the whole RAM, so a battery file always comes in. After,
+// a RAM still blank (every byte 0xFF: the game never stored anything in it
+// and no battery file was copied in) reads as size 0, so a game without
+// battery RAM leaves no file of 0xFF bytes behind.
+std::size_t SaveRamSize(const Core& loaded) {
+  if (!loaded.ran) return Console::kCartridgeRamSize;
+  const std::uint8_t* ram = loaded.console.CartridgeRam();
+  const bool blank = std::all_of(ram, ram + Console::kCartridgeRamSize, [](std::uint8_t b) { return b == 0xFF; });
+  return blank ? 0 : Console::kCartridgeRamSize;
+}
+
 void DropCore() {
   delete core;
   core = nullptr;
@@ -420,7 +459,8 @@ TAVRIN_EXPORT bool retro_load_game(const retro_game_info* game) {
   console.Create();
   ApplyLoadOptions(console);
   if (!console.LoadCartridge(static_cast<const std::uint8_t*>(game->data), game->size, ContentName(game))) {
-    Log(RETRO_LOG_ERROR, "Tavrin: the cartridge image cannot be used (%zu bytes)\n", game->size);
+    const std::string reason = "the cartridge image cannot be used: " + Cartridge::SizeProblem(game->size);
+    ShowError(reason.c_str());
     DropCore();
     return false;
   }
@@ -461,6 +501,7 @@ TAVRIN_EXPORT void retro_run() {
   if (Environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &optionsChanged) && optionsChanged) ApplyOptions(console);
 
   console.RunFrame(ReadInput(console.GameGear()));
+  core->ran = true;
   // The front end saves the cartridge RAM itself, from the memory pointer;
   // the console's own save request has nobody else to go to.
   console.TakeSaveRequest();
@@ -510,7 +551,7 @@ TAVRIN_EXPORT void* retro_get_memory_data(unsigned id) {
 TAVRIN_EXPORT std::size_t retro_get_memory_size(unsigned id) {
   if (!core) return 0;
   switch (id) {
-    case RETRO_MEMORY_SAVE_RAM: return Console::kCartridgeRamSize;
+    case RETRO_MEMORY_SAVE_RAM: return SaveRamSize(*core);
     case RETRO_MEMORY_SYSTEM_RAM: return Console::kSystemRamSize;
     default: return 0;
   }

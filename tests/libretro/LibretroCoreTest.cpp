@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -174,6 +175,60 @@ TEST(LibretroCore, BatteryRamPassesThroughTheFrontEndAcrossLoads) {
     f.retro_unload_game();
     EXPECT_EQ(f.retro_get_memory_data(RETRO_MEMORY_SAVE_RAM), nullptr);
     EXPECT_EQ(f.retro_serialize_size(), 0u);
+  }
+}
+
+// A refused image says why on screen, through the newer message call where
+// the front end has it, and in the log at error level.
+TEST(LibretroCore, ARefusedImageSaysWhyOnScreenAndInTheLog) {
+  struct Case {
+    const char* name;
+    std::size_t size;
+    unsigned messageVersion;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"too small, new messages", 100, 1, "ext: Tavrin: the cartridge image cannot be used: the image is too small"},
+      {"too small, old messages", 100, 0, "plain: Tavrin: the cartridge image cannot be used: the image is too small"},
+      {"too large", 257 * 0x4000, 1, "ext: Tavrin: the cartridge image cannot be used: the image is too large"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFrontend f;
+    f.messageVersion = c.messageVersion;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    EXPECT_FALSE(f.Load(std::vector<std::uint8_t>(c.size, 0x00), "game.sms"));
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_EQ(f.messages[0].rfind(c.shown, 0), 0u) << f.messages[0];
+    const std::string logged = "ERROR " + f.messages[0].substr(f.messages[0].find("Tavrin: "));
+    EXPECT_NE(std::find(f.logLines.begin(), f.logLines.end(), logged + "\n"), f.logLines.end()) << logged;
+  }
+}
+
+// The cartridge RAM's size as front ends read it: whole right after loading
+// (a battery file is copied in then), and 0 once the game runs without ever
+// storing anything in it, so no file of 0xFF bytes is written for it.
+TEST(LibretroCore, SaveRamIsReportedOnlyWhenItHoldsSomething) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> image;
+    bool batteryCopiedIn;
+    std::size_t sizeAfterRunning;
+  };
+  const Case cases[] = {
+      {"a game that saves", DemoImage(), false, 0x8000},
+      {"a game without battery RAM", PortProbeImage(), false, 0},
+      {"a battery file copied in", PortProbeImage(), true, 0x8000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFrontend f;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(c.image, "game.sms"));
+    EXPECT_EQ(f.retro_get_memory_size(RETRO_MEMORY_SAVE_RAM), 0x8000u);
+    if (c.batteryCopiedIn) static_cast<std::uint8_t*>(f.retro_get_memory_data(RETRO_MEMORY_SAVE_RAM))[0x1234] = 0x42;
+    for (int frame = 0; frame < 30; ++frame) f.retro_run();
+    EXPECT_EQ(f.retro_get_memory_size(RETRO_MEMORY_SAVE_RAM), c.sizeAfterRunning);
   }
 }
 

@@ -8,7 +8,9 @@
 #include <dlfcn.h>
 #include <libretro.h>
 
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -33,6 +35,11 @@ class TestFrontend {
   std::map<std::string, std::string> options;  // values GET_VARIABLE answers
   std::string systemFolder;                     // GET_SYSTEM_DIRECTORY's answer, when set
   std::vector<retro_memory_descriptor> memoryMap;
+  // Messages: the interface version answered (0: only RETRO_ENVIRONMENT_SET_MESSAGE),
+  // each message shown as "ext: text" or "plain: text", each log line as "LEVEL text".
+  unsigned messageVersion = 1;
+  std::vector<std::string> messages;
+  std::vector<std::string> logLines;
   // The last picture, every stereo frame of sound, the buttons held.
   unsigned width = 0, height = 0;
   std::size_t pitch = 0;
@@ -113,8 +120,30 @@ class TestFrontend {
         *static_cast<const retro_game_info_ext**>(data) = &ext;
         return f.gameExt != nullptr;
       }
+      case RETRO_ENVIRONMENT_GET_LOG_INTERFACE:
+        static_cast<retro_log_callback*>(data)->log = LogLine;
+        return true;
+      case RETRO_ENVIRONMENT_GET_MESSAGE_INTERFACE_VERSION:
+        *static_cast<unsigned*>(data) = f.messageVersion;
+        return true;
+      case RETRO_ENVIRONMENT_SET_MESSAGE_EXT:
+        if (f.messageVersion < 1) return false;
+        f.messages.push_back(std::string("ext: ") + static_cast<const retro_message_ext*>(data)->msg);
+        return true;
+      case RETRO_ENVIRONMENT_SET_MESSAGE:
+        f.messages.push_back(std::string("plain: ") + static_cast<const retro_message*>(data)->msg);
+        return true;
       default: return false;
     }
+  }
+  static void LogLine(retro_log_level level, const char* format, ...) {
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    const char* names[] = {"DEBUG", "INFO", "WARN", "ERROR"};
+    current->logLines.push_back(std::string(level <= RETRO_LOG_ERROR ? names[level] : "?") + " " + line);
   }
   static void Video(const void* data, unsigned width, unsigned height, std::size_t pitch) {
     TestFrontend& f = *current;
