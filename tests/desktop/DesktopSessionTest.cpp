@@ -8,8 +8,13 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <thread>
 
@@ -21,6 +26,7 @@ constexpr const char* kDisplayCaption = "Sega Master System";  // then the image
 constexpr const char* kMainCaption = "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)";
 constexpr int kWindowTimeoutMs = 20000;
 constexpr int kExitTimeoutMs = 15000;
+constexpr std::size_t kBatteryBytes = 32768;
 
 std::filesystem::path ScratchPath(const std::string& name) {
   return std::filesystem::temp_directory_path() / ("tavrin-desktop-" + std::to_string(::getpid()) + "-" + name);
@@ -248,6 +254,24 @@ TEST_F(DesktopSession, StartUpLogsItsStepsInOrder) {
   }
   EXPECT_NE(program.Output().find("JoyStick:Init()\n"), std::string::npos);
   EXPECT_NE(program.Output().find("JoyStick::Shutdown\n"), std::string::npos);
+}
+
+// A box that only tells (here: the battery file is held by another run) does
+// not hold off a shutdown: SIGTERM closes it and the program ends as usual.
+TEST_F(DesktopSession, SigtermEndsTheProgramUnderAMessageBox) {
+  const std::filesystem::path folder = folders.Make(ScratchPath("held"));
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "game.sms");
+  std::ofstream(folder / "game.sav", std::ios::binary) << std::string(kBatteryBytes, '\xFF');
+  const int lock = ::open((folder / "game.sav.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+  ASSERT_TRUE(Launch("sigterm", {(folder / "game.sms").string()}));
+  WaitForWindows();
+  const Window box = x.WaitForWindow("Tavrin", kWindowTimeoutMs, true);
+  EXPECT_NE(box, 0u) << program.Errors();
+  program.Signal(SIGTERM);
+  ExpectExitZero();
+  ::close(lock);
 }
 
 // _NET_WM_ICON of a window: (width, height, pixels...) repeated, as longs.

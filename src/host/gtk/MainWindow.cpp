@@ -1,10 +1,13 @@
 #include "host/gtk/MainWindow.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -548,13 +551,50 @@ void GtkHandlePendingEvents() {
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }
 
+namespace {
+
+// A shutdown signal that came while a modal box was up.
+struct SignalDuringBox {
+  GtkDialog* box;
+  int number;
+  bool received;
+};
+
+gboolean OnSignalDuringBox(gpointer data) {
+  auto* watch = static_cast<SignalDuringBox*>(data);
+  watch->received = true;
+  gtk_dialog_response(watch->box, GTK_RESPONSE_CLOSE);
+  return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
 void GtkMessageBox(const char* text, const char* title) {
   if (!GtkHostInit()) return;
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", text);
   gtk_window_set_title(GTK_WINDOW(box), title);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  // gtk_dialog_run turns only GTK's loop, so a SIGTERM or SIGINT (which SDL
+  // turns into a quit event for the program's own loop) would wait behind
+  // the box for a click. The box asks nothing: while it is up GLib takes
+  // those signals and closes it, and the signal is then handed back to the
+  // handler the program had before.
+  SignalDuringBox watches[] = {{GTK_DIALOG(box), SIGTERM, false}, {GTK_DIALOG(box), SIGINT, false}};
+  struct sigaction before[std::size(watches)];
+  guint sources[std::size(watches)];
+  for (std::size_t i = 0; i < std::size(watches); ++i) {
+    sigaction(watches[i].number, nullptr, &before[i]);
+    sources[i] = g_unix_signal_add(watches[i].number, OnSignalDuringBox, &watches[i]);
+  }
   gtk_dialog_run(GTK_DIALOG(box));
+  for (std::size_t i = 0; i < std::size(watches); ++i) {
+    g_source_remove(sources[i]);
+    sigaction(watches[i].number, &before[i], nullptr);
+  }
   gtk_widget_destroy(box);
+  for (const SignalDuringBox& watch : watches) {
+    if (watch.received) raise(watch.number);
+  }
 }
 
 namespace {
