@@ -63,11 +63,12 @@ bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
   reason = 0;
   target = targetPath;
   if (!CheckPathLength(target, error)) return false;
-  // A device, pipe or socket at the target (/dev/stdout, a FIFO a script
-  // reads from) is written in place: a file renamed over it would replace
-  // the device node, and the bytes would never reach the device.
+  // A character device named as the target itself (/dev/full, /dev/null)
+  // is written in place: a file renamed over it would replace the device
+  // node, and the bytes would never reach the device. Links, pipes and
+  // anything else are replaced as before (a damaged copy gets repaired).
   struct stat info;
-  if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+  if (::lstat(target.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
     int opened = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (opened < 0) return Fail("", errno, error);
     descriptor = opened;
@@ -110,7 +111,7 @@ bool TemporaryFile::WriteAt(std::uint64_t offset, const void* bytes, std::size_t
 
 bool TemporaryFile::Commit(std::string& error) {
   if (inPlace) {
-    // Most devices and every pipe refuse fsync (EINVAL); their bytes are
+    // Most devices refuse fsync (EINVAL); their bytes are
     // handed over once written. A failed close still fails the write.
     const bool synced = ActiveFileOps().sync(descriptor) == 0 || errno == EINVAL || errno == EROFS;
     const int syncError = errno;

@@ -20,8 +20,8 @@ std::string ResolveLinks(const std::string& path);
 // renamed over that file only once it is complete and on disk. Until then
 // the old file is untouched; a failure or Abort removes the temporary name,
 // so no partial file is ever left under the target's name. A target that is
-// a device, pipe or socket is written in place instead (renaming over it
-// would replace the device node); every write and the close are checked.
+// a character device is written in place instead (renaming over it would
+// replace the device node); every write and the close are checked.
 class TemporaryFile {
  public:
   TemporaryFile() = default;
@@ -48,7 +48,7 @@ class TemporaryFile {
   bool Fail(const std::string& what, int error, std::string& message);
 
   int descriptor = -1;
-  bool inPlace = false;  // writing straight into a device or pipe
+  bool inPlace = false;  // writing straight into a character device
   int reason = 0;
   std::string target;
   std::string temporary;
