@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/video/FramePresenter.h"
+#include "host/display/FramePresenter.h"
 #include "vdp/Video.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "FuzzQuiet.h"
 #include "console/Console.h"
-#include "host/video/FramePresenter.h"
+#include "host/display/FramePresenter.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/RunOptions.h"
+#include "host/session/RunOptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::string> arguments{"tavrin"};

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/InputScript.h"
+#include "host/input/InputScript.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   InputScript script;

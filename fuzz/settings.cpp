@@ -9,8 +9,8 @@
 
 #include "FuzzQuiet.h"
 #include "FuzzScratch.h"
-#include "app/BindingSettings.h"
-#include "app/Settings.h"
+#include "desktop/BindingSettings.h"
+#include "host/settings/Settings.h"
 #include "host/files/FileOps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "LogCapture.h"
-#include "app/Application.h"
-#include "host/headless/HeadlessDisplay.h"
-#include "host/headless/ScriptedInput.h"
+#include "host/session/Session.h"
+#include "headless/HeadlessDisplay.h"
+#include "headless/ScriptedInput.h"
 
 // A console in a session on the headless host (files, scripted keys), with a
 // scratch folder for cartridge and battery files. Images are built page by

@@ -20,8 +20,8 @@
 #include "console/Console.h"
 #include "console/SaveState.h"
 #include "console/Timing.h"
-#include "host/video/ColourConversion.h"
-#include "host/video/PixelConversion.h"
+#include "host/conversion/ColourConversion.h"
+#include "host/conversion/PixelConversion.h"
 
 #ifndef TAVRIN_VERSION
 #define TAVRIN_VERSION "unknown"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DesktopRun.h"
+#include "desktop/DesktopRun.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/FramePacer.h"
+#include "desktop/FramePacer.h"
 
 namespace {
 

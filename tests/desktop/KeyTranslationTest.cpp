@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/sdl/KeyTranslation.h"
+#include "desktop/sdl/KeyTranslation.h"
 #include "host/input/KeyAction.h"
 
 namespace {

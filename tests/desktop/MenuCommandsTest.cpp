@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "LogCapture.h"
-#include "app/Application.h"
-#include "app/MenuCommands.h"
-#include "host/headless/HeadlessDisplay.h"
-#include "host/headless/HeadlessMessageBox.h"
-#include "host/headless/ScriptedInput.h"
+#include "host/session/Session.h"
+#include "desktop/MenuCommands.h"
+#include "headless/HeadlessDisplay.h"
+#include "headless/HeadlessMessageBox.h"
+#include "headless/ScriptedInput.h"
 
 namespace {
 

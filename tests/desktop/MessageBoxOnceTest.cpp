@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageBoxOnce.h"
-#include "host/video/DxCheck.h"
+#include "desktop/MessageBoxOnce.h"
+#include "host/display/DxCheck.h"
 
 namespace {
 

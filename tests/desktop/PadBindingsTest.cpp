@@ -7,7 +7,7 @@
 #include <string>
 
 #include "LogCapture.h"
-#include "host/sdl/SdlInput.h"
+#include "desktop/sdl/SdlInput.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/sdl/SdlSound.h"
+#include "desktop/sdl/SdlSound.h"
 
 namespace {
 

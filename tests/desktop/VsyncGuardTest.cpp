@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/sdl/VsyncGuard.h"
+#include "desktop/sdl/VsyncGuard.h"
 
 namespace {
 

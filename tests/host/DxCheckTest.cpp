@@ -3,9 +3,9 @@
 #include <string>
 
 #include "LogCapture.h"
-#include "host/headless/HeadlessMessageBox.h"
-#include "host/video/DxCheck.h"
-#include "host/video/HostMessageBox.h"
+#include "headless/HeadlessMessageBox.h"
+#include "host/display/DxCheck.h"
+#include "host/display/HostMessageBox.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "LogCapture.h"
-#include "host/headless/HeadlessDisplay.h"
-#include "host/video/ColourConversion.h"
-#include "host/video/FramePresenter.h"
-#include "host/video/PixelConversion.h"
+#include "headless/HeadlessDisplay.h"
+#include "host/conversion/ColourConversion.h"
+#include "host/display/FramePresenter.h"
+#include "host/conversion/PixelConversion.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "LogCapture.h"
 #include "host/input/JoyStick.h"
-#include "host/headless/ScriptedInput.h"
+#include "headless/ScriptedInput.h"
 
 namespace {
 

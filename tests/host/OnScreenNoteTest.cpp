@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/video/OnScreenNote.h"
+#include "host/display/OnScreenNote.h"
 
 namespace {
 

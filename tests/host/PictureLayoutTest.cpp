@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "LogCapture.h"
-#include "host/headless/HeadlessDisplay.h"
-#include "host/video/FramePresenter.h"
-#include "host/video/PauseOverlay.h"
-#include "host/video/PictureLayout.h"
+#include "headless/HeadlessDisplay.h"
+#include "host/display/FramePresenter.h"
+#include "host/display/PauseOverlay.h"
+#include "host/display/PictureLayout.h"
 
 namespace {
 

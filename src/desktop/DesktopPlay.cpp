@@ -1,0 +1,118 @@
+#include "desktop/DesktopPlay.h"
+
+#include "host/session/Session.h"
+#include "desktop/PicturesScreenshot.h"
+#include "host/session/StateSlots.h"
+#include "host/i18n/Translate.h"
+#include "host/display/MillisecondClock.h"
+
+PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint32_t padHeld) {
+  PlayKeys play;
+  auto down = [&](Control control) {
+    const std::uint8_t key = table.Of(control);
+    return (key != 0 && keys[key] != 0) || (padHeld & ControlBit(control)) != 0;
+  };
+  play.rewind = down(Control::Rewind);
+  play.fastForward = down(Control::FastForward);
+  const bool shift = keys[kScanLeftShift] != 0 || keys[kScanRightShift] != 0;
+  for (int slot = 1; slot <= 9; ++slot) {
+    const bool held = down(SlotControl(slot));
+    if (held && !functionHeld[slot - 1] && play.saveSlot == 0 && play.loadSlot == 0) {
+      (shift ? play.saveSlot : play.loadSlot) = slot;
+    }
+    functionHeld[slot - 1] = held;
+  }
+  play.screenshot = Pressed(Control::Screenshot, down(Control::Screenshot));
+  play.toggleMute = Pressed(Control::Mute, down(Control::Mute));
+  const bool alt = keys[kScanLeftAlt] != 0 || keys[kScanRightAlt] != 0;
+  const bool enter = keys[kScanEnter] != 0 && !enterHeld;
+  enterHeld = keys[kScanEnter] != 0;
+  play.toggleFullscreen = Pressed(Control::Fullscreen, down(Control::Fullscreen)) || (alt && enter);
+  return play;
+}
+
+bool PlayKeyReader::Pressed(Control control, bool down) {
+  bool& was = held[static_cast<int>(control)];
+  const bool pressed = down && !was;
+  was = down;
+  return pressed;
+}
+
+void SaveSlotWithNote(Session& session, int slot) {
+  session.presenter.note.Show(SaveStateSlot(session.console, StateFolder(), session.imagePath, slot),
+                              MillisecondsNow());
+}
+
+void LoadSlotWithNote(Session& session, int slot) {
+  session.presenter.note.Show(LoadStateSlot(session.console, StateFolder(), session.imagePath, slot),
+                              MillisecondsNow());
+}
+
+void ScreenshotWithNote(Session& session) {
+  int width = 0;
+  int height = 0;
+  const Console& console = session.console;
+  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(console.Frame(), console.ShownColours(), console.GameGear(),
+                                                          width, height, console.ScreenColours());
+  std::string error;
+  const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error);
+  const std::string shown = path.empty() ? error : path.substr(path.rfind('/') + 1);
+  const std::string note = Format(Tr("Capture : %s"), shown.c_str());
+  session.presenter.note.Show(note, MillisecondsNow());
+}
+
+void DesktopPlay::RunRecorded(Session& session, bool show, bool hear) {
+  SampleSink* const sound = session.sound;
+  const bool present = session.present;
+  if (!hear) session.sound = nullptr;
+  session.present = present && show;
+  rewind.BeforeFrame(session.console);
+  session.RunFrame();
+  rewind.AfterFrame(session.input.controls);
+  session.sound = sound;
+  session.present = present;
+}
+
+int DesktopPlay::Step(Session& session, InputSource* keys) {
+  std::uint8_t held[kKeyboardKeyCount] = {};
+  if (keys == nullptr || !keys->ReadKeyboard(held)) {
+    for (std::uint8_t& key : held) key = 0;  // no keyboard: nothing is held
+  }
+  // The pads' hotkeys count as the keys do.
+  std::uint32_t padHeld = 0;
+  for (int index = 0; keys != nullptr && index < kJoystickMax; ++index) {
+    JoystickState state;
+    if (keys->ReadJoystick(index, state) == JoystickRead::Read) padHeld |= state.held;
+  }
+  const PlayKeys play = reader.Read(held, padHeld);
+
+  // States of another image cannot be gone back to.
+  if (session.imagePath != image) {
+    rewind.Clear();
+    image = session.imagePath;
+  }
+  if (play.saveSlot) SaveSlotWithNote(session, play.saveSlot);
+  if (play.loadSlot) LoadSlotWithNote(session, play.loadSlot);
+  if (play.screenshot) ScreenshotWithNote(session);
+  if (play.toggleMute && toggleMute) toggleMute();
+  if (play.toggleFullscreen && toggleFullscreen) toggleFullscreen();
+
+  const Mode now = play.rewind ? Mode::Rewinding : (play.fastForward || session.fastForward) ? Mode::Fast : Mode::Normal;
+  if (now != mode && now != Mode::Normal && flush) flush();
+  mode = now;
+
+  if (mode == Mode::Rewinding) {
+    // With the history used up the picture stands still until the key is let go.
+    if (rewind.StepBack(session.console) && session.console.TakeSaveRequest()) session.SaveBattery();
+    if (session.present) {
+      session.presenter.Present(session.console.Frame(), session.console.ShownColours(), session.console.GameGearColours(), session.console.ScreenColours());
+    }
+    return 1;
+  }
+  if (mode == Mode::Fast) {
+    for (int frame = 1; frame <= kFastForwardFrames; ++frame) RunRecorded(session, frame == kFastForwardFrames, false);
+    return kFastForwardFrames;
+  }
+  RunRecorded(session, true, true);
+  return 1;
+}

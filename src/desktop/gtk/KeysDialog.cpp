@@ -1,0 +1,365 @@
+#include "desktop/gtk/KeysDialog.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "host/i18n/Translate.h"
+
+namespace {
+
+constexpr int kColumns = 3;  // the keyboard, pad 1, pad 2
+constexpr int kResponseDefaults = 1;
+constexpr int kHeldMax = 32;
+constexpr int kPadPollMs = 20;
+
+GtkWidget* dialog = nullptr;
+GtkWidget* cells[kControlCount][kColumns] = {};
+GtkWidget* status = nullptr;
+KeysDialogSetup setup;
+std::string note;      // what the last change did, until the next one
+int robbedRow = -1;    // the control the last change left without a binding
+int robbedColumn = -1;
+
+struct Capture {
+  bool active = false;
+  int row = -1;
+  int column = -1;
+  PadInput alreadyHeld[kHeldMax];  // held when the capture began: not taken
+  int alreadyCount = 0;
+  guint timer = 0;
+};
+Capture capture;
+
+std::string RowLabel(int row) {
+  // Marked for the catalog here, looked up below.
+  static constexpr const char* kLabels[] = {
+      TrLater("Manette 1 : haut"), TrLater("Manette 1 : bas"), TrLater("Manette 1 : gauche"),
+      TrLater("Manette 1 : droite"), TrLater("Manette 1 : bouton 1"), TrLater("Manette 1 : bouton 2"),
+      TrLater("Manette 2 : haut"), TrLater("Manette 2 : bas"), TrLater("Manette 2 : gauche"),
+      TrLater("Manette 2 : droite"), TrLater("Manette 2 : bouton 1"), TrLater("Manette 2 : bouton 2"),
+      TrLater("Start (Game Gear)"), TrLater("Pause"), TrLater("Reset"),
+      TrLater("Afficher les images par seconde"), TrLater("Masquer les sprites"), TrLater("Plein écran"),
+      TrLater("Capture d'écran"), TrLater("Couper le son"), TrLater("Retour en arrière (maintenue)"),
+      TrLater("Avance rapide (maintenue)"),
+  };
+  if (row < static_cast<int>(std::size(kLabels))) return Tr(kLabels[row]);
+  const int slot = row - static_cast<int>(Control::Slot1) + 1;
+  return Format(Tr("Charger l'état %d (Maj : sauvegarder)"), slot);
+}
+
+// The index in a pad's table of the row's control, -1 where the pad in
+// `slot` has none: a pad's own directions and buttons are its Pad1 rows.
+int PadIndex(int row, int slot) {
+  if (row < static_cast<int>(Control::Pad2Up)) return slot == 0 ? row : -1;
+  if (row < static_cast<int>(Control::Start)) return slot == 1 ? row - static_cast<int>(Control::Pad2Up) : -1;
+  return row;
+}
+
+int RowOfPadIndex(int index, int slot) {
+  return index < static_cast<int>(Control::Pad2Up) && slot == 1 ? index + static_cast<int>(Control::Pad2Up) : index;
+}
+
+std::string KeyText(std::uint8_t scan) { return scan && setup.keyName ? setup.keyName(scan) : std::string(); }
+
+std::string CellText(int row, int column) {
+  if (column == 0) return KeyText(setup.keys.scan[row]);
+  const int index = PadIndex(row, column - 1);
+  return index < 0 ? std::string() : FormatPadInputs(setup.pads[column - 1].table.inputs[index]);
+}
+
+// The first two rows of a column sharing a key or input, and what they share.
+bool FindConflict(int column, int& first, int& second, std::string& shared) {
+  for (int a = 0; a < kControlCount; ++a) {
+    for (int b = a + 1; b < kControlCount; ++b) {
+      if (column == 0) {
+        if (setup.keys.scan[a] != 0 && setup.keys.scan[a] == setup.keys.scan[b]) {
+          first = a, second = b, shared = KeyText(setup.keys.scan[a]);
+          return true;
+        }
+        continue;
+      }
+      const int slot = column - 1;
+      const int ia = PadIndex(a, slot);
+      const int ib = PadIndex(b, slot);
+      if (ia < 0 || ib < 0) continue;
+      for (const PadInput& x : setup.pads[slot].table.inputs[ia]) {
+        for (const PadInput& y : setup.pads[slot].table.inputs[ib]) {
+          if (x.kind != PadInput::None && x == y) {
+            first = a, second = b, shared = FormatPadInput(x);
+            return true;
+          }
+        }
+      }
+    }
+  }
+  return false;
+}
+
+void SetCell(int row, int column, const std::string& text, bool marked) {
+  GtkWidget* label = gtk_bin_get_child(GTK_BIN(cells[row][column]));
+  const std::string shown = text.empty() ? Tr("(aucune)") : text;
+  gchar* escaped = g_markup_escape_text(shown.c_str(), -1);
+  const std::string markup =
+      marked ? std::string("<span foreground=\"#c01c28\" weight=\"bold\">") + escaped + "</span>" : escaped;
+  g_free(escaped);
+  gtk_label_set_markup(GTK_LABEL(label), markup.c_str());
+}
+
+void Refresh() {
+  if (!dialog) return;
+  bool conflict[kControlCount][kColumns] = {};
+  std::string conflictNote;
+  for (int column = 0; column < kColumns; ++column) {
+    int first = 0, second = 0;
+    std::string shared;
+    if (FindConflict(column, first, second, shared)) {
+      conflict[first][column] = conflict[second][column] = true;
+      if (conflictNote.empty()) {
+        conflictNote = Format(Tr("Conflit : %s sert à « %s » et à « %s »."), shared.c_str(),
+                              RowLabel(first).c_str(), RowLabel(second).c_str());
+      }
+    }
+  }
+  for (int row = 0; row < kControlCount; ++row) {
+    for (int column = 0; column < kColumns; ++column) {
+      if (!cells[row][column]) continue;
+      if (capture.active && capture.row == row && capture.column == column) {
+        SetCell(row, column, Tr("Appuyez…"), true);
+        continue;
+      }
+      const bool robbed = row == robbedRow && column == robbedColumn;
+      SetCell(row, column, CellText(row, column), conflict[row][column] || robbed);
+    }
+  }
+  std::string text = note;
+  if (capture.active) {
+    text = capture.column == 0 ? Tr("Appuyez sur la touche voulue (Échap pour annuler).")
+                               : Tr("Appuyez sur un bouton de la manette ou poussez un stick (Échap pour annuler).");
+  } else if (!conflictNote.empty()) {
+    text = conflictNote;
+  }
+  gtk_label_set_text(GTK_LABEL(status), text.c_str());
+  const std::string title = capture.active ? std::string(Tr("Touches")) + " — " + Tr("Appuyez…") : Tr("Touches");
+  gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
+}
+
+void EndCapture() {
+  if (capture.timer) g_source_remove(capture.timer);
+  capture = Capture{};
+}
+
+void NoteRobbed(int row, int column, const std::string& what) {
+  robbedRow = row;
+  robbedColumn = column;
+  note = row < 0 ? std::string() : Format(Tr("%s servait à « %s », qui n'en a plus."), what.c_str(), RowLabel(row).c_str());
+}
+
+void BindKey(int row, std::uint8_t scan) {
+  const int robbed = setup.keys.Bind(static_cast<Control>(row), scan);
+  NoteRobbed(robbed, 0, KeyText(scan));
+  if (setup.keysChanged) setup.keysChanged(setup.keys);
+}
+
+void BindPad(int row, int slot, const PadInput& input) {
+  const int index = PadIndex(row, slot);
+  if (index < 0) return;
+  PadTable& table = setup.pads[slot].table;
+  const int robbed = table.Bind(static_cast<Control>(index), input);
+  NoteRobbed(robbed < 0 ? -1 : RowOfPadIndex(robbed, slot), slot + 1, FormatPadInput(input));
+  if (setup.padChanged) setup.padChanged(slot, table);
+}
+
+bool Contains(const PadInput* list, int count, const PadInput& input) {
+  return std::find(list, list + count, input) != list + count;
+}
+
+// While a pad's cell waits: the first input pushed that was not already held.
+gboolean PollPad(gpointer) {
+  const int slot = capture.column - 1;
+  PadInput held[kHeldMax];
+  const int count = setup.heldInputs ? setup.heldInputs(slot, held, kHeldMax) : 0;
+  // An input let go since the capture began counts again once pushed anew.
+  int kept = 0;
+  for (int i = 0; i < capture.alreadyCount; ++i) {
+    if (Contains(held, count, capture.alreadyHeld[i])) capture.alreadyHeld[kept++] = capture.alreadyHeld[i];
+  }
+  capture.alreadyCount = kept;
+  for (int i = 0; i < count; ++i) {
+    if (Contains(capture.alreadyHeld, capture.alreadyCount, held[i])) continue;
+    const int row = capture.row;
+    capture.timer = 0;  // this source ends by returning G_SOURCE_REMOVE
+    EndCapture();
+    BindPad(row, slot, held[i]);
+    Refresh();
+    return G_SOURCE_REMOVE;
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+void OnCellClicked(GtkButton* button, gpointer) {
+  const int row = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "row"));
+  const int column = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "column"));
+  EndCapture();
+  capture.active = true;
+  capture.row = row;
+  capture.column = column;
+  if (column > 0) {
+    if (setup.heldInputs) capture.alreadyCount = setup.heldInputs(column - 1, capture.alreadyHeld, kHeldMax);
+    capture.timer = g_timeout_add(kPadPollMs, PollPad, nullptr);
+  }
+  Refresh();
+}
+
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
+  if (!capture.active) return FALSE;
+  if (event->keyval == GDK_KEY_Escape) {
+    EndCapture();
+    note = Tr("Rien n'a changé.");
+    Refresh();
+    return TRUE;
+  }
+  if (capture.column != 0) return TRUE;  // a pad's cell waits for the pad
+  // The key's place on the keyboard, whatever its layout prints on it.
+  const std::uint8_t scan = PcScanCodeFromLinux(static_cast<int>(event->hardware_keycode) - 8);
+  if (KeyText(scan).empty()) {
+    note = Tr("Cette touche ne peut pas servir.");
+    Refresh();
+    return TRUE;
+  }
+  const int row = capture.row;
+  EndCapture();
+  BindKey(row, scan);
+  Refresh();
+  return TRUE;
+}
+
+void OnResponse(GtkDialog* self, gint response, gpointer) {
+  if (response != kResponseDefaults) {
+    gtk_widget_destroy(GTK_WIDGET(self));
+    return;
+  }
+  EndCapture();
+  setup.keys = KeyTable::Defaults();
+  if (setup.keysChanged) setup.keysChanged(setup.keys);
+  for (int slot = 0; slot < 2; ++slot) {
+    if (!setup.pads[slot].present) continue;
+    setup.pads[slot].table = setup.pads[slot].defaults;
+    if (setup.padChanged) setup.padChanged(slot, setup.pads[slot].table);
+  }
+  NoteRobbed(-1, -1, {});
+  note = Tr("Les touches par défaut sont rétablies.");
+  Refresh();
+}
+
+void OnDestroy(GtkWidget*, gpointer) {
+  EndCapture();
+  dialog = nullptr;
+  status = nullptr;
+  for (auto& row : cells) {
+    for (GtkWidget*& cell : row) cell = nullptr;
+  }
+}
+
+// The window the player chose the menu item from, to sit over.
+GtkWindow* ActiveWindow() {
+  GList* windows = gtk_window_list_toplevels();
+  GtkWindow* found = nullptr;
+  for (GList* at = windows; at; at = at->next) {
+    GtkWindow* window = GTK_WINDOW(at->data);
+    if (gtk_widget_get_visible(GTK_WIDGET(window)) && gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL &&
+        (!found || gtk_window_is_active(window))) {
+      found = window;
+    }
+  }
+  g_list_free(windows);
+  return found;
+}
+
+GtkWidget* HeaderLabel(const std::string& text) {
+  GtkWidget* label = gtk_label_new(nullptr);
+  gchar* markup = g_markup_printf_escaped("<b>%s</b>", text.c_str());
+  gtk_label_set_markup(GTK_LABEL(label), markup);
+  g_free(markup);
+  return label;
+}
+
+}  // namespace
+
+void OpenKeysDialog(const KeysDialogSetup& given) {
+  if (dialog) {
+    gtk_window_present(GTK_WINDOW(dialog));
+    return;
+  }
+  setup = given;
+  note.clear();
+  robbedRow = robbedColumn = -1;
+  dialog = gtk_dialog_new_with_buttons(Tr("Touches"), ActiveWindow(),
+                                       static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                                       Tr("Par _défaut"), kResponseDefaults, Tr("_Fermer"), GTK_RESPONSE_CLOSE,
+                                       nullptr);
+  gtk_window_set_default_size(GTK_WINDOW(dialog), 720, 560);
+
+  GtkWidget* grid = gtk_grid_new();
+  gtk_grid_set_row_spacing(GTK_GRID(grid), 2);
+  gtk_grid_set_column_spacing(GTK_GRID(grid), 8);
+  gtk_container_set_border_width(GTK_CONTAINER(grid), 8);
+  gtk_grid_attach(GTK_GRID(grid), HeaderLabel(Tr("Clavier")), 1, 0, 1, 1);
+  for (int slot = 0; slot < 2; ++slot) {
+    const KeysDialogPad& pad = setup.pads[slot];
+    const std::string header = pad.present ? Format(Tr("Manette %d : %s"), slot + 1, pad.name.c_str())
+                                           : Format(Tr("Manette %d : aucune"), slot + 1);
+    GtkWidget* label = HeaderLabel(header);
+    gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), 24);
+    gtk_grid_attach(GTK_GRID(grid), label, 2 + slot, 0, 1, 1);
+  }
+  for (int row = 0; row < kControlCount; ++row) {
+    GtkWidget* label = gtk_label_new(RowLabel(row).c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_grid_attach(GTK_GRID(grid), label, 0, row + 1, 1, 1);
+    for (int column = 0; column < kColumns; ++column) {
+      const bool bindable = column == 0 || (setup.pads[column - 1].present && PadIndex(row, column - 1) >= 0);
+      if (!bindable) {
+        gtk_grid_attach(GTK_GRID(grid), gtk_label_new("—"), column + 1, row + 1, 1, 1);
+        continue;
+      }
+      GtkWidget* button = gtk_button_new_with_label("");
+      gtk_widget_set_size_request(button, 150, -1);
+      gtk_widget_set_hexpand(button, TRUE);
+      g_object_set_data(G_OBJECT(button), "row", GINT_TO_POINTER(row));
+      g_object_set_data(G_OBJECT(button), "column", GINT_TO_POINTER(column));
+      g_signal_connect(button, "clicked", G_CALLBACK(OnCellClicked), nullptr);
+      gtk_grid_attach(GTK_GRID(grid), button, column + 1, row + 1, 1, 1);
+      cells[row][column] = button;
+    }
+  }
+
+  GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_widget_set_vexpand(scrolled, TRUE);
+  gtk_container_add(GTK_CONTAINER(scrolled), grid);
+  // Moving the focus down the list scrolls it along.
+  gtk_container_set_focus_vadjustment(GTK_CONTAINER(grid),
+                                      gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled)));
+  status = gtk_label_new("");
+  gtk_label_set_xalign(GTK_LABEL(status), 0);
+  gtk_label_set_line_wrap(GTK_LABEL(status), TRUE);
+  gtk_widget_set_margin_start(status, 8);
+  gtk_widget_set_margin_end(status, 8);
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
+  gtk_box_pack_start(GTK_BOX(content), status, FALSE, FALSE, 6);
+
+  g_signal_connect(dialog, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
+  g_signal_connect(dialog, "response", G_CALLBACK(OnResponse), nullptr);
+  g_signal_connect(dialog, "destroy", G_CALLBACK(OnDestroy), nullptr);
+  Refresh();
+  gtk_widget_show_all(dialog);
+  gtk_widget_grab_focus(cells[0][0]);
+}
+
+void CloseKeysDialog() {
+  if (dialog) gtk_widget_destroy(dialog);
+}

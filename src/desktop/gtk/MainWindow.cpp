@@ -1,0 +1,617 @@
+#include "desktop/gtk/MainWindow.h"
+
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "debug/DebugConsole.h"
+#include "host/i18n/Translate.h"
+#include "desktop/identity/AppIdentity.h"
+
+namespace {
+
+char caption[128];
+
+GtkWidget* mainWindow = nullptr;
+MainWindowCommands handlers;
+GtkWidget* palItem = nullptr;
+GtkWidget* japaneseItem = nullptr;
+GtkWidget* spriteLimitItem = nullptr;
+GtkWidget* sizeItems[4] = {};
+constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
+GtkWidget* volumeItems[kVolumeSteps] = {};
+GtkWidget* fullscreenItem = nullptr;
+GtkWidget* recentMenu = nullptr;
+std::vector<std::string> recentImages;
+GtkWidget* menuBar = nullptr;
+GtkWidget* resetItem = nullptr;
+// The folder the file chooser opens in: the one last chosen from (the
+// working folder at first).
+std::string chooserFolder;
+// Message boxes still open; they go with the main window.
+std::vector<GtkWidget*> openBoxes;
+// Set while the program changes a check mark itself, so the "toggled"
+// signal that follows is not taken for a command.
+bool settingChecks = false;
+
+// Sets a check mark (or chooses a radio item) without running its command.
+void SetCheckQuietly(GtkWidget* item, bool on) {
+  if (!item) return;
+  settingChecks = true;
+  gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), on ? TRUE : FALSE);
+  settingChecks = false;
+}
+
+GtkWidget* wholeScalesItem = nullptr;
+
+void OnDestroy(GtkWidget*, gpointer) {
+  mainWindow = nullptr;
+  recentMenu = nullptr;
+  if (handlers.destroyed) handlers.destroyed();
+}
+
+gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
+  if (event->keyval == GDK_KEY_Escape) {
+    gtk_widget_destroy(widget);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void OnQuit(GtkMenuItem*, gpointer) {
+  if (mainWindow) gtk_widget_destroy(mainWindow);
+}
+
+// The file chooser runs once the menu has closed: run from inside the menu's
+// "activate", its own loop would take the menu's pending button release for
+// a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
+gboolean RunFileChooser(gpointer) {
+  GtkWidget* dialog =
+      gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Cancel"),
+                                  GTK_RESPONSE_CANCEL, Tr("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
+  GtkFileFilter* both = gtk_file_filter_new();
+  gtk_file_filter_set_name(both, Tr("Cartouches [*.sms, *.gg]"));
+  // Images inside archives are cartridges too.
+  for (const char* pattern : {"*.sms", "*.SMS", "*.gg", "*.GG", "*.zip", "*.ZIP", "*.7z", "*.7Z", "*.gz", "*.GZ"}) {
+    gtk_file_filter_add_pattern(both, pattern);
+  }
+  GtkFileFilter* sms = gtk_file_filter_new();
+  gtk_file_filter_set_name(sms, Tr("SMS [*.sms]"));
+  gtk_file_filter_add_pattern(sms, "*.sms");
+  gtk_file_filter_add_pattern(sms, "*.SMS");
+  GtkFileFilter* gg = gtk_file_filter_new();
+  gtk_file_filter_set_name(gg, Tr("GameGear [*.gg]"));
+  gtk_file_filter_add_pattern(gg, "*.gg");
+  gtk_file_filter_add_pattern(gg, "*.GG");
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), both);
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sms);
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
+  gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), both);
+  if (chooserFolder.empty()) {
+    char* working = g_get_current_dir();
+    chooserFolder = working;
+    g_free(working);
+  }
+  gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), chooserFolder.c_str());
+
+  char* path = nullptr;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+    if (char* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog))) {
+      chooserFolder = folder;
+      g_free(folder);
+    }
+  }
+  gtk_widget_destroy(dialog);
+  if (path) {
+    if (handlers.loadCartridge) handlers.loadCartridge(path);
+    g_free(path);
+  }
+  return G_SOURCE_REMOVE;
+}
+
+void OnLoad(GtkMenuItem*, gpointer) { g_idle_add(RunFileChooser, nullptr); }
+
+void OnPal(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
+}
+
+void OnJapanese(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setJapanese) handlers.setJapanese(gtk_check_menu_item_get_active(item));
+}
+
+void OnNoSpriteLimit(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setNoSpriteLimit) handlers.setNoSpriteLimit(gtk_check_menu_item_get_active(item));
+}
+
+// A size item was activated. The radio group has already moved the check
+// mark (and "activated" the item it left, which is not a command). Choosing
+// the item already checked resizes and centres the window again.
+void OnSize(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setScale) handlers.setScale(GPOINTER_TO_INT(data));
+}
+
+void OnWholeScales(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setWholeScales) handlers.setWholeScales(gtk_check_menu_item_get_active(item));
+}
+
+void OnVolume(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setVolume) handlers.setVolume(GPOINTER_TO_INT(data));
+}
+
+void OnKeys(GtkMenuItem*, gpointer) {
+  if (handlers.keys) handlers.keys();
+}
+
+void OnFullscreen(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setFullscreen) handlers.setFullscreen(gtk_check_menu_item_get_active(item));
+}
+
+gboolean RunReset(gpointer) {
+  if (handlers.reset) handlers.reset();
+  return G_SOURCE_REMOVE;
+}
+
+// The reset (which focuses the display window) runs once GTK has let go of
+// the pointer and the keyboard.
+void OnReset(GtkMenuItem*, gpointer) {
+  if (menuBar) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menuBar));
+  g_idle_add(RunReset, nullptr);
+}
+
+// An item right on the menu bar has no menu to open. The bar takes a quick
+// click on it for the click that opens a menu: it stays active with the item
+// highlighted and holds the pointer, and only the next click activates it.
+// A button released over that item is its click, every time.
+gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton*, gpointer) {
+  if (!resetItem || gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) != resetItem) return FALSE;
+  OnReset(nullptr, nullptr);
+  return TRUE;
+}
+
+GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data, const char* signal) {
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+  g_signal_connect(item, signal, callback, data);
+  return item;
+}
+
+void OnSaveState(GtkMenuItem*, gpointer) {
+  if (handlers.saveState) handlers.saveState();
+}
+
+void OnLoadState(GtkMenuItem*, gpointer) {
+  if (handlers.loadState) handlers.loadState();
+}
+
+// As with the sizes, only the item that takes the check mark is a command.
+void OnStateSlot(GtkMenuItem* item, gpointer data) {
+  if (!gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setStateSlot) handlers.setStateSlot(GPOINTER_TO_INT(data));
+}
+
+void OnFastForward(GtkCheckMenuItem* item, gpointer) {
+  if (handlers.setFastForward) handlers.setFastForward(gtk_check_menu_item_get_active(item));
+}
+
+void OnBoard(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setBoard) handlers.setBoard(GPOINTER_TO_INT(data));
+}
+
+void OnConsoleKind(GtkMenuItem* item, gpointer data) {
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (handlers.setConsole) handlers.setConsole(GPOINTER_TO_INT(data));
+}
+
+// A submenu of radio items, the first checked; item k runs `command` with
+// values[k].
+GtkWidget* RadioSubmenu(const char* caption, const char* const* names, const int* values, int count, GCallback command) {
+  GtkWidget* top = gtk_menu_item_new_with_mnemonic(caption);
+  GtkWidget* menu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
+  GSList* group = nullptr;
+  for (int k = 0; k < count; ++k) {
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, names[k]);
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    AddItem(menu, item, command, GINT_TO_POINTER(values[k]), "activate");
+  }
+  return top;
+}
+
+// "État": save and load a slot, the slot to use (1 at start), fast-forward.
+GtkWidget* BuildStateMenu() {
+  GtkWidget* state = gtk_menu_item_new_with_mnemonic(Tr("Ét_at"));
+  GtkWidget* menu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(state), menu);
+  AddItem(menu, gtk_menu_item_new_with_mnemonic(Tr("_Sauvegarder l'état")), G_CALLBACK(OnSaveState), nullptr,
+          "activate");
+  AddItem(menu, gtk_menu_item_new_with_mnemonic(Tr("_Charger l'état")), G_CALLBACK(OnLoadState), nullptr, "activate");
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+  GSList* group = nullptr;
+  for (int slot = 1; slot <= 9; ++slot) {
+    char name[64];
+    std::snprintf(name, sizeof name, Tr("Emplacement _%d"), slot);
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, name);
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    AddItem(menu, item, G_CALLBACK(OnStateSlot), GINT_TO_POINTER(slot), "activate");
+  }
+  gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
+  AddItem(menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")), G_CALLBACK(OnFastForward), nullptr,
+          "toggled");
+  return state;
+}
+
+void OnRecent(GtkMenuItem* item, gpointer) {
+  // The path is copied: loading rebuilds the menu, destroying this item.
+  const std::string path = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "path"));
+  if (handlers.loadCartridge) handlers.loadCartridge(path.c_str());
+}
+
+void OnClearRecent(GtkMenuItem*, gpointer) {
+  if (handlers.clearRecent) handlers.clearRecent();
+}
+
+void OnForgetMissingRecent(GtkMenuItem*, gpointer) {
+  if (handlers.forgetMissingRecent) handlers.forgetMissingRecent();
+}
+
+GtkWidget* forgetMissingItem = nullptr;
+
+// An image moved or deleted since it was listed cannot be chosen; the item
+// that forgets such images is offered only while there is one.
+void OnRecentMenuShown(GtkWidget* menu, gpointer) {
+  bool missing = false;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
+  for (GList* at = items; at; at = at->next) {
+    if (auto* path = static_cast<const char*>(g_object_get_data(G_OBJECT(at->data), "path"))) {
+      const bool present = g_file_test(path, G_FILE_TEST_IS_REGULAR);
+      gtk_widget_set_sensitive(GTK_WIDGET(at->data), present);
+      missing = missing || !present;
+    }
+  }
+  g_list_free(items);
+  if (forgetMissingItem) gtk_widget_set_sensitive(forgetMissingItem, missing);
+}
+
+void FillRecentMenu() {
+  if (!recentMenu) return;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(recentMenu));
+  for (GList* at = items; at; at = at->next) gtk_widget_destroy(GTK_WIDGET(at->data));
+  g_list_free(items);
+  for (const std::string& path : recentImages) {
+    gchar* name = g_filename_display_basename(path.c_str());
+    GtkWidget* item = gtk_menu_item_new_with_label(name);
+    g_free(name);
+    gchar* shown = g_filename_display_name(path.c_str());
+    gtk_widget_set_tooltip_text(item, shown);
+    g_free(shown);
+    g_object_set_data_full(G_OBJECT(item), "path", g_strdup(path.c_str()), g_free);
+    AddItem(recentMenu, item, G_CALLBACK(OnRecent), nullptr, "activate");
+  }
+  if (!recentImages.empty()) gtk_menu_shell_append(GTK_MENU_SHELL(recentMenu), gtk_separator_menu_item_new());
+  forgetMissingItem = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Retirer les images absentes")),
+                              G_CALLBACK(OnForgetMissingRecent), nullptr, "activate");
+  GtkWidget* clear = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Effacer la liste")),
+                             G_CALLBACK(OnClearRecent), nullptr, "activate");
+  gtk_widget_set_sensitive(clear, !recentImages.empty());
+  OnRecentMenuShown(recentMenu, nullptr);
+  gtk_widget_show_all(recentMenu);
+}
+
+GtkWidget* BuildMenuBar() {
+  GtkWidget* bar = gtk_menu_bar_new();
+  menuBar = bar;
+
+  GtkWidget* file = gtk_menu_item_new_with_mnemonic(Tr("_Fichier"));
+  GtkWidget* fileMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Charger une ROM")), G_CALLBACK(OnLoad), nullptr, "activate");
+  GtkWidget* recent = gtk_menu_item_new_with_mnemonic(Tr("R_écents"));
+  recentMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), recentMenu);
+  g_signal_connect(recentMenu, "show", G_CALLBACK(OnRecentMenuShown), nullptr);
+  gtk_menu_shell_append(GTK_MENU_SHELL(fileMenu), recent);
+  FillRecentMenu();
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), nullptr, "activate");
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
+
+  GtkWidget* options = gtk_menu_item_new_with_mnemonic(Tr("_Options"));
+  GtkWidget* optionsMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
+  palItem =
+      AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), nullptr, "toggled");
+  japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
+                         G_CALLBACK(OnJapanese), nullptr, "toggled");
+  spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
+                            G_CALLBACK(OnNoSpriteLimit), nullptr, "toggled");
+  GtkWidget* size = gtk_menu_item_new_with_mnemonic(Tr("_Taille de la fenêtre"));
+  GtkWidget* sizeMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
+  const char* sizeNames[4] = {Tr("_Original"), Tr("_Double"), Tr("_Triple"), Tr("_Quadruple")};
+  GSList* group = nullptr;
+  for (int i = 0; i < 4; ++i) {
+    GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, sizeNames[i]);
+    group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
+  }
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
+  wholeScalesItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
+                            G_CALLBACK(OnWholeScales), nullptr, "toggled");
+  fullscreenItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
+                           G_CALLBACK(OnFullscreen), nullptr, "toggled");
+  GtkWidget* volume = gtk_menu_item_new_with_mnemonic(Tr("_Volume"));
+  GtkWidget* volumeMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(volume), volumeMenu);
+  GSList* volumeGroup = nullptr;
+  for (int i = 0; i < kVolumeSteps; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, Tr("%d %%"), i * 25);
+    GtkWidget* item = gtk_radio_menu_item_new_with_label(volumeGroup, name);
+    volumeGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
+    volumeItems[i] = AddItem(volumeMenu, item, G_CALLBACK(OnVolume), GINT_TO_POINTER(i * 25), "activate");
+  }
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), volume);
+  AddItem(optionsMenu, gtk_menu_item_new_with_mnemonic(Tr("To_uches…")), G_CALLBACK(OnKeys), nullptr, "activate");
+  // The board and the console apply to the image running (it is loaded
+  // again) and to the next ones.
+  const char* boardNames[] = {Tr("_Automatique"), Tr("_Sega"),        Tr("_Codemasters"), Tr("C_oréenne"),
+                              Tr("Coréenne _8 Ko"), Tr("_Multi-jeux"), Tr("Sa_ns mappeur")};
+  const int boardValues[] = {-1, 1, 2, 3, 4, 5, 0};
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
+                        RadioSubmenu(Tr("Ca_rte"), boardNames, boardValues, 7, G_CALLBACK(OnBoard)));
+  const char* consoleNames[] = {Tr("Selon l'_image"), Tr("_Master System"), Tr("_Game Gear")};
+  const int consoleValues[] = {0, 1, 2};
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
+                        RadioSubmenu(Tr("Con_sole"), consoleNames, consoleValues, 3, G_CALLBACK(OnConsoleKind)));
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
+
+  // "&Redémarrer" is a command right on the menu bar.
+  resetItem =
+      AddItem(bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), nullptr, "activate");
+  g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
+
+  // Check marks at start: the display window opens at twice the picture's size.
+  SetCheckQuietly(sizeItems[1], true);
+  SetCheckQuietly(volumeItems[kVolumeSteps - 1], true);
+  return bar;
+}
+
+// Every GTK window (the main window, dialogs, message boxes) shows the
+// program's icon: the installed theme's where it has one, else the copy
+// compiled into the program.
+void SetDefaultIcon() {
+  GtkIconTheme* theme = gtk_icon_theme_get_default();
+  if (theme && gtk_icon_theme_has_icon(theme, kAppId)) {
+    gtk_window_set_default_icon_name(kAppId);
+    return;
+  }
+  const AppIconPixels& icon = AppIcon();
+  if (icon.width == 0) return;
+  // The pixels live as long as the program; the pixbuf only points at them.
+  GdkPixbuf* pixbuf = gdk_pixbuf_new_from_data(icon.rgba.data(), GDK_COLORSPACE_RGB, TRUE, 8, icon.width,
+                                               icon.height, icon.width * 4, nullptr, nullptr);
+  gtk_window_set_default_icon(pixbuf);
+  g_object_unref(pixbuf);
+}
+
+std::string droppedPath;
+
+gboolean LoadDropped(gpointer) {
+  const std::string path = droppedPath;
+  droppedPath.clear();
+  if (!path.empty() && handlers.loadCartridge) handlers.loadCartridge(path.c_str());
+  return G_SOURCE_REMOVE;
+}
+
+// A file dropped on the strip loads as "Charger une ROM" would load it, once
+// the drop is over (a box about a bad image must not run inside it).
+void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,
+                        guint time, gpointer) {
+  const guchar* bytes = data ? gtk_selection_data_get_data(data) : nullptr;
+  const gint length = data ? gtk_selection_data_get_length(data) : -1;
+  std::string path;
+  if (bytes && length > 0) path = FirstPathInUriList(std::string(reinterpret_cast<const char*>(bytes), length).c_str());
+  gtk_drag_finish(context, !path.empty(), FALSE, time);
+  if (path.empty()) return;
+  if (droppedPath.empty()) g_idle_add(LoadDropped, nullptr);
+  droppedPath = path;
+}
+
+}  // namespace
+
+std::string FirstPathInUriList(const char* text) {
+  if (!text) return {};
+  gchar** uris = g_uri_list_extract_uris(text);
+  std::string path;
+  for (gchar** uri = uris; uri && *uri && path.empty(); ++uri) {
+    if (gchar* file = g_filename_from_uri(*uri, nullptr, nullptr)) {
+      path = file;
+      g_free(file);
+    }
+  }
+  g_strfreev(uris);
+  return path;
+}
+
+bool GtkHostInit() {
+  static bool initialised = false;
+  if (!initialised) {
+    // WM_CLASS "tavrin", "Tavrin" on every window, as on the display window:
+    // GDK takes the class from the program name with a capital first letter.
+    // (gdk_set_program_class would say it outright, but GDK then loses track
+    // of the copy it made, which the sanitizer build reports as a leak.)
+    g_set_prgname(kWindowResName);
+    initialised = gtk_init_check(nullptr, nullptr);
+    // GTK has taken the whole locale from the environment; numbers are still
+    // written the C way (a French locale's decimal comma would change the
+    // figures and log lines the program prints).
+    std::setlocale(LC_NUMERIC, "C");
+    if (initialised) SetDefaultIcon();
+  }
+  return initialised;
+}
+
+const char* MainWindowCaption() {
+  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", "v0.3b [19]",
+                "Fri Apr 21 03:22:10 2000");
+  return caption;
+}
+
+bool CreateMainWindow(const MainWindowCommands& commands) {
+  LogPrintf("Creating Main Toolbar Window\n");
+  if (!GtkHostInit()) return false;
+  handlers = commands;
+
+  mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (!mainWindow) return false;
+  gtk_window_set_title(GTK_WINDOW(mainWindow), MainWindowCaption());
+  gtk_window_set_keep_above(GTK_WINDOW(mainWindow), TRUE);
+  // The strip is mapped after the display window; a window manager would
+  // hand it the focus, and the console would wait for a click.
+  gtk_window_set_focus_on_map(GTK_WINDOW(mainWindow), FALSE);
+
+  // A strip as wide as the screen's work area, as tall as the menu bar.
+  int width = 800;
+  GdkDisplay* display = gdk_display_get_default();
+  if (GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr) {
+    GdkRectangle area;
+    gdk_monitor_get_workarea(monitor, &area);
+    width = area.width;
+  } else if (display && gdk_display_get_n_monitors(display) > 0) {
+    GdkRectangle area;
+    gdk_monitor_get_workarea(gdk_display_get_monitor(display, 0), &area);
+    width = area.width;
+  }
+  gtk_window_set_default_size(GTK_WINDOW(mainWindow), width, 1);
+  gtk_window_move(GTK_WINDOW(mainWindow), 0, 0);
+
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+  gtk_box_pack_start(GTK_BOX(box), BuildMenuBar(), FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(mainWindow), box);
+
+  g_signal_connect(mainWindow, "destroy", G_CALLBACK(OnDestroy), nullptr);
+  g_signal_connect(mainWindow, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
+  gtk_drag_dest_set(mainWindow, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+  gtk_drag_dest_add_uri_targets(mainWindow);
+  g_signal_connect(mainWindow, "drag-data-received", G_CALLBACK(OnDragDataReceived), nullptr);
+  return true;
+}
+
+void ShowMainWindow() {
+  if (mainWindow) gtk_widget_show_all(mainWindow);
+}
+
+void SetJapaneseCheck(bool on) { SetCheckQuietly(japaneseItem, on); }
+
+void SetNoSpriteLimitCheck(bool on) { SetCheckQuietly(spriteLimitItem, on); }
+
+void SetScaleCheck(int scale) {
+  if (scale >= 1 && scale <= 4) SetCheckQuietly(sizeItems[scale - 1], true);
+}
+
+void SetWholeScalesCheck(bool on) { SetCheckQuietly(wholeScalesItem, on); }
+
+void SetVolumeCheck(int percent) { SetCheckQuietly(volumeItems[(std::clamp(percent, 0, 100) + 12) / 25], true); }
+
+void SetFullscreenCheck(bool on) { SetCheckQuietly(fullscreenItem, on); }
+
+void SetRecentImages(const std::vector<std::string>& paths) {
+  recentImages = paths;
+  FillRecentMenu();
+}
+
+void SetLoadFolder(const std::string& folder) { chooserFolder = folder; }
+
+void DestroyMainWindow() {
+  for (GtkWidget* box : std::vector<GtkWidget*>(openBoxes)) gtk_widget_destroy(box);
+  openBoxes.clear();
+  if (!mainWindow) return;
+  handlers.destroyed = nullptr;
+  gtk_widget_destroy(mainWindow);
+  mainWindow = nullptr;
+  recentMenu = nullptr;
+  menuBar = nullptr;
+  resetItem = nullptr;
+  fullscreenItem = nullptr;
+  wholeScalesItem = nullptr;
+  for (GtkWidget*& item : volumeItems) item = nullptr;
+}
+
+void GtkHandlePendingEvents() {
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+namespace {
+
+// A shutdown signal that came while a modal box was up.
+struct SignalDuringBox {
+  GtkDialog* box;
+  int number;
+  bool received;
+};
+
+gboolean OnSignalDuringBox(gpointer data) {
+  auto* watch = static_cast<SignalDuringBox*>(data);
+  watch->received = true;
+  gtk_dialog_response(watch->box, GTK_RESPONSE_CLOSE);
+  return G_SOURCE_CONTINUE;
+}
+
+}  // namespace
+
+void GtkMessageBox(const char* text, const char* title) {
+  if (!GtkHostInit()) return;
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", text);
+  gtk_window_set_title(GTK_WINDOW(box), title);
+  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  // gtk_dialog_run turns only GTK's loop, so a SIGTERM or SIGINT (which SDL
+  // turns into a quit event for the program's own loop) would wait behind
+  // the box for a click. The box asks nothing: while it is up GLib takes
+  // those signals and closes it, and the signal is then handed back to the
+  // handler the program had before.
+  SignalDuringBox watches[] = {{GTK_DIALOG(box), SIGTERM, false}, {GTK_DIALOG(box), SIGINT, false}};
+  struct sigaction before[std::size(watches)];
+  guint sources[std::size(watches)];
+  for (std::size_t i = 0; i < std::size(watches); ++i) {
+    sigaction(watches[i].number, nullptr, &before[i]);
+    sources[i] = g_unix_signal_add(watches[i].number, OnSignalDuringBox, &watches[i]);
+  }
+  gtk_dialog_run(GTK_DIALOG(box));
+  for (std::size_t i = 0; i < std::size(watches); ++i) {
+    g_source_remove(sources[i]);
+    sigaction(watches[i].number, &before[i], nullptr);
+  }
+  gtk_widget_destroy(box);
+  for (const SignalDuringBox& watch : watches) {
+    if (watch.received) raise(watch.number);
+  }
+}
+
+namespace {
+void OnBoxResponse(GtkDialog* box, gint, gpointer) { gtk_widget_destroy(GTK_WIDGET(box)); }
+void OnBoxDestroyed(GtkWidget* box, gpointer) { std::erase(openBoxes, box); }
+}  // namespace
+
+void GtkMessageBoxLater(const char* text, const char* title) {
+  if (!GtkHostInit()) return;
+  GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
+                                          "%s", text);
+  gtk_window_set_title(GTK_WINDOW(box), title);
+  gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+  // The game goes on under it: the box does not take the focus when it appears.
+  gtk_window_set_focus_on_map(GTK_WINDOW(box), FALSE);
+  g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), nullptr);
+  g_signal_connect(box, "destroy", G_CALLBACK(OnBoxDestroyed), nullptr);
+  openBoxes.push_back(box);
+  gtk_widget_show_all(box);
+}

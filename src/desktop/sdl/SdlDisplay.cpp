@@ -1,0 +1,261 @@
+#include "desktop/sdl/SdlDisplay.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "debug/DebugConsole.h"
+#include "desktop/sdl/DisplayManager.h"
+#include "desktop/sdl/WindowIdentity.h"
+#include "host/display/DxCheck.h"
+
+namespace {
+constexpr std::uint32_t kGenericError = 0x80004005u;
+constexpr std::uint32_t kInvalidObject = 0x88760082u;
+// How long after Focus() the focus is asked for again, and how often.
+constexpr std::int64_t kFocusRetryMs = 1000;
+constexpr std::int64_t kFocusIntervalMs = 100;
+
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+}  // namespace
+
+BackFormat BackFormatFor(std::uint32_t desktopFormat) {
+  switch (desktopFormat) {
+    case SDL_PIXELFORMAT_RGB565:
+      return {SDL_PIXELFORMAT_RGB565, 16, 1};
+    case SDL_PIXELFORMAT_RGB555:
+    case SDL_PIXELFORMAT_ARGB1555:
+      return {SDL_PIXELFORMAT_RGB555, 16, 0};
+    case SDL_PIXELFORMAT_RGB24:
+    case SDL_PIXELFORMAT_BGR24:
+      // The conversion writes blue, green, red byte by byte.
+      return {SDL_PIXELFORMAT_BGR24, 24, 0};
+    default:
+      // Four-byte desktops (and anything unusual): 0x00RRGGBB words.
+      return {SDL_PIXELFORMAT_RGB888, 32, 0};
+  }
+}
+
+SdlDisplay::~SdlDisplay() { DestroyWindow(); }
+
+WindowHandle SdlDisplay::CreateWindow(int width, int height, const char* caption) {
+  window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                            SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!window) {
+    LogPrintf("  Display window: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  RegisterDisplayWindow(this);
+  return window;
+}
+
+int SdlDisplay::InitDirectDraw(int width, int height) {
+  if (!window) {
+    DxCheck(kInvalidObject, "DirectDrawCreate");
+    return 0;
+  }
+  const std::uint32_t desktop = SDL_GetWindowPixelFormat(window);
+  const BackFormat format = BackFormatFor(desktop);
+  // What the desktop shows, as bits per pixel; the conversion then writes
+  // the texture's own layout.
+  depth = format.depth;
+
+  // Smooth stretching would blur the console's pixels.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer) renderer = SDL_CreateRenderer(window, -1, 0);
+  if (!renderer) {
+    LogPrintf("  Renderer: %s\n", SDL_GetError());
+    DxCheck(kGenericError, "DirectDrawCreate");
+    return 0;
+  }
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(renderer, &info);
+  vsync = (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  LogPrintf("  Renderer: %s%s\n", info.name ? info.name : "?", vsync ? ", vsync" : ", no vsync");
+  // An OpenGL renderer makes the X window anew, with SDL's own class: the
+  // program's class and icon go on the window that will be shown.
+  SetWindowIdentity(window);
+
+  back = SDL_CreateTexture(renderer, format.textureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!back) {
+    LogPrintf("  Back surface: %s\n", SDL_GetError());
+    DxCheck(kGenericError, "CreateSurface (Back)");
+    return 0;
+  }
+  if (depth == 16) {
+    if (desktop == SDL_PIXELFORMAT_RGB565) {
+      LogPrintf("16bit 565 Display\n");
+    } else if (desktop == SDL_PIXELFORMAT_RGB555 || desktop == SDL_PIXELFORMAT_ARGB1555) {
+      LogPrintf("16bit 555 Display\n");
+    } else {
+      LogPrintf("Unknown 16bit Display, assuming 555\n");
+    }
+    is565 = format.is565;
+  }
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  // Black until the first frame, so the window never shows garbage or white.
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(back, nullptr, &pixels, &pitch) == 0) {
+    std::memset(pixels, 0, static_cast<std::size_t>(pitch) * static_cast<std::size_t>(height));
+    SDL_UnlockTexture(back);
+  }
+  return 1;
+}
+
+void SdlDisplay::Show(int /*showCommand*/) {
+  if (!window) return;
+  SDL_ShowWindow(window);
+  Focus();
+}
+
+void SdlDisplay::Centre() {
+  if (window) SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void SdlDisplay::Resize(int width, int height) {
+  if (!window) return;
+  // SDL sizes the client area; the window manager adds its frame around it.
+  SDL_SetWindowSize(window, width < 1 ? 1 : width, height < 1 ? 1 : height);
+  SDL_RaiseWindow(window);
+  Centre();
+}
+
+bool SdlDisplay::SetFullscreen(bool on) {
+  if (!window) return false;
+  if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    LogPrintf("Display: full screen %s refused: %s\n", on ? "on" : "off", SDL_GetError());
+    return false;
+  }
+  if (!on && pointerHidden) {
+    SDL_ShowCursor(SDL_ENABLE);
+    pointerHidden = false;
+  }
+  Focus();
+  Repaint();
+  return true;
+}
+
+void SdlDisplay::PointerMoved(std::int64_t nowMs) {
+  pointerMovedMs = nowMs;
+  if (pointerHidden) {
+    SDL_ShowCursor(SDL_ENABLE);
+    pointerHidden = false;
+  }
+}
+
+void SdlDisplay::HidePointerWhenIdle(std::int64_t nowMs) {
+  constexpr std::int64_t kPointerIdleMs = 2000;
+  if (pointerHidden || nowMs - pointerMovedMs < kPointerIdleMs || !Fullscreen()) return;
+  SDL_ShowCursor(SDL_DISABLE);
+  pointerHidden = true;
+}
+
+bool SdlDisplay::WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const {
+  if (!window) return false;
+  const int index = SDL_GetWindowDisplayIndex(window);
+  SDL_Rect area{};
+  if (index < 0 || SDL_GetDisplayUsableBounds(index, &area) != 0) return false;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+  width = area.w;
+  height = area.h;
+  frameWidth = left + right;
+  frameHeight = top + bottom;
+  return true;
+}
+
+void SdlDisplay::SetCaption(const char* caption) {
+  if (window && caption) SDL_SetWindowTitle(window, caption);
+}
+
+void SdlDisplay::Focus() {
+  if (!window) return;
+  SDL_RaiseWindow(window);
+  SDL_SetWindowInputFocus(window);
+  focusAskedMs = NowMs();
+  focusUntilMs = focusAskedMs + kFocusRetryMs;
+}
+
+void SdlDisplay::KeepAskingForFocus(std::int64_t nowMs) {
+  if (!window || active || nowMs >= focusUntilMs) {
+    if (active) focusUntilMs = 0;
+    return;
+  }
+  if (nowMs - focusAskedMs < kFocusIntervalMs) return;
+  focusAskedMs = nowMs;
+  SDL_RaiseWindow(window);
+  SDL_SetWindowInputFocus(window);
+}
+
+void SdlDisplay::Repaint() {
+  if (!renderer || !back) return;
+  if (CopyPicture()) SDL_RenderPresent(renderer);
+}
+
+bool SdlDisplay::CopyPicture() {
+  SDL_RenderClear(renderer);
+  int clientWidth = 0, clientHeight = 0;
+  if (SDL_GetRendererOutputSize(renderer, &clientWidth, &clientHeight) != 0) {
+    SDL_GetWindowSize(window, &clientWidth, &clientHeight);
+  }
+  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  const SDL_Rect source{picture.x, picture.y, picture.width, picture.height};
+  const SDL_Rect target{view.x, view.y, view.width, view.height};
+  return SDL_RenderCopy(renderer, back, &source, &target) == 0;
+}
+
+bool SdlDisplay::HasSurfaces() const { return back != nullptr; }
+
+std::uint32_t SdlDisplay::LockBack(SurfaceLock& lock) {
+  if (!back) return kInvalidObject;
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(back, nullptr, &pixels, &pitch) != 0) {
+    LogPrintf("  %s\n", SDL_GetError());
+    return kGenericError;
+  }
+  lock.bits = static_cast<std::uint8_t*>(pixels);
+  lock.pitch = pitch;
+  return 0;
+}
+
+std::uint32_t SdlDisplay::UnlockBack() {
+  if (!back) return kInvalidObject;
+  SDL_UnlockTexture(back);
+  return 0;
+}
+
+int SdlDisplay::Present() {
+  if (!renderer || !back) return 0;
+  if (!CopyPicture()) {
+    LogPrintf("  %s\n", SDL_GetError());
+    DxCheck(kGenericError, "Blt");
+    return 0;
+  }
+  const std::int64_t before = vsync ? std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count() : 0;
+  SDL_RenderPresent(renderer);
+  if (vsync && vsyncGuard.PresentTook(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count() - before)) {
+    // The monitor refreshes more slowly than the console runs.
+    if (SDL_RenderSetVSync(renderer, 0) == 0) {
+      vsync = false;
+      LogPrintf("  Monitor slower than the console: presenting without vsync\n");
+    }
+  }
+  ++presents;
+  return 1;
+}
+
+void SdlDisplay::DestroyWindow() {
+  if (back) SDL_DestroyTexture(back);
+  if (renderer) SDL_DestroyRenderer(renderer);
+  if (window) SDL_DestroyWindow(window);
+  back = nullptr;
+  renderer = nullptr;
+  window = nullptr;
+  active = false;
+}

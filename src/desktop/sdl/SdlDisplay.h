@@ -1,0 +1,81 @@
+#pragma once
+
+#include <SDL.h>
+
+#include "desktop/sdl/VsyncGuard.h"
+#include "host/display/Display.h"
+
+// The display window on SDL: a window of its own with a renderer, and the
+// back surface as a 256 x 192 streaming texture in the desktop's pixel format
+// (16 bits as 5-6-5 or 5-5-5, 24, or 32), which every finished frame is
+// converted into and then stretched over the whole client area. Presenting
+// waits for the monitor's vertical blank where the renderer offers vsync;
+// the console's speed comes from the frame clock of the main loop, not from
+// the monitor.
+class SdlDisplay final : public Display {
+ public:
+  ~SdlDisplay() override;
+
+  WindowHandle CreateWindow(int width, int height, const char* caption) override;
+  int InitDirectDraw(int width, int height) override;
+  void Show(int showCommand) override;
+  void Centre() override;
+  void Resize(int width, int height) override;
+  void Focus() override;
+  bool WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const override;
+  void SetCaption(const char* caption) override;
+  bool HasSurfaces() const override;
+  std::uint32_t LockBack(SurfaceLock& lock) override;
+  std::uint32_t UnlockBack() override;
+  int Present() override;
+
+  // Releases the surfaces and the window (DisplayShutdown does this).
+  void DestroyWindow();
+
+  // A window manager may hand the focus to another window just after the
+  // display window asked for it (the strip mapped a moment later, a dialog
+  // closing). For a short while after Focus(), the main loop calls this to
+  // ask again until the focus has arrived.
+  void KeepAskingForFocus(std::int64_t nowMs);
+  // Shows the back surface again as it is (the window was uncovered or
+  // resized while the console does not run).
+  void Repaint();
+
+  // Full screen on the desktop's own mode (black bars round the picture,
+  // laid out as in a window) or back to the window. False when SDL refuses.
+  bool SetFullscreen(bool on);
+  bool Fullscreen() const { return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+  // In full screen the pointer is hidden once it has not moved for a
+  // moment; the main loop reports motion and the time.
+  void PointerMoved(std::int64_t nowMs);
+  void HidePointerWhenIdle(std::int64_t nowMs);
+
+  SDL_Window* Window() const { return window; }
+  std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
+  bool HasVsync() const { return vsync; }
+  long long PresentCount() const { return presents; }
+
+ private:
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* back = nullptr;
+  bool vsync = false;
+  VsyncGuard vsyncGuard;
+  long long presents = 0;
+  std::int64_t focusUntilMs = 0;
+  std::int64_t focusAskedMs = 0;
+  std::int64_t pointerMovedMs = 0;
+  bool pointerHidden = false;
+  bool CopyPicture();
+};
+
+// The texture format that matches a desktop pixel format, and the depth and
+// 16-bit layout the frame conversion should use for it. Depth 0 when the
+// format is one the conversion cannot write (indexed, say): the picture is
+// then converted at 32 bits into an XRGB texture.
+struct BackFormat {
+  std::uint32_t textureFormat;
+  int depth;
+  int is565;
+};
+BackFormat BackFormatFor(std::uint32_t desktopFormat);

@@ -1,0 +1,110 @@
+#include "headless/HeadlessDisplay.h"
+
+#include "debug/DebugConsole.h"
+#include "host/display/DxCheck.h"
+
+HeadlessDisplay::HeadlessDisplay(int depthToReport, bool use565, int pitchPadding)
+    : chosenDepth(depthToReport), chosen565(use565), padding(pitchPadding < 0 ? 0 : pitchPadding) {}
+
+WindowHandle HeadlessDisplay::CreateWindow(int width, int height, const char* windowCaption) {
+  if (failWindow) return nullptr;
+  windowWidth = width;
+  windowHeight = height;
+  caption = windowCaption ? windowCaption : "";
+  return this;  // any non-null value stands for the window
+}
+
+int HeadlessDisplay::InitDirectDraw(int width, int height) {
+  depth = chosenDepth;
+  if (DxCheck(initResult, "DirectDrawCreate")) return 0;
+  backWidth = width;
+  backHeight = height;
+  backPitch = width * BackBytesPerPixel(depth) + padding;
+  back.assign(static_cast<std::size_t>(backPitch) * static_cast<std::size_t>(height), 0);
+  if (depth == 16) {
+    if (chosen565) {
+      LogPrintf("16bit 565 Display\n");
+      is565 = 1;
+    } else {
+      LogPrintf("16bit 555 Display\n");
+      is565 = 0;
+    }
+  }
+  surfaces = true;
+  return 1;
+}
+
+void HeadlessDisplay::Show(int command) {
+  showCommand = command;
+  active = true;  // showing the window makes it the active one
+}
+
+void HeadlessDisplay::Centre() { ++centreCount; }
+
+void HeadlessDisplay::Resize(int width, int height) {
+  windowWidth = width;
+  windowHeight = height;
+  Centre();
+}
+
+void HeadlessDisplay::Focus() { ++focusCount; }
+
+bool HeadlessDisplay::HasSurfaces() const { return surfaces; }
+
+std::uint32_t HeadlessDisplay::LockBack(SurfaceLock& lock) {
+  ++lockCount;
+  if (!surfaces) return 0x88760082u;  // invalid object
+  if (lockResult != 0) return lockResult;
+  lock.bits = back.data();
+  lock.pitch = backPitch;
+  return 0;
+}
+
+std::uint32_t HeadlessDisplay::UnlockBack() {
+  if (!surfaces) return 0x88760082u;
+  return unlockResult;
+}
+
+int HeadlessDisplay::Present() {
+  if (!surfaces) return 0;
+  if (DxCheck(blitResult, "Blt")) return 0;
+  ++presentCount;
+  return 1;
+}
+
+std::uint32_t HeadlessDisplay::BackPixel(int x, int y) const {
+  if (!surfaces || x < 0 || y < 0 || x >= backWidth || y >= backHeight) return 0;
+  const std::uint8_t* p = back.data() + static_cast<std::size_t>(y) * backPitch;
+  switch (BackBytesPerPixel(depth)) {
+    case 2:
+      p += x * 2;
+      return static_cast<std::uint32_t>(p[0] | p[1] << 8);
+    case 3:
+      p += x * 3;
+      return static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16);
+    default:
+      p += x * 4;
+      return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+             static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+  }
+}
+
+std::uint32_t HeadlessDisplay::BackPixelRgb(int x, int y) const {
+  std::uint32_t pixel = BackPixel(x, y);
+  if (depth != 16) return pixel & 0x00FFFFFFu;
+  // Widen each field to 8 bits by repeating its top bits below it.
+  auto widen = [](std::uint32_t field, int bits) {
+    std::uint32_t v = field << (8 - bits);
+    return v | v >> bits;
+  };
+  std::uint32_t r, g, b;
+  if (is565) {
+    r = widen((pixel >> 11) & 0x1F, 5);
+    g = widen((pixel >> 5) & 0x3F, 6);
+  } else {
+    r = widen((pixel >> 10) & 0x1F, 5);
+    g = widen((pixel >> 5) & 0x1F, 5);
+  }
+  b = widen(pixel & 0x1F, 5);
+  return r << 16 | g << 8 | b;
+}

@@ -1,0 +1,227 @@
+#include "headless/HeadlessRun.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/session/Session.h"
+#include "host/session/DemoImage.h"
+#include "headless/Screenshot.h"
+#include "console/SaveState.h"
+#include "debug/DebugConsole.h"
+#include "host/files/ArchiveImage.h"
+#include "host/files/BatteryFile.h"
+#include "host/files/ImageFile.h"
+#include "host/files/OutputCheck.h"
+#include "host/files/StateFile.h"
+#include "host/files/WavWriter.h"
+#include "headless/HeadlessDisplay.h"
+#include "headless/HeadlessMessageBox.h"
+#include "headless/ScriptedInput.h"
+#include "host/rewind/RewindHistory.h"
+
+namespace {
+
+// Checks that an output file can be written before any emulation is spent,
+// so a wrong path fails at once. Nothing is created: the file is written for
+// real, whole, at the end.
+bool CheckWritable(const std::string& path) {
+  std::string error;
+  if (path.empty() || CheckOutputWritable(path, error)) return true;
+  std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return false;
+}
+
+// Everything about the files of a run that can be checked before it starts:
+// the image can be read, its battery file is not the image, no output would
+// overwrite the image, its battery file or another output, and the sound
+// fits a WAV file.
+bool CheckRunFiles(const RunOptions& options, const std::string& image) {
+  std::string error;
+  std::vector<std::uint8_t> bytes;
+  std::string entry;
+  if (!(IsArchivePath(image) ? ReadArchiveImage(image, bytes, entry, error) : ReadImageFile(image, bytes, error))) {
+    LogPrintf("file error\r\n");
+    std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", error.c_str());
+    return false;
+  }
+  std::string battery;
+  std::vector<OutputFile> outputs;
+  outputs.push_back(OutputFile{"--screenshot", options.screenshot});
+  outputs.push_back(OutputFile{"--audio", options.audio});
+  outputs.push_back(OutputFile{"--save-state", options.saveState});
+  bool ok = BatteryPathFor(image, battery, error) && CheckOutputs(image, battery, outputs, error) &&
+            (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
+                                                             kNtscTiming.FramesPerSecond(), error));
+  if (!ok) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return ok;
+}
+
+long PeakMemoryKilobytes() {
+  struct rusage usage;
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+}
+
+// Hands every frame's samples to the WAV file as they are made.
+class WavSink final : public SampleSink {
+ public:
+  explicit WavSink(WavWriter& writer) : wav(writer) {}
+  void Samples(const std::int16_t* samples, int count) override {
+    if (!failed && !wav.Append(samples, static_cast<std::size_t>(count), error)) failed = true;
+  }
+  bool failed = false;
+  std::string error;
+
+ private:
+  WavWriter& wav;
+};
+
+}  // namespace
+
+int RunHeadless(const RunOptions& options) {
+  if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio) || !CheckWritable(options.saveState)) {
+    return 1;
+  }
+
+  std::string image = options.image;
+  if (image.empty()) {
+    std::string error;
+    image = InstallDemoImage(error);
+    if (image.empty()) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  if (!CheckRunFiles(options, image)) return 1;
+
+  InstallHeadlessMessageBox();
+  auto display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
+  auto input = std::make_unique<ScriptedInput>(0);
+  auto session = std::make_unique<Session>();
+  HostParts host{display.get(), input.get()};
+  session->Startup(host);
+  // Nobody can switch away from a window that does not exist.
+  display->active = true;
+  session->console.SetJapanese(options.japanese);
+  session->console.video.spriteLimit = !options.noSpriteLimit;
+  {
+    std::string error;
+    if (!ApplyConsoleOptions(options, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
+      session->Shutdown();
+      return 1;
+    }
+  }
+  for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
+  session->console.SetGlassesView(options.glassesView);
+
+  WavWriter wav;
+  WavSink wavSink(wav);
+  if (!options.audio.empty()) {
+    std::string error;
+    if (!wav.Open(options.audio, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      session->Shutdown();
+      return 1;
+    }
+    session->sound = &wavSink;
+  }
+
+  if (!session->LoadAndReset(image.c_str())) {
+    std::fprintf(stderr, "tavrin: cannot load cartridge image '%s'\n", image.c_str());
+    wav.Abort();
+    session->Shutdown();
+    return 1;
+  }
+
+  if (!options.loadState.empty()) {
+    std::string error;
+    if (!ReadStateFile(options.loadState, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), error.c_str());
+      wav.Abort();
+      session->Shutdown();
+      return 1;
+    }
+  }
+
+  // The rewind history a desktop player would have: a snapshot a frame.
+  std::unique_ptr<RewindHistory> history;
+  std::vector<std::uint8_t> snapshot;
+  StateRanges changed;
+  bool snapshotWhole = true;  // the snapshot buffer holds nothing yet
+  double snapshotSeconds = 0;
+  if (options.rewindSeconds > 0) {
+    history = std::make_unique<RewindHistory>(kRewindBudgetBytes);
+    snapshot.resize(StateSize(session->console));
+  }
+
+  auto started = std::chrono::steady_clock::now();
+  for (int frame = 0; frame < options.frames; ++frame) {
+    input->ReleaseAll();
+    for (std::uint8_t code : options.input.KeysAt(frame)) input->SetKey(code, true);
+    // Only the last frame is ever looked at: the others are not converted.
+    session->present = frame == options.frames - 1;
+    session->RunFrame();
+    if (history) {
+      const auto before = std::chrono::steady_clock::now();
+      if (RefreshState(session->console, snapshot.data(), snapshot.size(), snapshotWhole, changed) ==
+          StateError::None) {
+        history->Push(snapshot, changed);
+        snapshotWhole = false;
+      } else {
+        snapshotWhole = true;
+      }
+      snapshotSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+    }
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+  bool ok = true;
+  if (!options.saveState.empty()) {
+    std::string error;
+    if (!WriteStateFile(options.saveState, session->console, error)) {
+      std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), error.c_str());
+      ok = false;
+    }
+  }
+
+  session->Shutdown();
+  // A battery save the run owed and could not make is a failed run.
+  if (session->saveFailed) ok = false;
+
+  if (!options.screenshot.empty()) {
+    std::string error;
+    const PictureRect visible = VisiblePicture(session->console.GameGear());
+    if (!WriteScreenshot(*display, options.screenshot, error, options.crop ? &visible : nullptr)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      ok = false;
+    }
+  }
+  if (!options.audio.empty()) {
+    std::string error = wavSink.error;
+    if (wavSink.failed || !wav.Finish(error)) {
+      wav.Abort();
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      ok = false;
+    }
+  }
+
+  if (options.bench) {
+    double fps = seconds > 0 ? options.frames / seconds : 0;
+    std::printf("%d frames in %.3f s: %.0f frames per second (%.1f times real speed), peak memory %ld KB\n",
+                options.frames, seconds, fps, fps / kNtscTiming.FramesPerSecond(), PeakMemoryKilobytes());
+    if (history) {
+      const double kept = std::min(static_cast<double>(options.rewindSeconds),
+                                   history->SecondsKept(kNtscTiming.FramesPerSecond()));
+      std::printf("rewind: %.1f s kept in %.1f MB, snapshots %.1f%% of run time\n", kept,
+                  static_cast<double>(history->BytesUsed()) / (1024.0 * 1024.0),
+                  seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);
+    }
+  }
+  return ok ? 0 : 1;
+}

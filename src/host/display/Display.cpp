@@ -1,0 +1,3 @@
+#include "host/display/Display.h"
+
+WindowHandle DisplayWindowHandle = nullptr;

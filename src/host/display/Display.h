@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+
+#include "host/display/PictureLayout.h"
+
+// The host's side of the picture: a window showing the console's 256 x 192
+// picture and an off-screen back surface in the desktop's pixel format into
+// which every finished frame is converted. The video chip only ever talks to
+// this interface; each host layer (desktop, headless) implements it, so the
+// core never includes host code.
+
+// Opaque handle of the display window; input set-up on a desktop host needs it.
+using WindowHandle = void*;
+
+// The display window's handle, stored by Video::Create for the input set-up.
+extern WindowHandle DisplayWindowHandle;
+
+// Show command handed to Display::Show by Video::Create (show and activate).
+constexpr int kShowWindowCommand = 5;
+
+// What a lock of the back surface reports: the start of its memory and the
+// distance in bytes from one row to the next. Video keeps one of these and
+// hands it to every lock.
+struct SurfaceLock {
+  std::uint8_t* bits = nullptr;
+  std::int32_t pitch = 0;
+};
+
+// Bytes per pixel of the back surface at a given desktop depth. Depth 16 is a
+// 16-bit word, 24 is three bytes; any other depth is handled as 32 bits.
+constexpr int BackBytesPerPixel(int depth) {
+  return depth == 16 ? 2 : depth == 24 ? 3 : 4;
+}
+
+class Display {
+ public:
+  virtual ~Display() = default;
+
+  // Opens the display window with a client area of width x height; returns
+  // its handle, or nullptr when no window could be made.
+  virtual WindowHandle CreateWindow(int width, int height, const char* caption) = 0;
+  // Prepares the drawing objects and a width x height back surface in the
+  // desktop's format; sets depth (and is565 at depth 16). 1 on success, 0 on
+  // the first failed step (already reported through DxCheck).
+  virtual int InitDirectDraw(int width, int height) = 0;
+  virtual void Show(int showCommand) = 0;
+  virtual void Centre() = 0;
+  // Sets the window's client area to width x height, then centres it.
+  virtual void Resize(int width, int height) = 0;
+  // The room a window may take on its screen (the work area) and what the
+  // window system's frame adds around the client area. False when unknown.
+  virtual bool WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const {
+    (void)width, (void)height, (void)frameWidth, (void)frameHeight;
+    return false;
+  }
+  // Changes the window's caption.
+  virtual void SetCaption(const char* caption) { (void)caption; }
+  // Gives the keyboard focus to the display window.
+  virtual void Focus() = 0;
+
+  // True only when InitDirectDraw made the back surface (and what presents
+  // it); without them nothing may lock or present.
+  virtual bool HasSurfaces() const = 0;
+  // Locks the whole back surface, waiting while it is busy, and fills lock.
+  // Returns the host's result code: 0 on success, otherwise a failure code
+  // for DxCheck.
+  virtual std::uint32_t LockBack(SurfaceLock& lock) = 0;
+  virtual std::uint32_t UnlockBack() = 0;
+  // Stretches the back surface into the window. A desktop host first waits
+  // for the start of the monitor's vertical blank: that wait is what paces
+  // the emulation. Returns 1 when the picture was shown, 0 on a failure
+  // reported through DxCheck.
+  virtual int Present() = 0;
+
+  // Desktop bits per pixel, found by InitDirectDraw.
+  int depth = 0;
+  // 16-bit layout: 1 for 5-6-5, 0 for 5-5-5.
+  int is565 = 0;
+  // The part of the back surface the player sees (the Game Gear shows less
+  // than the whole frame), and whether it is shown at whole scales only.
+  PictureRect picture = kMasterSystemPicture;
+  bool wholeScales = false;
+  // The display window is the active window; the idle loop runs the console
+  // only while it is set.
+  bool active = false;
+};

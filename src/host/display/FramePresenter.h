@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+#include "host/display/Display.h"
+#include "host/display/OnScreenNote.h"
+
+// The host's end of a frame: converts the console's indexed picture through
+// its colour RAM into the display's back surface, stamps the frame-rate
+// figure when asked, and presents. Failures of the display's steps are
+// reported through DxCheck, as they happen.
+class FramePresenter {
+ public:
+  static constexpr int kWidth = 256;
+  static constexpr int kHeight = 192;
+
+  explicit FramePresenter(Display* hostDisplay = nullptr) : display(hostDisplay) {}
+  void SetDisplay(Display* hostDisplay) { display = hostDisplay; }
+  Display* GetDisplay() const { return display; }
+
+  // Converts and presents one frame (256 x 192 colour indexes), or, when
+  // `colours` is given, the 256 x 192 colour words the console left instead
+  // (the Game Gear's scaled picture, the 3-D glasses' eyes).
+  void Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+               const std::uint16_t* colours = nullptr);
+
+  // The frame-rate figure: three digits, white on black, in the top-left
+  // corner, when showFrameRate is set.
+  bool showFrameRate = false;
+  int frameRate = 0;  // frames per second of running time, as the host counts it
+  // The console waits for the player: the frame is shown dimmed, with the
+  // pause line (PauseOverlay) over it.
+  bool paused = false;
+
+  // A message over the bottom of the picture for a moment (states saved and
+  // loaded), drawn into every frame presented while it lasts.
+  OnScreenNote note;
+
+  // Converts into any surface of the given depth (rows at least 256 pixels).
+  static void Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
+                      const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours = nullptr);
+  // Draws the figure into a converted surface.
+  static void DrawFrameRate(const SurfaceLock& lock, int depth, bool is565, int rate);
+
+ private:
+  Display* display = nullptr;
+  SurfaceLock lockDesc;  // reused for every back-surface lock
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/display/Display.h"
+
+// A short message drawn over the picture for a couple of seconds ("État 3
+// sauvegardé"): white capitals on a dark band along the bottom of the frame.
+// The text is UTF-8; letters are shown as capitals from a small built-in
+// 8 x 8 font (É and é as É), anything the font lacks as '?'. A text too wide
+// for one row is wrapped at spaces onto up to kMaxLines rows.
+class OnScreenNote {
+ public:
+  static constexpr std::uint32_t kShownMs = 2000;
+  static constexpr int kColumns = 31;  // characters a row, inside the band's margins
+  static constexpr int kMaxLines = 3;
+
+  // Shows `text` from `nowMs` for kShownMs (replacing any note shown).
+  void Show(const std::string& text, std::uint32_t nowMs);
+  // True while the note is up at `nowMs`. The millisecond clock wraps; the
+  // difference from the moment shown is what counts.
+  bool Visible(std::uint32_t nowMs) const;
+  const std::string& Text() const { return text; }
+
+  // Draws the note into a converted 256 x 192 surface when it is visible.
+  void Draw(const SurfaceLock& lock, int depth, bool is565, std::uint32_t nowMs) const;
+
+  // The rows the text is shown as: glyph indexes into the font, at most
+  // kColumns a row and kMaxLines rows (the last cut short when the text runs
+  // longer). Public for tests.
+  static std::vector<std::vector<int>> Layout(const std::string& text);
+  // The character a glyph index stands for ('A', 'É' as "É"), for tests.
+  static std::string GlyphName(int glyph);
+
+ private:
+  std::string text;
+  std::uint32_t shownAt = 0;
+  bool shown = false;
+};

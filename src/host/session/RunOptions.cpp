@@ -1,0 +1,129 @@
+#include "host/session/RunOptions.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "console/Console.h"
+#include "host/files/BiosFile.h"
+
+namespace {
+constexpr int kMaxFrames = 100000000;
+}
+
+#ifndef TAVRIN_VERSION
+#define TAVRIN_VERSION "0.3"
+#endif
+
+int ParseCommandLine(int argc, char** argv, RunOptions& options) {
+  CLI::App app{"Tavrin: a Master System and Game Gear emulator.", "tavrin"};
+  app.set_version_flag("--version", std::string("tavrin ") + TAVRIN_VERSION);
+
+  std::vector<std::string> holds;
+  std::string depth = "32";
+  app.add_option("image", options.image, "Cartridge image (*.sms, *.gg); the built-in demo when left out");
+  app.add_flag("--headless", options.headless,
+               "No window, sound device or input device; run as fast as the host allows "
+               "(also taken, with a screenshot, when no display can be opened)");
+  std::string framesText;
+  CLI::Option* frames = app.add_option("--frames", framesText,
+                                       "Frames to run after reset, then shut down, in decimal from 0 to 100000000 "
+                                       "(headless: 600 when left out; desktop: run until the windows close)")
+                           ->type_name("INT");
+  app.add_option("--screenshot", options.screenshot, "Write the last frame as a 256 x 192 PNG");
+  app.add_flag("--crop", options.crop,
+               "The screenshot shows only the console's screen (a Game Gear's 160 x 144; a Master System's "
+               "whole 256 x 192)");
+  app.add_option("--audio", options.audio, "Write everything played as a 16-bit mono 48000 Hz WAV");
+  app.add_option("--load-state", options.loadState, "Headless: start from this save state (then --frames counts further frames)");
+  app.add_option("--save-state", options.saveState, "Headless: write a save state after the last frame");
+  app.add_option("--rewind", options.rewindSeconds,
+                 "Headless: keep this many seconds of rewind history while running (with --bench: its cost)")
+      ->check(CLI::Range(1, 3600));
+  app.add_option("--hold", holds,
+                 "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
+                 "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
+      ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
+  app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
+  app.add_flag("--no-sprite-limit", options.noSpriteLimit,
+               "Draw every sprite on a line, not only the first 8 the console shows");
+  std::string ports[2] = {"pad", "pad"};
+  const std::vector<std::string> peripherals = {"pad", "lightgun", "paddle", "sportspad", "glasses"};
+  app.add_option("--port1", ports[0],
+                 "What is plugged into controller port 1: pad (the default), lightgun, paddle, sportspad or "
+                 "glasses (the 3-D glasses)")
+      ->check(CLI::IsMember(peripherals));
+  app.add_option("--port2", ports[1], "What is plugged into controller port 2 (as --port1)")
+      ->check(CLI::IsMember(peripherals));
+  std::string glasses = "left";
+  app.add_option("--glasses", glasses,
+                 "How a 3-D program shows with the glasses plugged in: left (the left eye's frames only, the "
+                 "default) or anaglyph (both eyes in red and cyan)")
+      ->check(CLI::IsMember({"left", "anaglyph"}));
+  app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
+      ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
+  app.add_option("--mapper", options.mapper,
+                 "Headless: the cartridge's board, whatever the image says: sega, codemasters, korean, korean8k, "
+                 "multigame or none (any case)");
+  app.add_option("--console", options.console,
+                 "The console that runs the image, whatever its name and header say: sms or gg (a Master System "
+                 "image on a Game Gear runs in its Master System mode)")
+      ->check(CLI::IsMember({"sms", "gg"}));
+  app.add_option("--bios", options.bios,
+                 "The console's boot program (a file of yours, at most 512 KB): it starts the console and hands "
+                 "over to the cartridge");
+  app.add_flag("--bench", options.bench,
+               "Print emulation speed and peak memory when done (desktop: frame rate, CPU use and sound delay)");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "tavrin: %s\n", e.what());
+    return 2;
+  }
+
+  options.framesGiven = frames->count() > 0;
+  // Read like --hold's frames: decimal only, never octal or hexadecimal.
+  if (options.framesGiven && (!ParseFrameNumber(framesText, options.frames) || options.frames > kMaxFrames)) {
+    std::fprintf(stderr, "tavrin: --frames '%s' is not a decimal number from 0 to %d\n", framesText.c_str(),
+                 kMaxFrames);
+    return 2;
+  }
+  Board board;
+  if (!options.mapper.empty() && !BoardFromName(options.mapper.c_str(), board)) {
+    std::fprintf(stderr, "tavrin: --mapper '%s' is none of sega, codemasters, korean, korean8k, multigame, none\n",
+                 options.mapper.c_str());
+    return 2;
+  }
+  for (int port = 0; port < 2; ++port) PeripheralFromName(ports[port].c_str(), options.port[port]);
+  options.glassesView = glasses == "anaglyph" ? GlassesView::kAnaglyph : GlassesView::kLeftEye;
+  options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
+  options.rgb565 = depth != "16-555";
+  for (const std::string& hold : holds) {
+    std::string error;
+    if (!options.input.Add(hold, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  return -1;
+}
+
+bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error) {
+  Board board;
+  if (!options.mapper.empty() && BoardFromName(options.mapper.c_str(), board)) console.SetBoardChoice(board);
+  if (options.console == "sms") console.SetConsoleKind(ConsoleKind::kMasterSystem);
+  if (options.console == "gg") console.SetConsoleKind(ConsoleKind::kGameGear);
+  if (options.bios.empty()) return true;
+  std::vector<std::uint8_t> bytes;
+  if (!ReadBiosFile(options.bios, bytes, error)) return false;
+  if (!console.SetBios(bytes.data(), bytes.size())) {
+    error = "'" + options.bios + "': the boot program cannot be held in memory";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "host/input/InputScript.h"
+#include "console/Peripheral.h"
+
+// What the command line asked for.
+struct RunOptions {
+  std::string image;          // empty: the built-in demo cartridge
+  bool headless = false;
+  int frames = 600;
+  bool framesGiven = false;   // --frames was given (a desktop run then ends after them)
+  std::string screenshot;     // PNG of the last frame, if set
+  bool crop = false;          // the screenshot shows only what the console's screen shows
+  std::string audio;          // WAV of everything played, if set
+  std::string loadState;      // save state to start from, if set
+  std::string saveState;      // save state to write after the last frame, if set
+  int rewindSeconds = 0;      // rewind history kept while running; 0: none
+  InputScript input;
+  bool japanese = false;      // Japanese console: no nationalisation lines
+  bool noSpriteLimit = false; // draw every sprite on a line, not only the first 8
+  Peripheral port[2] = {Peripheral::kPad, Peripheral::kPad};  // what is plugged into ports 1 and 2
+  GlassesView glassesView = GlassesView::kLeftEye;            // how the 3-D glasses' eyes are shown
+  int depth = 32;             // desktop depth the conversion targets
+  bool rgb565 = true;         // 16-bit layout
+  bool bench = false;         // print speed and peak memory at the end
+  std::string mapper;         // the board's name (BoardName); empty: found from the image
+  std::string console;        // "sms" or "gg"; empty: the image's own
+  std::string bios;           // the console's boot program, if set
+};
+
+class Console;
+// Gives the console what the options choose for the next load: the board,
+// the console, the boot program (read from its file). False, with the
+// reason in `error`, when the boot program cannot be read.
+bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error);
+
+// Parses argv into options. Returns -1 to go on, or the exit status to end
+// with at once (0 after --help or --version, nonzero after a bad option, with
+// one line on standard error).
+int ParseCommandLine(int argc, char** argv, RunOptions& options);

@@ -1,0 +1,176 @@
+#include "host/session/Session.h"
+
+#include <vector>
+
+#include "debug/DebugConsole.h"
+#include "host/files/ArchiveImage.h"
+#include "host/files/ImageFile.h"
+#include "host/i18n/Translate.h"
+#include "host/display/Display.h"
+#include "host/display/HostMessageBox.h"
+
+Session* activeSession = nullptr;
+
+bool Session::Startup(const HostParts& host) {
+  ConsoleInit();
+  LogPrintf("Tavrin -- Startup -- %s\n", "v0.3b [19]");
+  hostParts = host;
+  if (host.displayManagerInit) host.displayManagerInit();
+  if (host.createMainWindow && !host.createMainWindow()) return false;
+  // A refused sound device has been reported; the console then runs silent.
+  if (host.soundOpen) host.soundOpen();
+  LogPrintf("Tavrin -- Initializing the SMS ...\n");
+  console.SetLogger(DebugConsoleLogger());
+  console.Create();
+
+  Display* display = host.display;
+  LogPrintf("Creating Display\n");
+  if (display) {
+    DisplayWindowHandle = display->CreateWindow(512, 384, "Sega Master System");
+    display->InitDirectDraw(Video::kWidth, Video::kHeight);  // carries on whatever happened
+    LogPrintf("  Display Depth: %d\n", display->depth);
+    display->Centre();
+    display->Show(kShowWindowCommand);
+  }
+  presenter.SetDisplay(display);
+  input.Init(host.input);
+  LogPrintf("Tavrin -- Ready to go!\n");
+  if (host.showMainWindow) host.showMainWindow();
+  return true;
+}
+
+namespace {
+// What the cartridge refuses, in the player's words: an image holds one to
+// Cartridge::kMaxPages pages of 16 KB, perhaps behind a header shorter than
+// a page.
+std::string RefusalReason(std::size_t size) {
+  constexpr std::size_t kPage = Cartridge::kPageSize;
+  if (size < kPage) return "the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least 16384";
+  if (size / kPage > static_cast<std::size_t>(Cartridge::kMaxPages)) {
+    return "the image is too large (a cartridge holds at most " + std::to_string(Cartridge::kMaxPages) +
+           " pages of 16 KB)";
+  }
+  return "the image was refused";
+}
+}  // namespace
+
+bool Session::LoadAndReset(const char* path) {
+  loadError.clear();
+  if (!path) return false;
+  // An image whose battery file would be itself (game.sav) is destroyed by
+  // its first save: it is refused before anything is read.
+  std::string batteryPath;
+  std::vector<std::uint8_t> image;
+  // An image inside an archive is named after its entry (game.gg decides the
+  // Game Gear); its battery file is named after the archive, beside it.
+  std::string name = path;
+  if (!BatteryPathFor(path, batteryPath, loadError) ||
+      !(IsArchivePath(path) ? ReadArchiveImage(path, image, name, loadError) : ReadImageFile(path, image, loadError))) {
+    LogPrintf("file error\r\n");
+    LogPrintf("tavrin: %s\n", loadError.c_str());
+    return false;
+  }
+  FlushBackgroundSaves();
+  // Saved before the console takes the new image, which blanks the RAM. When
+  // that save fails the old image keeps running, so its RAM is not lost.
+  if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery() &&
+      !(battery && battery->HeldByAnotherRun())) {
+    loadError = std::string(path) + " was not loaded: the cartridge RAM of the image running could not be saved";
+    LogPrintf("tavrin: %s\n", loadError.c_str());
+    return false;
+  }
+  if (!console.LoadCartridge(image.data(), image.size(), name.c_str())) {
+    loadError = std::string(path) + ": " + RefusalReason(image.size());
+    return false;
+  }
+  battery.reset();  // the old image's lock goes before the new one is taken
+  battery = std::make_unique<BatteryFile>(batteryPath);
+  battery->Load(console.CartridgeRam());
+  if (battery->TakeHeldNotice()) {
+    ShowHostMessageBox(Format(Tr("Le fichier de sauvegarde %s est utilisé par une autre instance : cette partie "
+                                 "ne sera pas sauvegardée."),
+                              batteryPath.c_str())
+                           .c_str(),
+                       "Tavrin");
+  }
+  cartridgeLoaded = true;
+  imagePath = path;
+  console.Reset();
+  return true;
+}
+
+void Session::RunFrame() {
+  input.Update();
+  if (input.hotkeys & kHotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;
+  if (input.hotkeys & kHotkeySprites) console.video.hideSprites = !console.video.hideSprites;
+  console.RunFrame(input.controls);
+  if (present) presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours());
+  if (sound) sound->Samples(console.Samples(), console.SampleCount());
+  if (console.TakeSaveRequest()) {
+    if (saver && battery) {
+      saver->Submit(battery.get(), console.CartridgeRam());
+      console.MarkCartridgeRamSaved();
+    } else {
+      SaveBattery();
+    }
+  }
+  if (saver) CollectBackgroundSaves();
+}
+
+void Session::CollectBackgroundSaves() {
+  BackgroundSaver::Result outcome;
+  while (saver->TakeResult(outcome)) {
+    if (outcome.result == BatteryFile::SaveResult::kSaved) {
+      LogPrintf("Saved User Ram.\n");
+    } else if (outcome.result != BatteryFile::SaveResult::kHeldByAnotherRun) {
+      // Still owed: the next save, a load or shutdown tries again.
+      console.cartridgeRamDirty = true;
+      ReportSaveFailure(outcome.error);
+    }
+  }
+}
+
+void Session::FlushBackgroundSaves() {
+  if (!saver) return;
+  saver->Flush();
+  CollectBackgroundSaves();
+}
+
+void Session::ReportSaveFailure(const std::string& error) {
+  LogPrintf("User Ram Save Error.\n");
+  LogPrintf("tavrin: %s\n", error.c_str());
+  saveFailed = true;
+  // Once per file and reason on the desktop (the box filter drops repeats).
+  ShowHostMessageBox(Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
+                     Tr("User Ram Save Error"));
+}
+
+bool Session::SaveBattery() {
+  if (!battery) return false;
+  std::string error;
+  switch (battery->Save(console.CartridgeRam(), error)) {
+    case BatteryFile::SaveResult::kSaved:
+      LogPrintf("Saved User Ram.\n");
+      console.MarkCartridgeRamSaved();
+      return true;
+    case BatteryFile::SaveResult::kHeldByAnotherRun:
+      // Warned about once when the lock was found; this run does not save.
+      return false;
+    case BatteryFile::SaveResult::kRefused:
+    case BatteryFile::SaveResult::kFailed:
+      break;
+  }
+  ReportSaveFailure(error);
+  return false;
+}
+
+void Session::Shutdown() {
+  FlushBackgroundSaves();
+  if (cartridgeLoaded && console.CartridgeRamDirty()) SaveBattery();
+  saver.reset();
+  input.Shutdown();
+  if (hostParts.soundClose) hostParts.soundClose();
+  if (hostParts.displayShutdown) hostParts.displayShutdown();
+  hostParts = HostParts{};
+  battery.reset();
+}

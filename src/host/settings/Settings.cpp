@@ -1,0 +1,302 @@
+#include "host/settings/Settings.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "debug/DebugConsole.h"
+#include "host/files/AtomicFile.h"
+#include "host/files/FileRead.h"
+
+namespace {
+
+// A settings file larger than this is not one of ours.
+constexpr std::uint64_t kMaxSettingsBytes = 1u << 20;
+
+constexpr const char* kWindow = "window";
+constexpr const char* kConsole = "console";
+constexpr const char* kSound = "sound";
+constexpr const char* kFiles = "files";
+constexpr const char* kKeys = "keys";
+constexpr const char* kPadPrefix = "pad ";
+
+struct KeyFileFree {
+  void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFile = std::unique_ptr<GKeyFile, KeyFileFree>;
+
+struct ErrorFree {
+  void operator()(GError* error) const { g_error_free(error); }
+};
+
+// Reads the values of one key file into `settings`, noting in `problems`
+// every value that was out of range or unreadable.
+class Reader {
+ public:
+  Reader(GKeyFile* file, std::string& problems) : keys(file), notes(problems) {}
+
+  void Bool(const char* group, const char* key, bool& value) {
+    if (!g_key_file_has_key(keys, group, key, nullptr)) return;
+    GError* error = nullptr;
+    const gboolean read = g_key_file_get_boolean(keys, group, key, &error);
+    if (error) {
+      Note(group, key, "not true or false");
+      g_error_free(error);
+      return;
+    }
+    value = read;
+  }
+
+  void Int(const char* group, const char* key, int low, int high, int& value) {
+    if (!g_key_file_has_key(keys, group, key, nullptr)) return;
+    GError* error = nullptr;
+    const gint64 read = g_key_file_get_int64(keys, group, key, &error);
+    if (error) {
+      Note(group, key, "not a number");
+      g_error_free(error);
+      return;
+    }
+    if (read < low || read > high) {
+      Note(group, key, "out of range " + std::to_string(low) + "-" + std::to_string(high));
+      value = read < low ? low : high;
+      return;
+    }
+    value = static_cast<int>(read);
+  }
+
+  // False when the key is missing or its value cannot be read.
+  bool String(const char* group, const char* key, std::string& value) {
+    if (!g_key_file_has_key(keys, group, key, nullptr)) return false;
+    GError* error = nullptr;
+    gchar* read = g_key_file_get_string(keys, group, key, &error);
+    // GLib may hand back the text it read so far along with an error.
+    if (error || !read) {
+      if (error) Note(group, key, error->message);
+      if (error) g_error_free(error);
+      g_free(read);
+      return false;
+    }
+    value = read;
+    g_free(read);
+    return true;
+  }
+
+  void List(const char* group, const char* key, std::vector<std::string>& value) {
+    if (!g_key_file_has_key(keys, group, key, nullptr)) return;
+    GError* error = nullptr;
+    gsize length = 0;
+    gchar** read = g_key_file_get_string_list(keys, group, key, &length, &error);
+    if (error || !read) {
+      if (error) Note(group, key, error->message);
+      if (error) g_error_free(error);
+      g_strfreev(read);
+      return;
+    }
+    value.assign(read, read + length);
+    g_strfreev(read);
+  }
+
+  // Every key of a group as a map (the bindings).
+  void Map(const char* group, std::map<std::string, std::string>& value) {
+    gchar** names = g_key_file_get_keys(keys, group, nullptr, nullptr);
+    if (!names) return;
+    for (gchar** name = names; *name; ++name) {
+      // An entry that cannot be read is left out rather than taken for an
+      // empty one (which would unbind the control).
+      std::string bound;
+      if (String(group, *name, bound)) value[*name] = bound;
+    }
+    g_strfreev(names);
+  }
+
+ private:
+  void Note(const char* group, const char* key, const std::string& what) {
+    if (!notes.empty()) notes += ", ";
+    notes += std::string("[") + group + "] " + key + " " + what;
+  }
+
+  GKeyFile* keys;
+  std::string& notes;
+};
+
+}  // namespace
+
+void Settings::AddRecent(const std::string& path) {
+  if (path.empty()) return;
+  recentImages.erase(std::remove(recentImages.begin(), recentImages.end(), path), recentImages.end());
+  recentImages.insert(recentImages.begin(), path);
+  if (recentImages.size() > kMaxRecent) recentImages.resize(kMaxRecent);
+}
+
+void Settings::ForgetMissingRecent() {
+  std::erase_if(recentImages,
+                [](const std::string& path) { return !g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR); });
+}
+
+std::string DefaultSettingsPath() {
+  // Only an absolute XDG_CONFIG_HOME counts; a relative one is ignored.
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string folder;
+  if (config && config[0] == '/') {
+    folder = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    folder = std::string(home && *home ? home : g_get_home_dir()) + "/.config";
+  }
+  return folder + "/tavrin/tavrin.conf";
+}
+
+void SettingsFile::Load() {
+  values = Settings{};
+  loadedText.clear();
+  canSave = true;
+
+  std::vector<std::uint8_t> bytes;
+  const FileRead read = ReadRegularFile(path, kMaxSettingsBytes, bytes);
+  if (read.error == ENOENT) return;
+  if (read.error != 0 && read.error != EFBIG) {
+    // Saving would replace a file this run could not even read.
+    canSave = false;
+    LogPrintf("tavrin: settings not read, defaults used and nothing saved this run: %s\n", read.reason.c_str());
+    return;
+  }
+
+  KeyFile keys(g_key_file_new());
+  GError* error = nullptr;
+  if (read.error == EFBIG) {
+    error = g_error_new(G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_PARSE, "larger than %u bytes",
+                        static_cast<unsigned>(kMaxSettingsBytes));
+  } else if (!g_utf8_validate(reinterpret_cast<const gchar*>(bytes.data()), static_cast<gssize>(bytes.size()),
+                              nullptr)) {
+    // GLib reads such a file, but a key file is UTF-8 text: this is not ours.
+    error = g_error_new(G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_UNKNOWN_ENCODING, "not UTF-8 text");
+  } else {
+    g_key_file_load_from_data(keys.get(), reinterpret_cast<const gchar*>(bytes.data()), bytes.size(),
+                              G_KEY_FILE_KEEP_COMMENTS, &error);
+  }
+  if (error) {
+    std::unique_ptr<GError, ErrorFree> owned(error);
+    // The file is kept for the player to look at, then replaced by defaults.
+    const std::string bad = path + ".bad";
+    std::string why = error->message;
+    if (std::rename(path.c_str(), bad.c_str()) != 0) {
+      canSave = false;
+      LogPrintf("tavrin: settings file '%s' is malformed (%s) and cannot be renamed '%s' (%s): defaults used, "
+                "nothing saved this run\n",
+                path.c_str(), why.c_str(), bad.c_str(), std::strerror(errno));
+      return;
+    }
+    std::string saveError;
+    if (!Save(saveError)) {
+      LogPrintf("tavrin: settings file '%s' is malformed (%s): kept as '%s', defaults used but not written (%s)\n",
+                path.c_str(), why.c_str(), bad.c_str(), saveError.c_str());
+    } else {
+      LogPrintf("tavrin: settings file '%s' is malformed (%s): kept as '%s', defaults written\n", path.c_str(),
+                why.c_str(), bad.c_str());
+    }
+    return;
+  }
+
+  loadedText.assign(bytes.begin(), bytes.end());
+  std::string problems;
+  Reader reader(keys.get(), problems);
+  Settings& s = values;
+  reader.Int(kWindow, "scale", Settings::kMinScale, Settings::kMaxScale, s.windowScale);
+  reader.Bool(kWindow, "integer-scaling", s.integerScaling);
+  reader.Bool(kWindow, "fullscreen", s.fullscreen);
+  reader.Bool(kConsole, "japanese", s.japanese);
+  reader.Bool(kConsole, "sprite-limit", s.spriteLimit);
+  reader.String(kConsole, "bios", s.bios);
+  reader.Int(kSound, "volume", 0, Settings::kMaxVolume, s.volume);
+  reader.Bool(kSound, "muted", s.muted);
+  reader.String(kFiles, "last-folder", s.lastFolder);
+  std::vector<std::string> recent;
+  reader.List(kFiles, "recent", recent);
+  // Oldest first, so the newest ends in front; repeats and blanks go.
+  for (auto it = recent.rbegin(); it != recent.rend(); ++it) s.AddRecent(*it);
+  reader.Map(kKeys, s.keyBindings);
+  gchar** groups = g_key_file_get_groups(keys.get(), nullptr);
+  for (gchar** group = groups; group && *group; ++group) {
+    const std::string name = *group;
+    if (name.rfind(kPadPrefix, 0) == 0 && name.size() > std::strlen(kPadPrefix)) {
+      // A pad group without entries says nothing (and is not written back).
+      std::map<std::string, std::string> bindings;
+      reader.Map(*group, bindings);
+      if (!bindings.empty()) s.padBindings[name.substr(std::strlen(kPadPrefix))] = std::move(bindings);
+    }
+  }
+  g_strfreev(groups);
+  if (!problems.empty()) {
+    LogPrintf("tavrin: settings file '%s': %s; defaults or nearest values used\n", path.c_str(), problems.c_str());
+  }
+}
+
+bool SettingsFile::Save(std::string& error) {
+  if (!canSave) {
+    error = "'" + path + "': not saved, since it could not be read at start";
+    return false;
+  }
+  KeyFile keys(g_key_file_new());
+  // Groups and keys of a newer version of the program stay as they were.
+  if (!loadedText.empty()) {
+    g_key_file_load_from_data(keys.get(), loadedText.data(), loadedText.size(), G_KEY_FILE_KEEP_COMMENTS, nullptr);
+  }
+  const Settings& s = values;
+  g_key_file_set_integer(keys.get(), kWindow, "scale", s.windowScale);
+  g_key_file_set_boolean(keys.get(), kWindow, "integer-scaling", s.integerScaling);
+  g_key_file_set_boolean(keys.get(), kWindow, "fullscreen", s.fullscreen);
+  g_key_file_set_boolean(keys.get(), kConsole, "japanese", s.japanese);
+  g_key_file_set_boolean(keys.get(), kConsole, "sprite-limit", s.spriteLimit);
+  g_key_file_set_integer(keys.get(), kSound, "volume", s.volume);
+  g_key_file_set_boolean(keys.get(), kSound, "muted", s.muted);
+  // A key file holds UTF-8 text: a path in another encoding is not kept.
+  auto utf8 = [](const std::string& text) { return g_utf8_validate(text.data(), text.size(), nullptr) != 0; };
+  g_key_file_set_string(keys.get(), kFiles, "last-folder", utf8(s.lastFolder) ? s.lastFolder.c_str() : "");
+  // Written only when there is one, so a file without it stays as it was.
+  if (!s.bios.empty() && utf8(s.bios)) {
+    g_key_file_set_string(keys.get(), kConsole, "bios", s.bios.c_str());
+  } else {
+    g_key_file_remove_key(keys.get(), kConsole, "bios", nullptr);
+  }
+  std::vector<const gchar*> recent;
+  for (const std::string& image : s.recentImages) {
+    if (utf8(image)) recent.push_back(image.c_str());
+  }
+  g_key_file_set_string_list(keys.get(), kFiles, "recent", recent.data(), recent.size());
+  g_key_file_remove_group(keys.get(), kKeys, nullptr);
+  for (const auto& [action, key] : s.keyBindings) {
+    if (utf8(action) && utf8(key)) g_key_file_set_string(keys.get(), kKeys, action.c_str(), key.c_str());
+  }
+  gchar** groups = g_key_file_get_groups(keys.get(), nullptr);
+  for (gchar** group = groups; group && *group; ++group) {
+    if (std::string(*group).rfind(kPadPrefix, 0) == 0) g_key_file_remove_group(keys.get(), *group, nullptr);
+  }
+  g_strfreev(groups);
+  for (const auto& [guid, bindings] : s.padBindings) {
+    const std::string group = kPadPrefix + guid;
+    for (const auto& [action, button] : bindings) {
+      if (utf8(group) && utf8(action) && utf8(button)) {
+        g_key_file_set_string(keys.get(), group.c_str(), action.c_str(), button.c_str());
+      }
+    }
+  }
+
+  gsize length = 0;
+  gchar* text = g_key_file_to_data(keys.get(), &length, nullptr);
+  const std::string folder = path.substr(0, path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/'));
+  if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
+    error = "'" + folder + "': " + std::strerror(errno);
+    g_free(text);
+    return false;
+  }
+  const bool saved = WriteFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text), length,
+                                         LinkPolicy::kFollowLink, error);
+  if (saved) loadedText.assign(text, length);
+  g_free(text);
+  return saved;
+}

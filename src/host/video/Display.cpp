@@ -1,3 +1,0 @@
-#include "host/video/Display.h"
-
-WindowHandle DisplayWindowHandle = nullptr;
