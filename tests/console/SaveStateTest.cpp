@@ -61,6 +61,30 @@ std::vector<std::uint8_t> Save(const Console& console) {
   return state;
 }
 
+std::uint32_t Get32(const std::vector<std::uint8_t>& state, std::size_t at) {
+  return state[at] | state[at + 1] << 8 | state[at + 2] << 16 | static_cast<std::uint32_t>(state[at + 3]) << 24;
+}
+
+// Where the fields of the section tagged `tag` start (after its 8-byte header).
+std::size_t SectionData(const std::vector<std::uint8_t>& state, const char* tag) {
+  for (std::size_t at = 20; at + 8 <= state.size(); at += 8 + Get32(state, at + 4)) {
+    if (std::memcmp(&state[at], tag, 4) == 0) return at + 8;
+  }
+  ADD_FAILURE() << "no section " << tag;
+  return 0;
+}
+
+// The video chip's fields after its memories (video RAM, colour RAM, registers).
+constexpr std::size_t kVideoCounters = 16384 + 64 + 16;
+struct VideoFields {
+  int code, address, line, lineCounter;
+};
+VideoFields ReadVideoFields(const std::vector<std::uint8_t>& state) {
+  const std::size_t at = SectionData(state, "VDP ") + kVideoCounters;
+  return {state[at + 1], state[at + 3] | state[at + 4] << 8, static_cast<std::int32_t>(Get32(state, at + 9)),
+          static_cast<std::int32_t>(Get32(state, at + 13))};
+}
+
 // Saving, loading into a fresh console of the same image and running on
 // gives the very frames and samples of the run that never stopped.
 TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
@@ -172,6 +196,10 @@ TEST(SaveState, RefusedStatesChangeNothing) {
   badSection[20] = 'X';
   std::vector<std::uint8_t> badMagic = good;
   badMagic[0] = 'X';
+  // The processor's section one byte shorter by its length field, the total
+  // size untouched: the sections after it would be read one byte off.
+  std::vector<std::uint8_t> badLength = good;
+  badLength[SectionData(good, "Z80 ") - 4] -= 1;
   const Case cases[] = {
       {"another image's state", fromOther, StateError::OtherImage},
       {"truncated", std::vector<std::uint8_t>(good.begin(), good.end() - 1), StateError::Damaged},
@@ -182,6 +210,7 @@ TEST(SaveState, RefusedStatesChangeNothing) {
       {"newer format", newer, StateError::NewerVersion},
       {"section tag damaged", badSection, StateError::Damaged},
       {"magic damaged", badMagic, StateError::NotAState},
+      {"one section's length altered, total size intact", badLength, StateError::Damaged},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -194,15 +223,34 @@ TEST(SaveState, RefusedStatesChangeNothing) {
   EXPECT_EQ(SaveState(*console, small.data(), small.size()), StateError::BufferTooSmall);
 }
 
-// Random and mutated states: whatever is accepted runs without reading or
-// writing outside the console's memories (the sanitizers watch).
+// A video address beyond the chip's 14 bits loads clamped to them, like the
+// access code to its two bits.
+TEST(SaveState, OutOfRangeVideoFieldsLoadClamped) {
+  auto console = Loaded(DemoImage());
+  RunFrames(*console, 0, 5);
+  std::vector<std::uint8_t> state = Save(*console);
+  const std::size_t at = SectionData(state, "VDP ") + kVideoCounters;
+  state[at + 1] = 0xFF;  // access code
+  state[at + 3] = 0x34;  // address 0xD234
+  state[at + 4] = 0xD2;
+  ASSERT_EQ(LoadState(*console, state.data(), state.size()), StateError::None);
+  const VideoFields loaded = ReadVideoFields(Save(*console));
+  EXPECT_EQ(loaded.address, 0x1234);
+  EXPECT_EQ(loaded.code, 3);
+}
+
+// Random and mutated states: whatever is accepted has every index and counter
+// in range, saves back as a state that loads to itself, and runs without
+// reading or writing outside the console's memories (the sanitizers watch).
 TEST(SaveState, RandomAndMutatedStatesAreSafe) {
   const std::vector<std::uint8_t> image = DemoImage();
   auto console = Loaded(image);
   RunFrames(*console, 0, 20);
   const std::vector<std::uint8_t> good = Save(*console);
   std::mt19937 random(42);
+  int accepted = 0;
   for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
     std::vector<std::uint8_t> state = good;
     if (round % 2 == 0) {
       // Field bytes random, section tags and lengths kept: the layout checks
@@ -213,15 +261,28 @@ TEST(SaveState, RandomAndMutatedStatesAreSafe) {
       }
       for (std::size_t at = 20; at + 8 <= state.size();) {
         std::memcpy(&state[at], &original[at], 8);
-        const std::uint32_t length = original[at + 4] | original[at + 5] << 8 | original[at + 6] << 16 |
-                                     static_cast<std::uint32_t>(original[at + 7]) << 24;
-        at += 8 + length;
+        at += 8 + Get32(original, at + 4);
       }
     } else {
       for (int flips = 0; flips < 16; ++flips) state[random() % state.size()] ^= static_cast<std::uint8_t>(1u << (random() % 8));
     }
-    if (LoadState(*console, state.data(), state.size()) == StateError::None) RunFrames(*console, 0, 2);
+    if (LoadState(*console, state.data(), state.size()) != StateError::None) continue;
+    ++accepted;
+    const std::vector<std::uint8_t> loaded = Save(*console);
+    const VideoFields video = ReadVideoFields(loaded);
+    EXPECT_LE(video.address, 0x3FFF);
+    EXPECT_LE(video.code, 3);
+    EXPECT_GE(video.line, 0);
+    EXPECT_LT(video.line, 313);
+    EXPECT_GE(video.lineCounter, 0);
+    EXPECT_LE(video.lineCounter, 255);
+    // What was made of the bytes is a state of its own: it loads unchanged.
+    ASSERT_EQ(LoadState(*console, loaded.data(), loaded.size()), StateError::None);
+    EXPECT_EQ(Save(*console), loaded);
+    RunFrames(*console, 0, 2);
   }
+  // The field-randomised half always passes the layout check.
+  EXPECT_GE(accepted, 100);
 }
 
 // Two consoles in one process share nothing: each runs as if alone.

@@ -143,6 +143,29 @@ TEST(Psg, VolumeStepsAreLinearAndSilenceSettlesOnZero) {
   EXPECT_EQ(std::count(after.end() - 1000, after.end(), 0), 1000);
 }
 
+// Periods 0 and 1 hold the tone's output high rather than flipping too fast
+// to hear: games play samples by writing the volume of such a channel, each
+// volume a level of the output. Both periods play the same.
+TEST(Psg, TonePeriodsZeroAndOneHoldTheOutputHigh) {
+  std::vector<std::int16_t> played[2];
+  for (int period : {0, 1}) {
+    SCOPED_TRACE(period);
+    int full = 0;
+    for (int attenuation : {0, 5, 10}) {
+      Psg psg;
+      SetTone(psg, 2, period, attenuation);
+      psg.EndFrame(kNtscFrame);
+      const auto [low, high] = std::minmax_element(psg.Samples(), psg.Samples() + psg.SampleCount());
+      if (attenuation == 0) full = *high;
+      EXPECT_GT(full, 1000);
+      EXPECT_NEAR(*high, full * (15 - attenuation) / 15.0, 2) << "attenuation " << attenuation;
+      EXPECT_GT(*low, -*high / 20) << "attenuation " << attenuation;  // a step up, never a swing below zero
+      played[period].insert(played[period].end(), psg.Samples(), psg.Samples() + psg.SampleCount());
+    }
+  }
+  EXPECT_EQ(played[0], played[1]);
+}
+
 TEST(Psg, PortBytesReachTheirRegisters) {
   struct Case {
     const char* name;
