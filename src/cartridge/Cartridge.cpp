@@ -1,5 +1,6 @@
 #include "cartridge/Cartridge.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <new>
@@ -60,7 +61,42 @@ bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& 
     return false;
   }
   std::memcpy(pagesRead.get(), bytes + headerLength, pages * kPageSize);
+  const BoardGuess guess = forced ? BoardGuess{*forced, true} : DetectBoard(pagesRead.get(), pages * kPageSize);
+  Take(std::move(pagesRead), pages, log, guess);
+  return true;
+}
 
+bool Cartridge::LoadWhole(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced) {
+  if (bytes == nullptr || size == 0) {
+    log.Printf("Cart is empty.\r\n");
+    return false;
+  }
+  const std::size_t pages = (size + kPageSize - 1) / kPageSize;
+  if (pages > static_cast<std::size_t>(kMaxPages)) {
+    log.Printf("Cart is too big!\n");
+    log.Printf("Cart has %zu pages; a cartridge holds at most %d.\r\n", pages, kMaxPages);
+    return false;
+  }
+  std::unique_ptr<std::uint8_t[]> pagesRead(new (std::nothrow) std::uint8_t[pages * kPageSize]);
+  if (!pagesRead) {
+    log.Printf("Cart needs more memory than there is.\r\n");
+    return false;
+  }
+  std::memcpy(pagesRead.get(), bytes, size);
+  const std::size_t lastStart = (pages - 1) * kPageSize;
+  const std::size_t lastPart = size - lastStart;
+  for (std::size_t at = size; at < pages * kPageSize; at += lastPart) {
+    std::memcpy(pagesRead.get() + at, bytes + lastStart, std::min(lastPart, pages * kPageSize - at));
+  }
+  constexpr std::size_t kLargestWithoutMapper = 3 * kPageSize;
+  const BoardGuess guess =
+      forced ? BoardGuess{*forced, true} : BoardGuess{size <= kLargestWithoutMapper ? Board::None : Board::Sega, true};
+  Take(std::move(pagesRead), pages, log, guess);
+  return true;
+}
+
+void Cartridge::Take(std::unique_ptr<std::uint8_t[]> pagesRead, std::size_t pages, const Logger& log,
+                     const BoardGuess& guess) {
   rom = std::move(pagesRead);
   pageCount = static_cast<int>(pages);
   int span = 1;
@@ -70,11 +106,9 @@ bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& 
   // A 24-page image has the only page count whose old mask (one less than
   // the count) left pages out; the line is kept for those who look for it.
   if (pageCount == 24) log.Printf("Cart Limit Changed\n");
-  const BoardGuess guess = forced ? BoardGuess{*forced, true} : DetectBoard(rom.get(), pages * kPageSize);
   loadedBoard = guess.board;
   loadedSettled = guess.settled;
   ResetBoard();
-  return true;
 }
 
 void Cartridge::Unload() {

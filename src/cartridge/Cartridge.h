@@ -26,6 +26,12 @@ class Cartridge {
   // with a log line and nothing changed, when the image is too small, too
   // big or cannot be held in memory.
   bool Load(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced = nullptr);
+  // Takes an SG-1000 or SC-3000 image: its chips came in sizes of 8 KB and
+  // up, so every byte is the program's (no copier header) and a last part
+  // smaller than a page repeats to fill it, as a smaller chip shows again
+  // in the rest of its slot. Up to 48 KB run without a mapper, larger
+  // images on the Sega board, unless `forced` names one.
+  bool LoadWhole(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced = nullptr);
   // Why Load refuses an image of `size` bytes, in words a player reads;
   // "the image cannot be held in memory" when its size is not the reason.
   static std::string SizeProblem(std::size_t size);
@@ -88,6 +94,8 @@ class Cartridge {
   bool settled = false;
 
  private:
+  // Takes `pages` pages already filled, and finds or takes the board.
+  void Take(std::unique_ptr<std::uint8_t[]> pages, std::size_t count, const Logger& log, const BoardGuess& guess);
   std::uint8_t* Piece8(int number);  // an 8 KB page, wrapped as Bank wraps
   void SwitchBoard(Board to);
 

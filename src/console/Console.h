@@ -7,6 +7,7 @@
 
 #include "cartridge/Cartridge.h"
 #include "console/FrameInput.h"
+#include "console/Keyboard.h"
 #include "console/Peripheral.h"
 #include "console/Timing.h"
 #include "debug/Logger.h"
@@ -26,9 +27,29 @@
 // processor's hooks are bound to at compile time (RunWith), so memory and
 // port accesses inline into the interpreter.
 // Which console runs an image: the one the image's name says (a .gg ending
-// is a Game Gear), or the one the player chose. A Master System image run on
-// a Game Gear uses the handheld's Master System mode.
-enum class ConsoleKind : std::uint8_t { kFromImage, kMasterSystem, kGameGear };
+// is a Game Gear, .sg an SG-1000, .sc an SC-3000), or the one the player
+// chose. A Master System image run on a Game Gear uses the handheld's Master
+// System mode.
+enum class ConsoleKind : std::uint8_t { kFromImage, kMasterSystem, kGameGear, kSg1000, kSc3000 };
+
+// The name options use ("sms", "gg", "sg", "sc"; "auto" for kFromImage),
+// and the console's name for a player ("Master System", "SG-1000", ...).
+const char* ConsoleKindName(ConsoleKind kind);
+const char* ConsoleKindTitle(ConsoleKind kind);
+// Reads a name ConsoleKindName gives (any case). False for anything else.
+bool ConsoleKindFromName(const char* name, ConsoleKind& kind);
+// The console an image's name asks for: .gg, .sg, .sc in any case; a
+// Master System for anything else.
+ConsoleKind ConsoleKindOfName(const char* name);
+
+// Where an SG-1000 or SC-3000 cartridge's extra 8 KB of RAM sits: found
+// from the image and the program's first write to a free part of the map
+// (kAuto), none, or at 0x2000-0x3FFF, or at 0x8000-0x9FFF (mirrored at
+// 0xA000-0xBFFF).
+enum class SgCartridgeRam : std::uint8_t { kAuto, kNone, kAt2000, kAt8000 };
+// "auto", "none", "2000", "8000".
+const char* SgCartridgeRamName(SgCartridgeRam ram);
+bool SgCartridgeRamFromName(const char* name, SgCartridgeRam& ram);
 
 class Console {
  public:
@@ -58,6 +79,15 @@ class Console {
   // The console the next LoadCartridge starts (the image's own by default).
   void SetConsoleKind(ConsoleKind kind) { consoleKind = kind; }
   ConsoleKind GetConsoleKind() const { return consoleKind; }
+  // The console running now (never kFromImage).
+  ConsoleKind RunningConsole() const { return running; }
+  // An SG-1000 or an SC-3000 runs: the older memory map, ports and video chip.
+  bool SgFamily() const { return running == ConsoleKind::kSg1000 || running == ConsoleKind::kSc3000; }
+  // The extra cartridge RAM of the next LoadCartridge on an SG-1000 or
+  // SC-3000, and where it sits now (0 none, else its address).
+  void SetCartridgeRamChoice(SgCartridgeRam ram) { sgRamChoice = ram; }
+  SgCartridgeRam GetCartridgeRamChoice() const { return sgRamChoice; }
+  int SgCartridgeRamAddress() const { return sgRamAt << 8; }
   // The board the next LoadCartridge uses; nothing: found from the image.
   void SetBoardChoice(std::optional<Board> board) { boardChoice = board; }
   std::optional<Board> GetBoardChoice() const { return boardChoice; }
@@ -100,8 +130,9 @@ class Console {
   // Master System's (its colour RAM too), the picture is scaled into the
   // handheld's screen, and Start is the pause button.
   bool CompatibilityMode() const { return compatibility; }
-  // The colour RAM holds Game Gear colours (else Master System ones).
-  bool GameGearColours() const { return video.gameGear; }
+  // ShownColours holds colour words, ----BBBBGGGGRRRR (the Game Gear's
+  // colour RAM, an SG-1000's TMS9918 colours); else Master System bytes.
+  bool GameGearColours() const { return video.gameGear || video.tms9918; }
   // When the picture a player sees is not the frame through the colour RAM
   // (the Game Gear's scaled picture, the 3-D glasses' eyes), the frame's end
   // leaves it as 256 x 192 colour words (----BBBBGGGGRRRR), the Game Gear's
@@ -113,6 +144,7 @@ class Console {
   std::uint64_t FrameCount() const { return framesRun; }
 
   // ---- Cartridge RAM ----
+  // (The SG-1000's extra 8 KB are its first 8 KB; they keep no battery.)
   std::uint8_t* CartridgeRam() { return cartridge.ram; }
   const std::uint8_t* CartridgeRam() const { return cartridge.ram; }
   // The RAM was mapped for writing since the host last saved it.
@@ -205,6 +237,18 @@ class Console {
   std::uint8_t hCounterLatch = 0;
   bool hCounterLatched = false;
   std::uint8_t glassesShutter = 0;    // bit 0 of the last write to 0xFFF8-0xFFFB: which eye sees
+  // ---- SG-1000 and SC-3000 ----
+  // The extra cartridge RAM's address >> 8 (0x20 or 0x80; 0: none yet),
+  // and whether that is settled (chosen, or found by a first write).
+  std::uint8_t sgRamAt = 0;
+  bool sgRamSettled = true;
+  // The SC-3000's 8255: its control word and port C as last written; port
+  // C bits 0-2 choose the keyboard row while port C's low half is an output.
+  std::uint8_t ppiControl = kPpiAllInputs;
+  std::uint8_t ppiPortC = 0;
+  // The keys held as of the last frame end, rows 0-6, active high.
+  std::uint16_t keyRows[kKeyboardRows] = {};
+  static constexpr std::uint8_t kPpiAllInputs = 0x9B;
   PortDevice device[2];
   bool cartridgeRamDirty = false;
   bool saveRequest = false;
@@ -215,6 +259,9 @@ class Console {
   // Rebuilds the slot pointers from the board's registers and port 0x3E
   // (after a reset, a load or a restored state).
   void Remap();
+  // Makes every copy of the SG-1000's or SC-3000's work RAM the first one
+  // (after the memory was written directly, as a restored state does).
+  void MirrorSgRam();
 
   // Port 0x3E as the boot program leaves it when it starts a cartridge:
   // cartridge, work RAM and I/O chip on, the rest off.
@@ -224,6 +271,16 @@ class Console {
 
  private:
   void WriteSlow(std::uint16_t address, std::uint8_t value);
+  // The SG-1000's and SC-3000's memory map, writes and ports.
+  void RemapSg();
+  void WriteSlowSg(std::uint16_t address, std::uint8_t value);
+  void OutPortSg(std::uint8_t port, std::uint8_t value);
+  std::uint8_t InPortSg(std::uint8_t port);
+  std::uint8_t ReadPpi(int port);
+  void WritePpi(int port, std::uint8_t value);
+  // The 1 KB (SG-1000) or 2 KB (SC-3000) of work RAM, mirrored through
+  // 0xC000-0xFFFF: the 8 KB piece holds every copy, and writes keep them equal.
+  int SgRamSize() const { return running == ConsoleKind::kSc3000 ? 0x800 : 0x400; }
   void WriteMemoryControl(std::uint8_t value);
   bool IoEnabled() const { return !(memoryControl & 0x04); }
   void SetNationalisation(std::uint8_t value);
@@ -256,6 +313,12 @@ class Console {
   static constexpr int kLeftEye = 0;
   FrameInput pendingInput;
   ConsoleKind consoleKind = ConsoleKind::kFromImage;
+  ConsoleKind running = ConsoleKind::kMasterSystem;
+  SgCartridgeRam sgRamChoice = SgCartridgeRam::kAuto;
+  // Parts of the map a first write may put the extra RAM in: nothing of the
+  // image is there (past its end, blank, or a mirror of the part before).
+  bool sgRamMay2000 = false;
+  bool sgRamMay8000 = false;
   bool compatibility = false;
   GlassesView glassesView = GlassesView::kLeftEye;
   // The picture shown when ScreenInColours; each eye's latest frame as

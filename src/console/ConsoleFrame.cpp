@@ -51,11 +51,12 @@ void Console::ApplyInput(const FrameInput& input) {
   portDC = ports.dc;
   portDD = ports.dd & 0x3F;
   port00 = ports.gg;
+  std::memcpy(keyRows, input.keyboard, sizeof keyRows);
   for (int port = 0; port < 2; ++port) device[port].Latch(input.pad[port], input.pointer[port]);
 }
 
 void Console::ComposeScreen() {
-  const bool colours = video.gameGear;
+  const bool colours = GameGearColours();
   std::uint16_t* picture = work;
   if (GlassesOn()) {
     // The frame just drawn is for the eye whose shutter is open.

@@ -10,12 +10,15 @@
 
 namespace {
 
-// A Game Gear image is named *.gg in any mix of case.
-bool IsGameGearName(const char* name) {
-  const std::size_t length = std::strlen(name);
-  if (length < 3 || name[length - 3] != '.') return false;
-  auto isG = [](char c) { return c == 'g' || c == 'G'; };
-  return isG(name[length - 2]) && isG(name[length - 1]);
+// Nothing of the image lies in the 8 KB at `at`: they are past its end, one
+// byte repeated, or the 8 KB before them again (a smaller chip's mirror).
+bool FreeForRam(const std::uint8_t* bytes, std::size_t size, std::size_t at) {
+  constexpr std::size_t kPiece = 0x2000;
+  if (at >= size) return true;
+  const std::size_t length = std::min(kPiece, size - at);
+  const std::uint8_t* piece = bytes + at;
+  if (std::all_of(piece, piece + length, [&](std::uint8_t b) { return b == piece[0]; })) return true;
+  return at >= kPiece && std::memcmp(piece, piece - kPiece, length) == 0;
 }
 
 void LogRegion(const Logger& log, std::uint8_t code) {
@@ -55,25 +58,50 @@ void Console::Create() {
 bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const char* name) {
   if (name == nullptr) name = "";
   const Board* forced = boardChoice ? &*boardChoice : nullptr;
-  if (!cartridge.Load(bytes, size, log, forced)) return false;
-  log.Printf("Loaded %s, %d pages, %s.\r\n", name, cartridge.PageCount(), BoardTitle(cartridge.CurrentBoard()));
   // A Game Gear region code in the header (5, 6 or 7) wins over a name
   // that says otherwise (a .gg image renamed .sms). The other way round the
   // name stands: Game Gear cartridges carrying a Master System region code
   // exist, and --console sms is there for a Master System image named .gg.
-  bool gameGearImage = IsGameGearName(name);
-  if (const std::optional<RomHeader> header = ReadRomHeader(bytes, size)) {
-    if (header->GameGear() && !gameGearImage) {
-      gameGearImage = true;
-      log.Printf("Header region %X: a Game Gear image\n", header->regionCode);
+  ConsoleKind imageKind = ConsoleKindOfName(name);
+  std::optional<RomHeader> gameGearHeader;
+  if (imageKind == ConsoleKind::kMasterSystem) {
+    if (const std::optional<RomHeader> header = ReadRomHeader(bytes, size); header && header->GameGear()) {
+      gameGearHeader = header;
+      imageKind = ConsoleKind::kGameGear;
     }
   }
+  const ConsoleKind run = consoleKind == ConsoleKind::kFromImage ? imageKind : consoleKind;
+  const bool sg = run == ConsoleKind::kSg1000 || run == ConsoleKind::kSc3000;
+  if (!(sg ? cartridge.LoadWhole(bytes, size, log, forced) : cartridge.Load(bytes, size, log, forced))) return false;
+  log.Printf("Loaded %s, %d pages, %s.\r\n", name, cartridge.PageCount(), BoardTitle(cartridge.CurrentBoard()));
+  if (gameGearHeader) log.Printf("Header region %X: a Game Gear image\n", gameGearHeader->regionCode);
+  running = run;
   // A Game Gear image always runs with Game Gear colours unless the player
   // asked for a Master System; a Master System image on a Game Gear runs in
   // the handheld's Master System mode.
-  const bool handheld = consoleKind == ConsoleKind::kFromImage ? gameGearImage : consoleKind == ConsoleKind::kGameGear;
+  const bool gameGearImage = imageKind == ConsoleKind::kGameGear;
+  const bool handheld = run == ConsoleKind::kGameGear;
   video.gameGear = handheld && gameGearImage;
   compatibility = handheld && !gameGearImage;
+  video.tms9918 = sg;
+  if (sg) log.Printf("%s\n", ConsoleKindTitle(run));
+  // The SG-1000's extra cartridge RAM: where the player put it, or where the
+  // program first writes in a part of the map the image leaves free.
+  sgRamAt = 0;
+  sgRamSettled = true;
+  sgRamMay2000 = sgRamMay8000 = false;
+  if (sg && cartridge.CurrentBoard() == Board::None) {
+    switch (sgRamChoice) {
+      case SgCartridgeRam::kAt2000: sgRamAt = 0x20; break;
+      case SgCartridgeRam::kAt8000: sgRamAt = 0x80; break;
+      case SgCartridgeRam::kNone: break;
+      case SgCartridgeRam::kAuto:
+        sgRamSettled = false;
+        sgRamMay2000 = FreeForRam(bytes, size, 0x2000);
+        sgRamMay8000 = FreeForRam(bytes, size, 0x8000);
+        break;
+    }
+  }
   if (compatibility) log.Printf("Game Gear in Master System mode\n");
   if (video.gameGear) {
     log.Printf("Game Gear Mode: ");
@@ -116,10 +144,15 @@ void Console::Reset() {
   savePending = false;
   std::memset(systemRam, 0xFF, sizeof systemRam);
   cpu.cyclesPerLine = timing.cyclesPerLine;
+  ppiControl = kPpiAllInputs;
+  ppiPortC = 0;
   biosBank[0] = 0;
   biosBank[1] = 1;
   biosBank[2] = 2;
-  if (HasBios()) {
+  if (SgFamily()) {
+    // No boot program and no port 0x3E: the cartridge starts at once.
+    memoryControl = kMemoryControlCartridge;
+  } else if (HasBios()) {
     memoryControl = kMemoryControlBios;
   } else {
     // What the boot program leaves for a cartridge: port 0x3E's value,
@@ -149,6 +182,10 @@ void Console::Reset() {
 void Console::Remap() {
   static_assert(kSystemRamSize == kPieceSize, "the system RAM fills one piece and its mirror");
   FoldWrites();  // the marks made under the mapping that ends here
+  if (SgFamily()) {
+    RemapSg();
+    return;
+  }
   if (!(memoryControl & 0x10)) {
     readPage[6] = writePage[6] = systemRam;
     readPage[7] = writePage[7] = systemRam;
@@ -180,6 +217,10 @@ void Console::Remap() {
 }
 
 void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
+  if (SgFamily()) {
+    WriteSlowSg(address, value);
+    return;
+  }
   if (address < 0xC000) {
     // ROM: a board's register, or nothing.
     if (!cartridgeShown) return;

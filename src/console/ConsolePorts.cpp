@@ -4,6 +4,10 @@
 // no mirroring of ports.
 
 void Console::OutPort(std::uint16_t port, std::uint8_t value) {
+  if (SgFamily()) [[unlikely]] {
+    OutPortSg(static_cast<std::uint8_t>(port), value);
+    return;
+  }
   switch (port) {
     case 0x00: case 0x01: case 0xDE: case 0xDF: case 0xF0: case 0xF1: case 0xF2:
       return;  // peripherals the console does not have; silent by design
@@ -46,6 +50,7 @@ void Console::WriteMemoryControl(std::uint8_t value) {
 }
 
 std::uint8_t Console::InPort(std::uint16_t port) {
+  if (SgFamily()) [[unlikely]] return InPortSg(static_cast<std::uint8_t>(port));
   switch (port) {
     case 0x00:
       // A Game Gear tells its market in bit 6: 1 export, 0 Japanese.

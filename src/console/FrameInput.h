@@ -26,8 +26,17 @@ struct PointerInput {
   bool button2 = false;  // the sports pad's second button
 };
 
+// The SC-3000's keyboard is a matrix of seven rows the 8255 scans (an
+// eighth row is the two pads), each of twelve keys: bits 0-7 read through
+// the chip's port A, bits 8-11 through port B. A key is its row * 16 + its
+// bit; ScKeyName in console/Keyboard.h gives each its name.
+inline constexpr int kKeyboardRows = 7;
+inline constexpr int kKeyboardColumns = 12;
+
 struct FrameInput {
   std::uint8_t pad[2] = {};  // kPad* bits of pad 1 and pad 2
+  // SC-3000 keys held, active high: row r's bit c is key r * 16 + c.
+  std::uint16_t keyboard[kKeyboardRows] = {};
   PointerInput pointer[2];   // the pointer of port 1 and port 2
   bool start = false;        // the Game Gear's Start button
   bool pause = false;        // the Master System's Pause button (an NMI when pressed)

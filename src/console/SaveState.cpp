@@ -186,17 +186,28 @@ void BoardSection(Archive& a, Machine& console) {
   a.Field(console.memoryControl); a.Field(console.biosBank);
 }
 
+template <class Archive, class Machine>
+void ConsoleSection(Archive& a, Machine& console) {
+  std::uint8_t kind = static_cast<std::uint8_t>(console.RunningConsole());
+  a.Field(kind);  // checked against the running console before anything is read
+  a.Field(console.sgRamAt); a.Field(console.sgRamSettled);
+  a.Field(console.ppiControl); a.Field(console.ppiPortC); a.Field(console.keyRows);
+}
+
 struct Section {
   char tag[5];
   int id;
 };
-constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}, {"PORT", 5}, {"BORD", 6}};
+constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}, {"PORT", 5}, {"BORD", 6}, {"CONS", 7}};
 // Version 1 states end after the cartridge RAM; the ports then start as
 // after a reset.
 constexpr int kVersionOneSections = 5;
 // Version 2 states end after the ports; they come from the Sega board
 // with the cartridge switched on.
 constexpr int kVersionTwoSections = 6;
+// Version 3 states end after the board; they come from a Master System or a
+// Game Gear.
+constexpr int kVersionThreeSections = 7;
 
 template <class Archive, class Machine>
 void ProcessSection(Archive& a, Machine& console, int id) {
@@ -207,7 +218,8 @@ void ProcessSection(Archive& a, Machine& console, int id) {
     case 3: MemorySection(a, console); break;
     case 4: CartridgeRamSection(a, console); break;
     case 5: ControllerPortSection(a, console); break;
-    default: BoardSection(a, console); break;
+    case 6: BoardSection(a, console); break;
+    default: ConsoleSection(a, console); break;
   }
 }
 
@@ -242,6 +254,7 @@ const char* StateErrorText(StateError error) {
     case StateError::NotAState: return "not a save state";
     case StateError::NewerVersion: return "made by a newer version of the program";
     case StateError::OtherImage: return "made from another cartridge image";
+    case StateError::OtherConsole: return "made on another console";
     case StateError::Damaged: return "the state is truncated or damaged";
   }
   return "unknown error";
@@ -305,8 +318,10 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   if (version > kStateFormatVersion) return StateError::NewerVersion;
   if (version < 1) return StateError::Damaged;
   if (Get32(in + 12) != console.cartridge.Crc32()) return StateError::OtherImage;
-  const std::size_t sectionCount =
-      version == 1 ? kVersionOneSections : version == 2 ? kVersionTwoSections : std::size(kSections);
+  const std::size_t sectionCount = version == 1   ? kVersionOneSections
+                                   : version == 2 ? kVersionTwoSections
+                                   : version == 3 ? kVersionThreeSections
+                                                  : std::size(kSections);
   if (Get32(in + 16) != size || size != StateSizeOf(console, sectionCount)) return StateError::Damaged;
   const std::span<const Section> sections(kSections, sectionCount);
 
@@ -317,6 +332,14 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
       return StateError::Damaged;
     }
     at += kSectionHeaderSize + SectionSize(console, section.id);
+  }
+  // The console's section starts with the console the state was made on.
+  std::uint8_t madeOn = 0;
+  if (sectionCount > kVersionThreeSections) {
+    madeOn = in[at - SectionSize(console, 7)];
+    if (madeOn != static_cast<std::uint8_t>(console.RunningConsole())) return StateError::OtherConsole;
+  } else if (console.SgFamily()) {
+    return StateError::OtherConsole;
   }
 
   if (version == 1) {
@@ -340,6 +363,13 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
     console.biosBank[0] = 0;
     console.biosBank[1] = 1;
     console.biosBank[2] = 2;
+  }
+  if (version <= 3) {
+    console.sgRamAt = 0;
+    console.sgRamSettled = true;
+    console.ppiControl = Console::kPpiAllInputs;
+    console.ppiPortC = 0;
+    for (std::uint16_t& row : console.keyRows) row = 0;
   }
   at = kHeaderSize;
   for (const Section& section : sections) {
@@ -366,6 +396,8 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
     d.sportsGatheredY = std::clamp(d.sportsGatheredY, -128, 127);
   }
   console.glassesShutter &= 1;
+  if (!console.SgFamily() || (console.sgRamAt != 0x20 && console.sgRamAt != 0x80)) console.sgRamAt = 0;
+  console.MirrorSgRam();
   console.cartridge.Refresh();
   console.lineInFrame = 0;
   console.Remap();

@@ -12,8 +12,9 @@ class Console;
 // in little-endian order. A state's size depends only on the format version.
 
 // Version 2 added the controller ports' section, version 3 the board's
-// (which board, port 0x3E); older states still load.
-inline constexpr std::uint32_t kStateFormatVersion = 3;
+// (which board, port 0x3E), version 4 the console's (which console, the
+// SG-1000's cartridge RAM, the SC-3000's keyboard); older states still load.
+inline constexpr std::uint32_t kStateFormatVersion = 4;
 
 // Why a state was refused.
 enum class StateError {
@@ -23,6 +24,7 @@ enum class StateError {
   NotAState,        // wrong magic, or too short to hold a header
   NewerVersion,     // made by a later version of the format
   OtherImage,       // made from another cartridge image
+  OtherConsole,     // made on another console (an SG-1000's on a Master System)
   Damaged,          // sizes or sections do not match the format
 };
 

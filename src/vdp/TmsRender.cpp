@@ -25,6 +25,14 @@ constexpr std::uint8_t kTmsMasterColours[16] = {
     0x00, 0x00, 0x08, 0x0C, 0x10, 0x30, 0x01, 0x3C, 0x02, 0x03, 0x05, 0x0F, 0x04, 0x33, 0x15, 0x3F,
 };
 
+// The TMS9918's own colours, as 8-bit red, green and blue: the chip's
+// published luminance and colour-difference levels turned into RGB.
+constexpr std::uint8_t kTmsChipRgb[16][3] = {
+    {0, 0, 0},       {0, 0, 0},       {33, 200, 66},   {94, 220, 120},  {84, 85, 237},    {125, 118, 252},
+    {212, 82, 77},   {66, 235, 245},  {252, 85, 84},   {255, 121, 120}, {212, 193, 84},   {230, 206, 128},
+    {33, 176, 59},   {201, 91, 186},  {204, 204, 204}, {255, 255, 255},
+};
+
 // The table given to the host: the sixteen colours twice over (indexes 16-31
 // never occur in these modes, but the host reads 32 entries), as one byte a
 // colour for the Master System or one ----BBBBGGGGRRRR word for the Game
@@ -32,6 +40,7 @@ constexpr std::uint8_t kTmsMasterColours[16] = {
 struct TmsColourTables {
   std::uint8_t master[Video::kColourRamSize];
   std::uint8_t gameGear[Video::kColourRamSize];
+  std::uint8_t chip[Video::kColourRamSize];  // the TMS9918's own, as colour words
 };
 
 constexpr TmsColourTables MakeTmsColourTables() {
@@ -42,6 +51,10 @@ constexpr TmsColourTables MakeTmsColourTables() {
     tables.master[index] = static_cast<std::uint8_t>(value);
     tables.gameGear[index * 2] = static_cast<std::uint8_t>(g << 4 | r);
     tables.gameGear[index * 2 + 1] = static_cast<std::uint8_t>(b);
+    const auto level = [](int eight) { return (eight * 15 + 127) / 255; };
+    const std::uint8_t* rgb = kTmsChipRgb[index & 15];
+    tables.chip[index * 2] = static_cast<std::uint8_t>(level(rgb[1]) << 4 | level(rgb[0]));
+    tables.chip[index * 2 + 1] = static_cast<std::uint8_t>(level(rgb[2]));
   }
   return tables;
 }
@@ -75,6 +88,7 @@ constexpr DoubledTable kDoubled = MakeDoubledTable();
 }  // namespace
 
 const std::uint8_t* Video::ShownColours() const {
+  if (tms9918) return kTmsColours.chip;
   if (!tmsColours) return cram;
   return gameGear ? kTmsColours.gameGear : kTmsColours.master;
 }

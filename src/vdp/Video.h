@@ -56,6 +56,11 @@ class Video {
   // sprite on the line (the status flags stay as the chip sets them).
   bool spriteLimit = true;
   bool gameGear = false;       // Game Gear colours and 160 x 144 window
+  // A TMS9918 of its own (the SG-1000's and SC-3000's chip): only the older
+  // modes, eight registers, no colour RAM, no line interrupt, and its own
+  // colours, which ShownColours gives as colour words (----BBBBGGGGRRRR).
+  // Set before Reset.
+  bool tms9918 = false;
   // Written through the data port, video RAM keeps the renderer's decoded
   // pattern rows current. Whoever writes it directly (a loaded state, a
   // test) calls VramReplaced() before the next line is drawn.

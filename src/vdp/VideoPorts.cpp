@@ -28,10 +28,15 @@ void Video::Reset() {
   std::memset(priority, 0, sizeof priority);
   std::memset(cram, 0, sizeof cram);  // black until the program writes colours
 
-  std::memcpy(regs, kRegisterResetValues, sizeof kRegisterResetValues);
+  if (tms9918) {
+    // The TMS9918 clears its registers at reset: display and interrupt off.
+    std::memset(regs, 0, sizeof regs);
+  } else {
+    std::memcpy(regs, kRegisterResetValues, sizeof kRegisterResetValues);
+  }
   vCounter = 0;
   code = 0;
-  status = 0x1F;
+  status = tms9918 ? 0 : 0x1F;
   lineInterruptPending = false;
   readBuffer = 0;
   address = 0;
@@ -50,6 +55,22 @@ void Video::WriteControl(std::uint8_t value) {
     return;
   }
   secondByte = false;
+
+  if (tms9918) {
+    // Bit 7 set writes register (value & 7); otherwise bit 6 tells a write
+    // set-up from a read set-up (which fetches ahead).
+    if (value & 0x80) {
+      regs[value & 0x07] = latch;
+      return;
+    }
+    code = (value >> 6) & 1;
+    address = static_cast<std::uint16_t>(((value & 0x3F) << 8) | latch);
+    if (code == 0) {
+      readBuffer = vram[address];
+      address = (address + 1) & kAddressMask;
+    }
+    return;
+  }
 
   if ((value & 0xF0) == 0x80) {
     // Register write: the latched byte goes to register (value & 0x0F).

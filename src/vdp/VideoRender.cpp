@@ -108,7 +108,7 @@ inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int heig
 
 void Video::RenderLine(int L) {
   // The older modes are drawn apart, so that mode 4 pays one test a line.
-  if (!(regs[0] & 0x04)) {
+  if (!(regs[0] & 0x04) || tms9918) {
     RenderTmsLine(L);
     return;
   }

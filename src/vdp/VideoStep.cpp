@@ -20,7 +20,9 @@ std::uint16_t Video::StepLine() {
   // gets the one it missed. The frame source is held back while a control
   // pair is half written.
   const bool frameAsserted = (status & 0x80) && (regs[1] & 0x20) && !secondByte;
-  const bool lineAsserted = lineInterruptPending && (regs[0] & 0x10);
+  // The TMS9918 has no line interrupt.
+  const bool lineInterrupts = (regs[0] & 0x10) && !tms9918;
+  const bool lineAsserted = lineInterruptPending && lineInterrupts;
   if (line > 192) {
     if (frameAsserted) return kMaskableInterrupt;
   } else {
@@ -34,7 +36,7 @@ std::uint16_t Video::StepLine() {
       lineCounter = regs[10];
       lineInterruptPending = true;
     }
-    if (lineInterruptPending && (regs[0] & 0x10)) return kMaskableInterrupt;
+    if (lineInterruptPending && lineInterrupts) return kMaskableInterrupt;
     if (frameAsserted) return kMaskableInterrupt;  // from the last frame, never read
   }
 

@@ -28,6 +28,7 @@ TEST_F(RandomCartridges, AnyBytesRunWithoutFault) {
        Peripheral::kLightGun, Peripheral::kPaddle},
       {"with a sports pad and the glasses", 7, 3, "noise7.sms", ConsoleKind::kFromImage, Peripheral::kSportsPad,
        Peripheral::kGlasses},
+      {"SG-1000", 8, 2, "noise.sg"}, {"SC-3000 over 48 KB", 9, 5, "noise.sc"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -38,6 +38,7 @@ FrameInput ScriptedInput(int n) {
   input.pad[1] = static_cast<std::uint8_t>((n / 11) & 0x3F);
   input.pause = (n % 50) == 0;
   input.start = (n % 13) == 0;
+  input.keyboard[n % kKeyboardRows] = static_cast<std::uint16_t>(n * 37 & 0xFFF);
   return input;
 }
 
@@ -93,32 +94,39 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
     std::vector<std::uint8_t> image;
     int before, after;
     int version = kStateFormatVersion;  // an older format: its later sections cut off
+    const char* file = "game.sms";
   };
   const Case cases[] = {
       {"demo", DemoImage(), 200, 120},
       {"demo from a version 1 state", DemoImage(), 200, 60, 1},
       {"demo from a version 2 state", DemoImage(), 200, 60, 2},
+      {"demo from a version 3 state", DemoImage(), 200, 60, 3},
       {"random 4 pages", RandomImage(1, 4), 30, 30},
       {"random 5 pages", RandomImage(2, 5), 45, 30},
       {"random 16 pages", RandomImage(3, 16), 10, 40},
+      {"random SC-3000, 2 pages", RandomImage(4, 2), 30, 30, kStateFormatVersion, "game.sc"},
+      {"random SG-1000, 5 pages (Sega board)", RandomImage(5, 5), 30, 30, kStateFormatVersion, "game.sg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto original = Loaded(c.image);
+    auto original = Loaded(c.image, c.file);
     RunFrames(*original, 0, c.before);
     std::vector<std::uint8_t> state = Save(*original);
     if (c.version != static_cast<int>(kStateFormatVersion)) {
-      // The last sections are the ports' (version 2) and the board's
-      // (version 3): drop what the older version lacks.
+      // The last sections are the ports' (version 2), the board's
+      // (version 3) and the console's (version 4): drop what the older
+      // version lacks.
       constexpr std::size_t kPortSection = 8 + 4 + 2 * 13;
       constexpr std::size_t kBoardSection = 8 + 6;
-      state.resize(state.size() - kBoardSection - (c.version == 1 ? kPortSection : 0));
+      constexpr std::size_t kConsoleSection = 8 + 5 + 2 * kKeyboardRows;
+      state.resize(state.size() - kConsoleSection - (c.version <= 2 ? kBoardSection : 0) -
+                   (c.version == 1 ? kPortSection : 0));
       state[8] = static_cast<std::uint8_t>(c.version);
       for (int k = 0; k < 4; ++k) state[16 + k] = static_cast<std::uint8_t>(state.size() >> (8 * k));
     }
     const std::vector<std::uint8_t> expected = RunFrames(*original, c.before, c.after);
 
-    auto restored = Loaded(c.image);
+    auto restored = Loaded(c.image, c.file);
     RunFrames(*restored, 0, 3);  // somewhere else entirely first
     ASSERT_EQ(LoadState(*restored, state.data(), state.size()), StateError::None);
     EXPECT_EQ(RunFrames(*restored, c.before, c.after), expected);
@@ -138,16 +146,18 @@ TEST(SaveState, RefreshedStatesMatchFullSavesAndListWhatChanged) {
     std::vector<std::uint8_t> image;
     int frames;
     int loadAt;  // frame where an earlier state is loaded, -1 for none
+    const char* file = "game.sms";
   };
   const Case cases[] = {
       {"demo", DemoImage(), 150, -1},
       {"demo, a state loaded", DemoImage(), 80, 40},
       {"random 4 pages (mapper, cartridge RAM)", RandomImage(1, 4), 60, -1},
       {"random 16 pages, a state loaded", RandomImage(3, 16), 60, 30},
+      {"random SG-1000, 2 pages, a state loaded (mirrored RAM)", RandomImage(6, 2), 60, 30, "game.sg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto console = Loaded(c.image);
+    auto console = Loaded(c.image, c.file);
     std::vector<std::uint8_t> refreshed(StateSize(*console));
     StateRanges changed;
     ASSERT_EQ(RefreshState(*console, refreshed.data(), refreshed.size(), true, changed), StateError::None);

@@ -133,7 +133,7 @@ TEST_F(Cartridge, BatteryRamFilesAreReadBesideTheImage) {
   };
   const Case cases[] = {
       {"whole file", "game.sms", "game.sav", 32768, 0x10, 0x10, "Loaded User Ram.\n"},
-      {"three-letter extension only", "game.sc", "game.sc.sav", 32768, 0x10, 0x10, "Loaded User Ram.\n"},
+      {"three-letter extension only", "game.md", "game.md.sav", 32768, 0x10, 0x10, "Loaded User Ram.\n"},
       {"Game Gear keeps its own file", "pocket.gg", "pocket.gg.sav", 32768, 0x10, 0x10, "Loaded User Ram.\n"},
       {"short file: the rest is blank", "short.sms", "short.sav", 100, 0x10, 0xFF, "holds 100 of 32768 bytes"},
       {"no file: blank RAM", "fresh.sms", nullptr, 0, 0xFF, 0xFF, nullptr},
