@@ -11,6 +11,7 @@
 #include "console/Peripheral.h"
 #include "console/Timing.h"
 #include "debug/Logger.h"
+#include "fm/Fm.h"
 #include "psg/Psg.h"
 #include "vdp/ScreenColours.h"
 #include "vdp/Video.h"
@@ -139,7 +140,9 @@ class Console {
   // window of it in the same place as a Game Gear frame's; null otherwise.
   bool ScreenInColours() const { return compatibility || GlassesOn(); }
   const std::uint16_t* ScreenColours() const { return ScreenInColours() ? screen : nullptr; }
-  const std::int16_t* Samples() const { return psg.Samples(); }
+  // The frame's sound: the PSG's, or with the FM unit the two chips as the
+  // audio control port mixes them.
+  const std::int16_t* Samples() const { return mixing ? mixed : psg.Samples(); }
   int SampleCount() const { return psg.SampleCount(); }
   std::uint64_t FrameCount() const { return framesRun; }
 
@@ -184,6 +187,15 @@ class Console {
   void SetJapanese(bool japanese) { exportConsole = japanese ? 0 : 1; }
   bool Japanese() const { return exportConsole == 0; }
 
+  // ---- The FM unit ----
+  // A Japanese Master System has the YM2413 FM unit built in; an export one
+  // has it when the player asks for it (the Mark III's add-on). The Game
+  // Gear never has it. Takes effect at the next reset.
+  void SetFmUnitAsked(bool asked) { fmAsked = asked; }
+  bool FmUnitAsked() const { return fmAsked; }
+  // The unit answers ports 0xF0-0xF2 now.
+  bool FmUnit() const { return fmUnit; }
+
   // ---- The processor's hooks (called by the interpreter) ----
   // The map is eight 8 KB pieces: the three 16 KB slots take two each, and
   // the system RAM fills the last two (0xE000-0xFFFF mirrors 0xC000-0xDFFF).
@@ -215,6 +227,7 @@ class Console {
   Z80Core cpu;
   Video video;
   Psg psg;
+  Fm fm;
   Cartridge cartridge;
   Logger log;
 
@@ -250,6 +263,8 @@ class Console {
   std::uint16_t keyRows[kKeyboardRows] = {};
   static constexpr std::uint8_t kPpiAllInputs = 0x9B;
   PortDevice device[2];
+  bool fmUnit = false;                // the FM unit is fitted (ports 0xF0-0xF2 answer)
+  std::uint8_t audioControl = 0;      // port 0xF2 bits 0-1: 0 PSG, 1 FM, 2 neither, 3 both
   bool cartridgeRamDirty = false;
   bool saveRequest = false;
   bool savePending = false;           // RAM switched out this frame: save at frame end
@@ -284,6 +299,10 @@ class Console {
   void WriteMemoryControl(std::uint8_t value);
   bool IoEnabled() const { return !(memoryControl & 0x04); }
   void SetNationalisation(std::uint8_t value);
+  void WriteAudioControl(std::uint8_t value);
+  // The frame's end with the FM unit: both chips' samples through the audio
+  // control port's switches.
+  void MixSound();
   void ApplyInput(const FrameInput& input);
   // The lines of ports 0xDC and 0xDD as a read sees them now.
   std::uint8_t ReadPortDC();
@@ -333,6 +352,19 @@ class Console {
   bool biosShown = false;       // the boot program fills 0x0000-0xBFFF
   bool cartridgeShown = false;  // the cartridge does
   std::optional<Board> boardChoice;
+  bool fmAsked = false;
+  // The audio control port as the frame began and its changes within the
+  // frame (by output sample); the mixed samples. Frame-local, never saved.
+  static constexpr int kMaxControlChanges = 16;
+  struct ControlChange {
+    std::uint32_t sample;
+    std::uint8_t value;
+  };
+  ControlChange controlChanges[kMaxControlChanges] = {};
+  int controlChangeCount = 0;
+  std::uint8_t frameControl = 0;
+  bool mixing = false;
+  std::int16_t mixed[Psg::kMaxFrameSamples] = {};
   std::unique_ptr<std::uint8_t[]> bios;  // biosPages pages of 16 KB
   int biosPages = 0;
   std::uint8_t openBus[kPieceSize] = {};  // what a disabled or empty piece reads: 0xFF

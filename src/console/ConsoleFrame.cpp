@@ -1,6 +1,7 @@
 // One frame of the console: the processor runs line by line, the video chip
 // steps once per line, and the controls are latched where the frame's
 // picture is complete.
+#include <algorithm>
 #include <cstring>
 
 #include "console/Console.h"
@@ -9,8 +10,16 @@
 void Console::RunFrame(const FrameInput& input) {
   pendingInput = input;
   lineInFrame = 0;
+  frameControl = audioControl;
+  controlChangeCount = 0;
   for (int line = 0; line < timing.linesPerFrame; ++line) cpu.RunWith(*this);
   psg.EndFrame(static_cast<std::uint32_t>(timing.CyclesPerFrame()));
+  if (fmUnit) {
+    fm.EndFrame(static_cast<std::uint32_t>(timing.CyclesPerFrame()));
+    MixSound();
+  } else {
+    mixing = false;
+  }
   lineInFrame = 0;
   ++framesRun;
 }
@@ -44,6 +53,29 @@ std::uint16_t Console::Loop() {
     saveRequest = true;
   }
   return request;
+}
+
+void Console::MixSound() {
+  // The PSG alone through the whole frame with a silent FM chip: its own
+  // samples as they are.
+  mixing = !(fm.SilentFrame() && controlChangeCount == 0 && frameControl == 0);
+  if (!mixing) return;
+  const std::int16_t* tones = psg.Samples();
+  const std::int16_t* voices = fm.Samples();
+  const int count = psg.SampleCount();
+  const int fmCount = fm.SampleCount();
+  std::uint8_t control = frameControl;
+  int next = 0;
+  for (int i = 0; i < count; ++i) {
+    while (next < controlChangeCount && controlChanges[next].sample <= static_cast<std::uint32_t>(i)) {
+      control = controlChanges[next++].value;
+    }
+    // 0: PSG only, 1: FM only, 2: both muted, 3: both.
+    std::int32_t sum = 0;
+    if (control == 0 || control == 3) sum += tones[i];
+    if ((control & 1) && i < fmCount) sum += voices[i];
+    mixed[i] = static_cast<std::int16_t>(std::clamp<std::int32_t>(sum, -32768, 32767));
+  }
 }
 
 void Console::ApplyInput(const FrameInput& input) {

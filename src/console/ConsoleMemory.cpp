@@ -37,6 +37,7 @@ Console::Console(const Timing& consoleTiming) : timing(consoleTiming) {
   cpu.cyclesPerLine = timing.cyclesPerLine;
   video.SetTiming(timing);
   psg.SetClock(timing.clockHz);
+  fm.SetClock(timing.clockHz);
   std::memset(cartridge.ram, 0xFF, sizeof cartridge.ram);
   std::memset(openBus, 0xFF, sizeof openBus);
   std::memset(systemRam, 0xFF, sizeof systemRam);
@@ -171,6 +172,10 @@ void Console::Reset() {
   cpu.Reset();
   video.Reset();
   psg.Reset();
+  fm.Reset();
+  fmUnit = !video.gameGear && !compatibility && (Japanese() || fmAsked);
+  audioControl = 0;
+  mixing = false;
   pauseHeld = false;
   lineInFrame = 0;
   ioControl = 0xFF;

@@ -9,8 +9,17 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
     return;
   }
   switch (port) {
-    case 0x00: case 0x01: case 0xDE: case 0xDF: case 0xF0: case 0xF1: case 0xF2:
+    case 0x00: case 0x01: case 0xDE: case 0xDF:
       return;  // peripherals the console does not have; silent by design
+    case 0xF0:
+      if (fmUnit) fm.WriteAddress(value);
+      return;
+    case 0xF1:
+      if (fmUnit) fm.WriteData(CyclesIntoFrame(), value);
+      return;
+    case 0xF2:
+      if (fmUnit) WriteAudioControl(value);
+      return;
     case 0x3E:
       WriteMemoryControl(value);
       return;
@@ -30,6 +39,18 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
       log.Printf("Out[%2X]: %d\r\n", port, value);
       return;
   }
+}
+
+void Console::WriteAudioControl(std::uint8_t value) {
+  value &= 3;
+  if (value == audioControl) return;
+  audioControl = value;
+  // Where the switch falls among the frame's output samples; the last few
+  // changes of a frame that makes more share the last place.
+  const std::uint32_t sample =
+      static_cast<std::uint32_t>(std::uint64_t{CyclesIntoFrame()} * Psg::kSampleRate / psg.Clock());
+  if (controlChangeCount == kMaxControlChanges) --controlChangeCount;
+  controlChanges[controlChangeCount++] = {sample, value};
 }
 
 // An export console lets the cartridge drive the two nationalisation lines
@@ -68,7 +89,11 @@ std::uint8_t Console::InPort(std::uint16_t port) {
       return IoEnabled() ? ReadPortDC() : 0xFF;
     case 0xC1: case 0xDD:
       return IoEnabled() ? ReadPortDD() : 0xFF;
-    case 0xDE: case 0xDF: case 0xF2:
+    case 0xF2:
+      // With the unit, the audio control's two bits read back (how programs
+      // find it); without, nothing drives the bus.
+      return fmUnit ? audioControl : 0xFF;
+    case 0xDE: case 0xDF:
       return 0xFF;
     default:
       log.Printf("In[%02X]\r\n", port);

@@ -194,11 +194,19 @@ void ConsoleSection(Archive& a, Machine& console) {
   a.Field(console.ppiControl); a.Field(console.ppiPortC); a.Field(console.keyRows);
 }
 
+template <class Archive, class Machine>
+void FmSection(Archive& a, Machine& console) {
+  a.Field(console.fmUnit);
+  a.Field(console.audioControl);
+  console.fm.Serialize(a);
+}
+
 struct Section {
   char tag[5];
   int id;
 };
-constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4}, {"PORT", 5}, {"BORD", 6}, {"CONS", 7}};
+constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4},
+                                 {"PORT", 5}, {"BORD", 6}, {"CONS", 7}, {"FM  ", 8}};
 // Version 1 states end after the cartridge RAM; the ports then start as
 // after a reset.
 constexpr int kVersionOneSections = 5;
@@ -208,6 +216,8 @@ constexpr int kVersionTwoSections = 6;
 // Version 3 states end after the board; they come from a Master System or a
 // Game Gear.
 constexpr int kVersionThreeSections = 7;
+// Version 4 states end after the console's section; the FM unit is then off.
+constexpr int kVersionFourSections = 8;
 
 template <class Archive, class Machine>
 void ProcessSection(Archive& a, Machine& console, int id) {
@@ -219,7 +229,8 @@ void ProcessSection(Archive& a, Machine& console, int id) {
     case 4: CartridgeRamSection(a, console); break;
     case 5: ControllerPortSection(a, console); break;
     case 6: BoardSection(a, console); break;
-    default: ConsoleSection(a, console); break;
+    case 7: ConsoleSection(a, console); break;
+    default: FmSection(a, console); break;
   }
 }
 
@@ -321,6 +332,7 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   const std::size_t sectionCount = version == 1   ? kVersionOneSections
                                    : version == 2 ? kVersionTwoSections
                                    : version == 3 ? kVersionThreeSections
+                                   : version == 4 ? kVersionFourSections
                                                   : std::size(kSections);
   if (Get32(in + 16) != size || size != StateSizeOf(console, sectionCount)) return StateError::Damaged;
   const std::span<const Section> sections(kSections, sectionCount);
@@ -371,6 +383,11 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
     console.ppiPortC = 0;
     for (std::uint16_t& row : console.keyRows) row = 0;
   }
+  if (version <= 4) {
+    console.fmUnit = false;
+    console.audioControl = 0;
+    console.fm.Reset();
+  }
   at = kHeaderSize;
   for (const Section& section : sections) {
     StateReader reader(in + at + kSectionHeaderSize);
@@ -390,6 +407,8 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   video.spriteTable = static_cast<std::uint16_t>((video.regs[5] & 0x7E) << 7);
   video.VramReplaced();
   console.psg.Sanitize();
+  console.fm.Sanitize();
+  console.audioControl &= 3;
   for (PortDevice& d : console.device) {
     d.sportsStep &= 3;
     d.sportsGatheredX = std::clamp(d.sportsGatheredX, -128, 127);

@@ -123,6 +123,7 @@ constexpr const char* kOptionSpriteLimit = "tavrin_sprite_limit";
 constexpr const char* kOptionMapper = "tavrin_mapper";
 constexpr const char* kOptionConsole = "tavrin_console";
 constexpr const char* kOptionBios = "tavrin_bios";
+constexpr const char* kOptionFm = "tavrin_fm";
 // The boot program the player may put in the front end's system folder.
 constexpr const char* kBiosFileName = "bios.sms";
 
@@ -151,6 +152,10 @@ retro_core_option_v2_definition optionDefinitions[] = {
      "Starts the Master System with the boot program bios.sms from the system folder, when it is there; it hands "
      "over to the cartridge as the console does. Takes effect when content is loaded.",
      nullptr, nullptr, {{"enabled", nullptr}, {"disabled", nullptr}, {nullptr, nullptr}}, "enabled"},
+    {kOptionFm, "FM unit", nullptr,
+     "The YM2413 FM sound unit, built into the Japanese Master System, is fitted to an export Master System "
+     "too (as the Mark III's add-on was); programs that find it play FM music. Takes effect when content is loaded.",
+     nullptr, nullptr, {{"disabled", nullptr}, {"enabled", nullptr}, {nullptr, nullptr}}, "disabled"},
     {},
 };
 retro_core_options_v2 optionsV2 = {nullptr, optionDefinitions};
@@ -165,6 +170,7 @@ constexpr retro_variable kVariables[] = {
     {kOptionMapper, "Cartridge board; auto|sega|codemasters|korean|korean8k|multigame|none"},
     {kOptionConsole, "Console; auto|sms|gg"},
     {kOptionBios, "Boot program; enabled|disabled"},
+    {kOptionFm, "FM unit; disabled|enabled"},
     {nullptr, nullptr},
 };
 
@@ -207,6 +213,7 @@ void ApplyLoadOptions(Console& console) {
   console.SetConsoleKind(std::strcmp(kind, "sms") == 0  ? ConsoleKind::kMasterSystem
                          : std::strcmp(kind, "gg") == 0 ? ConsoleKind::kGameGear
                                                         : ConsoleKind::kFromImage);
+  console.SetFmUnitAsked(OptionEnabled(kOptionFm, false));
   const char* folder = nullptr;
   if (!OptionEnabled(kOptionBios, true) || !Environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &folder) || !folder) {
     return;

@@ -101,6 +101,7 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
       {"demo from a version 1 state", DemoImage(), 200, 60, 1},
       {"demo from a version 2 state", DemoImage(), 200, 60, 2},
       {"demo from a version 3 state", DemoImage(), 200, 60, 3},
+      {"demo from a version 4 state", DemoImage(), 200, 60, 4},
       {"random 4 pages", RandomImage(1, 4), 30, 30},
       {"random 5 pages", RandomImage(2, 5), 45, 30},
       {"random 16 pages", RandomImage(3, 16), 10, 40},
@@ -114,12 +115,14 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
     std::vector<std::uint8_t> state = Save(*original);
     if (c.version != static_cast<int>(kStateFormatVersion)) {
       // The last sections are the ports' (version 2), the board's
-      // (version 3) and the console's (version 4): drop what the older
-      // version lacks.
+      // (version 3), the console's (version 4) and the FM unit's (version
+      // 5): drop what the older version lacks.
       constexpr std::size_t kPortSection = 8 + 4 + 2 * 13;
       constexpr std::size_t kBoardSection = 8 + 6;
       constexpr std::size_t kConsoleSection = 8 + 5 + 2 * kKeyboardRows;
-      state.resize(state.size() - kConsoleSection - (c.version <= 2 ? kBoardSection : 0) -
+      constexpr std::size_t kFmSection = 8 + 6745;
+      state.resize(state.size() - kFmSection - (c.version <= 3 ? kConsoleSection : 0) -
+                   (c.version <= 2 ? kBoardSection : 0) -
                    (c.version == 1 ? kPortSection : 0));
       state[8] = static_cast<std::uint8_t>(c.version);
       for (int k = 0; k < 4; ++k) state[16 + k] = static_cast<std::uint8_t>(state.size() >> (8 * k));

@@ -69,7 +69,7 @@ TEST(LibretroCore, RunsTheDemoAndReplaysItFromAState) {
   ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
   EXPECT_EQ(f.format, RETRO_PIXEL_FORMAT_XRGB8888);
   EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit", "tavrin_mapper",
-                                                 "tavrin_console", "tavrin_bios"}));
+                                                 "tavrin_console", "tavrin_bios", "tavrin_fm"}));
   // Every picture and sample of 150 frames with the ship moving and firing.
   auto run = [&f] {
     f.audio.clear();
@@ -302,6 +302,24 @@ TEST(LibretroCore, LoadOptionsChooseConsoleBoardAndBootProgram) {
     f.retro_unload_game();
   }
   std::system(("rm -rf '" + folder + "'").c_str());
+}
+
+// The FM unit option fits the unit to an export console: a program writing
+// 1 to the audio control port reads it back (0xFF without the unit).
+TEST(LibretroCore, FmOptionFitsTheUnit) {
+  std::vector<std::uint8_t> probe(2 * 16384, 0);
+  const std::uint8_t program[] = {0xF3, 0x3E, 0x01, 0xD3, 0xF2, 0xDB, 0xF2, 0x32, 0x11, 0xC0, 0x18, 0xFE};
+  std::copy(std::begin(program), std::end(program), probe.begin());
+  for (const bool asked : {false, true}) {
+    SCOPED_TRACE(asked ? "asked" : "not asked");
+    TestFrontend f;
+    f.options = {{"tavrin_bios", "disabled"}, {"tavrin_fm", asked ? "enabled" : "disabled"}};
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(probe, "/roms/probe.sms"));
+    f.retro_run();
+    EXPECT_EQ(f.Memory(RETRO_MEMORY_SYSTEM_RAM)[0x11], asked ? 0x01 : 0xFF);
+    f.retro_unload_game();
+  }
 }
 
 }  // namespace

@@ -44,7 +44,9 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
                  "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
       ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
-  app.add_flag("--japanese", options.japanese, "Emulate the Japanese console (no nationalisation lines)");
+  app.add_flag("--japanese", options.japanese,
+               "Emulate the Japanese console (no nationalisation lines, the FM sound unit built in)");
+  app.add_flag("--fm", options.fm, "Fit the YM2413 FM sound unit to an export Master System too");
   app.add_flag("--no-sprite-limit", options.noSpriteLimit,
                "Draw every sprite on a line, not only the first 8 the console shows");
   std::string ports[2] = {"pad", "pad"};
@@ -118,6 +120,7 @@ bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::strin
   if (!options.mapper.empty() && BoardFromName(options.mapper.c_str(), board)) console.SetBoardChoice(board);
   if (options.console == "sms") console.SetConsoleKind(ConsoleKind::kMasterSystem);
   if (options.console == "gg") console.SetConsoleKind(ConsoleKind::kGameGear);
+  if (options.fm) console.SetFmUnitAsked(true);
   if (options.bios.empty()) return true;
   std::vector<std::uint8_t> bytes;
   if (!ReadBiosFile(options.bios, bytes, error)) return false;

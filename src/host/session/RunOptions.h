@@ -28,6 +28,7 @@ struct RunOptions {
   std::string mapper;         // the board's name (BoardName); empty: found from the image
   std::string console;        // "sms" or "gg"; empty: the image's own
   std::string bios;           // the console's boot program, if set
+  bool fm = false;            // fit the FM unit to an export console too
 };
 
 class Console;
