@@ -196,6 +196,28 @@ class Console {
   // The unit answers ports 0xF0-0xF2 now.
   bool FmUnit() const { return fmUnit; }
 
+  // ---- The sound log ----
+  // While on, every write the sound chips take is noted with its cycle in
+  // the frame, for a host writing a sound log (VGM). The notes are the last
+  // frame's, read between frames.
+  struct SoundWrite {
+    std::uint32_t cycle;
+    std::uint8_t chip;  // 0 the PSG (value is the byte), 1 the FM chip (register, value)
+    std::uint8_t reg;
+    std::uint8_t value;
+  };
+  static constexpr int kMaxSoundWrites = 8192;
+  void SetSoundLog(bool on) {
+    soundLog = on;
+    soundWriteCount = 0;
+    soundWritesLost = 0;
+  }
+  bool SoundLogOn() const { return soundLog; }
+  const SoundWrite* SoundWrites() const { return soundWrites; }
+  int SoundWriteCount() const { return soundWriteCount; }
+  // Writes of the last frame past kMaxSoundWrites, which the notes lack.
+  int SoundWritesLost() const { return soundWritesLost; }
+
   // ---- The processor's hooks (called by the interpreter) ----
   // The map is eight 8 KB pieces: the three 16 KB slots take two each, and
   // the system RAM fills the last two (0xE000-0xFFFF mirrors 0xC000-0xDFFF).
@@ -353,6 +375,18 @@ class Console {
   bool cartridgeShown = false;  // the cartridge does
   std::optional<Board> boardChoice;
   bool fmAsked = false;
+  // The sound log's notes of the frame being run; never saved.
+  void NoteSoundWrite(std::uint8_t chip, std::uint8_t reg, std::uint8_t value) {
+    if (soundWriteCount == kMaxSoundWrites) {
+      ++soundWritesLost;
+      return;
+    }
+    soundWrites[soundWriteCount++] = {CyclesIntoFrame(), chip, reg, value};
+  }
+  bool soundLog = false;
+  int soundWriteCount = 0;
+  int soundWritesLost = 0;
+  SoundWrite soundWrites[kMaxSoundWrites] = {};
   // The audio control port as the frame began and its changes within the
   // frame (by output sample); the mixed samples. Frame-local, never saved.
   static constexpr int kMaxControlChanges = 16;

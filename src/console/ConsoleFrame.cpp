@@ -12,6 +12,8 @@ void Console::RunFrame(const FrameInput& input) {
   lineInFrame = 0;
   frameControl = audioControl;
   controlChangeCount = 0;
+  soundWriteCount = 0;
+  soundWritesLost = 0;
   for (int line = 0; line < timing.linesPerFrame; ++line) cpu.RunWith(*this);
   psg.EndFrame(static_cast<std::uint32_t>(timing.CyclesPerFrame()));
   if (fmUnit) {

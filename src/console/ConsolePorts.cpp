@@ -15,7 +15,9 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
       if (fmUnit) fm.WriteAddress(value);
       return;
     case 0xF1:
-      if (fmUnit) fm.WriteData(CyclesIntoFrame(), value);
+      if (!fmUnit) return;
+      fm.WriteData(CyclesIntoFrame(), value);
+      if (soundLog) [[unlikely]] NoteSoundWrite(1, fm.Address(), value);
       return;
     case 0xF2:
       if (fmUnit) WriteAudioControl(value);
@@ -28,6 +30,7 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
       return;
     case 0x7E: case 0x7F:
       psg.Write(CyclesIntoFrame(), value);
+      if (soundLog) [[unlikely]] NoteSoundWrite(0, 0, value);
       return;
     case 0xBD: case 0xBF:
       video.WriteControl(value);

@@ -54,6 +54,7 @@ bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   std::vector<OutputFile> outputs;
   outputs.push_back(OutputFile{"--screenshot", options.screenshot});
   outputs.push_back(OutputFile{"--audio", options.audio});
+  outputs.push_back(OutputFile{"--vgm", options.vgm});
   outputs.push_back(OutputFile{"--save-state", options.saveState});
   bool ok = BatteryPathFor(image, battery, error) && CheckOutputs(image, battery, outputs, error) &&
             (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
@@ -149,6 +150,16 @@ int RunHeadless(const RunOptions& options) {
     }
   }
 
+  if (!options.vgm.empty()) {
+    std::string error;
+    if (!session->StartSoundLog(options.vgm, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      wav.Abort();
+      session->Shutdown();
+      return 1;
+    }
+  }
+
   // The rewind history a desktop player would have: a snapshot a frame.
   std::unique_ptr<RewindHistory> history;
   std::vector<std::uint8_t> snapshot;
@@ -186,6 +197,14 @@ int RunHeadless(const RunOptions& options) {
     std::string error;
     if (!WriteStateFile(options.saveState, session->console, error)) {
       std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), error.c_str());
+      ok = false;
+    }
+  }
+
+  if (!options.vgm.empty()) {
+    std::string error;
+    if (!session->StopSoundLog(error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
       ok = false;
     }
   }

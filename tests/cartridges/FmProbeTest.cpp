@@ -116,6 +116,73 @@ TEST(FmProbe, HeadlessFmOptionWritesTheReferenceSound) {
   if (!::testing::Test::HasFailure()) std::system(("rm -rf '" + folder + "'").c_str());
 }
 
+std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+// A VGM sound log of the probe, read back as a player reads it: the header,
+// the GD3 tag, and the commands replayed against a PSG and an FM chip leave
+// them with the registers of the console that played.
+TEST(FmProbe, SoundLogReplaysAgainstTheChips) {
+  const std::string folder = "/tmp/tavrin-vgm-" + std::to_string(::getpid());
+  std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
+  std::system(("cp '" + std::string(CART_FM_PROBE) + "' '" + folder + "/probe.sms'").c_str());
+  constexpr int kFrames = 120;
+  const std::string command = std::string("'") + TAVRIN_EXECUTABLE + "' --headless --frames " +
+                              std::to_string(kFrames) + " --japanese --vgm '" + folder + "/probe.vgm' '" + folder +
+                              "/probe.sms' >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+  const std::vector<std::uint8_t> vgm = ReadImage((folder + "/probe.vgm").c_str());
+  ASSERT_GT(vgm.size(), 0x100u);
+  EXPECT_EQ(std::string(vgm.begin(), vgm.begin() + 4), "Vgm ");
+  EXPECT_EQ(Get32(vgm, 0x04), vgm.size() - 4);
+  EXPECT_EQ(Get32(vgm, 0x08), 0x171u);
+  EXPECT_EQ(Get32(vgm, 0x0C), 3579545u);
+  EXPECT_EQ(Get32(vgm, 0x10), 3579545u);
+  EXPECT_EQ(Get32(vgm, 0x18), static_cast<std::uint32_t>(std::uint64_t{kFrames} * 59736 * 44100 / 3579545));
+  const std::size_t gd3 = 0x14 + Get32(vgm, 0x14);
+  ASSERT_LT(gd3 + 12, vgm.size());
+  EXPECT_EQ(std::string(vgm.begin() + static_cast<long>(gd3), vgm.begin() + static_cast<long>(gd3) + 4), "Gd3 ");
+  std::string title;  // the first string, UTF-16: the track's name
+  for (std::size_t at = gd3 + 12; at + 1 < vgm.size() && (vgm[at] | vgm[at + 1]); at += 2) {
+    title += static_cast<char>(vgm[at]);
+  }
+  EXPECT_EQ(title, "probe");
+
+  auto played = Start(true, false);
+  Play(*played, kFrames);
+  auto psg = std::make_unique<Psg>();
+  auto fm = std::make_unique<Fm>();
+  std::size_t at = 0x34 + Get32(vgm, 0x34);
+  std::uint64_t sample = 0;
+  bool ended = false;
+  int commands = 0;
+  while (at < gd3 && !ended) {
+    const std::uint8_t op = vgm[at];
+    const std::uint32_t cycle = 0;  // only the registers are compared
+    switch (op) {
+      case 0x50: psg->Write(cycle, vgm[at + 1]); at += 2; ++commands; break;
+      case 0x51: fm->WriteAddress(vgm[at + 1]); fm->WriteData(cycle, vgm[at + 2]); at += 3; ++commands; break;
+      case 0x61: sample += vgm[at + 1] | vgm[at + 2] << 8; at += 3; break;
+      case 0x62: sample += 735; ++at; break;
+      case 0x63: sample += 882; ++at; break;
+      case 0x66: ended = true; break;
+      default:
+        ASSERT_EQ(op & 0xF0, 0x70) << "command " << static_cast<int>(op) << " at " << at;
+        sample += (op & 0x0F) + 1;
+        ++at;
+    }
+  }
+  EXPECT_TRUE(ended);
+  EXPECT_GT(commands, 40);
+  EXPECT_EQ(sample, Get32(vgm, 0x18));
+  for (int reg = 0; reg < 0x40; ++reg) EXPECT_EQ(fm->Register(reg), played->fm.Register(reg)) << "FM register " << reg;
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(psg->TonePeriod(k), played->psg.TonePeriod(k));
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(psg->Attenuation(k), played->psg.Attenuation(k));
+  if (!::testing::Test::HasFailure()) std::system(("rm -rf '" + folder + "'").c_str());
+}
+
 // The audio control port's four settings: the PSG alone, the FM chip alone,
 // neither, both.
 TEST(FmProbe, AudioControlMixesTheChips) {

@@ -35,6 +35,8 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                "The screenshot shows only the console's screen (a Game Gear's 160 x 144; a Master System's "
                "whole 256 x 192)");
   app.add_option("--audio", options.audio, "Write everything played as a 16-bit mono 48000 Hz WAV");
+  app.add_option("--vgm", options.vgm,
+                 "Write a VGM sound log: every write to the sound chip and the FM unit with its time");
   app.add_option("--load-state", options.loadState, "Headless: start from this save state (then --frames counts further frames)");
   app.add_option("--save-state", options.saveState, "Headless: write a save state after the last frame");
   app.add_option("--rewind", options.rewindSeconds,

@@ -14,6 +14,7 @@ struct RunOptions {
   std::string screenshot;     // PNG of the last frame, if set
   bool crop = false;          // the screenshot shows only what the console's screen shows
   std::string audio;          // WAV of everything played, if set
+  std::string vgm;            // VGM sound log of every sound-chip write, if set
   std::string loadState;      // save state to start from, if set
   std::string saveState;      // save state to write after the last frame, if set
   int rewindSeconds = 0;      // rewind history kept while running; 0: none

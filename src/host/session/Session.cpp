@@ -106,6 +106,15 @@ void Session::RunFrame() {
   console.RunFrame(input.controls);
   if (present) presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours());
   if (sound) sound->Samples(console.Samples(), console.SampleCount());
+  if (soundLog) {
+    std::string error;
+    if (!soundLog->AppendFrame(console.SoundWrites(), console.SoundWriteCount(),
+                               static_cast<std::uint32_t>(console.timing.CyclesPerFrame()), error)) {
+      soundLogError = error;
+      soundLog.reset();
+      console.SetSoundLog(false);
+    }
+  }
   if (console.TakeSaveRequest()) {
     if (saver && battery) {
       saver->Submit(battery.get(), console.CartridgeRam());
@@ -115,6 +124,30 @@ void Session::RunFrame() {
     }
   }
   if (saver) CollectBackgroundSaves();
+}
+
+bool Session::StartSoundLog(const std::string& path, std::string& error) {
+  auto writer = std::make_unique<VgmWriter>();
+  if (!writer->Open(path, console.timing.clockHz, error)) return false;
+  soundLog = std::move(writer);
+  soundLogError.clear();
+  console.SetSoundLog(true);
+  return true;
+}
+
+bool Session::StopSoundLog(std::string& error) {
+  if (!soundLog) {
+    error = soundLogError.empty() ? "no sound log is being written" : soundLogError;
+    return false;
+  }
+  console.SetSoundLog(false);
+  // The image's file name without its folder and extension names the log.
+  std::string title = imagePath.substr(imagePath.find_last_of('/') + 1);
+  if (const std::size_t dot = title.find_last_of('.'); dot != std::string::npos && dot > 0) title.resize(dot);
+  const bool done = soundLog->Finish(title, error);
+  if (!done) soundLog->Abort();
+  soundLog.reset();
+  return done;
 }
 
 void Session::CollectBackgroundSaves() {
@@ -166,6 +199,11 @@ bool Session::SaveBattery() {
 
 void Session::Shutdown() {
   FlushBackgroundSaves();
+  // A sound log still being written is finished: what was recorded is kept.
+  if (soundLog) {
+    std::string error;
+    if (!StopSoundLog(error)) LogPrintf("Sound log: %s\n", error.c_str());
+  }
   if (cartridgeLoaded && console.CartridgeRamDirty()) SaveBattery();
   saver.reset();
   input.Shutdown();

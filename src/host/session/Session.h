@@ -7,6 +7,7 @@
 #include "console/Console.h"
 #include "host/files/BackgroundSaver.h"
 #include "host/files/BatteryFile.h"
+#include "host/files/VgmWriter.h"
 #include "host/session/SampleSink.h"
 #include "host/input/JoyStick.h"
 #include "host/display/FramePresenter.h"
@@ -53,6 +54,14 @@ class Session {
   // Saves battery RAM still in use, closes the controllers, sound and windows.
   void Shutdown();
 
+  // The sound log (VGM): from now on every frame's sound-chip writes go to
+  // `path`; StopSoundLog finishes the file, tagged with the image's name. A
+  // write that fails ends the log at once, with the reason in soundLogError.
+  bool StartSoundLog(const std::string& path, std::string& error);
+  bool StopSoundLog(std::string& error);
+  bool SoundLogOn() const { return soundLog != nullptr; }
+  std::string soundLogError;
+
   // Writes the cartridge RAM to the image's battery file now. False when it
   // could not be saved (the RAM is then still owed).
   bool SaveBattery();
@@ -82,6 +91,7 @@ class Session {
 
   HostParts hostParts;
   std::unique_ptr<BackgroundSaver> saver;
+  std::unique_ptr<VgmWriter> soundLog;
 };
 
 // The desktop's one session, for the menu commands; nullptr while none runs.
