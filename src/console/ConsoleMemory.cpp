@@ -173,7 +173,7 @@ void Console::Reset() {
   video.Reset();
   psg.Reset();
   fm.Reset();
-  fmUnit = !video.gameGear && !compatibility && (Japanese() || fmAsked);
+  fmUnit = !video.gameGear && !compatibility && !SgFamily() && (Japanese() || fmAsked);
   audioControl = 0;
   mixing = false;
   pauseHeld = false;

@@ -339,16 +339,18 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
 
   // The whole layout is checked before anything is read into the console.
   std::size_t at = kHeaderSize;
+  std::size_t consoleAt = 0;
   for (const Section& section : sections) {
     if (std::memcmp(in + at, section.tag, 4) != 0 || Get32(in + at + 4) != SectionSize(console, section.id)) {
       return StateError::Damaged;
     }
+    if (section.id == 7) consoleAt = at + kSectionHeaderSize;
     at += kSectionHeaderSize + SectionSize(console, section.id);
   }
   // The console's section starts with the console the state was made on.
   std::uint8_t madeOn = 0;
   if (sectionCount > kVersionThreeSections) {
-    madeOn = in[at - SectionSize(console, 7)];
+    madeOn = in[consoleAt];
     if (madeOn != static_cast<std::uint8_t>(console.RunningConsole())) return StateError::OtherConsole;
   } else if (console.SgFamily()) {
     return StateError::OtherConsole;

@@ -166,6 +166,7 @@ void Console::OutPortSg(std::uint8_t port, std::uint8_t value) {
   switch (port & 0xC0) {
     case 0x40:
       psg.Write(CyclesIntoFrame(), value);
+      if (soundLog) [[unlikely]] NoteSoundWrite(0, 0, value);
       return;
     case 0x80:
       if (port & 1) {
