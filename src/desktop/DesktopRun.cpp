@@ -59,6 +59,9 @@ bool CreateDesktopMainWindow() {
   commands.loadCartridge = MenuLoadCartridge;
   commands.setPal = MenuSetPal;
   commands.setJapanese = MenuSetJapanese;
+  commands.setFmUnit = MenuSetFmUnit;
+  commands.startSoundLog = MenuStartSoundLog;
+  commands.stopSoundLog = MenuStopSoundLog;
   commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
   commands.setBoard = MenuSetBoard;
   commands.setConsole = MenuSetConsole;
@@ -209,6 +212,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     MenuSetNoSpriteLimit(true);
     SetNoSpriteLimitCheck(true);
   }
+  if (options.fm) SetFmUnitCheck(true);  // ApplyConsoleOptions fits it
   {
     // A boot program that cannot be read is said on standard error; the
     // console then starts cartridges as without one.

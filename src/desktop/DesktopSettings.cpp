@@ -79,6 +79,12 @@ void SetJapaneseAndSave(bool on) {
   Save();
 }
 
+void SetFmUnitAndSave(bool on) {
+  MenuSetFmUnit(on);
+  if (settings) settings->values.fm = on;
+  Save();
+}
+
 void SetNoSpriteLimitAndSave(bool on) {
   MenuSetNoSpriteLimit(on);
   if (settings) settings->values.spriteLimit = !on;
@@ -106,6 +112,10 @@ void LoadDesktopSettings(const std::string& path) {
   if (values.japanese) {
     MenuSetJapanese(true);
     SetJapaneseCheck(true);
+  }
+  if (values.fm) {
+    MenuSetFmUnit(true);
+    SetFmUnitCheck(true);
   }
   if (!values.spriteLimit) {
     MenuSetNoSpriteLimit(true);
@@ -167,6 +177,7 @@ void ToggleMuteAndSave() {
 void UseSavingCommands(MainWindowCommands& commands) {
   commands.loadCartridge = LoadImageAndRemember;
   commands.setJapanese = SetJapaneseAndSave;
+  commands.setFmUnit = SetFmUnitAndSave;
   commands.setNoSpriteLimit = SetNoSpriteLimitAndSave;
   commands.setScale = SetScaleAndSave;
   commands.setWholeScales = SetWholeScalesAndSave;

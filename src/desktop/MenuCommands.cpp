@@ -10,6 +10,7 @@
 #include "host/session/StateSlots.h"
 #include "host/i18n/Translate.h"
 #include "host/display/Display.h"
+#include "host/display/MillisecondClock.h"
 
 namespace {
 bool palMark = false;
@@ -116,6 +117,32 @@ void MenuSetConsole(int kind) {
                                         : kind == 2 ? ConsoleKind::kGameGear
                                                     : ConsoleKind::kFromImage);
   ReloadRunningImage();
+}
+
+void MenuSetFmUnit(bool on) {
+  if (!activeSession) return;
+  activeSession->console.SetFmUnitAsked(on);
+  ReloadRunningImage();
+}
+
+bool MenuStartSoundLog(const char* path) {
+  if (!activeSession || !path) return false;
+  std::string error;
+  if (activeSession->StartSoundLog(path, error)) return true;
+  ShowMessageBoxAgain(Format(Tr("The sound log cannot be written: %s."), error.c_str()).c_str(), Tr("Sound log error"));
+  return false;
+}
+
+void MenuStopSoundLog() {
+  if (!activeSession) return;
+  std::string error;
+  if (activeSession->StopSoundLog(error)) {
+    activeSession->presenter.note.Show(Tr("Son enregistré"), MillisecondsNow());
+  } else {
+    ShowMessageBoxAgain(Format(Tr("The sound log could not be written whole: %s."), error.c_str()).c_str(),
+                        Tr("Sound log error"));
+  }
+  if (Display* display = TheDisplay()) display->Focus();
 }
 
 void MenuSaveState() {

@@ -30,6 +30,16 @@ bool PalMark();
 // "&Marque japonaise III": a Japanese console has no nationalisation lines
 // (exportConsole cleared). Takes effect at once, without a reset.
 void MenuSetJapanese(bool on);
+// "Unité FM": the FM unit is fitted to an export console too; the image
+// running is loaded again with it (a unit is fitted with the power off), and
+// the next ones keep it.
+void MenuSetFmUnit(bool on);
+// "Enregistrer le son (VGM)…": the sound log starts writing to `path`
+// (false, after a box saying why, when it cannot), and stops when the item
+// is unchecked, with a note on screen, or a box when the file could not be
+// written whole.
+bool MenuStartSoundLog(const char* path);
+void MenuStopSoundLog();
 // "Sans limite de sprites": every sprite on a line is drawn, not only the
 // first 8 the console shows. The status flags are not affected.
 void MenuSetNoSpriteLimit(bool on);

@@ -319,7 +319,7 @@ TEST_P(FirstMinute, TheFileChooserOpensAndClosesCleanly) {
     }
     return found;
   }, kTimeoutMs));
-  x.Click(root, menu.x + 30, menu.y + menu.height / 4);  // "Charger une ROM", the first of two items
+  x.Click(root, menu.x + 30, menu.y + menu.height / 8);  // "Charger une ROM", the first of four items
   const Window chooser = x.WaitForWindow("Open", kTimeoutMs);
   ASSERT_NE(chooser, 0u);
   x.Focus(chooser);

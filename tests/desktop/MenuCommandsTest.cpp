@@ -3,6 +3,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "LogCapture.h"
 #include "host/session/Session.h"
@@ -150,6 +153,40 @@ TEST_F(MenuCommands, BoardAndConsoleChoicesReloadTheRunningImage) {
     EXPECT_EQ(session.console.GameGear(), c.handheld);
     EXPECT_EQ(display.picture, c.handheld ? kGameGearPicture : kMasterSystemPicture);
   }
+  std::filesystem::remove_all(folder);
+}
+
+// "Unité FM" fits the unit to the export console running the image (loaded
+// again); "Enregistrer le son (VGM)…" writes the frames run meanwhile, named
+// after the image, and a second stop has nothing to finish.
+TEST_F(MenuCommands, FmUnitAndSoundLog) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("tavrin-menu-fm-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "demo.sms", std::filesystem::copy_options::overwrite_existing);
+  LogCapture quiet;
+  MenuLoadCartridge((folder / "demo.sms").c_str());
+  ASSERT_TRUE(session.cartridgeLoaded);
+  EXPECT_FALSE(session.console.FmUnit());
+  MenuSetFmUnit(true);
+  EXPECT_TRUE(session.console.FmUnit());
+  MenuSetFmUnit(false);
+  EXPECT_FALSE(session.console.FmUnit());
+
+  ASSERT_TRUE(MenuStartSoundLog((folder / "demo.vgm").c_str()));
+  for (int frame = 0; frame < 60; ++frame) session.RunFrame();
+  MenuStopSoundLog();
+  EXPECT_FALSE(session.SoundLogOn());
+  std::ifstream in(folder / "demo.vgm", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(bytes.size(), 0x100u);
+  EXPECT_EQ(bytes.substr(0, 4), "Vgm ");
+  std::string game;  // the GD3 tag's first string, UTF-16
+  const std::size_t gd3 = 0x14 + static_cast<std::uint8_t>(bytes[0x14]) + (static_cast<std::uint8_t>(bytes[0x15]) << 8) +
+                          (static_cast<std::uint8_t>(bytes[0x16]) << 16);
+  for (std::size_t at = gd3 + 12; at + 1 < bytes.size() && (bytes[at] || bytes[at + 1]); at += 2) game += bytes[at];
+  EXPECT_EQ(game, "demo");
+  EXPECT_FALSE(MenuStartSoundLog((folder / "no such folder" / "x.vgm").c_str()));
   std::filesystem::remove_all(folder);
 }
 

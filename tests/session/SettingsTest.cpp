@@ -46,6 +46,7 @@ TEST_F(SettingsFiles, EverySettingComesBackAsSaved) {
   s.integerScaling = true;
   s.fullscreen = true;
   s.japanese = true;
+  s.fm = true;
   s.spriteLimit = false;
   s.bios = "/home/joueur/bios.sms";
   s.volume = 40;

@@ -23,6 +23,8 @@ GtkWidget* mainWindow = nullptr;
 MainWindowCommands handlers;
 GtkWidget* palItem = nullptr;
 GtkWidget* japaneseItem = nullptr;
+GtkWidget* fmUnitItem = nullptr;
+GtkWidget* soundLogItem = nullptr;
 GtkWidget* spriteLimitItem = nullptr;
 GtkWidget* sizeItems[4] = {};
 constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
@@ -118,6 +120,42 @@ gboolean RunFileChooser(gpointer) {
 }
 
 void OnLoad(GtkMenuItem*, gpointer) { g_idle_add(RunFileChooser, nullptr); }
+
+// The sound log's file, asked for once the menu has closed (as the file
+// chooser above); the check mark stays only when the log started.
+gboolean RunSoundLogChooser(gpointer) {
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("Enregistrer le son (VGM)"), GTK_WINDOW(mainWindow),
+                                                  GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Cancel"), GTK_RESPONSE_CANCEL,
+                                                  Tr("_Save"), GTK_RESPONSE_ACCEPT, nullptr);
+  gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), TRUE);
+  gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "son.vgm");
+  if (!chooserFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), chooserFolder.c_str());
+  char* path = nullptr;
+  if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
+    path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
+  }
+  gtk_widget_destroy(dialog);
+  bool started = false;
+  if (path) {
+    started = handlers.startSoundLog && handlers.startSoundLog(path);
+    g_free(path);
+  }
+  SetCheckQuietly(soundLogItem, started);
+  return G_SOURCE_REMOVE;
+}
+
+void OnSoundLog(GtkCheckMenuItem* item, gpointer) {
+  if (settingChecks) return;
+  if (gtk_check_menu_item_get_active(item)) {
+    g_idle_add(RunSoundLogChooser, nullptr);
+  } else if (handlers.stopSoundLog) {
+    handlers.stopSoundLog();
+  }
+}
+
+void OnFmUnit(GtkCheckMenuItem* item, gpointer) {
+  if (!settingChecks && handlers.setFmUnit) handlers.setFmUnit(gtk_check_menu_item_get_active(item));
+}
 
 void OnPal(GtkCheckMenuItem* item, gpointer) {
   if (!settingChecks && handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
@@ -321,6 +359,8 @@ GtkWidget* BuildMenuBar() {
   g_signal_connect(recentMenu, "show", G_CALLBACK(OnRecentMenuShown), nullptr);
   gtk_menu_shell_append(GTK_MENU_SHELL(fileMenu), recent);
   FillRecentMenu();
+  soundLogItem = AddItem(fileMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Enregistrer le _son (VGM)…")),
+                         G_CALLBACK(OnSoundLog), nullptr, "toggled");
   AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), nullptr, "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
 
@@ -331,6 +371,8 @@ GtkWidget* BuildMenuBar() {
       AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), nullptr, "toggled");
   japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
                          G_CALLBACK(OnJapanese), nullptr, "toggled");
+  fmUnitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Unité _FM")), G_CALLBACK(OnFmUnit),
+                       nullptr, "toggled");
   spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
                             G_CALLBACK(OnNoSpriteLimit), nullptr, "toggled");
   GtkWidget* size = gtk_menu_item_new_with_mnemonic(Tr("_Taille de la fenêtre"));
@@ -512,6 +554,10 @@ void ShowMainWindow() {
 }
 
 void SetJapaneseCheck(bool on) { SetCheckQuietly(japaneseItem, on); }
+
+void SetFmUnitCheck(bool on) { SetCheckQuietly(fmUnitItem, on); }
+
+void SetSoundLogCheck(bool on) { SetCheckQuietly(soundLogItem, on); }
 
 void SetNoSpriteLimitCheck(bool on) { SetCheckQuietly(spriteLimitItem, on); }
 

@@ -16,6 +16,13 @@ struct MainWindowCommands {
   // "&PAL" and "&Marque japonaise III" with their new check state.
   void (*setPal)(bool on) = nullptr;
   void (*setJapanese)(bool on) = nullptr;
+  // "Unité FM" with its new check state.
+  void (*setFmUnit)(bool on) = nullptr;
+  // "Enregistrer le son (VGM)…": a path the player chose in the save dialog
+  // (true: the log is being written, false: it could not start), and the
+  // item unchecked again, which ends the log.
+  bool (*startSoundLog)(const char* path) = nullptr;
+  void (*stopSoundLog)() = nullptr;
   // "Sans limite de sprites" with its new check state.
   void (*setNoSpriteLimit)(bool on) = nullptr;
   // "Taille de la fenêtre": 1 to 4 times the console's picture.
@@ -62,6 +69,10 @@ void ShowMainWindow();
 // Sets the "&Marque japonaise III" check mark without running its command
 // (a Japanese console asked for on the command line).
 void SetJapaneseCheck(bool on);
+// Sets the "Unité FM" and "Enregistrer le son (VGM)…" check marks without
+// running their commands.
+void SetFmUnitCheck(bool on);
+void SetSoundLogCheck(bool on);
 // Sets the "Sans limite de sprites" check mark without running its command.
 void SetNoSpriteLimitCheck(bool on);
 // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running

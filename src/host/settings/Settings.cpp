@@ -210,6 +210,7 @@ void SettingsFile::Load() {
   reader.Bool(kWindow, "integer-scaling", s.integerScaling);
   reader.Bool(kWindow, "fullscreen", s.fullscreen);
   reader.Bool(kConsole, "japanese", s.japanese);
+  reader.Bool(kConsole, "fm", s.fm);
   reader.Bool(kConsole, "sprite-limit", s.spriteLimit);
   reader.String(kConsole, "bios", s.bios);
   reader.Int(kSound, "volume", 0, Settings::kMaxVolume, s.volume);
@@ -251,6 +252,10 @@ bool SettingsFile::Save(std::string& error) {
   g_key_file_set_boolean(keys.get(), kWindow, "integer-scaling", s.integerScaling);
   g_key_file_set_boolean(keys.get(), kWindow, "fullscreen", s.fullscreen);
   g_key_file_set_boolean(keys.get(), kConsole, "japanese", s.japanese);
+  // Written once set, so a file that never had it stays as it was.
+  if (s.fm || g_key_file_has_key(keys.get(), kConsole, "fm", nullptr)) {
+    g_key_file_set_boolean(keys.get(), kConsole, "fm", s.fm);
+  }
   g_key_file_set_boolean(keys.get(), kConsole, "sprite-limit", s.spriteLimit);
   g_key_file_set_integer(keys.get(), kSound, "volume", s.volume);
   g_key_file_set_boolean(keys.get(), kSound, "muted", s.muted);

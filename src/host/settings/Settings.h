@@ -16,6 +16,7 @@ struct Settings {
   bool integerScaling = false;
   bool fullscreen = false;
   bool japanese = false;
+  bool fm = false;  // the FM unit fitted to an export console too
   bool spriteLimit = true;
   std::string bios;  // the console's boot program the player supplies; empty: none
   int volume = kMaxVolume;  // 0-100
