@@ -7,6 +7,7 @@
 #include "desktop/BindingSettings.h"
 #include "desktop/DesktopPlay.h"
 #include "desktop/DesktopSettings.h"
+#include "desktop/MenuCommands.h"
 #include "host/settings/Settings.h"
 #include "debug/DebugConsole.h"
 #include "desktop/gtk/KeysDialog.h"
@@ -110,5 +111,6 @@ void OpenDesktopKeysDialog() {
   setup.heldInputs = HeldInputs;
   setup.keysChanged = KeysChanged;
   setup.padChanged = PadChanged;
+  setup.closed = MenuFocusGame;
   OpenKeysDialog(setup);
 }

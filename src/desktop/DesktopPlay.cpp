@@ -17,9 +17,7 @@ PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std:
   const bool shift = keys[kScanLeftShift] != 0 || keys[kScanRightShift] != 0;
   for (int slot = 1; slot <= 9; ++slot) {
     const bool held = down(SlotControl(slot));
-    if (held && !functionHeld[slot - 1] && play.saveSlot == 0 && play.loadSlot == 0) {
-      (shift ? play.saveSlot : play.loadSlot) = slot;
-    }
+    if (held && !functionHeld[slot - 1]) (shift ? play.saveSlots : play.loadSlots) |= 1u << slot;
     functionHeld[slot - 1] = held;
   }
   play.screenshot = Pressed(Control::Screenshot, down(Control::Screenshot));
@@ -91,8 +89,12 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
     rewind.Clear();
     image = session.imagePath;
   }
-  if (play.saveSlot) SaveSlotWithNote(session, play.saveSlot);
-  if (play.loadSlot) LoadSlotWithNote(session, play.loadSlot);
+  for (int slot = 1; slot <= 9; ++slot) {
+    if (play.saveSlots & (1u << slot)) SaveSlotWithNote(session, slot);
+  }
+  for (int slot = 1; slot <= 9; ++slot) {
+    if (play.loadSlots & (1u << slot)) LoadSlotWithNote(session, slot);
+  }
   if (play.screenshot) ScreenshotWithNote(session);
   if (play.toggleMute && toggleMute) toggleMute();
   if (play.toggleFullscreen && toggleFullscreen) toggleFullscreen();

@@ -26,10 +26,11 @@ inline constexpr std::uint8_t kScanF11 = 0x57;
 inline constexpr std::uint8_t kScanF12 = 0x58;
 inline constexpr std::uint8_t kScanRightAlt = 0xB8;
 
-// What the play keys ask for in one frame. A slot key acts once per press.
+// What the play keys ask for in one frame. A slot key acts once per press;
+// taps quicker than a frame may bring several slots into one.
 struct PlayKeys {
-  int saveSlot = 0;  // 1-9, 0 for none
-  int loadSlot = 0;
+  std::uint16_t saveSlots = 0;  // bit n for slot n (1-9)
+  std::uint16_t loadSlots = 0;
   bool rewind = false;
   bool fastForward = false;
   bool screenshot = false;

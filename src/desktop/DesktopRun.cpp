@@ -72,6 +72,7 @@ bool CreateDesktopMainWindow() {
   commands.loadState = MenuLoadState;
   commands.setStateSlot = MenuSetStateSlot;
   commands.setFastForward = MenuSetFastForward;
+  commands.focusGame = MenuFocusGame;
   commands.destroyed = PostQuit;
   UseSavingCommands(commands);
   return CreateMainWindow(commands);
@@ -111,6 +112,8 @@ void HandlePendingEvents() {
     } else if (HandleDroppedFile(event, LoadImageAndRemember)) {
     } else if (event.type == SDL_JOYDEVICEADDED || event.type == SDL_JOYDEVICEREMOVED) {
       HandlePadEvent(event);
+    } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
+      if (desktopInput) desktopInput->KeyPressed(event.key.keysym.scancode);
     } else if (event.type == SDL_MOUSEMOTION) {
       desktopDisplay->PointerMoved(NowMs());
     }
@@ -164,7 +167,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   }
 
   InstallMessageBoxOnce(GtkMessageBox);
-  InstallMessageBoxAgain(GtkMessageBoxLater);
+  InstallMessageBoxAgain(GtkMessageBoxFocused);
   quitPosted = false;
   SdlDisplay display;
   SdlInput input;
@@ -253,7 +256,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   while (true) {
     HandlePendingEvents();
     if (quitPosted) break;
-    display.KeepAskingForFocus(NowMs());
+    if (!GtkFocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
     display.HidePointerWhenIdle(NowMs());
     const bool running = session->cartridgeLoaded && display.active;
     SetDisplayPaused(session->cartridgeLoaded && !display.active);
@@ -267,6 +270,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       const double ran = runningSeconds + std::chrono::duration<double>(Clock::now() - spanStart).count();
       session->presenter.frameRate = ran > 0 ? static_cast<int>(static_cast<double>(framesRun) / ran) : 0;
       framesRun += play.Step(*session, &input);
+      input.FrameRead();
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
       if (options.framesGiven && framesRun >= options.frames) break;
@@ -278,6 +282,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
         closeSpan();
       }
       pacing = false;
+      input.FrameRead();  // keys pressed while nothing runs are not kept for later
       SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
     }
   }

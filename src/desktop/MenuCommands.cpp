@@ -19,6 +19,17 @@ bool displayPaused = false;
 
 Display* TheDisplay() { return activeSession ? activeSession->presenter.GetDisplay() : nullptr; }
 
+// Nothing to play: a black picture saying how to get a game.
+void ShowLoadHint() {
+  static const std::uint8_t blackFrame[FramePresenter::kWidth * FramePresenter::kHeight] = {};
+  static const std::uint8_t blackColours[64] = {};
+  // TRANSLATORS: shown on screen in the font of the notes (capitals, digits,
+  // ".,:'!?-/<>()"); three rows of 31 characters at most.
+  activeSession->presenter.note.ShowLasting(
+      Tr("Chargez une image : Fichier > Charger une ROM, ou déposez-la ici"));
+  activeSession->presenter.Present(blackFrame, blackColours, false);
+}
+
 void UpdateCaption() {
   Display* display = TheDisplay();
   if (!display || !activeSession) return;
@@ -36,9 +47,11 @@ void MenuLoadCartridge(const char* path) {
     const std::string text = activeSession->cartridgeLoaded
                                  ? Format(Tr("%s.\n\nThe game that was running goes on."), loadError)
                                  : Format("%s.", loadError);
+    if (!activeSession->cartridgeLoaded) ShowLoadHint();
     ShowMessageBoxAgain(text.c_str(), Tr("Cartridge error"));
     return;
   }
+  activeSession->presenter.note.Hide();
   if (Display* display = TheDisplay()) {
     const PictureRect picture = VisiblePicture(activeSession->console.GameGear());
     const bool reshaped = !(picture == display->picture);
@@ -47,6 +60,10 @@ void MenuLoadCartridge(const char* path) {
     if (reshaped) MenuSetScale(chosenScale);
     display->Focus();
   }
+}
+
+void MenuFocusGame() {
+  if (Display* display = TheDisplay()) display->Focus();
 }
 
 void MenuReset() {

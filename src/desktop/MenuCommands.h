@@ -10,6 +10,9 @@
 // scale of it. A refused image changes nothing but says why in a box (the
 // loader has logged it too), at every attempt.
 void MenuLoadCartridge(const char* path);
+// A menu command or dialog has ended: the display window takes the keyboard
+// focus back.
+void MenuFocusGame();
 // "&Redémarrer": resets the console and focuses the display window. Before
 // any cartridge is loaded the console still does not run.
 void MenuReset();

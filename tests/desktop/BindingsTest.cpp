@@ -163,7 +163,7 @@ TEST(Bindings, TheHotkeysFollowTheTable) {
   EXPECT_FALSE(m.toggleMute);
   EXPECT_FALSE(reader.Read(keys).screenshot) << "once a press";
   const std::uint8_t none[kKeyboardKeyCount] = {};
-  EXPECT_EQ(reader.Read(none, ControlBit(SlotControl(4))).loadSlot, 4) << "a pad's slot button";
+  EXPECT_EQ(reader.Read(none, ControlBit(SlotControl(4))).loadSlots, 1u << 4) << "a pad's slot button";
 }
 
 TEST(Bindings, TheFirstFileOfAUriListIsDropped) {

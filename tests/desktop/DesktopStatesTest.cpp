@@ -159,6 +159,37 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   EXPECT_LE(loaded, saved + 30) << "saved near " << saved << ", loaded " << loaded;
 }
 
+// Taps shorter than a frame count once each, even several in one frame:
+// Shift+F4 to Shift+F9 pressed and let go at once save six slots, and a
+// quick M mutes.
+TEST_F(DesktopStates, QuickTapsCountOnce) {
+  for (KeySym key = XK_F4; key <= XK_F9; ++key) {
+    x.Key(XK_Shift_L, true);
+    x.Key(key, true);
+    x.Key(key, false);
+    x.Key(XK_Shift_L, false);
+  }
+  const std::filesystem::path states = scratch / "tavrin" / "states";
+  const auto saved = [&] {
+    int count = 0;
+    for (int slot = 4; slot <= 9; ++slot) count += std::filesystem::exists(states / ("demo.sms.state" + std::to_string(slot)));
+    return count;
+  };
+  EXPECT_TRUE(WaitFor([&] { return saved() == 6; }, 5000)) << saved() << " of six slots saved\n" << program.Errors();
+
+  const std::filesystem::path conf = scratch / ".config" / "tavrin" / "tavrin.conf";
+  x.Key(XK_m, true);
+  x.Key(XK_m, false);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        std::ifstream in(conf);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return text.find("muted=true") != std::string::npos;
+      },
+      5000))
+      << program.Errors();
+}
+
 // F12 writes the picture to the pictures folder, named in a note; M mutes
 // with a note and the settings file keeps it.
 TEST_F(DesktopStates, ScreenshotAndMuteKeys) {

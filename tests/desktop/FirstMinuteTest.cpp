@@ -156,17 +156,30 @@ TEST_P(FirstMinute, NoSoundDeviceSaysSoAndTheGameRunsOn) {
   Close();
 }
 
-// One bad image on the command line: a box names it over a black window,
-// and the program goes on. Each case runs on a server of its own: a second
-// program on the same server leaks in the GL driver under the sanitizer.
+// One bad image on the command line: a box names it and takes the focus
+// (Return closes it and gives the focus to the game window), the black
+// window says how to load a game, and the program goes on. Each case runs on
+// a server of its own: a second program on the same server leaks in the GL
+// driver under the sanitizer.
 void FirstMinute::ExpectBadCartridgeBox(const std::string& image) {
   Launch({image});
   if (HasFatalFailure()) return;
-  EXPECT_NE(x.WaitForWindow("Cartridge error", kTimeoutMs), 0u) << program->Errors();
+  const Window box = x.WaitForWindow("Cartridge error", kTimeoutMs);
+  ASSERT_NE(box, 0u) << program->Errors();
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(box); }, kTimeoutMs)) << "the box takes the focus";
   EXPECT_TRUE(WaitUntil([&] {
     const std::vector<std::uint32_t> picture = Picture();
-    return !picture.empty() && std::all_of(picture.begin(), picture.end(), [](std::uint32_t p) { return p == 0; });
-  }, kTimeoutMs)) << "the display window is painted black";
+    if (picture.size() != 512u * 384u) return false;
+    // Black above the hint; the hint's band (white letters on dark grey) at the bottom.
+    const auto hint = picture.begin() + 300 * 512;
+    return std::all_of(picture.begin(), hint, [](std::uint32_t p) { return p == 0; }) &&
+           std::count(hint, picture.end(), 0x202020u) > 5000 && std::count(hint, picture.end(), 0xFFFFFFu) > 500;
+  }, kTimeoutMs)) << "the display window is black with the hint";
+  if (HasFailure()) KeepPicture("tavrin-hint");
+  x.Key(XK_Return, true);
+  x.Key(XK_Return, false);
+  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Cartridge error", 0) == 0; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
   EXPECT_TRUE(program->Running());
   Close();
 }
@@ -288,6 +301,15 @@ TEST_P(FirstMinute, AGameGearImageShowsTheHandheldsScreen) {
   if (HasFatalFailure()) return;
   EXPECT_TRUE(CaptionIs("Sega Game Gear — demo.gg")) << x.Caption(display);
   EXPECT_TRUE(SizeIs(320, 288));
+  // Notes lie on the handheld's screen: M mutes, and says so.
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  x.Key(XK_m, true);
+  x.Key(XK_m, false);
+  EXPECT_TRUE(WaitUntil([&] {
+    const std::vector<std::uint32_t> p = Picture();
+    return p.size() == 320u * 288u && std::count(p.end() - 320 * 20, p.end(), 0x202020u) > 2000;
+  }, kTimeoutMs)) << "a note at the bottom of the screen";
+  if (HasFailure()) KeepPicture("tavrin-gg-note");
   Close();
 }
 
@@ -338,6 +360,43 @@ TEST_P(FirstMinute, TheFileChooserOpensAndClosesCleanly) {
   EXPECT_TRUE(CaptionIs("Sega Master System — other.sms")) << x.Caption(display);
   EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
   Close();  // the program writes other.sav beside the image as it ends
+}
+
+// Every menu command and dialog gives the focus back to the game window
+// when it ends: left on the strip, the game would wait for a click.
+TEST_P(FirstMinute, MenuCommandsAndDialogsGiveTheFocusBack) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  struct Case {
+    const char* name;
+    unsigned long menu, item;
+    const char* dialog;  // closed with Escape; nullptr for a plain command
+  };
+  const Case cases[] = {
+      {"PAL", XK_o, XK_p, nullptr},
+      {"Marque japonaise III", XK_o, XK_m, nullptr},
+      {"Échelle entière", XK_o, XK_e, nullptr},
+      {"Emplacement 3", XK_a, XK_3, nullptr},
+      {"Touches…", XK_o, XK_u, "Touches"},
+      {"Charger une ROM cancelled", XK_f, XK_c, "Open"},
+  };
+  for (const Case& step : cases) {
+    SCOPED_TRACE(step.name);
+    Menu(step.menu, {step.item});
+    if (step.dialog) {
+      const Window dialog = x.WaitForWindow(step.dialog, kTimeoutMs);
+      ASSERT_NE(dialog, 0u);
+      x.Focus(dialog);
+      ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(dialog); }, kTimeoutMs));
+      x.Key(XK_Escape, true);
+      x.Key(XK_Escape, false);
+      ASSERT_TRUE(WaitUntil([&] { return x.WaitForWindow(step.dialog, 0) == 0; }, kTimeoutMs));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+    EXPECT_TRUE(CaptionIs("Sega Master System — demo.sms"));
+  }
+  Close();
 }
 
 // The figures in the README's "Desktop figures": start to the first frame on

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,44 @@ TEST(OnScreenNote, TextIsShownInCapitalsWrappedAtSpaces) {
       {"   ", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(Rows(c.text), c.rows) << c.text;
+}
+
+// The band lies along the bottom of the picture shown, never outside it: the
+// Game Gear's screen is a 160 x 144 window of the frame. The accent of an É
+// is lit in the band's row above the capital.
+TEST(OnScreenNote, TheBandLiesAlongTheBottomOfThePictureShown) {
+  struct Case {
+    PictureRect picture;
+    std::string text;
+    int rows;  // of text
+  };
+  const Case cases[] = {
+      {kMasterSystemPicture, "\xC3\x89tat 3", 1},
+      {kGameGearPicture, "\xC3\x89tat 3", 1},
+      {kGameGearPicture, "\xC3\x89tat 3 : made by a newer version", 2},  // 19 characters a row
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint32_t> pixels(256 * 192, 0);
+    OnScreenNote note;
+    note.Show(c.text, 0);
+    note.Draw({reinterpret_cast<std::uint8_t*>(pixels.data()), 256 * 4}, 32, false, 1, c.picture);
+    int top = 192, bottom = -1, left = 256, right = -1;
+    for (int y = 0; y < 192; ++y) {
+      for (int x = 0; x < 256; ++x) {
+        if (pixels[static_cast<std::size_t>(y) * 256 + x] == 0) continue;
+        top = std::min(top, y), bottom = std::max(bottom, y), left = std::min(left, x), right = std::max(right, x);
+      }
+    }
+    const PictureRect& p = c.picture;
+    EXPECT_EQ(left, p.x) << c.text;
+    EXPECT_EQ(right, p.x + p.width - 1) << c.text;
+    EXPECT_EQ(bottom, p.y + p.height - 1) << c.text;
+    EXPECT_EQ(top, p.y + p.height - 10 * c.rows) << c.text;
+    // The accent over the first É, in the band's top row; the E below it full height.
+    const std::uint32_t* band = pixels.data() + static_cast<std::size_t>(top) * 256 + p.x + 4;
+    EXPECT_EQ(band[4] & 0xFFFFFF, 0xFFFFFFu) << c.text;
+    EXPECT_EQ(band[256 * 7] & 0xFFFFFF, 0xFFFFFFu) << c.text;  // the E's last row
+  }
 }
 
 TEST(OnScreenNote, ShownForTwoSecondsAcrossTheClocksWrap) {

@@ -255,6 +255,7 @@ void OnResponse(GtkDialog* self, gint response, gpointer) {
 
 void OnDestroy(GtkWidget*, gpointer) {
   EndCapture();
+  if (setup.closed) setup.closed();
   dialog = nullptr;
   status = nullptr;
   for (auto& row : cells) {
@@ -361,5 +362,6 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
 }
 
 void CloseKeysDialog() {
+  setup.closed = nullptr;
   if (dialog) gtk_widget_destroy(dialog);
 }

@@ -33,10 +33,12 @@ struct KeysDialogSetup {
   // A binding changed: the keyboard's table, or a pad's, as it now is.
   void (*keysChanged)(const KeyTable& keys) = nullptr;
   void (*padChanged)(int slot, const PadTable& table) = nullptr;
+  // The player closed the dialog.
+  void (*closed)() = nullptr;
 };
 
 // Opens the dialog over the active window; one at a time (a second call
 // brings the open one forward).
 void OpenKeysDialog(const KeysDialogSetup& setup);
-// Closes it if open (without a change).
+// Closes it if open (without a change, and without `closed`).
 void CloseKeysDialog();

@@ -53,6 +53,16 @@ void SetCheckQuietly(GtkWidget* item, bool on) {
 
 GtkWidget* wholeScalesItem = nullptr;
 
+gboolean RunFocusGame(gpointer) {
+  if (handlers.focusGame) handlers.focusGame();
+  return G_SOURCE_REMOVE;
+}
+
+// Once the menu or dialog has let go of the pointer and the keyboard, the
+// game window takes the focus back (left on the strip, the game would wait
+// for a click, and the strip's Escape would end the program).
+void FocusGameLater() { g_idle_add(RunFocusGame, nullptr); }
+
 void OnDestroy(GtkWidget*, gpointer) {
   mainWindow = nullptr;
   recentMenu = nullptr;
@@ -115,6 +125,8 @@ gboolean RunFileChooser(gpointer) {
   if (path) {
     if (handlers.loadCartridge) handlers.loadCartridge(path);
     g_free(path);
+  } else {
+    FocusGameLater();
   }
   return G_SOURCE_REMOVE;
 }
@@ -158,15 +170,21 @@ void OnFmUnit(GtkCheckMenuItem* item, gpointer) {
 }
 
 void OnPal(GtkCheckMenuItem* item, gpointer) {
-  if (!settingChecks && handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
+  if (settingChecks) return;
+  if (handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
+  FocusGameLater();
 }
 
 void OnJapanese(GtkCheckMenuItem* item, gpointer) {
-  if (!settingChecks && handlers.setJapanese) handlers.setJapanese(gtk_check_menu_item_get_active(item));
+  if (settingChecks) return;
+  if (handlers.setJapanese) handlers.setJapanese(gtk_check_menu_item_get_active(item));
+  FocusGameLater();
 }
 
 void OnNoSpriteLimit(GtkCheckMenuItem* item, gpointer) {
-  if (!settingChecks && handlers.setNoSpriteLimit) handlers.setNoSpriteLimit(gtk_check_menu_item_get_active(item));
+  if (settingChecks) return;
+  if (handlers.setNoSpriteLimit) handlers.setNoSpriteLimit(gtk_check_menu_item_get_active(item));
+  FocusGameLater();
 }
 
 // A size item was activated. The radio group has already moved the check
@@ -175,15 +193,19 @@ void OnNoSpriteLimit(GtkCheckMenuItem* item, gpointer) {
 void OnSize(GtkMenuItem* item, gpointer data) {
   if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setScale) handlers.setScale(GPOINTER_TO_INT(data));
+  FocusGameLater();
 }
 
 void OnWholeScales(GtkCheckMenuItem* item, gpointer) {
-  if (!settingChecks && handlers.setWholeScales) handlers.setWholeScales(gtk_check_menu_item_get_active(item));
+  if (settingChecks) return;
+  if (handlers.setWholeScales) handlers.setWholeScales(gtk_check_menu_item_get_active(item));
+  FocusGameLater();
 }
 
 void OnVolume(GtkMenuItem* item, gpointer data) {
   if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setVolume) handlers.setVolume(GPOINTER_TO_INT(data));
+  FocusGameLater();
 }
 
 void OnKeys(GtkMenuItem*, gpointer) {
@@ -191,7 +213,9 @@ void OnKeys(GtkMenuItem*, gpointer) {
 }
 
 void OnFullscreen(GtkCheckMenuItem* item, gpointer) {
-  if (!settingChecks && handlers.setFullscreen) handlers.setFullscreen(gtk_check_menu_item_get_active(item));
+  if (settingChecks) return;
+  if (handlers.setFullscreen) handlers.setFullscreen(gtk_check_menu_item_get_active(item));
+  FocusGameLater();
 }
 
 gboolean RunReset(gpointer) {
@@ -234,6 +258,7 @@ void OnLoadState(GtkMenuItem*, gpointer) {
 void OnStateSlot(GtkMenuItem* item, gpointer data) {
   if (!gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setStateSlot) handlers.setStateSlot(GPOINTER_TO_INT(data));
+  FocusGameLater();
 }
 
 void OnFastForward(GtkCheckMenuItem* item, gpointer) {
@@ -243,11 +268,13 @@ void OnFastForward(GtkCheckMenuItem* item, gpointer) {
 void OnBoard(GtkMenuItem* item, gpointer data) {
   if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setBoard) handlers.setBoard(GPOINTER_TO_INT(data));
+  FocusGameLater();
 }
 
 void OnConsoleKind(GtkMenuItem* item, gpointer data) {
   if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setConsole) handlers.setConsole(GPOINTER_TO_INT(data));
+  FocusGameLater();
 }
 
 // A submenu of radio items, the first checked; item k runs `command` with
@@ -296,10 +323,12 @@ void OnRecent(GtkMenuItem* item, gpointer) {
 
 void OnClearRecent(GtkMenuItem*, gpointer) {
   if (handlers.clearRecent) handlers.clearRecent();
+  FocusGameLater();
 }
 
 void OnForgetMissingRecent(GtkMenuItem*, gpointer) {
   if (handlers.forgetMissingRecent) handlers.forgetMissingRecent();
+  FocusGameLater();
 }
 
 GtkWidget* forgetMissingItem = nullptr;
@@ -638,26 +667,52 @@ void GtkMessageBox(const char* text, const char* title) {
     sigaction(watches[i].number, &before[i], nullptr);
   }
   gtk_widget_destroy(box);
+  FocusGameLater();
   for (const SignalDuringBox& watch : watches) {
     if (watch.received) raise(watch.number);
   }
 }
 
 namespace {
-void OnBoxResponse(GtkDialog* box, gint, gpointer) { gtk_widget_destroy(GTK_WIDGET(box)); }
-void OnBoxDestroyed(GtkWidget* box, gpointer) { std::erase(openBoxes, box); }
-}  // namespace
+// The boxes open that took the focus.
+std::vector<GtkWidget*> focusedBoxes;
 
-void GtkMessageBoxLater(const char* text, const char* title) {
+void OnBoxResponse(GtkDialog* box, gint, gpointer) {
+  gtk_widget_destroy(GTK_WIDGET(box));
+  FocusGameLater();
+}
+void OnBoxDestroyed(GtkWidget* box, gpointer) {
+  std::erase(openBoxes, box);
+  std::erase(focusedBoxes, box);
+}
+// Once on screen the box asks for the focus (through the window manager, or
+// straight from the server when there is none).
+gboolean OnBoxMapped(GtkWidget* box, GdkEvent*, gpointer) {
+  gtk_window_present(GTK_WINDOW(box));
+  return FALSE;
+}
+
+void OpenBox(const char* text, const char* title, bool takeFocus) {
   if (!GtkHostInit()) return;
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
                                           "%s", text);
   gtk_window_set_title(GTK_WINDOW(box), title);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
-  // The game goes on under it: the box does not take the focus when it appears.
-  gtk_window_set_focus_on_map(GTK_WINDOW(box), FALSE);
+  // A box that does not take the focus leaves the game going on under it.
+  gtk_window_set_focus_on_map(GTK_WINDOW(box), takeFocus ? TRUE : FALSE);
   g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), nullptr);
   g_signal_connect(box, "destroy", G_CALLBACK(OnBoxDestroyed), nullptr);
+  if (takeFocus) {
+    g_signal_connect(box, "map-event", G_CALLBACK(OnBoxMapped), nullptr);
+    focusedBoxes.push_back(box);
+  }
   openBoxes.push_back(box);
   gtk_widget_show_all(box);
 }
+}  // namespace
+
+void GtkMessageBoxLater(const char* text, const char* title) { OpenBox(text, title, false); }
+
+void GtkMessageBoxFocused(const char* text, const char* title) { OpenBox(text, title, true); }
+
+bool GtkFocusedBoxOpen() { return !focusedBoxes.empty(); }

@@ -48,6 +48,9 @@ struct MainWindowCommands {
   void (*loadState)() = nullptr;
   void (*setStateSlot)(int slot) = nullptr;
   void (*setFastForward)(bool on) = nullptr;
+  // A command or dialog of the window has ended: the game window takes the
+  // focus back, so play goes on without a click.
+  void (*focusGame)() = nullptr;
   // The window is being destroyed ("&Quitter", Escape, or closing it).
   void (*destroyed)() = nullptr;
   // "Effacer la liste" under "Récents" (choosing a recent image runs
@@ -109,3 +112,9 @@ void GtkMessageBox(const char* text, const char* caption);
 // closes itself when dismissed, while the program goes on. Boxes still open
 // go with DestroyMainWindow.
 void GtkMessageBoxLater(const char* text, const char* caption);
+// The same again, taking the keyboard focus (Return dismisses it at once):
+// for a box about what the player just did.
+void GtkMessageBoxFocused(const char* text, const char* caption);
+// True while a box that took the focus is open: the game window leaves the
+// focus to it.
+bool GtkFocusedBoxOpen();

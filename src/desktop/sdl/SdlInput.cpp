@@ -175,7 +175,16 @@ bool SdlInput::ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) {
   const Uint8* state = SDL_GetKeyboardState(&count);
   if (!state) return false;
   TranslateKeyboardState(state, count, keys);
+  for (int key = 0; key < kKeyboardKeyCount; ++key) keys[key] |= pressed[key];
   return true;
+}
+
+void SdlInput::KeyPressed(SDL_Scancode scancode) {
+  if (const std::uint8_t key = PcScanCode(scancode)) pressed[key] = 1;
+}
+
+void SdlInput::FrameRead() {
+  for (std::uint8_t& key : pressed) key = 0;
 }
 
 JoystickRead SdlInput::ReadJoystick(int index, JoystickState& state) {

@@ -17,7 +17,10 @@
 // Each pad is read through its bindings: those the player made for its GUID
 // (SDL_JoystickGetGUIDString), else its defaults (the layout above).
 //
-// Device state changes arrive with the events the main loop pumps.
+// Device state changes arrive with the events the main loop pumps. A key
+// pressed and let go between two frames would be missed by the state alone,
+// so the key-down events are latched too: a key counts as held in the frame
+// after its press, however short the press was.
 class SdlInput final : public InputSource {
  public:
   ~SdlInput() override;
@@ -25,6 +28,11 @@ class SdlInput final : public InputSource {
   bool Open() override;
   void Close() override;
   bool ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) override;
+
+  // A key-down event the main loop took from the queue (repeats aside).
+  void KeyPressed(SDL_Scancode scancode);
+  // The frame's reads are done: the keys latched so far are forgotten.
+  void FrameRead();
   JoystickRead ReadJoystick(int index, JoystickState& state) override;
 
   // A device was plugged in (the device index of SDL_JOYDEVICEADDED): it
@@ -58,4 +66,5 @@ class SdlInput final : public InputSource {
   Pad pads[kJoystickMax];
   bool subsystemOpen = false;
   std::map<std::string, PadChoice> padChoices;
+  std::uint8_t pressed[kKeyboardKeyCount] = {};  // by PC scan code, since the last FrameRead
 };

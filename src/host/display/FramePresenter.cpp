@@ -45,7 +45,7 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
     }
     DrawFrameRate(corner, display->depth, display->is565 != 0, frameRate);
   }
-  note.Draw(lockDesc, display->depth, display->is565 != 0, MillisecondsNow());
+  note.Draw(lockDesc, display->depth, display->is565 != 0, MillisecondsNow(), display->picture);
   if (DxCheck(display->UnlockBack(), "Back Unlock")) return;
   display->Present();
 }

@@ -1,5 +1,6 @@
 #include "host/display/OnScreenNote.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "host/conversion/ColourConversion.h"
@@ -72,8 +73,10 @@ constexpr std::uint8_t kGlyphs[kEAcute + 1][8] = {
     {0xC6, 0x6C, 0x38, 0x38, 0x38, 0x6C, 0xC6, 0x00},  // X
     {0x66, 0x66, 0x66, 0x3C, 0x18, 0x18, 0x18, 0x00},  // Y
     {0xFE, 0x0C, 0x18, 0x30, 0x60, 0xC0, 0xFE, 0x00},  // Z
-    {0x0C, 0x18, 0xFE, 0xC0, 0xFC, 0xC0, 0xFE, 0x00},  // É
+    {0xFE, 0xC0, 0xC0, 0xFC, 0xC0, 0xC0, 0xFE, 0x00},  // É: an E, its accent drawn above
 };
+// The acute accent over É, in the band's row above the glyph.
+constexpr std::uint8_t kAcuteRow = 0x1C;
 
 constexpr int kQuestion = '?' - kFirstChar;
 constexpr int kSpace = 0;
@@ -115,13 +118,23 @@ void OnScreenNote::Show(const std::string& newText, std::uint32_t nowMs) {
   text = newText;
   shownAt = nowMs;
   shown = true;
+  lasting = false;
+}
+
+void OnScreenNote::ShowLasting(const std::string& newText) {
+  text = newText;
+  shown = true;
+  lasting = true;
 }
 
 bool OnScreenNote::Visible(std::uint32_t nowMs) const {
-  return shown && static_cast<std::uint32_t>(nowMs - shownAt) < kShownMs;
+  return shown && (lasting || static_cast<std::uint32_t>(nowMs - shownAt) < kShownMs);
 }
 
-std::vector<std::vector<int>> OnScreenNote::Layout(const std::string& source) {
+int OnScreenNote::ColumnsFor(int width) { return width > 2 * kMargin ? (width - 2 * kMargin) / 8 : 0; }
+
+std::vector<std::vector<int>> OnScreenNote::Layout(const std::string& source, int columns) {
+  if (columns < 1) return {};
   const std::vector<int> glyphs = Glyphs(source);
   std::vector<std::vector<int>> lines;
   std::size_t at = 0;
@@ -129,10 +142,10 @@ std::vector<std::vector<int>> OnScreenNote::Layout(const std::string& source) {
     while (at < glyphs.size() && glyphs[at] == kSpace) ++at;  // no row starts with a space
     if (at == glyphs.size()) break;
     std::size_t end = glyphs.size();
-    if (end - at > static_cast<std::size_t>(kColumns)) {
-      // Break at the last space that leaves the row within kColumns; a word
+    if (end - at > static_cast<std::size_t>(columns)) {
+      // Break at the last space that leaves the row within `columns`; a word
       // longer than a row is cut.
-      end = at + kColumns;
+      end = at + static_cast<std::size_t>(columns);
       for (std::size_t space = end; space > at; --space) {
         if (glyphs[space] == kSpace) {
           end = space;
@@ -152,27 +165,35 @@ std::string OnScreenNote::GlyphName(int glyph) {
   return std::string(1, static_cast<char>(glyph + kFirstChar));
 }
 
-void OnScreenNote::Draw(const SurfaceLock& lock, int depth, bool is565, std::uint32_t nowMs) const {
+void OnScreenNote::Draw(const SurfaceLock& lock, int depth, bool is565, std::uint32_t nowMs,
+                        const PictureRect& picture) const {
   if (!Visible(nowMs)) return;
   const int bytesPerPixel = BackBytesPerPixel(depth);
   if (!lock.bits || lock.pitch < kWidth * bytesPerPixel) return;
-  const std::vector<std::vector<int>> lines = Layout(text);
+  // A picture that is not inside the frame gets the whole frame.
+  const bool inside = picture.x >= 0 && picture.y >= 0 && picture.width > 0 && picture.height > 0 &&
+                      picture.x + picture.width <= kWidth && picture.y + picture.height <= kHeight;
+  const PictureRect area = inside ? picture : kMasterSystemPicture;
+  const std::vector<std::vector<int>> lines = Layout(text, ColumnsFor(area.width));
   if (lines.empty()) return;
   const PixelFormat format = PixelFormatFor(depth, is565);
   const std::uint32_t white = ColourPixel(0xFFFFFF, format);
   const std::uint32_t band = ColourPixel(0x202020, format);
-  const int top = kHeight - static_cast<int>(lines.size()) * kLineHeight;
-  for (int y = top; y < kHeight; ++y) {
+  const int bottom = area.y + area.height;
+  const int top = std::max(area.y, bottom - static_cast<int>(lines.size()) * kLineHeight);
+  for (int y = top; y < bottom; ++y) {
     std::uint8_t* row = lock.bits + static_cast<std::ptrdiff_t>(y) * lock.pitch;
     const int line = (y - top) / kLineHeight;
     const int glyphRow = (y - top) % kLineHeight - 1;  // -1 and 8: the band's padding
-    for (int x = 0; x < kWidth; ++x) {
+    for (int x = 0; x < area.width; ++x) {
       bool lit = false;
       const int column = (x - kMargin) / 8;
-      if (glyphRow >= 0 && glyphRow < 8 && x >= kMargin && column < static_cast<int>(lines[line].size())) {
-        lit = (kGlyphs[lines[line][column]][glyphRow] & (0x80 >> ((x - kMargin) % 8))) != 0;
+      if (glyphRow < 8 && x >= kMargin && column < static_cast<int>(lines[line].size())) {
+        const int glyph = lines[line][column];
+        const std::uint8_t bits = glyphRow >= 0 ? kGlyphs[glyph][glyphRow] : glyph == kEAcute ? kAcuteRow : 0;
+        lit = (bits & (0x80 >> ((x - kMargin) % 8))) != 0;
       }
-      StorePixel(row + x * bytesPerPixel, bytesPerPixel, lit ? white : band);
+      StorePixel(row + (area.x + x) * bytesPerPixel, bytesPerPixel, lit ? white : band);
     }
   }
 }
