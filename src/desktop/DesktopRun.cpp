@@ -187,6 +187,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   host.showMainWindow = ShowMainWindow;
   host.soundClose = CloseDesktopSound;
   host.displayShutdown = DisplayShutdown;
+  host.console = CommandLineConsole(options);
   session->SaveInBackground();
   if (!session->Startup(host)) {
     activeSession = nullptr;

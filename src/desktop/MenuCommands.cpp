@@ -34,7 +34,7 @@ void UpdateCaption() {
   Display* display = TheDisplay();
   if (!display || !activeSession) return;
   display->SetCaption(
-      DisplayCaption(activeSession->console.GameGear(), activeSession->imagePath, displayPaused).c_str());
+      DisplayCaption(activeSession->console.RunningConsole(), activeSession->imagePath, displayPaused).c_str());
 }
 }  // namespace
 

@@ -45,7 +45,9 @@ bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   std::string error;
   std::vector<std::uint8_t> bytes;
   std::string entry;
-  if (!(IsArchivePath(image) ? ReadArchiveImage(image, bytes, entry, error) : ReadImageFile(image, bytes, error))) {
+  const std::uint64_t minimum = ImageMinimum(CommandLineConsole(options), image);
+  if (!(IsArchivePath(image) ? ReadArchiveImage(image, bytes, entry, error, minimum)
+                             : ReadImageFile(image, bytes, error, minimum))) {
     LogPrintf("file error\r\n");
     std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", error.c_str());
     return false;
@@ -105,6 +107,7 @@ int RunHeadless(const RunOptions& options) {
   auto input = std::make_unique<ScriptedInput>(0);
   auto session = std::make_unique<Session>();
   HostParts host{display.get(), input.get()};
+  host.console = CommandLineConsole(options);
   session->Startup(host);
   // Nobody can switch away from a window that does not exist.
   display->active = true;

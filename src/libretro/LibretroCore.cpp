@@ -22,6 +22,7 @@
 #include "console/Timing.h"
 #include "host/conversion/ColourConversion.h"
 #include "host/conversion/PixelConversion.h"
+#include "host/input/ScKeyMap.h"
 
 #ifndef TAVRIN_VERSION
 #define TAVRIN_VERSION "unknown"
@@ -144,9 +145,12 @@ retro_core_option_v2_definition optionDefinitions[] = {
       {"korean8k", "Korean 8 KB"}, {"multigame", "Multi-game"}, {"none", "No mapper"}, {nullptr, nullptr}},
      "auto"},
     {kOptionConsole, "Console", nullptr,
-     "The console that runs the content: the one its name and header say, a Master System, or a Game Gear "
-     "(a Master System image then runs in the handheld's Master System mode). Takes effect when content is loaded.",
-     nullptr, nullptr, {{"auto", "Automatic"}, {"sms", "Master System"}, {"gg", "Game Gear"}, {nullptr, nullptr}},
+     "The console that runs the content: the one its name and header say, a Master System, a Game Gear "
+     "(a Master System image then runs in the handheld's Master System mode), an SG-1000 or an SC-3000. Takes "
+     "effect when content is loaded.",
+     nullptr, nullptr,
+     {{"auto", "Automatic"}, {"sms", "Master System"}, {"gg", "Game Gear"}, {"sg", "SG-1000"}, {"sc", "SC-3000"},
+      {nullptr, nullptr}},
      "auto"},
     {kOptionBios, "Boot program", nullptr,
      "Starts the Master System with the boot program bios.sms from the system folder, when it is there; it hands "
@@ -168,7 +172,7 @@ constexpr retro_variable kVariables[] = {
     {kOptionJapanese, "Japanese console; disabled|enabled"},
     {kOptionSpriteLimit, "Sprite limit; enabled|disabled"},
     {kOptionMapper, "Cartridge board; auto|sega|codemasters|korean|korean8k|multigame|none"},
-    {kOptionConsole, "Console; auto|sms|gg"},
+    {kOptionConsole, "Console; auto|sms|gg|sg|sc"},
     {kOptionBios, "Boot program; enabled|disabled"},
     {kOptionFm, "FM unit; disabled|enabled"},
     {nullptr, nullptr},
@@ -209,10 +213,9 @@ void ApplyLoadOptions(Console& console) {
   Board board;
   const char* mapper = OptionValue(kOptionMapper, "auto");
   console.SetBoardChoice(BoardFromName(mapper, board) ? std::optional<Board>(board) : std::nullopt);
-  const char* kind = OptionValue(kOptionConsole, "auto");
-  console.SetConsoleKind(std::strcmp(kind, "sms") == 0  ? ConsoleKind::kMasterSystem
-                         : std::strcmp(kind, "gg") == 0 ? ConsoleKind::kGameGear
-                                                        : ConsoleKind::kFromImage);
+  ConsoleKind kind = ConsoleKind::kFromImage;
+  ConsoleKindFromName(OptionValue(kOptionConsole, "auto"), kind);
+  console.SetConsoleKind(kind);
   console.SetFmUnitAsked(OptionEnabled(kOptionFm, false));
   const char* folder = nullptr;
   if (!OptionEnabled(kOptionBios, true) || !Environment(RETRO_ENVIRONMENT_GET_SYSTEM_DIRECTORY, &folder) || !folder) {
@@ -251,9 +254,46 @@ constexpr ButtonBit kPadButtons[] = {
     {RETRO_DEVICE_ID_JOYPAD_A, kPadButton2},     {RETRO_DEVICE_ID_JOYPAD_X, kPadButton2},
 };
 
-FrameInput ReadInput(bool gameGear) {
+// The front end's key for a PC key of the SC-3000's key map: a character
+// key is its own lower-case character; the others by name.
+unsigned RetroKey(const ScKeyMapping& key) {
+  if (key.hostKey[0] != 0 && key.hostKey[1] == 0) {
+    const char c = key.hostKey[0];
+    return static_cast<unsigned>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  struct Named {
+    const char* name;
+    unsigned key;
+  };
+  static constexpr Named kNamed[] = {
+      {"Backspace", RETROK_BACKSPACE}, {"Return", RETROK_RETURN},    {"Space", RETROK_SPACE},
+      {"Left Shift", RETROK_LSHIFT},   {"Right Shift", RETROK_RSHIFT}, {"Left Ctrl", RETROK_LCTRL},
+      {"Right Ctrl", RETROK_RCTRL},    {"Left Alt", RETROK_LALT},    {"Right Alt", RETROK_RALT},
+      {"Tab", RETROK_TAB},             {"Home", RETROK_HOME},        {"Insert", RETROK_INSERT},
+      {"Delete", RETROK_DELETE},       {"End", RETROK_END},          {"Page Down", RETROK_PAGEDOWN},
+      {"Up", RETROK_UP},               {"Down", RETROK_DOWN},        {"Left", RETROK_LEFT},
+      {"Right", RETROK_RIGHT},
+  };
+  for (const Named& named : kNamed) {
+    if (std::strcmp(named.name, key.hostKey) == 0) return named.key;
+  }
+  return RETROK_UNKNOWN;
+}
+
+FrameInput ReadInput(bool gameGear, bool keyboard) {
   FrameInput input;
   if (!frontend.inputState) return input;
+  if (keyboard) {
+    // The SC-3000's keys from the front end's keyboard, as the desktop maps
+    // them; Page Up is its RESET key.
+    for (const ScKeyMapping& key : ScKeyMap()) {
+      std::uint8_t code = 0;
+      if (frontend.inputState(0, RETRO_DEVICE_KEYBOARD, 0, RetroKey(key)) && ScKeyFromName(key.scKey, code)) {
+        PressScKey(input, code);
+      }
+    }
+    if (frontend.inputState(0, RETRO_DEVICE_KEYBOARD, 0, RETROK_PAGEUP)) input.pause = true;
+  }
   bool start = false;
   for (unsigned port = 0; port < kPorts; ++port) {
     if (frontend.device[port] != RETRO_DEVICE_JOYPAD) continue;
@@ -263,7 +303,11 @@ FrameInput ReadInput(bool gameGear) {
   }
   // Start is the Game Gear's Start button; the Master System's nearest
   // thing is the Pause button on the console.
-  (gameGear ? input.start : input.pause) = start;
+  if (gameGear) {
+    input.start = start;
+  } else {
+    input.pause = input.pause || start;
+  }
   return input;
 }
 
@@ -343,6 +387,8 @@ const char* ContentName(const retro_game_info* game) {
     if (ext->full_path && *ext->full_path) return ext->full_path;
     if (ext->archive_file && *ext->archive_file) return ext->archive_file;
     if (ext->ext && strcasecmp(ext->ext, "gg") == 0) return ".gg";
+    if (ext->ext && strcasecmp(ext->ext, "sg") == 0) return ".sg";
+    if (ext->ext && strcasecmp(ext->ext, "sc") == 0) return ".sc";
   }
   return "";
 }
@@ -421,7 +467,7 @@ TAVRIN_EXPORT void retro_get_system_info(retro_system_info* info) {
   std::memset(info, 0, sizeof *info);
   info->library_name = "Tavrin";
   info->library_version = TAVRIN_VERSION;
-  info->valid_extensions = "sms|gg";
+  info->valid_extensions = "sms|gg|sg|sc";
   info->need_fullpath = false;
   info->block_extract = false;
 }
@@ -486,7 +532,7 @@ TAVRIN_EXPORT bool retro_load_game(const retro_game_info* game) {
   ApplyOptions(console);
   console.Reset();
   DescribeMemory(*core);
-  Log(RETRO_LOG_INFO, "Tavrin: %s cartridge, %d pages\n", console.GameGear() ? "Game Gear" : "Master System",
+  Log(RETRO_LOG_INFO, "Tavrin: %s cartridge, %d pages\n", ConsoleKindTitle(console.RunningConsole()),
       console.cartridge.PageCount());
   return true;
 }
@@ -507,7 +553,7 @@ TAVRIN_EXPORT void retro_run() {
   bool optionsChanged = false;
   if (Environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &optionsChanged) && optionsChanged) ApplyOptions(console);
 
-  console.RunFrame(ReadInput(console.GameGear()));
+  console.RunFrame(ReadInput(console.GameGear(), console.RunningConsole() == ConsoleKind::kSc3000));
   core->ran = true;
   // The front end saves the cartridge RAM itself, from the memory pointer;
   // the console's own save request has nobody else to go to.

@@ -328,3 +328,37 @@ TEST(CompatibilityCartridges, TheCroppedScreenshotIsTheScaledPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each of the TMS9918's modes in a scene on an SG-1000, through the
+// headless program: the screenshot is its reference picture, pixel for
+// pixel (the chip's own colours, sprites over the tiles).
+TEST(SgScenes, EachModeShowsItsReferencePicture) {
+  struct Case {
+    const char* image;
+    const char* reference;
+  };
+  const Case cases[] = {
+      {CART_SG_SCENE_graphics1, "sg_scene_graphics1.png"},
+      {CART_SG_SCENE_graphics2, "sg_scene_graphics2.png"},
+      {CART_SG_SCENE_text, "sg_scene_text.png"},
+      {CART_SG_SCENE_multicolor, "sg_scene_multicolor.png"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reference);
+    CartridgeRun run = RunCartridge(c.image, "--console sg");
+    const Picture reference = ReadPng(fs::path(TAVRIN_REFERENCE_PICTURES) / c.reference);
+    ASSERT_EQ(reference.width, 256);
+    ASSERT_EQ(run.picture.width, reference.width);
+    ASSERT_EQ(run.picture.height, reference.height);
+    int differing = 0;
+    for (int y = 0; y < reference.height; ++y) {
+      for (int x = 0; x < reference.width; ++x) differing += run.picture.At(x, y) != reference.At(x, y);
+    }
+    EXPECT_EQ(differing, 0) << "pixels unlike the reference; the run's picture is in " << run.folder;
+    if (differing == 0) Finish(run);
+  }
+}
+
+}  // namespace

@@ -74,7 +74,7 @@ TEST_F(Language, TheLocaleChoosesTheTexts) {
     StartIn(c.locale, c.language);
     EXPECT_STREQ(Tr("_Fichier"), c.menu) << c.name;
     EXPECT_EQ(Format(Tr("État %d sauvegardé"), 3), c.note) << c.name;
-    EXPECT_EQ(DisplayCaption(false, "/a/b.sms", true), c.caption) << c.name;
+    EXPECT_EQ(DisplayCaption(ConsoleKind::kMasterSystem, "/a/b.sms", true), c.caption) << c.name;
     // Log lines and figures read the same in every locale.
     char figure[16];
     std::snprintf(figure, sizeof figure, "%.1f", 2.5);

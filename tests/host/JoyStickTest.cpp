@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "LogCapture.h"
+#include "console/Keyboard.h"
 #include "host/input/JoyStick.h"
 #include "headless/ScriptedInput.h"
 
@@ -100,6 +101,42 @@ TEST_F(JoyStickTest, KeysDriveTheirPortBits) {
     host.ReleaseAll();
     for (uint8_t key : c.keys) host.SetKey(key, true);
     EXPECT_EQ(Describe(UpdateOnce(input)), Describe(c.expected)) << c.name;
+  }
+}
+
+// While an SC-3000 runs, the PC keys of its key map type as well: the pads
+// keep their keys, a typing key's other actions are left out, and Page Up is
+// the RESET key's pause.
+TEST_F(JoyStickTest, TheSc3000TypesOnTheKeysOfItsMap) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> keys;
+    std::vector<const char*> typed;  // SC-3000 keys held
+    Seen expected;
+  };
+  const Case cases[] = {
+      {"Q types Q and still drives pad 2's button 1", {0x10}, {"Q"}, {0xFF, 0xFB, 0xFF, 0, 0}},
+      {"P types P and does not pause", {0x19}, {"P"}, Idle},
+      {"Space types a space, no sprite toggle", {0x39}, {"SPACE"}, Idle},
+      {"Up is the pad and the cursor key", {0xC8}, {"UP"}, {0xFE, 0xFF, 0xFF, 0, 0}},
+      {"Return, Left Shift and = (the ^ key)", {0x1C, 0x2A, 0x0D}, {"CR", "SHIFT", "^"}, Idle},
+      {"Page Up pauses and types nothing", {0xC9}, {}, {0xFF, 0xFF, 0xFF, 0, 1}},
+      {"a function key types nothing", {0x3B}, {}, Idle},
+  };
+  input.sc3000Keyboard = true;
+  for (const Case& c : cases) {
+    host.ReleaseAll();
+    for (uint8_t key : c.keys) host.SetKey(key, true);
+    EXPECT_EQ(Describe(UpdateOnce(input)), Describe(c.expected)) << c.name;
+    FrameInput typed;
+    for (const char* name : c.typed) {
+      std::uint8_t code = 0;
+      ASSERT_TRUE(ScKeyFromName(name, code)) << name;
+      PressScKey(typed, code);
+    }
+    for (int row = 0; row < kKeyboardRows; ++row) {
+      EXPECT_EQ(input.controls.keyboard[row], typed.keyboard[row]) << c.name << ", row " << row;
+    }
   }
 }
 

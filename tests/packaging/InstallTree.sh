@@ -68,7 +68,8 @@ fi
 if have update-mime-database; then
   cp -r "$share/mime" "$root/mime"
   update-mime-database "$root/mime" 2>"$root/mime.log" || { cat "$root/mime.log"; fail "update-mime-database"; }
-  for glob in "application/x-sms-rom:\*.sms" "application/x-gamegear-rom:\*.gg"; do
+  for glob in "application/x-sms-rom:\*.sms" "application/x-gamegear-rom:\*.gg" "application/x-sg1000-rom:\*.sg" \
+              "application/x-sc3000-rom:\*.sc"; do
     grep -q ":$glob\$" "$root/mime/globs2" || fail "MIME database lacks $glob"
   done
 fi

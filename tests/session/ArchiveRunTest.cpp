@@ -75,7 +75,7 @@ TEST_F(ArchiveSession, TheEntrysNameDecidesTheGameGear) {
   }
   LogCapture log;
   EXPECT_FALSE(Load(Write("nothing.zip", MakeArchive(ArchiveKind::kZip, {{"readme.txt", Pages(1)}}))));
-  EXPECT_NE(session->loadError.find("no .sms or .gg image inside"), std::string::npos) << session->loadError;
+  EXPECT_NE(session->loadError.find("no .sms, .gg, .sg or .sc image inside"), std::string::npos) << session->loadError;
 }
 
 }  // namespace

@@ -26,7 +26,10 @@ bool EndsWithNoCase(const std::string& text, const char* suffix) {
   return true;
 }
 
-bool IsImageName(const std::string& name) { return EndsWithNoCase(name, ".sms") || EndsWithNoCase(name, ".gg"); }
+bool IsImageName(const std::string& name) {
+  return EndsWithNoCase(name, ".sms") || EndsWithNoCase(name, ".gg") || EndsWithNoCase(name, ".sg") ||
+         EndsWithNoCase(name, ".sc");
+}
 
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -46,7 +49,7 @@ std::string Reason(archive* a) {
 // Reads the current entry whole: at most kImageMaxBytes, whatever its header
 // claims (a size can be missing or false).
 bool ReadEntry(archive* a, const std::string& path, const std::string& name, std::vector<std::uint8_t>& bytes,
-               std::string& error) {
+               std::string& error, std::uint64_t minimum) {
   bytes.clear();
   std::uint8_t block[65536];
   while (true) {
@@ -65,9 +68,11 @@ bool ReadEntry(archive* a, const std::string& path, const std::string& name, std
     }
     bytes.insert(bytes.end(), block, block + got);
   }
-  if (bytes.size() < kImagePageSize) {
+  if (EndsWithNoCase(name, ".sg") || EndsWithNoCase(name, ".sc")) minimum = kOlderImageMinimum;
+  if (bytes.size() < minimum) {
     error = "'" + path + "': " + name + " is too small (" + std::to_string(bytes.size()) +
-            " bytes); a cartridge holds at least one " + std::to_string(kImagePageSize) + "-byte page";
+            " bytes); a cartridge holds at least " +
+            (minimum >= kImagePageSize ? "one " + std::to_string(kImagePageSize) + "-byte page" : std::string("a byte"));
     bytes.clear();
     return false;
   }
@@ -81,7 +86,7 @@ bool IsArchivePath(const std::string& path) {
 }
 
 bool ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& entryName,
-                      std::string& error) {
+                      std::string& error, std::uint64_t minimum) {
   bytes.clear();
   entryName.clear();
   // The archive is read whole through the same checks as an image (regular
@@ -149,10 +154,10 @@ bool ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes,
         return false;
       }
     }
-    if (!ReadEntry(a.get(), path, name, bytes, error)) return false;
+    if (!ReadEntry(a.get(), path, name, bytes, error, minimum)) return false;
     entryName = name;
     return true;
   }
-  error = "'" + path + "': no .sms or .gg image inside";
+  error = "'" + path + "': no .sms, .gg, .sg or .sc image inside";
   return false;
 }

@@ -4,7 +4,8 @@
 
 #include "host/files/FileRead.h"
 
-bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                   std::uint64_t minimum) {
   FileRead read = ReadRegularFile(path, kImageMaxBytes, bytes);
   if (read.error == EFBIG) {
     error = "'" + path + "': more than " + std::to_string(kImageMaxPages) + " pages (" + std::to_string(read.size) +
@@ -15,11 +16,16 @@ bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, st
     error = read.reason;
     return false;
   }
-  if (bytes.size() < kImagePageSize) {
-    error = "'" + path + "': too small (" + std::to_string(bytes.size()) + " bytes); a cartridge holds at least one " +
-            std::to_string(kImagePageSize) + "-byte page";
+  if (bytes.size() < minimum) {
+    error = "'" + path + "': too small (" + std::to_string(bytes.size()) + " bytes); a cartridge holds at least " +
+            (minimum >= kImagePageSize ? "one " + std::to_string(kImagePageSize) + "-byte page" : std::string("a byte"));
     bytes.clear();
     return false;
   }
   return true;
+}
+
+std::uint64_t ImageMinimum(ConsoleKind chosen, const std::string& path) {
+  const ConsoleKind kind = chosen == ConsoleKind::kFromImage ? ConsoleKindOfName(path.c_str()) : chosen;
+  return kind == ConsoleKind::kSg1000 || kind == ConsoleKind::kSc3000 ? kOlderImageMinimum : kImagePageSize;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cartridge/Cartridge.h"
+#include "console/Console.h"
 
 // A cartridge image holds 1 to Cartridge::kMaxPages pages of 16 KB (4 MB),
 // possibly after a copier's header shorter than a page.
@@ -12,8 +13,16 @@ inline constexpr std::uint64_t kImagePageSize = Cartridge::kPageSize;
 inline constexpr std::uint64_t kImageMaxPages = Cartridge::kMaxPages;
 inline constexpr std::uint64_t kImageMaxBytes = kImageMaxPages * kImagePageSize + kImagePageSize - 1;
 
-// Reads a cartridge image: a regular file of one page up to kImageMaxPages plus a
-// header. False with the path and the reason in `error` otherwise (missing,
-// a folder, not a regular file, permission denied, read error, too small,
-// too large); the bytes are then empty.
-bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+// Reads a cartridge image: a regular file of one page (or `minimum` bytes)
+// up to kImageMaxPages plus a header. False with the path and the reason in
+// `error` otherwise (missing, a folder, not a regular file, permission
+// denied, read error, too small, too large); the bytes are then empty.
+bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                   std::uint64_t minimum = kImagePageSize);
+
+// The SG-1000's and SC-3000's cartridges came from 2 KB up: their images
+// (named *.sg or *.sc, or run on those consoles) may be any size from a byte.
+inline constexpr std::uint64_t kOlderImageMinimum = 1;
+// The smallest image the console `chosen` runs (kFromImage: the one the
+// path's name says) takes: kOlderImageMinimum or a page.
+std::uint64_t ImageMinimum(ConsoleKind chosen, const std::string& path);

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "host/input/KeyAction.h"
+#include "host/input/ScKeyMap.h"
 
 namespace {
 
@@ -29,6 +30,15 @@ bool ParseFrameNumber(const std::string& text, int& value) {
 }
 
 int ScanCodeForControl(const std::string& name) {
+  // key:NAME is the PC key of that name in the SC-3000's key map (key:A,
+  // key:Return, key:Left Shift), for typing on its keyboard.
+  if (name.starts_with("key:")) {
+    for (const ScKeyMapping& key : ScKeyMap()) {
+      if (name.compare(4, std::string::npos, key.hostKey) == 0) return key.scanCode;
+    }
+    if (name == "key:Page Up") return kScResetScanCode;
+    return -1;
+  }
   for (const ControlName& control : kControls) {
     if (name != control.name) continue;
     for (const DefaultBinding& binding : kDefaultKeyBindings) {

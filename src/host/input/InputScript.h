@@ -11,7 +11,8 @@
 // controllers once a frame, at the end of the frame's last visible line.
 //
 // Names: up down left right 1 2 (pad 1), p2up p2down p2left p2right p2-1
-// p2-2 (pad 2), start (Game Gear), pause, reset, framerate, sprites.
+// p2-2 (pad 2), start (Game Gear), pause, reset, framerate, sprites; and
+// key:NAME, a PC key of the SC-3000's key map (key:A, key:Return, key:Page Up).
 struct Hold {
   std::vector<std::uint8_t> scanCodes;
   int from = 0;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <iterator>
 
+#include "host/input/ScKeyMap.h"
+
 namespace {
 
 // A stick counts as pushed only well past the centre of its 0-65535 range.
@@ -132,8 +134,19 @@ void JoyStick::Update() {
   }
 
   if (!failed) {
-    for (const KeyBinding& binding : keyMap) {
-      if (binding.down) ApplyAction(binding.action, held);
+    for (int scan = 0; scan < kKeyboardKeyCount; ++scan) {
+      const KeyBinding& binding = keyMap[scan];
+      if (!binding.down) continue;
+      // While the SC-3000 types, a typing key drives only its pad line.
+      const bool padAction = binding.action >= Pad1Up && binding.action <= Pad2Button2;
+      if (sc3000Keyboard && !padAction && TypesOnSc3000(static_cast<uint8_t>(scan))) continue;
+      ApplyAction(binding.action, held);
+    }
+    if (sc3000Keyboard) {
+      uint8_t keys[kKeyboardKeyCount];
+      for (int scan = 0; scan < kKeyboardKeyCount; ++scan) keys[scan] = keyMap[scan].down;
+      PressScKeys(keys, controls);
+      if (keys[kScResetScanCode]) controls.pause = true;
     }
   } else {
     controls.pause = false;

@@ -41,6 +41,8 @@ class JoyStick {
   FrameInput controls;        // the controls held, as of the last Update
   uint8_t hotkeys = 0;        // Hotkey* bits pressed since the Update before
   uint8_t hotkeysHeld = 0;    // Hotkey* bits held at the last Update
+  // An SC-3000 runs: the keys of ScKeyMap type on its keyboard as well.
+  bool sc3000Keyboard = false;
 
  private:
   void ReadKeys();

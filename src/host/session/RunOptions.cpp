@@ -21,7 +21,7 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
 
   std::vector<std::string> holds;
   std::string depth = "32";
-  app.add_option("image", options.image, "Cartridge image (*.sms, *.gg); the built-in demo when left out");
+  app.add_option("image", options.image, "Cartridge image (*.sms, *.gg, *.sg, *.sc); the built-in demo when left out");
   app.add_flag("--headless", options.headless,
                "No window, sound device or input device; run as fast as the host allows "
                "(also taken, with a screenshot, when no display can be opened)");
@@ -70,9 +70,13 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "Headless: the cartridge's board, whatever the image says: sega, codemasters, korean, korean8k, "
                  "multigame or none (any case)");
   app.add_option("--console", options.console,
-                 "The console that runs the image, whatever its name and header say: sms or gg (a Master System "
-                 "image on a Game Gear runs in its Master System mode)")
-      ->check(CLI::IsMember({"sms", "gg"}));
+                 "The console that runs the image, whatever its name and header say: sms, gg, sg (SG-1000) or sc "
+                 "(SC-3000) (a Master System image on a Game Gear runs in its Master System mode)")
+      ->check(CLI::IsMember({"sms", "gg", "sg", "sc"}));
+  app.add_option("--cartridge-ram", options.cartridgeRam,
+                 "SG-1000 and SC-3000: the cartridge's extra 8 KB of RAM: auto (where the program first writes in a "
+                 "part of the map the image leaves free, the default), none, 2000 or 8000 (its address)")
+      ->check(CLI::IsMember({"auto", "none", "2000", "8000"}));
   app.add_option("--bios", options.bios,
                  "The console's boot program (a file of yours, at most 512 KB): it starts the console and hands "
                  "over to the cartridge");
@@ -117,11 +121,24 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   return -1;
 }
 
+ConsoleKind CommandLineConsole(const RunOptions& options) {
+  ConsoleKind kind;
+  if (!options.console.empty() && ConsoleKindFromName(options.console.c_str(), kind)) return kind;
+  std::string name = options.image;
+  // game.sg.gz is an SG-1000's image.
+  if (name.size() > 3 && (name.ends_with(".gz") || name.ends_with(".GZ"))) name.resize(name.size() - 3);
+  return ConsoleKindOfName(name.c_str());
+}
+
 bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error) {
   Board board;
   if (!options.mapper.empty() && BoardFromName(options.mapper.c_str(), board)) console.SetBoardChoice(board);
-  if (options.console == "sms") console.SetConsoleKind(ConsoleKind::kMasterSystem);
-  if (options.console == "gg") console.SetConsoleKind(ConsoleKind::kGameGear);
+  ConsoleKind kind;
+  if (!options.console.empty() && ConsoleKindFromName(options.console.c_str(), kind)) console.SetConsoleKind(kind);
+  SgCartridgeRam ram;
+  if (!options.cartridgeRam.empty() && SgCartridgeRamFromName(options.cartridgeRam.c_str(), ram)) {
+    console.SetCartridgeRamChoice(ram);
+  }
   if (options.fm) console.SetFmUnitAsked(true);
   if (options.bios.empty()) return true;
   std::vector<std::uint8_t> bytes;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "host/input/InputScript.h"
@@ -27,12 +28,17 @@ struct RunOptions {
   bool rgb565 = true;         // 16-bit layout
   bool bench = false;         // print speed and peak memory at the end
   std::string mapper;         // the board's name (BoardName); empty: found from the image
-  std::string console;        // "sms" or "gg"; empty: the image's own
+  std::string console;        // "sms", "gg", "sg" or "sc"; empty: the image's own
+  std::string cartridgeRam;   // "auto", "none", "2000" or "8000": the SG-1000's extra RAM
   std::string bios;           // the console's boot program, if set
   bool fm = false;            // fit the FM unit to an export console too
 };
 
 class Console;
+enum class ConsoleKind : std::uint8_t;
+// The console the command line names: its --console, else its image's name
+// (a .gz archive's name less ".gz"); a Master System for none.
+ConsoleKind CommandLineConsole(const RunOptions& options);
 // Gives the console what the options choose for the next load: the board,
 // the console, the boot program (read from its file). False, with the
 // reason in `error`, when the boot program cannot be read.

@@ -1,5 +1,6 @@
 #include "host/session/Session.h"
 
+#include <string>
 #include <vector>
 
 #include "debug/DebugConsole.h"
@@ -19,14 +20,18 @@ bool Session::Startup(const HostParts& host) {
   if (host.createMainWindow && !host.createMainWindow()) return false;
   // A refused sound device has been reported; the console then runs silent.
   if (host.soundOpen) host.soundOpen();
-  LogPrintf("Tavrin -- Initializing the SMS ...\n");
+  // The console the command line names; the Master System's line for the
+  // consoles of its own generation.
+  const bool older = host.console == ConsoleKind::kSg1000 || host.console == ConsoleKind::kSc3000;
+  LogPrintf("Tavrin -- Initializing the %s ...\n", older ? ConsoleKindTitle(host.console) : "SMS");
   console.SetLogger(DebugConsoleLogger());
   console.Create();
 
   Display* display = host.display;
   LogPrintf("Creating Display\n");
   if (display) {
-    DisplayWindowHandle = display->CreateWindow(512, 384, "Sega Master System");
+    const std::string title = older ? std::string("Sega ") + ConsoleKindTitle(host.console) : "Sega Master System";
+    DisplayWindowHandle = display->CreateWindow(512, 384, title.c_str());
     display->InitDirectDraw(Video::kWidth, Video::kHeight);  // carries on whatever happened
     LogPrintf("  Display Depth: %d\n", display->depth);
     display->Centre();
@@ -64,8 +69,11 @@ bool Session::LoadAndReset(const char* path) {
   // An image inside an archive is named after its entry (game.gg decides the
   // Game Gear); its battery file is named after the archive, beside it.
   std::string name = path;
+  // The older consoles' images may be smaller than a page.
+  const std::uint64_t minimum = ImageMinimum(console.GetConsoleKind(), path);
   if (!BatteryPathFor(path, batteryPath, loadError) ||
-      !(IsArchivePath(path) ? ReadArchiveImage(path, image, name, loadError) : ReadImageFile(path, image, loadError))) {
+      !(IsArchivePath(path) ? ReadArchiveImage(path, image, name, loadError, minimum)
+                            : ReadImageFile(path, image, loadError, minimum))) {
     LogPrintf("file error\r\n");
     LogPrintf("tavrin: %s\n", loadError.c_str());
     return false;
@@ -95,6 +103,7 @@ bool Session::LoadAndReset(const char* path) {
   }
   cartridgeLoaded = true;
   imagePath = path;
+  input.sc3000Keyboard = console.RunningConsole() == ConsoleKind::kSc3000;
   console.Reset();
   return true;
 }

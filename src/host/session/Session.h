@@ -26,6 +26,9 @@ struct HostParts {
   void (*showMainWindow)() = nullptr;
   void (*soundClose)() = nullptr;
   void (*displayShutdown)() = nullptr;
+  // The console the command line names (its --console, or its image's
+  // name), which the start-up line and the first caption name.
+  ConsoleKind console = ConsoleKind::kMasterSystem;
 };
 
 // One console and the life of the application around it: start-up with its
