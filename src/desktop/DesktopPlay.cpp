@@ -3,6 +3,7 @@
 #include "host/session/Session.h"
 #include "desktop/PicturesScreenshot.h"
 #include "host/session/StateSlots.h"
+#include "host/input/ScKeyMap.h"
 #include "host/i18n/Translate.h"
 #include "host/display/MillisecondClock.h"
 
@@ -10,7 +11,8 @@ PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std:
   PlayKeys play;
   auto down = [&](Control control) {
     const std::uint8_t key = table.Of(control);
-    return (key != 0 && keys[key] != 0) || (padHeld & ControlBit(control)) != 0;
+    const bool typing = sc3000Keyboard && TypesOnSc3000(key);
+    return (key != 0 && keys[key] != 0 && !typing) || (padHeld & ControlBit(control)) != 0;
   };
   play.rewind = down(Control::Rewind);
   play.fastForward = down(Control::FastForward);
@@ -25,7 +27,7 @@ PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std:
   const bool alt = keys[kScanLeftAlt] != 0 || keys[kScanRightAlt] != 0;
   const bool enter = keys[kScanEnter] != 0 && !enterHeld;
   enterHeld = keys[kScanEnter] != 0;
-  play.toggleFullscreen = Pressed(Control::Fullscreen, down(Control::Fullscreen)) || (alt && enter);
+  play.toggleFullscreen = Pressed(Control::Fullscreen, down(Control::Fullscreen)) || (alt && enter && !sc3000Keyboard);
   return play;
 }
 
@@ -82,6 +84,7 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
     JoystickState state;
     if (keys->ReadJoystick(index, state) == JoystickRead::Read) padHeld |= state.held;
   }
+  reader.sc3000Keyboard = session.input.sc3000Keyboard;
   const PlayKeys play = reader.Read(held, padHeld);
 
   // States of another image cannot be gone back to.

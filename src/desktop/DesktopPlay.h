@@ -44,6 +44,8 @@ class PlayKeyReader {
   PlayKeys Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint32_t padHeld = 0);
 
   KeyTable table = KeyTable::Defaults();
+  // An SC-3000 runs: the keys that type on it (ScKeyMap) do only that.
+  bool sc3000Keyboard = false;
 
  private:
   // True once when `control` goes down.

@@ -130,9 +130,10 @@ void MenuSetBoard(int board) {
 
 void MenuSetConsole(int kind) {
   if (!activeSession) return;
-  activeSession->console.SetConsoleKind(kind == 1   ? ConsoleKind::kMasterSystem
-                                        : kind == 2 ? ConsoleKind::kGameGear
-                                                    : ConsoleKind::kFromImage);
+  // The menu's values are ConsoleKind's: 0 the image's own, 1 Master
+  // System, 2 Game Gear, 3 SG-1000, 4 SC-3000.
+  activeSession->console.SetConsoleKind(kind >= 1 && kind <= 4 ? static_cast<ConsoleKind>(kind)
+                                                               : ConsoleKind::kFromImage);
   ReloadRunningImage();
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "host/i18n/Translate.h"
+#include "host/input/ScKeyMap.h"
 
 namespace {
 
@@ -336,6 +337,25 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
       cells[row][column] = button;
     }
   }
+
+  // The SC-3000's keyboard on the PC's, for reading only: four keys a row.
+  int mapRow = kControlCount + 2;
+  GtkWidget* mapHeader = HeaderLabel(Tr("Clavier du SC-3000 (touche du PC → touche du SC-3000)"));
+  gtk_widget_set_margin_top(mapHeader, 12);
+  gtk_grid_attach(GTK_GRID(grid), mapHeader, 0, mapRow++, kColumns + 1, 1);
+  int mapColumn = 0;
+  for (const ScKeyMapping& key : ScKeyMap()) {
+    GtkWidget* label = gtk_label_new(Format("%s → %s", key.hostKey, key.scKey).c_str());
+    gtk_label_set_xalign(GTK_LABEL(label), 0);
+    gtk_grid_attach(GTK_GRID(grid), label, mapColumn, mapRow, 1, 1);
+    if (++mapColumn == kColumns + 1) {
+      mapColumn = 0;
+      ++mapRow;
+    }
+  }
+  GtkWidget* resetKey = gtk_label_new("Page Up → RESET");
+  gtk_label_set_xalign(GTK_LABEL(resetKey), 0);
+  gtk_grid_attach(GTK_GRID(grid), resetKey, mapColumn, mapRow, 1, 1);
 
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);

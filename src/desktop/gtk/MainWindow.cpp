@@ -91,7 +91,8 @@ gboolean RunFileChooser(gpointer) {
   GtkFileFilter* both = gtk_file_filter_new();
   gtk_file_filter_set_name(both, Tr("Cartouches [*.sms, *.gg]"));
   // Images inside archives are cartridges too.
-  for (const char* pattern : {"*.sms", "*.SMS", "*.gg", "*.GG", "*.zip", "*.ZIP", "*.7z", "*.7Z", "*.gz", "*.GZ"}) {
+  for (const char* pattern : {"*.sms", "*.SMS", "*.gg", "*.GG", "*.sg", "*.SG", "*.sc", "*.SC", "*.zip", "*.ZIP", "*.7z",
+                              "*.7Z", "*.gz", "*.GZ"}) {
     gtk_file_filter_add_pattern(both, pattern);
   }
   GtkFileFilter* sms = gtk_file_filter_new();
@@ -102,9 +103,13 @@ gboolean RunFileChooser(gpointer) {
   gtk_file_filter_set_name(gg, Tr("GameGear [*.gg]"));
   gtk_file_filter_add_pattern(gg, "*.gg");
   gtk_file_filter_add_pattern(gg, "*.GG");
+  GtkFileFilter* sg = gtk_file_filter_new();
+  gtk_file_filter_set_name(sg, Tr("SG-1000 / SC-3000 [*.sg, *.sc]"));
+  for (const char* pattern : {"*.sg", "*.SG", "*.sc", "*.SC"}) gtk_file_filter_add_pattern(sg, pattern);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), both);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sms);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
+  gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sg);
   gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), both);
   if (chooserFolder.empty()) {
     char* working = g_get_current_dir();
@@ -439,10 +444,11 @@ GtkWidget* BuildMenuBar() {
   const int boardValues[] = {-1, 1, 2, 3, 4, 5, 0};
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
                         RadioSubmenu(Tr("Ca_rte"), boardNames, boardValues, 7, G_CALLBACK(OnBoard)));
-  const char* consoleNames[] = {Tr("Selon l'_image"), Tr("_Master System"), Tr("_Game Gear")};
-  const int consoleValues[] = {0, 1, 2};
+  const char* consoleNames[] = {Tr("Selon l'_image"), Tr("_Master System"), Tr("_Game Gear"), Tr("_SG-1000"),
+                                Tr("S_C-3000")};
+  const int consoleValues[] = {0, 1, 2, 3, 4};
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
-                        RadioSubmenu(Tr("Con_sole"), consoleNames, consoleValues, 3, G_CALLBACK(OnConsoleKind)));
+                        RadioSubmenu(Tr("Con_sole"), consoleNames, consoleValues, 5, G_CALLBACK(OnConsoleKind)));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
 
