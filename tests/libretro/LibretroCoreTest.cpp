@@ -288,6 +288,8 @@ TEST(LibretroCore, LoadOptionsChooseConsoleBoardAndBootProgram) {
       {"a Game Gear starts without it", "/roms/loop.gg", {}, 160, 0xFF},
       {"console gg: the handheld's Master System mode", "/roms/loop.sms", {{"tavrin_console", "gg"}}, 160, 0xFF},
       {"board chosen", "/roms/loop.sms", {{"tavrin_mapper", "codemasters"}, {"tavrin_bios", "disabled"}}, 256, 0xFF},
+      {"an .sg image is an SG-1000's: no boot program", "/roms/loop.sg", {}, 256, 0xFF},
+      {"console sc", "/roms/loop.sms", {{"tavrin_console", "sc"}}, 256, 0xFF},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
