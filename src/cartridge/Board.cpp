@@ -1,5 +1,7 @@
 #include "cartridge/Board.h"
 
+#include "cartridge/Cartridge.h"
+
 namespace {
 
 struct BoardNames {
@@ -17,7 +19,7 @@ constexpr BoardNames kNames[kBoardCount] = {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-constexpr std::size_t kPage = 0x4000;
+constexpr std::size_t kPage = Cartridge::kPageSize;
 
 // Codemasters images carry their own header at 0x7FE0: a 16-bit checksum at
 // 0x7FE6 and its complement (0x10000 less it) at 0x7FE8.

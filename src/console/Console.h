@@ -9,7 +9,7 @@
 #include "console/FrameInput.h"
 #include "console/Keyboard.h"
 #include "console/Peripheral.h"
-#include "console/Timing.h"
+#include "timing/Timing.h"
 #include "debug/Logger.h"
 #include "fm/Fm.h"
 #include "psg/Psg.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "console/Timing.h"
+#include "timing/Timing.h"
 
 // Keeps the console at its own frame rate from a steady clock: a frame is
 // 228 x 262 processor cycles at 3,579,545 Hz, 59.92 frames per second,

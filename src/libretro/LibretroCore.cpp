@@ -19,7 +19,7 @@
 
 #include "console/Console.h"
 #include "console/SaveState.h"
-#include "console/Timing.h"
+#include "timing/Timing.h"
 #include "host/conversion/ColourConversion.h"
 #include "host/conversion/PixelConversion.h"
 #include "host/input/ScKeyMap.h"
@@ -33,12 +33,6 @@
 namespace {
 
 constexpr int kPorts = 2;
-
-// The Game Gear's screen shows the middle 160 x 144 of the 256 x 192 picture.
-constexpr int kGameGearWidth = 160;
-constexpr int kGameGearHeight = 144;
-constexpr int kGameGearLeft = 48;
-constexpr int kGameGearTop = 24;
 
 // The front end's callbacks. They outlive any loaded game.
 struct Frontend {
@@ -338,10 +332,10 @@ void DescribeInput() {
 
 void SendVideo(Core& c) {
   const bool gameGear = c.console.GameGear();
-  const int width = gameGear ? kGameGearWidth : Video::kWidth;
-  const int height = gameGear ? kGameGearHeight : Video::kHeight;
-  const int left = gameGear ? kGameGearLeft : 0;
-  const int top = gameGear ? kGameGearTop : 0;
+  const int width = gameGear ? kGameGearScreenWidth : Video::kWidth;
+  const int height = gameGear ? kGameGearScreenHeight : Video::kHeight;
+  const int left = gameGear ? kGameGearScreenX : 0;
+  const int top = gameGear ? kGameGearScreenY : 0;
 
   // Only the shown window is converted, packed at the start of the buffer.
   const int bytesPerPixel = c.format == PixelFormat::Rgb32 ? 4 : 2;
@@ -475,8 +469,8 @@ TAVRIN_EXPORT void retro_get_system_info(retro_system_info* info) {
 TAVRIN_EXPORT void retro_get_system_av_info(retro_system_av_info* info) {
   std::memset(info, 0, sizeof *info);
   const bool gameGear = core && core->console.GameGear();
-  info->geometry.base_width = gameGear ? kGameGearWidth : Video::kWidth;
-  info->geometry.base_height = gameGear ? kGameGearHeight : Video::kHeight;
+  info->geometry.base_width = gameGear ? kGameGearScreenWidth : Video::kWidth;
+  info->geometry.base_height = gameGear ? kGameGearScreenHeight : Video::kHeight;
   info->geometry.max_width = Video::kWidth;
   info->geometry.max_height = Video::kHeight;
   // The Master System fills a 4:3 television; the Game Gear's screen has

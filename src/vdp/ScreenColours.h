@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "vdp/Video.h"
+
 // Pictures as colours rather than colour indexes, for what the colour RAM
 // alone cannot say: the Game Gear's scaled Master System picture, whose
 // pixels blend neighbours, and the 3-D glasses' mix of two frames. A colour
@@ -18,13 +20,6 @@ void FrameColours(const std::uint8_t* frame, const std::uint8_t* colourRam, bool
 // Red from the left picture and green and blue from the right one, pixel by
 // pixel: what red/cyan glasses need. Both are 256 x 192 colour words.
 void MixAnaglyph(const std::uint16_t* left, const std::uint16_t* right, std::uint16_t* out);
-
-// The Game Gear's own screen is a 160 x 144 window (columns 48-207, lines
-// 24-167) of a 256 x 192 picture.
-inline constexpr int kGameGearScreenX = 48;
-inline constexpr int kGameGearScreenY = 24;
-inline constexpr int kGameGearScreenWidth = 160;
-inline constexpr int kGameGearScreenHeight = 144;
 
 // The handheld's Master System mode: the 256 x 192 picture `in` is scaled
 // into the Game Gear's 160 x 144 window of `out` (also 256 x 192), the rest

@@ -177,11 +177,11 @@ void Video::RenderTmsLine(int L) {
 
   if (gameGear) {
     // The Game Gear shows the 160 x 144 window in the middle of the frame.
-    if (L < 24 || L > 167) {
+    if (L < kGameGearScreenY || L >= kGameGearScreenY + kGameGearScreenHeight) {
       std::memset(row, backdrop, kWidth);
     } else {
-      std::memset(row, backdrop, 48);
-      std::memset(row + 208, backdrop, 48);
+      std::memset(row, backdrop, kGameGearScreenX);
+      std::memset(row + kGameGearScreenX + kGameGearScreenWidth, backdrop, kGameGearScreenX);
     }
   }
 }

@@ -2,7 +2,15 @@
 
 #include <cstdint>
 
-#include "console/Timing.h"
+#include "timing/Timing.h"
+
+// The Game Gear's own screen is a 160 x 144 window (columns 48-207, lines
+// 24-167) of the 256 x 192 frame: the renderers, the picture layout and the
+// libretro core all read it from here.
+inline constexpr int kGameGearScreenX = 48;
+inline constexpr int kGameGearScreenY = 24;
+inline constexpr int kGameGearScreenWidth = 160;
+inline constexpr int kGameGearScreenHeight = 144;
 
 // The console's video display processor as the processor sees it: register
 // file, 16 KB video RAM, colour RAM as the program wrote it, status, V and H

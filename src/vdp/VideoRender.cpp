@@ -122,7 +122,7 @@ void Video::RenderLine(int L) {
 
   // Display off, or outside the Game Gear's 144 lines: backdrop only. The
   // Game Gear's chip still works through its sprites there, flags and all.
-  if (!(regs[1] & 0x40) || (gameGear && (L < 24 || L > 167))) {
+  if (!(regs[1] & 0x40) || (gameGear && (L < kGameGearScreenY || L >= kGameGearScreenY + kGameGearScreenHeight))) {
     FillRow(frameRow, backdrop);
     if (regs[1] & 0x40) {
       const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
@@ -231,8 +231,8 @@ void Video::RenderLine(int L) {
 
   if (gameGear) {
     // The Game Gear shows the 160 x 144 window in the middle of the frame.
-    std::memset(frameRow, backdrop, 48);
-    std::memset(frameRow + 208, backdrop, 48);
+    std::memset(frameRow, backdrop, kGameGearScreenX);
+    std::memset(frameRow + kGameGearScreenX + kGameGearScreenWidth, backdrop, kGameGearScreenX);
   } else if (regs[0] & 0x20) {
     std::memset(frameRow, backdrop, 4);
     std::memset(frameRow + 252, backdrop, 4);

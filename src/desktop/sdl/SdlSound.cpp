@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "console/Timing.h"
+#include "timing/Timing.h"
 #include "debug/DebugConsole.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vdp/Video.h"
+
 // Where the console's picture sits: the part of the 256 x 192 frame a player
 // sees, how large the display window's client area is at a whole scale, and
 // where the picture goes inside a client area of any size.
@@ -13,10 +15,10 @@ struct PictureRect {
   bool operator==(const PictureRect&) const = default;
 };
 
-// The Master System shows its whole 256 x 192 frame; the Game Gear's screen
-// is a 160 x 144 window of it (columns 48-207, lines 24-167).
-constexpr PictureRect kMasterSystemPicture{0, 0, 256, 192};
-constexpr PictureRect kGameGearPicture{48, 24, 160, 144};
+// The Master System shows its whole frame; the Game Gear's screen is a
+// window of it.
+constexpr PictureRect kMasterSystemPicture{0, 0, Video::kWidth, Video::kHeight};
+constexpr PictureRect kGameGearPicture{kGameGearScreenX, kGameGearScreenY, kGameGearScreenWidth, kGameGearScreenHeight};
 inline PictureRect VisiblePicture(bool gameGear) { return gameGear ? kGameGearPicture : kMasterSystemPicture; }
 
 // The largest whole scale (at most maxScale, at least 1) at which a picture
