@@ -232,6 +232,8 @@ TEST(InputScript, HoldsCoverTheirFrames) {
       {"right@10-20", 9, {}},         {"right@10-20", 10, {0xCD}},   {"right@10-20", 20, {0xCD}},
       {"right@10-20", 21, {}},        {"1+2@5", 5, {0x2C, 0x2D}},    {"pause@0", 0, {0x19}},
       {"p2-2+start@3-3", 3, {0x11, 0x1F}}, {"reset@7", 7, {0x13}},
+      // The SC-3000's keys by the PC key's name in its key map.
+      {"key:A+key:Return@2", 2, {0x1E, 0x1C}}, {"key:Left Shift+key:Page Up@0", 0, {0x2A, 0xC9}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.text << " at " << c.frame);
@@ -240,7 +242,7 @@ TEST(InputScript, HoldsCoverTheirFrames) {
     ASSERT_TRUE(script.Add(c.text, error)) << error;
     EXPECT_EQ(script.KeysAt(c.frame), c.keys);
   }
-  for (const char* bad : {"up", "up@", "up@5-3", "up@-1", "warp@1", "up@1-x", "@3"}) {
+  for (const char* bad : {"up", "up@", "up@5-3", "up@-1", "warp@1", "up@1-x", "@3", "key:F1@1", "key:@1"}) {
     SCOPED_TRACE(bad);
     InputScript script;
     std::string error;
