@@ -55,8 +55,14 @@ void ScreenshotWithNote(Session& session) {
   const std::vector<std::uint8_t> rgb = ConsolePictureRgb(console.Frame(), console.ShownColours(), console.GameGear(),
                                                           width, height, console.ScreenColours());
   std::string error;
-  const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error);
-  const std::string shown = path.empty() ? error : path.substr(path.rfind('/') + 1);
+  const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error, session.imagePath);
+  // The file as the player finds it: the pictures folder, Tavrin/, the name.
+  std::string shown = error;
+  if (!path.empty()) {
+    std::size_t from = path.size();
+    for (int parts = 0; parts < 3 && from != std::string::npos && from > 0; ++parts) from = path.rfind('/', from - 1);
+    shown = from == std::string::npos ? path : path.substr(from + 1);
+  }
   const std::string note = Format(Tr("Capture : %s"), shown.c_str());
   session.presenter.note.Show(note, MillisecondsNow());
 }
@@ -105,6 +111,9 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
   const Mode now = play.rewind ? Mode::Rewinding : (play.fastForward || session.fastForward) ? Mode::Fast : Mode::Normal;
   if (now != mode && now != Mode::Normal && flush) flush();
   mode = now;
+  session.presenter.sign = mode == Mode::Rewinding ? FramePresenter::PlaySign::Rewind
+                           : mode == Mode::Fast    ? FramePresenter::PlaySign::Fast
+                                                   : FramePresenter::PlaySign::None;
 
   if (mode == Mode::Rewinding) {
     // With the history used up the picture stands still until the key is let go.

@@ -1,8 +1,11 @@
 #include "desktop/DesktopRun.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,7 @@
 #include "desktop/DesktopSettings.h"
 #include "host/settings/Settings.h"
 #include "desktop/FramePacer.h"
+#include "desktop/FrameRateMeter.h"
 #include "desktop/MenuCommands.h"
 #include "desktop/MessageBoxOnce.h"
 #include "debug/DebugConsole.h"
@@ -78,6 +82,11 @@ bool CreateDesktopMainWindow() {
   return CreateMainWindow(commands);
 }
 
+std::int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 std::int64_t NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -113,11 +122,52 @@ void HandlePendingEvents() {
     } else if (event.type == SDL_JOYDEVICEADDED || event.type == SDL_JOYDEVICEREMOVED) {
       HandlePadEvent(event);
     } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
-      if (desktopInput) desktopInput->KeyPressed(event.key.keysym.scancode);
+      // Escape in the game window leaves full screen (it never ends the program).
+      if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && desktopDisplay->Fullscreen()) {
+        SetFullscreenAndSave(false);
+      } else if (desktopInput) {
+        desktopInput->KeyPressed(event.key.keysym.scancode);
+      }
+    } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
+      PopupMainMenu();
     } else if (event.type == SDL_MOUSEMOTION) {
       desktopDisplay->PointerMoved(NowMs());
     }
   }
+}
+
+void NeverSayNoSoundDevice() {
+  SettingsFile* file = DesktopSettings();
+  if (!file) return;
+  file->values.noDeviceBox = false;
+  std::string error;
+  if (!file->Save(error)) LogPrintf("tavrin: %s\n", error.c_str());
+}
+
+// No sound device: the game runs silent, and says so once the windows are
+// up, in a box that does not stop it; once a login session (a mark in the
+// session's runtime folder, which goes at logout), and never once the player
+// ticks the box's choice (or the setting says so). The log says it each time.
+void SayNoSoundDevice(const std::string& failure) {
+  if (DesktopSettings() && !DesktopSettings()->values.noDeviceBox) {
+    LogPrintf("Sound: no device; the box is turned off in the settings\n");
+    return;
+  }
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime && *runtime) {
+    const std::string mark = std::string(runtime) + "/tavrin-no-sound-said";
+    // O_EXCL: the first program of the session makes the mark and says it.
+    const int made = ::open(mark.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (made < 0 && errno == EEXIST) {
+      LogPrintf("Sound: no device; already said in this session\n");
+      return;
+    }
+    if (made >= 0) ::close(made);
+  }
+  const std::string text =
+      Format(Tr("The sound device could not be opened, so the game runs without sound.\n\nSDL says: %s"),
+             failure.c_str());
+  GtkMessageBoxLaterWithChoice(text.c_str(), Tr("Waveout error"), Tr("_Ne plus le signaler"), NeverSayNoSoundDevice);
 }
 
 double CpuSeconds() {
@@ -195,18 +245,11 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     SDL_Quit();
     return 0;
   }
-  // No sound device: the game runs silent, and says so once the windows are
-  // up, in a box that does not stop it.
-  if (!soundFailure.empty()) {
-    const std::string text =
-        Format(Tr("The sound device could not be opened, so the game runs without sound.\n\nSDL says: %s"),
-               soundFailure.c_str());
-    GtkMessageBoxLater(text.c_str(), Tr("Waveout error"));
-  }
   // The saved settings first; the command line's switches then add to them.
   SetSoundLevelApplier(SetDesktopSoundLevel);
   SetFullscreenApplier(SetDesktopFullscreen);
   LoadDesktopSettings();
+  if (!soundFailure.empty()) SayNoSoundDevice(soundFailure);
   if (options.japanese) {
     MenuSetJapanese(true);
     session->console.SetJapanese(true);
@@ -240,6 +283,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   play.toggleFullscreen = ToggleFullscreenAndSave;
   SetBindingsTargets(&input, &play);
   FramePacer pacer;
+  FrameRateMeter meter;
   bool pacing = false;
   long long framesRun = 0;
   // Running time: the spans in which the console ran, pauses and the wait
@@ -264,13 +308,15 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     if (running) {
       if (!pacing) {
         pacer.Restart();
+        meter.Restart(NowNs());
         spanStart = Clock::now();
         spanCpuStart = CpuSeconds();
       }
       pacing = true;
-      const double ran = runningSeconds + std::chrono::duration<double>(Clock::now() - spanStart).count();
-      session->presenter.frameRate = ran > 0 ? static_cast<int>(static_cast<double>(framesRun) / ran) : 0;
-      framesRun += play.Step(*session, &input);
+      session->presenter.frameRate = meter.Rate();
+      const int ran = play.Step(*session, &input);
+      framesRun += ran;
+      meter.Add(ran, NowNs());
       input.FrameRead();
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));

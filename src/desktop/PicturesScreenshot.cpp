@@ -42,21 +42,31 @@ std::string PicturesScreenshotFolder() {
   return folder + "/Tavrin";
 }
 
-std::string ScreenshotFileName(std::chrono::system_clock::time_point when) {
+std::string ScreenshotFileName(std::chrono::system_clock::time_point when, const std::string& image) {
+  std::string game = image.substr(image.find_last_of('/') + 1);
+  if (const std::size_t dot = game.rfind('.'); dot != std::string::npos && dot > 0) game.erase(dot);
+  for (char& c : game) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' ||
+        c == '"' || c == '<' || c == '>' || c == '|') {
+      c = '_';
+    }
+  }
+  if (game.empty() || game[0] == '.') game.insert(0, "tavrin");
   const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
   const auto millis =
       std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
   std::tm local{};
   localtime_r(&seconds, &local);
   char name[64];
-  std::snprintf(name, sizeof name, "tavrin-%04d%02d%02d-%02d%02d%02d-%03d.png", local.tm_year + 1900,
+  std::snprintf(name, sizeof name, "-%04d%02d%02d-%02d%02d%02d-%03d.png", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
                 static_cast<int>(millis < 0 ? millis + 1000 : millis));
-  return name;
+  return game + name;
 }
 
 std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
-                                   std::chrono::system_clock::time_point when, std::string& error) {
+                                   std::chrono::system_clock::time_point when, std::string& error,
+                                   const std::string& image) {
   std::vector<std::uint8_t> png;
   if (!EncodeRgbPng(rgb, width, height, png, error)) return {};
   if (g_mkdir_with_parents(folder.c_str(), 0755) != 0) {
@@ -81,7 +91,7 @@ std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int heigh
     error = SystemError(temporary, writeError);
     return {};
   }
-  const std::string name = ScreenshotFileName(when);
+  const std::string name = ScreenshotFileName(when, image);
   const std::string stem = folder + "/" + name.substr(0, name.size() - 4);
   std::string path;
   for (int suffix = 1; suffix <= kMaxSuffix; ++suffix) {
@@ -119,9 +129,10 @@ std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int heigh
   return path;
 }
 
-std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error) {
+std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error,
+                                     const std::string& image) {
   return SaveScreenshotInFolder(rgb, width, height, PicturesScreenshotFolder(), std::chrono::system_clock::now(),
-                                error);
+                                error, image);
 }
 
 std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,

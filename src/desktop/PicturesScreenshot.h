@@ -6,14 +6,16 @@
 #include <vector>
 
 // Screenshots the player asks for, kept in the user's pictures folder under
-// Tavrin/, one PNG per shot named after the moment it was taken.
+// Tavrin/, one PNG per shot named after the game and the moment it was taken.
 
 // The folder screenshots go to: the user's pictures folder (XDG_PICTURES_DIR,
 // else ~/Pictures) with Tavrin/ under it.
 std::string PicturesScreenshotFolder();
 
-// "tavrin-YYYYMMDD-HHMMSS-mmm.png" in local time.
-std::string ScreenshotFileName(std::chrono::system_clock::time_point when);
+// "<game>-YYYYMMDD-HHMMSS-mmm.png" in local time: `game` is the image's file
+// name without its folder and last extension ("tavrin" when there is none),
+// with any character a file name cannot hold as '_'.
+std::string ScreenshotFileName(std::chrono::system_clock::time_point when, const std::string& image = {});
 
 // Writes the picture (8-bit RGB, `height` rows of `width` * 3 bytes; 256x192
 // or a cropped size) as a PNG in `folder`, made if missing, named after
@@ -21,10 +23,12 @@ std::string ScreenshotFileName(std::chrono::system_clock::time_point when);
 // before ".png" instead. The file appears whole or not at all. Returns its
 // path, or an empty string with the reason in `error`.
 std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
-                                   std::chrono::system_clock::time_point when, std::string& error);
+                                   std::chrono::system_clock::time_point when, std::string& error,
+                                   const std::string& image = {});
 
 // SaveScreenshotInFolder into PicturesScreenshotFolder() at the present time.
-std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error);
+std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error,
+                                     const std::string& image = {});
 
 // The console's last frame (256 x 192 colour indexes) as a screenshot shows
 // it: 8-bit RGB of the whole frame, or of the Game Gear's 160 x 144 window,

@@ -190,6 +190,69 @@ TEST_F(DesktopStates, QuickTapsCountOnce) {
       << program.Errors();
 }
 
+// The frame-rate figure (F shows it) counts the frames emulated: about 60 a
+// second at play, several times that while Tab runs fast. A sign in the
+// top-right corner shows fast-forward and rewind while they act.
+TEST_F(DesktopStates, FrameRateFollowsFastForwardAndSignsShowPlay) {
+  // The figure's digits, as the program draws them (white, 8 x 8).
+  static constexpr std::uint8_t kFigure[10][8] = {
+      {0x00, 0x7E, 0x42, 0x42, 0x42, 0x42, 0x7E, 0x00}, {0x00, 0x08, 0x18, 0x08, 0x08, 0x08, 0x1C, 0x00},
+      {0x00, 0x7E, 0x02, 0x3E, 0x40, 0x40, 0x7E, 0x00}, {0x00, 0x7E, 0x02, 0x0E, 0x02, 0x02, 0x7E, 0x00},
+      {0x00, 0x0C, 0x14, 0x24, 0x7E, 0x04, 0x04, 0x00}, {0x00, 0x7E, 0x40, 0x7C, 0x02, 0x02, 0x7E, 0x00},
+      {0x00, 0x7E, 0x40, 0x7E, 0x42, 0x42, 0x7E, 0x00}, {0x00, 0x7E, 0x02, 0x04, 0x08, 0x10, 0x20, 0x00},
+      {0x00, 0x7E, 0x42, 0x7E, 0x42, 0x42, 0x7E, 0x00}, {0x00, 0x7E, 0x42, 0x7E, 0x02, 0x02, 0x02, 0x00},
+  };
+  const auto figure = [&] {
+    int width = 0, height = 0;
+    const std::vector<std::uint32_t> p = x.Grab(window, width, height);
+    if (width != 256 * kScale || height != 192 * kScale) return -1;
+    int value = 0;
+    for (int place = 0; place < 3; ++place) {
+      int digit = -1;
+      for (int d = 0; d < 10 && digit < 0; ++d) {
+        bool same = true;
+        for (int row = 0; row < 8 && same; ++row) {
+          for (int bit = 0; bit < 8 && same; ++bit) {
+            const bool lit = p[static_cast<std::size_t>(row * kScale) * width + (place * 8 + bit) * kScale] == 0xFFFFFF;
+            same = lit == ((kFigure[d][row] & (0x80 >> bit)) != 0);
+          }
+        }
+        if (same) digit = d;
+      }
+      if (digit < 0) return -1;
+      value = value * 10 + digit;
+    }
+    return value;
+  };
+  // Dark box pixels in the top-right corner, where the sign goes.
+  const auto sign = [&] {
+    int width = 0, height = 0;
+    const std::vector<std::uint32_t> p = x.Grab(window, width, height);
+    int count = 0;
+    for (int y = 2 * kScale; y < 12 * kScale && y < height; ++y) {
+      for (int column = (256 - 22) * kScale; column < width; ++column) count += p[static_cast<std::size_t>(y) * width + column] == 0x202020;
+    }
+    return count > 100;
+  };
+  x.Key(XK_f, true);
+  x.Key(XK_f, false);
+  int rate = -1;
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70; }, 5000)) << rate;
+  EXPECT_FALSE(sign());
+  x.Key(XK_Tab, true);
+  const bool fast = WaitFor([&] { return (rate = figure()) > 150; }, 5000);
+  const bool fastSign = WaitFor(sign, 5000);
+  x.Key(XK_Tab, false);
+  EXPECT_TRUE(fast) << rate;
+  EXPECT_TRUE(fastSign);
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70 && !sign(); }, 5000)) << rate;
+  x.Key(XK_BackSpace, true);
+  const bool rewindSign = WaitFor(sign, 5000);
+  x.Key(XK_BackSpace, false);
+  EXPECT_TRUE(rewindSign);
+  EXPECT_TRUE(WaitFor([&] { return !sign(); }, 5000));
+}
+
 // F12 writes the picture to the pictures folder, named in a note; M mutes
 // with a note and the settings file keeps it.
 TEST_F(DesktopStates, ScreenshotAndMuteKeys) {
@@ -206,6 +269,7 @@ TEST_F(DesktopStates, ScreenshotAndMuteKeys) {
   x.Key(XK_F12, false);
   ASSERT_TRUE(shot) << program.Errors();
   EXPECT_EQ(shots()[0].parent_path().filename(), "Tavrin");
+  EXPECT_EQ(shots()[0].filename().string().rfind("demo-", 0), 0u) << shots()[0];
   EXPECT_GT(std::filesystem::file_size(shots()[0]), 100u);
   EXPECT_TRUE(WaitFor([&] { return Counter() >= 0 && NoteBandPixels() > 1000; }, 2000)) << "a note names the file";
 

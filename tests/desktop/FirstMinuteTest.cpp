@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "XSession.h"
@@ -41,6 +42,7 @@ class FirstMinute : public testing::TestWithParam<bool> {
     ASSERT_TRUE(program->Start(other && *other ? other : TAVRIN_EXECUTABLE, arguments,
                               {"DISPLAY=" + x.DisplayName(), "WAYLAND_DISPLAY=", "SDL_AUDIODRIVER=" + audio,
                                "NO_AT_BRIDGE=1", "HOME=" + scratch.string(), "XDG_DATA_HOME=" + scratch.string(),
+                               "XDG_RUNTIME_DIR=" + scratch.string(),
                                std::string("LSAN_OPTIONS=suppressions=") + TAVRIN_LSAN_SUPPRESSIONS +
                                    ":print_suppressions=0"},
                               scratch.string()));
@@ -146,13 +148,42 @@ TEST_P(FirstMinute, RunsWithoutAClickAndSaysWhenPaused) {
   Close();
 }
 
+// The box about a missing sound device comes once a login session, and its
+// choice turns it off for good (in the settings).
 TEST_P(FirstMinute, NoSoundDeviceSaysSoAndTheGameRunsOn) {
   Launch({}, "none");
   if (HasFatalFailure()) return;
-  EXPECT_NE(x.WaitForWindow("Waveout error", kTimeoutMs), 0u);
+  const Window box = x.WaitForWindow("Waveout error", kTimeoutMs);
+  ASSERT_NE(box, 0u);
   EXPECT_TRUE(Runs()) << "the game runs silent under the box";
   EXPECT_TRUE(x.HasFocus(display));
   EXPECT_NE(program->Errors().find("Sound: "), std::string::npos) << program->Errors();
+  EXPECT_TRUE(std::filesystem::exists(scratch / "tavrin-no-sound-said"));
+  // "Ne plus le signaler" has the box's focus: Space ticks it, Escape closes the box.
+  x.Focus(box);
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(box); }, kTimeoutMs));
+  x.Key(XK_space, true);
+  x.Key(XK_space, false);
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  EXPECT_TRUE(WaitUntil([&] {
+    std::ifstream in(scratch / ".config" / "tavrin" / "tavrin.conf");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.find("no-device-box=false") != std::string::npos;
+  }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  Close();
+}
+
+TEST_P(FirstMinute, NoSoundDeviceIsSaidOnceASession) {
+  std::ofstream(scratch / "tavrin-no-sound-said").put('\n');
+  Launch({}, "none");
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(Runs());
+  EXPECT_TRUE(WaitUntil([&] { return program->Errors().find("already said in this session") != std::string::npos; },
+                        kTimeoutMs))
+      << program->Errors();
+  EXPECT_EQ(x.WaitForWindow("Waveout error", 0), 0u);
   Close();
 }
 
@@ -396,6 +427,38 @@ TEST_P(FirstMinute, MenuCommandsAndDialogsGiveTheFocusBack) {
     EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
     EXPECT_TRUE(CaptionIs("Sega Master System — demo.sms"));
   }
+  Close();
+}
+
+// Full screen hides the strip: Escape leaves it (the program goes on), and a
+// right click opens the menus at the pointer; they go back to the bar after.
+TEST_P(FirstMinute, FullScreenHasAWayOutAndItsMenus) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  x.Click(display, 100, 100, 3);
+  ASSERT_TRUE(WaitUntil([&] { return x.PopupCount() > 0; }, kTimeoutMs)) << "a right click opens the menu";
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  ASSERT_TRUE(WaitUntil([&] { return x.PopupCount() == 0; }, kTimeoutMs));
+  EXPECT_TRUE(program->Running());
+  Menu(XK_o, {XK_p});  // the bar has its menus again
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  // Full screen needs a window manager to fill the screen.
+  if (!GetParam()) return Close();
+  x.Key(XK_F11, true);
+  x.Key(XK_F11, false);
+  ASSERT_TRUE(SizeIs(1280, 1024));
+  x.Click(display, 640, 512, 3);
+  EXPECT_TRUE(WaitUntil([&] { return x.PopupCount() > 0; }, kTimeoutMs)) << "the menu shows over full screen";
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  ASSERT_TRUE(WaitUntil([&] { return x.PopupCount() == 0; }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  EXPECT_TRUE(SizeIs(512, 384)) << "Escape leaves full screen";
+  EXPECT_TRUE(program->Running());
   Close();
 }
 

@@ -40,12 +40,15 @@ TEST(PicturesScreenshot, NamedByTimeNeverOverwrittenAndDecodesToThePixels) {
   struct Case {
     int width;
     int height;
+    const char* image;
     const char* name;
   };
   const Case cases[] = {
-      {256, 192, "tavrin-20240305-060708-009.png"},
-      {160, 144, "tavrin-20240305-060708-009-2.png"},  // same moment: a suffix, the first one kept
-      {256, 192, "tavrin-20240305-060708-009-3.png"},
+      {256, 192, "/games/Sonic (USA).sms", "Sonic (USA)-20240305-060708-009.png"},  // named after the game
+      {256, 192, "", "tavrin-20240305-060708-009.png"},
+      {160, 144, "", "tavrin-20240305-060708-009-2.png"},  // same moment: a suffix, the first one kept
+      {256, 192, "/x/.hidden", "tavrin.hidden-20240305-060708-009.png"},
+      {256, 192, "a:b|c.gg", "a_b_c-20240305-060708-009.png"},
   };
   std::vector<std::string> written;
   for (const Case& c : cases) {
@@ -53,7 +56,7 @@ TEST(PicturesScreenshot, NamedByTimeNeverOverwrittenAndDecodesToThePixels) {
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(c.width) * c.height * 3);
     for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 7 + c.width);
     std::string error;
-    const std::string path = SaveScreenshotInFolder(rgb.data(), c.width, c.height, folder.string(), when, error);
+    const std::string path = SaveScreenshotInFolder(rgb.data(), c.width, c.height, folder.string(), when, error, c.image);
     ASSERT_EQ(path, (folder / c.name).string()) << error;
     int width = 0;
     int height = 0;

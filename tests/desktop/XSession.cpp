@@ -464,15 +464,15 @@ bool XSession::HasFocus(Window window) {
   return false;
 }
 
-void XSession::Click(Window window, int x, int y) {
+void XSession::Click(Window window, int x, int y, unsigned button) {
   Window child;
   int rootX = 0, rootY = 0;
   XTranslateCoordinates(connection, window, DefaultRootWindow(connection), x, y, &rootX, &rootY, &child);
   XTestFakeMotionEvent(connection, -1, rootX, rootY, CurrentTime);
-  XTestFakeButtonEvent(connection, 1, True, CurrentTime);
+  XTestFakeButtonEvent(connection, button, True, CurrentTime);
   XSync(connection, False);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));  // a press and release a hand apart
-  XTestFakeButtonEvent(connection, 1, False, CurrentTime);
+  XTestFakeButtonEvent(connection, button, False, CurrentTime);
   XSync(connection, False);
 }
 

@@ -57,8 +57,9 @@ class XSession {
   void Key(unsigned long keysym, bool down);
   // Sends WM_DELETE_WINDOW, as a window manager does for its close button.
   void RequestClose(Window window);
-  // Moves the pointer to (x, y) of the window and clicks the left button.
-  void Click(Window window, int x, int y);
+  // Moves the pointer to (x, y) of the window and clicks a button (1: the
+  // left one, 3: the right one).
+  void Click(Window window, int x, int y, unsigned button = 1);
   // Resizes the window as a player dragging its frame would.
   void Resize(Window window, int width, int height);
 

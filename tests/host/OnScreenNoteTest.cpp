@@ -19,17 +19,19 @@ std::vector<std::string> Rows(const std::string& text) {
   return rows;
 }
 
-TEST(OnScreenNote, TextIsShownInCapitalsWrappedAtSpaces) {
+TEST(OnScreenNote, TextIsShownAsWrittenWrappedAtSpaces) {
   struct Case {
     std::string text;
     std::vector<std::string> rows;
   };
   const Case cases[] = {
-      {"\xC3\x89tat 3 sauvegard\xC3\xA9", {"\xC3\x89TAT 3 SAUVEGARD\xC3\x89"}},
+      {"\xC3\x89tat 3 sauvegard\xC3\xA9", {"\xC3\x89tat 3 sauvegard\xC3\xA9"}},
       {"\xC3\x89tat 3 : made by a newer version of the program",
-       {"\xC3\x89TAT 3 : MADE BY A NEWER", "VERSION OF THE PROGRAM"}},
+       {"\xC3\x89tat 3 : made by a newer", "version of the program"}},
+      {"Capture : Images/Tavrin/demo-20261209-054512-123.png",  // a long word goes on at the next row
+       {"Capture :", "Images/Tavrin/demo-20261209-054", "512-123.png"}},
       {"\xC3\xBC \xE2\x82\xAC ~", {"? ? ?"}},  // no glyph: a question mark per character
-      {std::string(100, 'x'), {std::string(31, 'X'), std::string(31, 'X'), std::string(31, 'X')}},
+      {std::string(100, 'x'), {std::string(31, 'x'), std::string(31, 'x'), std::string(31, 'x')}},
       {"", {}},
       {"   ", {}},
   };

@@ -483,6 +483,30 @@ void SetDefaultIcon() {
 
 std::string droppedPath;
 
+// The right-click menu and the bar items whose menus it has borrowed.
+GtkWidget* popupMenu = nullptr;
+std::vector<std::pair<GtkWidget*, GtkWidget*>> lentMenus;  // bar item, its menu
+
+gboolean ReturnLentMenus(gpointer) {
+  for (auto& [barItem, menu] : lentMenus) {
+    if (GtkWidget* holder = gtk_menu_get_attach_widget(GTK_MENU(menu))) {
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(holder), nullptr);
+    }
+    gtk_menu_item_set_submenu(GTK_MENU_ITEM(barItem), menu);
+    g_object_unref(menu);
+  }
+  lentMenus.clear();
+  if (popupMenu) gtk_widget_destroy(popupMenu);
+  popupMenu = nullptr;
+  return G_SOURCE_REMOVE;
+}
+
+// An item's command runs after "deactivate": the menus go back once it has.
+void OnPopupDeactivate(GtkMenuShell*, gpointer) {
+  g_idle_add(ReturnLentMenus, nullptr);
+  FocusGameLater();
+}
+
 gboolean LoadDropped(gpointer) {
   const std::string path = droppedPath;
   droppedPath.clear();
@@ -505,6 +529,33 @@ void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint, GtkSele
 }
 
 }  // namespace
+
+void PopupMainMenu() {
+  if (!menuBar || popupMenu) return;
+  popupMenu = gtk_menu_new();
+  GList* items = gtk_container_get_children(GTK_CONTAINER(menuBar));
+  for (GList* at = items; at; at = at->next) {
+    GtkWidget* barItem = GTK_WIDGET(at->data);
+    GtkWidget* item = gtk_menu_item_new_with_mnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(barItem)));
+    if (GtkWidget* menu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(barItem))) {
+      g_object_ref(menu);
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(barItem), nullptr);
+      gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), menu);
+      lentMenus.emplace_back(barItem, menu);
+    } else if (barItem == resetItem) {
+      g_signal_connect(item, "activate", G_CALLBACK(OnReset), nullptr);
+    }
+    gtk_menu_shell_append(GTK_MENU_SHELL(popupMenu), item);
+  }
+  g_list_free(items);
+  g_signal_connect(popupMenu, "deactivate", G_CALLBACK(OnPopupDeactivate), nullptr);
+  gtk_widget_show_all(popupMenu);
+  // The click came to SDL's window, not to a GTK one: there is no GTK event
+  // to place the menu by, so it opens at the pointer the older way.
+  G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+  gtk_menu_popup(GTK_MENU(popupMenu), nullptr, nullptr, nullptr, nullptr, 3, GDK_CURRENT_TIME);
+  G_GNUC_END_IGNORE_DEPRECATIONS
+}
 
 std::string FirstPathInUriList(const char* text) {
   if (!text) return {};
@@ -616,6 +667,7 @@ void SetLoadFolder(const std::string& folder) { chooserFolder = folder; }
 void DestroyMainWindow() {
   for (GtkWidget* box : std::vector<GtkWidget*>(openBoxes)) gtk_widget_destroy(box);
   openBoxes.clear();
+  ReturnLentMenus(nullptr);
   if (!mainWindow) return;
   handlers.destroyed = nullptr;
   gtk_widget_destroy(mainWindow);
@@ -684,6 +736,9 @@ namespace {
 std::vector<GtkWidget*> focusedBoxes;
 
 void OnBoxResponse(GtkDialog* box, gint, gpointer) {
+  auto* check = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(box), "choice"));
+  auto* chosen = reinterpret_cast<void (*)()>(g_object_get_data(G_OBJECT(box), "chosen"));
+  if (check && chosen && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check))) chosen();
   gtk_widget_destroy(GTK_WIDGET(box));
   FocusGameLater();
 }
@@ -698,7 +753,8 @@ gboolean OnBoxMapped(GtkWidget* box, GdkEvent*, gpointer) {
   return FALSE;
 }
 
-void OpenBox(const char* text, const char* title, bool takeFocus) {
+void OpenBox(const char* text, const char* title, bool takeFocus, const char* choice = nullptr,
+             void (*chosen)() = nullptr) {
   if (!GtkHostInit()) return;
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
                                           "%s", text);
@@ -708,6 +764,14 @@ void OpenBox(const char* text, const char* title, bool takeFocus) {
   gtk_window_set_focus_on_map(GTK_WINDOW(box), takeFocus ? TRUE : FALSE);
   g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), nullptr);
   g_signal_connect(box, "destroy", G_CALLBACK(OnBoxDestroyed), nullptr);
+  if (choice) {
+    GtkWidget* check = gtk_check_button_new_with_mnemonic(choice);
+    gtk_box_pack_end(GTK_BOX(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box))), check, FALSE, FALSE, 0);
+    g_object_set_data(G_OBJECT(box), "choice", check);
+    g_object_set_data(G_OBJECT(box), "chosen", reinterpret_cast<gpointer>(chosen));
+    // Given the focus, Space ticks it and Escape or the button closes the box.
+    gtk_widget_grab_focus(check);
+  }
   if (takeFocus) {
     g_signal_connect(box, "map-event", G_CALLBACK(OnBoxMapped), nullptr);
     focusedBoxes.push_back(box);
@@ -720,5 +784,9 @@ void OpenBox(const char* text, const char* title, bool takeFocus) {
 void GtkMessageBoxLater(const char* text, const char* title) { OpenBox(text, title, false); }
 
 void GtkMessageBoxFocused(const char* text, const char* title) { OpenBox(text, title, true); }
+
+void GtkMessageBoxLaterWithChoice(const char* text, const char* title, const char* choice, void (*chosen)()) {
+  OpenBox(text, title, false, choice, chosen);
+}
 
 bool GtkFocusedBoxOpen() { return !focusedBoxes.empty(); }

@@ -101,6 +101,11 @@ const char* MainWindowCaption();
 // or LF, '#' starting a comment); empty when there is none.
 std::string FirstPathInUriList(const char* text);
 
+// The menu bar's menus in a menu at the pointer (a right click on the game
+// window, where full screen hides the strip). They are lent to it while it
+// is up and go back to the bar when it closes.
+void PopupMainMenu();
+
 // Handles every GTK event that is waiting, without blocking.
 void GtkHandlePendingEvents();
 
@@ -112,6 +117,9 @@ void GtkMessageBox(const char* text, const char* caption);
 // closes itself when dismissed, while the program goes on. Boxes still open
 // go with DestroyMainWindow.
 void GtkMessageBoxLater(const char* text, const char* caption);
+// The same box with a check button under the text (`choice`); `chosen` runs
+// when the box closes with it ticked.
+void GtkMessageBoxLaterWithChoice(const char* text, const char* caption, const char* choice, void (*chosen)());
 // The same again, taking the keyboard focus (Return dismisses it at once):
 // for a box about what the player just did.
 void GtkMessageBoxFocused(const char* text, const char* caption);

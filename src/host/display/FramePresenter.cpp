@@ -45,6 +45,11 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
     }
     DrawFrameRate(corner, display->depth, display->is565 != 0, frameRate);
   }
+  if (sign != PlaySign::None) {
+    const PictureRect& picture = display->picture;
+    OnScreenNote::DrawLabel(lockDesc, display->depth, display->is565 != 0, picture.x + picture.width - 22,
+                            picture.y + 2, sign == PlaySign::Rewind ? "<<" : ">>");
+  }
   note.Draw(lockDesc, display->depth, display->is565 != 0, MillisecondsNow(), display->picture);
   if (DxCheck(display->UnlockBack(), "Back Unlock")) return;
   display->Present();
@@ -75,11 +80,20 @@ void FramePresenter::DrawFrameRate(const SurfaceLock& lock, int depth, bool is56
   const std::uint32_t white = ColourPixel(0xFFFFFF, format);
   const std::uint32_t black = ColourPixel(0x000000, format);
   const int digits[3] = {rate / 100, (rate / 10) % 10, rate % 10};
+  auto lit = [&](int row, int column) {
+    return row >= 0 && row < 8 && column >= 0 && column < 24 &&
+           (kDigitGlyphs[digits[column / 8]][row] & (0x80 >> (column % 8))) != 0;
+  };
+  // The glyphs' first row and column are blank: the shadow, one pixel down
+  // and right, stays inside the 24 x 8 corner.
   for (int row = 0; row < 8; ++row) {
     std::uint8_t* line = lock.bits + static_cast<std::ptrdiff_t>(row) * lock.pitch;
     for (int column = 0; column < 24; ++column) {
-      const bool lit = (kDigitGlyphs[digits[column / 8]][row] & (0x80 >> (column % 8))) != 0;
-      StorePixel(line + column * bytesPerPixel, bytesPerPixel, lit ? white : black);
+      if (lit(row, column)) {
+        StorePixel(line + column * bytesPerPixel, bytesPerPixel, white);
+      } else if (lit(row - 1, column - 1)) {
+        StorePixel(line + column * bytesPerPixel, bytesPerPixel, black);
+      }
     }
   }
 }

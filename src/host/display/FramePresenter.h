@@ -24,13 +24,19 @@ class FramePresenter {
   void Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
                const std::uint16_t* colours = nullptr);
 
-  // The frame-rate figure: three digits, white on black, in the top-left
-  // corner, when showFrameRate is set.
+  // The frame-rate figure: three white digits with a black shadow, so they
+  // read on any picture and hide little of it, in the top-left corner, when
+  // showFrameRate is set.
   bool showFrameRate = false;
   int frameRate = 0;  // frames per second of running time, as the host counts it
   // The console waits for the player: the frame is shown dimmed, with the
   // pause line (PauseOverlay) over it.
   bool paused = false;
+
+  // A sign in the picture's top-right corner while the player runs it
+  // backwards ("<<") or fast (">>").
+  enum class PlaySign { None, Rewind, Fast };
+  PlaySign sign = PlaySign::None;
 
   // A message over the bottom of the picture for a moment (states saved and
   // loaded), drawn into every frame presented while it lasts.

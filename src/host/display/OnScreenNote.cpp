@@ -8,12 +8,15 @@
 namespace {
 
 // Capitals, digits and a little punctuation, 8 x 8 with the top row first
-// and bit 0x80 the leftmost pixel: the characters 0x20 to 0x5A, then É.
-// The shapes are those of the demo cartridge's font.
+// and bit 0x80 the leftmost pixel: the characters 0x20 to 0x5A, É, then the
+// small letters a to z and é. The capitals' shapes are those of the demo
+// cartridge's font.
 constexpr int kFirstChar = 0x20;
 constexpr int kLastChar = 0x5A;
 constexpr int kEAcute = kLastChar - kFirstChar + 1;
-constexpr std::uint8_t kGlyphs[kEAcute + 1][8] = {
+constexpr int kSmallA = kEAcute + 1;
+constexpr int kSmallEAcute = kSmallA + 26;
+constexpr std::uint8_t kGlyphs[kSmallEAcute + 1][8] = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // space
     {0x18, 0x18, 0x18, 0x18, 0x18, 0x00, 0x18, 0x00},  // !
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // "
@@ -74,6 +77,33 @@ constexpr std::uint8_t kGlyphs[kEAcute + 1][8] = {
     {0x66, 0x66, 0x66, 0x3C, 0x18, 0x18, 0x18, 0x00},  // Y
     {0xFE, 0x0C, 0x18, 0x30, 0x60, 0xC0, 0xFE, 0x00},  // Z
     {0xFE, 0xC0, 0xC0, 0xFC, 0xC0, 0xC0, 0xFE, 0x00},  // É: an E, its accent drawn above
+    {0x00, 0x00, 0x7C, 0x06, 0x7E, 0xC6, 0x7E, 0x00},  // a
+    {0xC0, 0xC0, 0xFC, 0xC6, 0xC6, 0xC6, 0xFC, 0x00},  // b
+    {0x00, 0x00, 0x7C, 0xC6, 0xC0, 0xC6, 0x7C, 0x00},  // c
+    {0x06, 0x06, 0x7E, 0xC6, 0xC6, 0xC6, 0x7E, 0x00},  // d
+    {0x00, 0x00, 0x7C, 0xC6, 0xFE, 0xC0, 0x7C, 0x00},  // e
+    {0x3C, 0x60, 0xF8, 0x60, 0x60, 0x60, 0x60, 0x00},  // f
+    {0x00, 0x7E, 0xC6, 0xC6, 0x7E, 0x06, 0x7C, 0x00},  // g
+    {0xC0, 0xC0, 0xFC, 0xC6, 0xC6, 0xC6, 0xC6, 0x00},  // h
+    {0x18, 0x00, 0x38, 0x18, 0x18, 0x18, 0x3C, 0x00},  // i
+    {0x0C, 0x00, 0x1C, 0x0C, 0x0C, 0xCC, 0x78, 0x00},  // j
+    {0xC0, 0xC0, 0xCC, 0xD8, 0xF0, 0xD8, 0xCC, 0x00},  // k
+    {0x38, 0x18, 0x18, 0x18, 0x18, 0x18, 0x3C, 0x00},  // l
+    {0x00, 0x00, 0xEC, 0xFE, 0xD6, 0xD6, 0xC6, 0x00},  // m
+    {0x00, 0x00, 0xFC, 0xC6, 0xC6, 0xC6, 0xC6, 0x00},  // n
+    {0x00, 0x00, 0x7C, 0xC6, 0xC6, 0xC6, 0x7C, 0x00},  // o
+    {0x00, 0xFC, 0xC6, 0xC6, 0xFC, 0xC0, 0xC0, 0x00},  // p
+    {0x00, 0x7E, 0xC6, 0xC6, 0x7E, 0x06, 0x06, 0x00},  // q
+    {0x00, 0x00, 0xDC, 0xE6, 0xC0, 0xC0, 0xC0, 0x00},  // r
+    {0x00, 0x00, 0x7E, 0xC0, 0x7C, 0x06, 0xFC, 0x00},  // s
+    {0x60, 0x60, 0xF8, 0x60, 0x60, 0x66, 0x3C, 0x00},  // t
+    {0x00, 0x00, 0xC6, 0xC6, 0xC6, 0xC6, 0x7E, 0x00},  // u
+    {0x00, 0x00, 0xC6, 0xC6, 0xC6, 0x6C, 0x38, 0x00},  // v
+    {0x00, 0x00, 0xC6, 0xD6, 0xD6, 0xFE, 0x6C, 0x00},  // w
+    {0x00, 0x00, 0xC6, 0x6C, 0x38, 0x6C, 0xC6, 0x00},  // x
+    {0x00, 0xC6, 0xC6, 0xC6, 0x7E, 0x06, 0x7C, 0x00},  // y
+    {0x00, 0x00, 0xFE, 0x0C, 0x30, 0x60, 0xFE, 0x00},  // z
+    {0x18, 0x30, 0x7C, 0xC6, 0xFE, 0xC0, 0x7C, 0x00},  // é
 };
 // The acute accent over É, in the band's row above the glyph.
 constexpr std::uint8_t kAcuteRow = 0x1C;
@@ -92,16 +122,17 @@ std::vector<int> Glyphs(const std::string& text) {
   for (std::size_t at = 0; at < text.size();) {
     const unsigned char byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x80) {
-      int c = byte;
-      if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
-      glyphs.push_back(c >= kFirstChar && c <= kLastChar ? c - kFirstChar : kQuestion);
+      const int c = byte;
+      glyphs.push_back(c >= 'a' && c <= 'z'                   ? kSmallA + (c - 'a')
+                       : c >= kFirstChar && c <= kLastChar ? c - kFirstChar
+                                                           : kQuestion);
       ++at;
       continue;
     }
     // A multi-byte character: É (C3 89) and é (C3 A9) have a glyph.
     if (byte == 0xC3 && at + 1 < text.size() &&
         (static_cast<unsigned char>(text[at + 1]) == 0x89 || static_cast<unsigned char>(text[at + 1]) == 0xA9)) {
-      glyphs.push_back(kEAcute);
+      glyphs.push_back(static_cast<unsigned char>(text[at + 1]) == 0x89 ? kEAcute : kSmallEAcute);
       at += 2;
       continue;
     }
@@ -161,6 +192,8 @@ std::vector<std::vector<int>> OnScreenNote::Layout(const std::string& source, in
 
 std::string OnScreenNote::GlyphName(int glyph) {
   if (glyph == kEAcute) return "\xC3\x89";
+  if (glyph == kSmallEAcute) return "\xC3\xA9";
+  if (glyph >= kSmallA && glyph < kSmallEAcute) return std::string(1, static_cast<char>('a' + (glyph - kSmallA)));
   if (glyph < 0 || glyph > kLastChar - kFirstChar) return "";
   return std::string(1, static_cast<char>(glyph + kFirstChar));
 }
@@ -194,6 +227,27 @@ void OnScreenNote::Draw(const SurfaceLock& lock, int depth, bool is565, std::uin
         lit = (bits & (0x80 >> ((x - kMargin) % 8))) != 0;
       }
       StorePixel(row + (area.x + x) * bytesPerPixel, bytesPerPixel, lit ? white : band);
+    }
+  }
+}
+
+void OnScreenNote::DrawLabel(const SurfaceLock& lock, int depth, bool is565, int x, int y, const std::string& text) {
+  const int bytesPerPixel = BackBytesPerPixel(depth);
+  if (!lock.bits || lock.pitch < kWidth * bytesPerPixel) return;
+  const std::vector<int> glyphs = Glyphs(text);
+  const PixelFormat format = PixelFormatFor(depth, is565);
+  const std::uint32_t white = ColourPixel(0xFFFFFF, format);
+  const std::uint32_t band = ColourPixel(0x202020, format);
+  const int width = static_cast<int>(glyphs.size()) * 8 + 2;
+  for (int row = 0; row < kLineHeight; ++row) {
+    if (y + row < 0 || y + row >= kHeight) continue;
+    std::uint8_t* line = lock.bits + static_cast<std::ptrdiff_t>(y + row) * lock.pitch;
+    for (int column = 0; column < width; ++column) {
+      if (x + column < 0 || x + column >= kWidth) continue;
+      const int glyphRow = row - 1, glyphColumn = column - 1;
+      const bool lit = glyphRow >= 0 && glyphRow < 8 && glyphColumn >= 0 && glyphColumn / 8 < static_cast<int>(glyphs.size()) &&
+                       (kGlyphs[glyphs[static_cast<std::size_t>(glyphColumn / 8)]][glyphRow] & (0x80 >> (glyphColumn % 8))) != 0;
+      StorePixel(line + (x + column) * bytesPerPixel, bytesPerPixel, lit ? white : band);
     }
   }
 }

@@ -8,11 +8,11 @@
 #include "host/display/PictureLayout.h"
 
 // A short message drawn over the picture for a couple of seconds ("État 3
-// sauvegardé"): white capitals on a dark band along the bottom of the
+// sauvegardé"): white letters on a dark band along the bottom of the
 // visible picture (the Game Gear's screen is a smaller window of the frame).
-// The text is UTF-8; letters are shown as capitals from a small built-in
-// 8 x 8 font (É and é as a capital É, its accent in the band's row above),
-// anything the font lacks as '?'. A text too wide for one row is wrapped at
+// The text is UTF-8, shown as written from a small built-in 8 x 8 font
+// (capital É with its accent in the band's row above), anything the font
+// lacks as '?'. A text too wide for one row is wrapped at
 // spaces onto up to kMaxLines rows.
 class OnScreenNote {
  public:
@@ -34,6 +34,10 @@ class OnScreenNote {
   // across the bottom of `picture` (the part of the frame shown).
   void Draw(const SurfaceLock& lock, int depth, bool is565, std::uint32_t nowMs,
             const PictureRect& picture = kMasterSystemPicture) const;
+
+  // `text` (in the same font) on a dark box whose top-left corner is at
+  // (x, y) of a converted 256 x 192 surface; what falls outside is left out.
+  static void DrawLabel(const SurfaceLock& lock, int depth, bool is565, int x, int y, const std::string& text);
 
   // Characters a row of a band `width` pixels wide.
   static int ColumnsFor(int width);

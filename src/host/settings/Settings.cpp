@@ -215,6 +215,7 @@ void SettingsFile::Load() {
   reader.String(kConsole, "bios", s.bios);
   reader.Int(kSound, "volume", 0, Settings::kMaxVolume, s.volume);
   reader.Bool(kSound, "muted", s.muted);
+  reader.Bool(kSound, "no-device-box", s.noDeviceBox);
   reader.String(kFiles, "last-folder", s.lastFolder);
   std::vector<std::string> recent;
   reader.List(kFiles, "recent", recent);
@@ -259,6 +260,7 @@ bool SettingsFile::Save(std::string& error) {
   g_key_file_set_boolean(keys.get(), kConsole, "sprite-limit", s.spriteLimit);
   g_key_file_set_integer(keys.get(), kSound, "volume", s.volume);
   g_key_file_set_boolean(keys.get(), kSound, "muted", s.muted);
+  g_key_file_set_boolean(keys.get(), kSound, "no-device-box", s.noDeviceBox);
   // A key file holds UTF-8 text: a path in another encoding is not kept.
   auto utf8 = [](const std::string& text) { return g_utf8_validate(text.data(), text.size(), nullptr) != 0; };
   g_key_file_set_string(keys.get(), kFiles, "last-folder", utf8(s.lastFolder) ? s.lastFolder.c_str() : "");

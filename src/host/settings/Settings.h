@@ -21,6 +21,7 @@ struct Settings {
   std::string bios;  // the console's boot program the player supplies; empty: none
   int volume = kMaxVolume;  // 0-100
   bool muted = false;
+  bool noDeviceBox = true;  // a box says so when there is no sound device (once a login session)
   std::string lastFolder;                  // where the open-file dialog starts
   std::vector<std::string> recentImages;   // newest first, at most kMaxRecent
   std::map<std::string, std::string> keyBindings;  // action name -> key name
