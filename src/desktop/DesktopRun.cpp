@@ -276,6 +276,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) MenuLoadCartridge(image.c_str());
+  // The window goes back where the player left it (sizing it has centred
+  // it), once it has the focus: the window manager has framed it by then, and
+  // SDL knows the frame it must leave room for.
+  bool placePending = DesktopSettings() && DesktopSettings()->values.windowPlaced;
 
   // Frames run through the play keys: rewind, fast-forward, state slots.
   DesktopPlay play(FlushDesktopSound);
@@ -303,6 +307,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     if (quitPosted) break;
     if (!GtkFocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
     display.HidePointerWhenIdle(NowMs());
+    if (placePending && display.active) {
+      placePending = false;
+      if (!display.Fullscreen()) display.MoveTo(DesktopSettings()->values.windowX, DesktopSettings()->values.windowY);
+    }
     const bool running = session->cartridgeLoaded && display.active;
     SetDisplayPaused(session->cartridgeLoaded && !display.active);
     if (running) {
@@ -340,6 +348,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   const long long presents = display.PresentCount();
   SetBindingsTargets(nullptr, nullptr);
   CloseKeysDialog();
+  if (int x = 0, y = 0; display.Place(x, y)) RememberWindowPlace(x, y);
   session->Shutdown();
   activeSession = nullptr;
   desktopInput = nullptr;

@@ -97,6 +97,12 @@ void SetWholeScalesAndSave(bool on) {
   Save();
 }
 
+void SetStateSlotAndSave(int slot) {
+  MenuSetStateSlot(slot);
+  if (settings && slot >= 1 && slot <= 9) settings->values.stateSlot = slot;
+  Save();
+}
+
 void SetScaleAndSave(int scale) {
   MenuSetScale(scale);
   if (settings && scale >= Settings::kMinScale && scale <= Settings::kMaxScale) settings->values.windowScale = scale;
@@ -126,6 +132,10 @@ void LoadDesktopSettings(const std::string& path) {
   if (values.windowScale != 2) {
     MenuSetScale(values.windowScale);
     SetScaleCheck(values.windowScale);
+  }
+  if (values.stateSlot != 1) {
+    MenuSetStateSlot(values.stateSlot);
+    SetStateSlotCheck(values.stateSlot);
   }
   if (values.integerScaling) {
     MenuSetWholeScales(true);
@@ -174,8 +184,19 @@ void ToggleMuteAndSave() {
   Save();
 }
 
+void RememberWindowPlace(int x, int y) {
+  if (!settings) return;
+  Settings& values = settings->values;
+  if (values.windowPlaced && values.windowX == x && values.windowY == y) return;
+  values.windowPlaced = true;
+  values.windowX = x;
+  values.windowY = y;
+  Save();
+}
+
 void UseSavingCommands(MainWindowCommands& commands) {
   commands.loadCartridge = LoadImageAndRemember;
+  commands.setStateSlot = SetStateSlotAndSave;
   commands.setJapanese = SetJapaneseAndSave;
   commands.setFmUnit = SetFmUnitAndSave;
   commands.setNoSpriteLimit = SetNoSpriteLimitAndSave;

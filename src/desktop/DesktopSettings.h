@@ -37,5 +37,9 @@ void LoadImageAndRemember(const char* path);
 // save them.
 void UseSavingCommands(MainWindowCommands& commands);
 
+// Where the display window's client area is as the program ends: kept for
+// the next run, which opens the window there (when it is on a screen).
+void RememberWindowPlace(int x, int y);
+
 // The settings in use; nullptr before LoadDesktopSettings.
 SettingsFile* DesktopSettings();

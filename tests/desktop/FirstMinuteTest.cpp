@@ -474,6 +474,38 @@ TEST_P(FirstMinute, FullScreenHasAWayOutAndItsMenus) {
   Close();
 }
 
+// The chosen state slot and the window's place are kept: a run starts with
+// those of the settings, and writes the place back as it ends.
+TEST_P(FirstMinute, TheSlotAndTheWindowsPlaceAreKept) {
+  std::filesystem::create_directories(scratch / ".config" / "tavrin");
+  std::ofstream(scratch / ".config" / "tavrin" / "tavrin.conf") << "[window]\nx=100\ny=150\n\n[state]\nslot=4\n";
+  Launch({});
+  if (HasFatalFailure()) return;
+  const auto place = [&] {
+    int rootX = -1, rootY = -1;
+    Window child = 0;
+    XTranslateCoordinates(x.Connection(), display, DefaultRootWindow(x.Connection()), 0, 0, &rootX, &rootY, &child);
+    return std::make_pair(rootX, rootY);
+  };
+  EXPECT_TRUE(WaitUntil([&] { return place() == std::make_pair(100, 150); }, kTimeoutMs))
+      << place().first << "," << place().second;
+  ASSERT_TRUE(Runs());
+  Menu(XK_a, {XK_s});  // État > Sauvegarder l'état: slot 4
+  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(scratch / "tavrin" / "states" / "demo.sms.state4"); },
+                        kTimeoutMs));
+  // Moved by the player, the window's new place is what the settings keep.
+  XMoveWindow(x.Connection(), display, 200, 220);
+  XSync(x.Connection(), False);
+  ASSERT_TRUE(WaitUntil([&] { return place() != std::make_pair(100, 150); }, kTimeoutMs));
+  const auto moved = place();
+  Close();
+  std::ifstream in(scratch / ".config" / "tavrin" / "tavrin.conf");
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("x=" + std::to_string(moved.first) + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("y=" + std::to_string(moved.second) + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("slot=4"), std::string::npos) << text;
+}
+
 // The figures in the README's "Desktop figures": start to the first frame on
 // screen, processor use running and paused, and the exit. Printed, never
 // asserted; run with --gtest_also_run_disabled_tests.

@@ -260,8 +260,10 @@ void OnLoadState(GtkMenuItem*, gpointer) {
 }
 
 // As with the sizes, only the item that takes the check mark is a command.
+GtkWidget* slotItems[9] = {};
+
 void OnStateSlot(GtkMenuItem* item, gpointer data) {
-  if (!gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
   if (handlers.setStateSlot) handlers.setStateSlot(GPOINTER_TO_INT(data));
   FocusGameLater();
 }
@@ -312,7 +314,7 @@ GtkWidget* BuildStateMenu() {
     std::snprintf(name, sizeof name, Tr("Emplacement _%d"), slot);
     GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, name);
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
-    AddItem(menu, item, G_CALLBACK(OnStateSlot), GINT_TO_POINTER(slot), "activate");
+    slotItems[slot - 1] = AddItem(menu, item, G_CALLBACK(OnStateSlot), GINT_TO_POINTER(slot), "activate");
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
   AddItem(menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")), G_CALLBACK(OnFastForward), nullptr,
@@ -653,6 +655,10 @@ void SetScaleCheck(int scale) {
 
 void SetWholeScalesCheck(bool on) { SetCheckQuietly(wholeScalesItem, on); }
 
+void SetStateSlotCheck(int slot) {
+  if (slot >= 1 && slot <= 9) SetCheckQuietly(slotItems[slot - 1], true);
+}
+
 void SetVolumeCheck(int percent) { SetCheckQuietly(volumeItems[(std::clamp(percent, 0, 100) + 12) / 25], true); }
 
 void SetFullscreenCheck(bool on) { SetCheckQuietly(fullscreenItem, on); }
@@ -678,6 +684,7 @@ void DestroyMainWindow() {
   fullscreenItem = nullptr;
   wholeScalesItem = nullptr;
   for (GtkWidget*& item : volumeItems) item = nullptr;
+  for (GtkWidget*& item : slotItems) item = nullptr;
 }
 
 void GtkHandlePendingEvents() {

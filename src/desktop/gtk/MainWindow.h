@@ -81,6 +81,8 @@ void SetNoSpriteLimitCheck(bool on);
 // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
 // its command.
 void SetScaleCheck(int scale);
+// Checks "Emplacement `slot`" (1-9) under "État" without running its command.
+void SetStateSlotCheck(int slot);
 // Sets the "Échelle entière" check mark without running its command.
 void SetWholeScalesCheck(bool on);
 // Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".

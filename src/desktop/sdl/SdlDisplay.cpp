@@ -140,6 +140,24 @@ bool SdlDisplay::SetFullscreen(bool on) {
   return true;
 }
 
+bool SdlDisplay::Place(int& x, int& y) const {
+  if (!window || Fullscreen()) return false;
+  SDL_GetWindowPosition(window, &x, &y);
+  return true;
+}
+
+void SdlDisplay::MoveTo(int x, int y) {
+  if (!window) return;
+  for (int index = 0; index < SDL_GetNumVideoDisplays(); ++index) {
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(index, &bounds) == 0 && x >= bounds.x && y >= bounds.y && x < bounds.x + bounds.w &&
+        y < bounds.y + bounds.h) {
+      SDL_SetWindowPosition(window, x, y);
+      return;
+    }
+  }
+}
+
 void SdlDisplay::PointerMoved(std::int64_t nowMs) {
   pointerMovedMs = nowMs;
   if (pointerHidden) {

@@ -44,6 +44,10 @@ class SdlDisplay final : public Display {
   // Full screen on the desktop's own mode (black bars round the picture,
   // laid out as in a window) or back to the window. False when SDL refuses.
   bool SetFullscreen(bool on);
+  // The client area's top-left corner on the desktop; false without a window.
+  bool Place(int& x, int& y) const;
+  // Moves the window there when that corner lies on a screen.
+  void MoveTo(int x, int y);
   bool Fullscreen() const { return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
   // In full screen the pointer is hidden once it has not moved for a
   // moment; the main loop reports motion and the time.

@@ -19,6 +19,8 @@ namespace {
 constexpr std::uint64_t kMaxSettingsBytes = 1u << 20;
 
 constexpr const char* kWindow = "window";
+constexpr const char* kState = "state";
+constexpr int kPlaceLimit = 1 << 20;  // farther than any desktop reaches
 constexpr const char* kConsole = "console";
 constexpr const char* kSound = "sound";
 constexpr const char* kFiles = "files";
@@ -208,6 +210,13 @@ void SettingsFile::Load() {
   Settings& s = values;
   reader.Int(kWindow, "scale", Settings::kMinScale, Settings::kMaxScale, s.windowScale);
   reader.Bool(kWindow, "integer-scaling", s.integerScaling);
+  // A place counts only with both of its coordinates.
+  if (g_key_file_has_key(keys.get(), kWindow, "x", nullptr) && g_key_file_has_key(keys.get(), kWindow, "y", nullptr)) {
+    s.windowPlaced = true;
+    reader.Int(kWindow, "x", -kPlaceLimit, kPlaceLimit, s.windowX);
+    reader.Int(kWindow, "y", -kPlaceLimit, kPlaceLimit, s.windowY);
+  }
+  reader.Int(kState, "slot", 1, 9, s.stateSlot);
   reader.Bool(kWindow, "fullscreen", s.fullscreen);
   reader.Bool(kConsole, "japanese", s.japanese);
   reader.Bool(kConsole, "fm", s.fm);
@@ -251,6 +260,11 @@ bool SettingsFile::Save(std::string& error) {
   const Settings& s = values;
   g_key_file_set_integer(keys.get(), kWindow, "scale", s.windowScale);
   g_key_file_set_boolean(keys.get(), kWindow, "integer-scaling", s.integerScaling);
+  if (s.windowPlaced) {
+    g_key_file_set_integer(keys.get(), kWindow, "x", s.windowX);
+    g_key_file_set_integer(keys.get(), kWindow, "y", s.windowY);
+  }
+  g_key_file_set_integer(keys.get(), kState, "slot", s.stateSlot);
   g_key_file_set_boolean(keys.get(), kWindow, "fullscreen", s.fullscreen);
   g_key_file_set_boolean(keys.get(), kConsole, "japanese", s.japanese);
   // Written once set, so a file that never had it stays as it was.

@@ -13,6 +13,12 @@ struct Settings {
   static constexpr std::size_t kMaxRecent = 10;
 
   int windowScale = 2;  // the display window is windowScale x 256 by windowScale x 192
+  // Where the display window's client area was last (its top-left corner on
+  // the desktop); windowPlaced false: centred.
+  bool windowPlaced = false;
+  int windowX = 0;
+  int windowY = 0;
+  int stateSlot = 1;  // the slot "État" saves to and loads from, 1-9
   bool integerScaling = false;
   bool fullscreen = false;
   bool japanese = false;
