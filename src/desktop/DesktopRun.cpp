@@ -118,6 +118,13 @@ void HandlePendingEvents() {
       PostQuit();
     } else if (event.type == SDL_WINDOWEVENT) {
       if (HandleDisplayWindowEvent(event.window)) PostQuit();
+      // A size set by hand checks the menu's item of that size, or none.
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        const PictureRect& picture = desktopDisplay->picture;
+        const int width = event.window.data1, height = event.window.data2;
+        const int scale = picture.width > 0 ? width / picture.width : 0;
+        SetScaleCheck(width == scale * picture.width && height == scale * picture.height ? scale : 0);
+      }
     } else if (HandleDroppedFile(event, LoadImageAndRemember)) {
     } else if (event.type == SDL_JOYDEVICEADDED || event.type == SDL_JOYDEVICEREMOVED) {
       HandlePadEvent(event);

@@ -27,6 +27,8 @@ GtkWidget* fmUnitItem = nullptr;
 GtkWidget* soundLogItem = nullptr;
 GtkWidget* spriteLimitItem = nullptr;
 GtkWidget* sizeItems[4] = {};
+// Checked, out of sight, when the window has a size of none of the items.
+GtkWidget* otherSizeItem = nullptr;
 constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
 GtkWidget* volumeItems[kVolumeSteps] = {};
 GtkWidget* fullscreenItem = nullptr;
@@ -421,6 +423,8 @@ GtkWidget* BuildMenuBar() {
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
     sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
   }
+  otherSizeItem = gtk_radio_menu_item_new(group);
+  g_object_ref_sink(otherSizeItem);
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
   wholeScalesItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
                             G_CALLBACK(OnWholeScales), nullptr, "toggled");
@@ -650,7 +654,7 @@ void SetSoundLogCheck(bool on) { SetCheckQuietly(soundLogItem, on); }
 void SetNoSpriteLimitCheck(bool on) { SetCheckQuietly(spriteLimitItem, on); }
 
 void SetScaleCheck(int scale) {
-  if (scale >= 1 && scale <= 4) SetCheckQuietly(sizeItems[scale - 1], true);
+  SetCheckQuietly(scale >= 1 && scale <= 4 ? sizeItems[scale - 1] : otherSizeItem, true);
 }
 
 void SetWholeScalesCheck(bool on) { SetCheckQuietly(wholeScalesItem, on); }
@@ -685,6 +689,9 @@ void DestroyMainWindow() {
   wholeScalesItem = nullptr;
   for (GtkWidget*& item : volumeItems) item = nullptr;
   for (GtkWidget*& item : slotItems) item = nullptr;
+  for (GtkWidget*& item : sizeItems) item = nullptr;
+  if (otherSizeItem) g_object_unref(otherSizeItem);
+  otherSizeItem = nullptr;
 }
 
 void GtkHandlePendingEvents() {

@@ -79,7 +79,7 @@ void SetSoundLogCheck(bool on);
 // Sets the "Sans limite de sprites" check mark without running its command.
 void SetNoSpriteLimitCheck(bool on);
 // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
-// its command.
+// its command; any other scale leaves every item unchecked.
 void SetScaleCheck(int scale);
 // Checks "Emplacement `slot`" (1-9) under "État" without running its command.
 void SetStateSlotCheck(int slot);
