@@ -2,7 +2,9 @@
 // any libretro front end can run Tavrin. This host is thin: it turns RetroPad
 // states into FrameInput, the indexed picture into XRGB8888 (or RGB565)
 // pixels through the host colour conversion, and the mono samples into the
-// interleaved stereo pairs libretro wants. Saving battery RAM is the front
+// interleaved stereo pairs libretro wants. Each controller port takes a
+// device type: the pad, the light gun (the front end's light gun), the paddle
+// and the sports pad (its mouse), or the 3-D glasses. Saving battery RAM is the front
 // end's business: it reads and writes the cartridge RAM through
 // retro_get_memory_data.
 
@@ -45,6 +47,9 @@ struct Frontend {
   retro_log_printf_t log = nullptr;
   // Port devices chosen before or after a game is loaded.
   unsigned device[kPorts] = {RETRO_DEVICE_JOYPAD, RETRO_DEVICE_JOYPAD};
+  // The paddles' positions: the mouse moves them, so the core keeps where
+  // they are (the middle of their travel at first).
+  int paddle[kPorts] = {128, 128};
 };
 Frontend frontend;
 
@@ -119,6 +124,7 @@ constexpr const char* kOptionMapper = "tavrin_mapper";
 constexpr const char* kOptionConsole = "tavrin_console";
 constexpr const char* kOptionBios = "tavrin_bios";
 constexpr const char* kOptionFm = "tavrin_fm";
+constexpr const char* kOptionGlasses = "tavrin_glasses";
 // The boot program the player may put in the front end's system folder.
 constexpr const char* kBiosFileName = "bios.sms";
 
@@ -154,6 +160,10 @@ retro_core_option_v2_definition optionDefinitions[] = {
      "The YM2413 FM sound unit, built into the Japanese Master System, is fitted to an export Master System "
      "too (as the Mark III's add-on was); programs that find it play FM music. Takes effect when content is loaded.",
      nullptr, nullptr, {{"disabled", nullptr}, {"enabled", nullptr}, {nullptr, nullptr}}, "disabled"},
+    {kOptionGlasses, "3-D glasses view", nullptr,
+     "How a 3-D program shows while the 3-D glasses are plugged into a port: the left eye's frames only, or "
+     "both eyes mixed, the left in red and the right in cyan. Takes effect at once.",
+     nullptr, nullptr, {{"left", "Left eye"}, {"anaglyph", "Red and cyan"}, {nullptr, nullptr}}, "left"},
     {},
 };
 retro_core_options_v2 optionsV2 = {nullptr, optionDefinitions};
@@ -169,6 +179,7 @@ constexpr retro_variable kVariables[] = {
     {kOptionConsole, "Console; auto|sms|gg|sg|sc"},
     {kOptionBios, "Boot program; enabled|disabled"},
     {kOptionFm, "FM unit; disabled|enabled"},
+    {kOptionGlasses, "3-D glasses view; left|anaglyph"},
     {nullptr, nullptr},
 };
 
@@ -231,6 +242,8 @@ void ApplyLoadOptions(Console& console) {
 void ApplyOptions(Console& console) {
   console.SetJapanese(OptionEnabled(kOptionJapanese, false));
   console.video.spriteLimit = OptionEnabled(kOptionSpriteLimit, true);
+  console.SetGlassesView(std::strcmp(OptionValue(kOptionGlasses, "left"), "anaglyph") == 0 ? GlassesView::kAnaglyph
+                                                                                         : GlassesView::kLeftEye);
 }
 
 // ---- Input ----
@@ -274,6 +287,74 @@ unsigned RetroKey(const ScKeyMapping& key) {
   return RETROK_UNKNOWN;
 }
 
+// The device types a port takes besides the pad. The paddle and the sports
+// pad are worked with the mouse; the glasses use no input at all.
+constexpr unsigned kDeviceLightGun = RETRO_DEVICE_LIGHTGUN;
+constexpr unsigned kDevicePaddle = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_MOUSE, 0);
+constexpr unsigned kDeviceSportsPad = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_MOUSE, 1);
+constexpr unsigned kDeviceGlasses = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_NONE, 0);
+
+struct DeviceKind {
+  unsigned device;
+  Peripheral peripheral;
+};
+constexpr DeviceKind kDeviceKinds[] = {
+    {RETRO_DEVICE_JOYPAD, Peripheral::kPad},       {kDeviceLightGun, Peripheral::kLightGun},
+    {kDevicePaddle, Peripheral::kPaddle},          {kDeviceSportsPad, Peripheral::kSportsPad},
+    {kDeviceGlasses, Peripheral::kGlasses},
+};
+
+// What the console has in the port for a device type; an unplugged port (or
+// a device the console has no use for) holds a pad nobody presses.
+Peripheral PeripheralFor(unsigned device) {
+  for (const DeviceKind& kind : kDeviceKinds)
+    if (kind.device == device) return kind.peripheral;
+  return Peripheral::kPad;
+}
+
+bool Known(unsigned device) {
+  return std::any_of(std::begin(kDeviceKinds), std::end(kDeviceKinds),
+                     [device](const DeviceKind& kind) { return kind.device == device; });
+}
+
+// The light gun's aim: the front end gives -0x7FFF to 0x7FFF across the
+// picture it shows (the Game Gear's window on that console), which is turned
+// into the console's 256 x 192 picture. Off the screen, or reloading (a shot
+// off the screen), it aims at nothing.
+PointerInput LightGunPointer(unsigned port, bool gameGear) {
+  auto state = [port](unsigned id) { return frontend.inputState(port, RETRO_DEVICE_LIGHTGUN, 0, id); };
+  PointerInput pointer;
+  const bool reload = state(RETRO_DEVICE_ID_LIGHTGUN_RELOAD) != 0;
+  pointer.button1 = reload || state(RETRO_DEVICE_ID_LIGHTGUN_TRIGGER) != 0;
+  if (reload || state(RETRO_DEVICE_ID_LIGHTGUN_IS_OFFSCREEN)) return pointer;
+  const int width = gameGear ? kGameGearScreenWidth : Video::kWidth;
+  const int height = gameGear ? kGameGearScreenHeight : Video::kHeight;
+  auto scale = [](int value, int size) {
+    return static_cast<int>((static_cast<long>(std::clamp(value, -0x7FFF, 0x7FFF)) + 0x7FFF) * size / 0xFFFF);
+  };
+  pointer.x = std::min(scale(state(RETRO_DEVICE_ID_LIGHTGUN_SCREEN_X), width), width - 1) +
+              (gameGear ? kGameGearScreenX : 0);
+  pointer.y = std::min(scale(state(RETRO_DEVICE_ID_LIGHTGUN_SCREEN_Y), height), height - 1) +
+              (gameGear ? kGameGearScreenY : 0);
+  return pointer;
+}
+
+// The mouse for the paddle (its motion across turns the knob, the left
+// button is the paddle's) and the sports pad (its motion, its two buttons).
+PointerInput MousePointer(unsigned port) {
+  auto state = [port](unsigned id) { return frontend.inputState(port, RETRO_DEVICE_MOUSE, 0, id); };
+  PointerInput pointer;
+  pointer.dx = state(RETRO_DEVICE_ID_MOUSE_X);
+  pointer.dy = state(RETRO_DEVICE_ID_MOUSE_Y);
+  pointer.button1 = state(RETRO_DEVICE_ID_MOUSE_LEFT) != 0;
+  pointer.button2 = state(RETRO_DEVICE_ID_MOUSE_RIGHT) != 0;
+  if (frontend.device[port] == kDevicePaddle) {
+    frontend.paddle[port] = std::clamp(frontend.paddle[port] + pointer.dx, 0, 255);
+    pointer.x = frontend.paddle[port];
+  }
+  return pointer;
+}
+
 FrameInput ReadInput(bool gameGear, bool keyboard) {
   FrameInput input;
   if (!frontend.inputState) return input;
@@ -290,7 +371,10 @@ FrameInput ReadInput(bool gameGear, bool keyboard) {
   }
   bool start = false;
   for (unsigned port = 0; port < kPorts; ++port) {
-    if (frontend.device[port] != RETRO_DEVICE_JOYPAD) continue;
+    const unsigned device = frontend.device[port];
+    if (device == kDeviceLightGun) input.pointer[port] = LightGunPointer(port, gameGear);
+    if (device == kDevicePaddle || device == kDeviceSportsPad) input.pointer[port] = MousePointer(port);
+    if (device != RETRO_DEVICE_JOYPAD) continue;
     for (const ButtonBit& button : kPadButtons)
       if (frontend.inputState(port, RETRO_DEVICE_JOYPAD, 0, button.id)) input.pad[port] |= button.bit;
     if (frontend.inputState(port, RETRO_DEVICE_JOYPAD, 0, RETRO_DEVICE_ID_JOYPAD_START)) start = true;
@@ -323,8 +407,12 @@ void DescribeInput() {
   };
   Environment(RETRO_ENVIRONMENT_SET_INPUT_DESCRIPTORS, const_cast<retro_input_descriptor*>(descriptors));
 
-  static const retro_controller_description pads[] = {{"Control Pad", RETRO_DEVICE_JOYPAD}};
-  static const retro_controller_info ports[] = {{pads, 1}, {pads, 1}, {nullptr, 0}};
+  static const retro_controller_description devices[] = {
+      {"Control Pad", RETRO_DEVICE_JOYPAD},      {"Light Phaser", kDeviceLightGun},
+      {"Paddle (mouse)", kDevicePaddle},         {"Sports Pad (mouse)", kDeviceSportsPad},
+      {"3-D Glasses", kDeviceGlasses},
+  };
+  static const retro_controller_info ports[] = {{devices, 5}, {devices, 5}, {nullptr, 0}};
   Environment(RETRO_ENVIRONMENT_SET_CONTROLLER_INFO, const_cast<retro_controller_info*>(ports));
 }
 
@@ -455,6 +543,7 @@ TAVRIN_EXPORT void retro_init() {}
 TAVRIN_EXPORT void retro_deinit() {
   DropCore();
   frontend.device[0] = frontend.device[1] = RETRO_DEVICE_JOYPAD;
+  frontend.paddle[0] = frontend.paddle[1] = 128;
 }
 
 TAVRIN_EXPORT void retro_get_system_info(retro_system_info* info) {
@@ -482,12 +571,13 @@ TAVRIN_EXPORT void retro_get_system_av_info(retro_system_av_info* info) {
 
 TAVRIN_EXPORT void retro_set_controller_port_device(unsigned port, unsigned device) {
   if (port >= kPorts) return;
-  // A pad or nothing: a device the console has no use for reads as
-  // unplugged rather than as a pad it is not.
-  const unsigned base = device & RETRO_DEVICE_MASK;
-  if (base != RETRO_DEVICE_JOYPAD && device != RETRO_DEVICE_NONE)
-    Log(RETRO_LOG_WARN, "Tavrin: port %u: device %u is not a pad; the port is left unplugged\n", port + 1, device);
-  frontend.device[port] = base == RETRO_DEVICE_JOYPAD ? RETRO_DEVICE_JOYPAD : RETRO_DEVICE_NONE;
+  // A device the console has no use for reads as unplugged rather than as
+  // one it is not; any kind of RetroPad is the pad.
+  if ((device & RETRO_DEVICE_MASK) == RETRO_DEVICE_JOYPAD) device = RETRO_DEVICE_JOYPAD;
+  if (!Known(device) && device != RETRO_DEVICE_NONE)
+    Log(RETRO_LOG_WARN, "Tavrin: port %u: the console has no device %u; the port is left unplugged\n", port + 1, device);
+  frontend.device[port] = Known(device) ? device : RETRO_DEVICE_NONE;
+  if (core) core->console.SetPeripheral(static_cast<int>(port), PeripheralFor(frontend.device[port]));
 }
 
 TAVRIN_EXPORT bool retro_load_game(const retro_game_info* game) {
@@ -505,6 +595,8 @@ TAVRIN_EXPORT bool retro_load_game(const retro_game_info* game) {
   console.SetLogger(Logger{ConsoleLogWriter, nullptr});
   console.Create();
   ApplyLoadOptions(console);
+  for (unsigned port = 0; port < kPorts; ++port)
+    console.SetPeripheral(static_cast<int>(port), PeripheralFor(frontend.device[port]));
   if (!console.LoadCartridge(static_cast<const std::uint8_t*>(game->data), game->size, ContentName(game))) {
     const std::string reason = "the cartridge image cannot be used: " + Cartridge::SizeProblem(game->size);
     ShowError(reason.c_str());

@@ -69,7 +69,8 @@ TEST(LibretroCore, RunsTheDemoAndReplaysItFromAState) {
   ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
   EXPECT_EQ(f.format, RETRO_PIXEL_FORMAT_XRGB8888);
   EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit", "tavrin_mapper",
-                                                 "tavrin_console", "tavrin_bios", "tavrin_fm"}));
+                                                 "tavrin_console", "tavrin_bios", "tavrin_fm",
+                                                 "tavrin_glasses"}));
   // Every picture and sample of 150 frames with the ship moving and firing.
   auto run = [&f] {
     f.audio.clear();
@@ -130,6 +131,7 @@ TEST(LibretroCore, RetroPadButtonsReachTheConsole) {
       {"p.gg", RETRO_DEVICE_JOYPAD, RETRO_DEVICE_ID_JOYPAD_SELECT, 0xFF, 1, 0},
       {"p.sms", RETRO_DEVICE_NONE, RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},  // unplugged
       {"p.sms", RETRO_DEVICE_MOUSE, RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},
+      {"p.sms", RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_NONE, 0), RETRO_DEVICE_ID_JOYPAD_UP, 0xFF, -1, 0},  // glasses
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.path << " device " << c.device << " button " << c.id);
@@ -322,6 +324,125 @@ TEST(LibretroCore, FmOptionFitsTheUnit) {
     EXPECT_EQ(f.Memory(RETRO_MEMORY_SYSTEM_RAM)[0x11], asked ? 0x01 : 0xFF);
     f.retro_unload_game();
   }
+}
+
+}  // namespace
+
+namespace {
+
+constexpr unsigned kLightGun = RETRO_DEVICE_LIGHTGUN;
+constexpr unsigned kPaddle = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_MOUSE, 0);
+constexpr unsigned kSportsPad = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_MOUSE, 1);
+constexpr unsigned kGlasses = RETRO_DEVICE_SUBCLASS(RETRO_DEVICE_NONE, 0);
+
+// The front end's light gun coordinate (-0x7FFF to 0x7FFF across the shown
+// picture) at the middle of pixel `pixel` of `size`.
+std::int16_t Screen(int pixel, int size) {
+  return static_cast<std::int16_t>((2 * pixel + 1) * 0xFFFF / (2 * size) - 0x7FFF);
+}
+
+std::vector<std::uint8_t> ReadImage(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+TEST(LibretroCore, EveryPortOffersThePeripherals) {
+  TestFrontend f;
+  ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+  const std::vector<std::string> devices = {"Control Pad=1", "Light Phaser=4", "Paddle (mouse)=258",
+                                            "Sports Pad (mouse)=514", "3-D Glasses=256"};
+  EXPECT_EQ(f.portDevices, (std::vector<std::vector<std::string>>{devices, devices}));
+}
+
+// The probe cartridges read the peripheral in port 1 (their results follow
+// "TVRN" in work RAM) while the front end's light gun or mouse is held the
+// same for thirty frames.
+TEST(LibretroCore, DeviceTypesFeedThePeripherals) {
+  using State = std::map<std::tuple<unsigned, unsigned, unsigned>, std::int16_t>;
+  constexpr unsigned gun = RETRO_DEVICE_LIGHTGUN, mouse = RETRO_DEVICE_MOUSE;
+  struct Case {
+    const char* name;
+    const char* image;
+    unsigned device;
+    State states;
+    std::vector<std::uint8_t> expected;
+  };
+  // Light gun: V on the first lit line, the H counter of the aimed column,
+  // the trigger (0 pulled). Paddle: the position, the button (0 held).
+  // Sports pad: X high, X low, Y high, Y low, buttons in bits 4-5.
+  const Case cases[] = {
+      {"gun aimed at 100, 80, trigger pulled", CART_GUN_PROBE, kLightGun,
+       {{{0, gun, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_X}, Screen(100, 256)},
+        {{0, gun, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_Y}, Screen(80, 192)},
+        {{0, gun, RETRO_DEVICE_ID_LIGHTGUN_TRIGGER}, 1}},
+       {78, 48, 0x00}},
+      {"gun aimed at 200, 150", CART_GUN_PROBE, kLightGun,
+       {{{0, gun, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_X}, Screen(200, 256)},
+        {{0, gun, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_Y}, Screen(150, 192)}},
+       {148, 99, 0x10}},
+      {"gun off the screen sees nothing", CART_GUN_PROBE, kLightGun,
+       {{{0, gun, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_X}, Screen(100, 256)},
+        {{0, gun, RETRO_DEVICE_ID_LIGHTGUN_IS_OFFSCREEN}, 1}},
+       {0xFF, 0xFF, 0x10}},
+      {"reloading is a shot off the screen", CART_GUN_PROBE, kLightGun,
+       {{{0, gun, RETRO_DEVICE_ID_LIGHTGUN_SCREEN_X}, Screen(100, 256)},
+        {{0, gun, RETRO_DEVICE_ID_LIGHTGUN_RELOAD}, 1}},
+       {0xFF, 0xFF, 0x00}},
+      {"a pad in the port: the gun is not read", CART_GUN_PROBE, RETRO_DEVICE_JOYPAD,
+       {{{0, gun, RETRO_DEVICE_ID_LIGHTGUN_TRIGGER}, 1}}, {0xFF, 0xFF, 0x10}},
+      {"paddle untouched: the middle", CART_PADDLE_PROBE, kPaddle, {}, {0x80, 0x10}},
+      {"paddle turned left to the end, button held", CART_PADDLE_PROBE, kPaddle,
+       {{{0, mouse, RETRO_DEVICE_ID_MOUSE_X}, -50}, {{0, mouse, RETRO_DEVICE_ID_MOUSE_LEFT}, 1}}, {0x00, 0x00}},
+      {"paddle turned right to the end", CART_PADDLE_PROBE, kPaddle,
+       {{{0, mouse, RETRO_DEVICE_ID_MOUSE_X}, 50}}, {0xFF, 0x10}},
+      {"sports pad moving right 5 and up 3", CART_SPORTSPAD_PROBE, kSportsPad,
+       {{{0, mouse, RETRO_DEVICE_ID_MOUSE_X}, 5}, {{0, mouse, RETRO_DEVICE_ID_MOUSE_Y}, -3}},
+       {0x30, 0x35, 0x3F, 0x3D}},
+      {"sports pad at rest, right button", CART_SPORTSPAD_PROBE, kSportsPad,
+       {{{0, mouse, RETRO_DEVICE_ID_MOUSE_RIGHT}, 1}}, {0x10, 0x10, 0x10, 0x10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFrontend f;
+    f.options = {{"tavrin_bios", "disabled"}};
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    f.retro_set_controller_port_device(0, c.device);  // before loading, as front ends do
+    ASSERT_TRUE(f.Load(ReadImage(c.image), "probe.sms"));
+    f.states = c.states;
+    for (int frame = 0; frame < 30; ++frame) f.retro_run();
+    const auto ram = f.Memory(RETRO_MEMORY_SYSTEM_RAM);
+    ASSERT_EQ(std::string(ram.begin(), ram.begin() + 4), "TVRN");
+    EXPECT_EQ(std::vector<std::uint8_t>(ram.begin() + 4, ram.begin() + 4 + c.expected.size()), c.expected);
+  }
+}
+
+// The glasses view option changes the picture only while the glasses are in
+// a port: the left eye alone, or both eyes mixed.
+TEST(LibretroCore, GlassesViewOption) {
+  struct Case {
+    const char* name;
+    unsigned device;
+    const char* view;
+  };
+  const Case cases[] = {
+      {"pad, left", RETRO_DEVICE_JOYPAD, "left"},
+      {"pad, anaglyph", RETRO_DEVICE_JOYPAD, "anaglyph"},
+      {"glasses, left", kGlasses, "left"},
+      {"glasses, anaglyph", kGlasses, "anaglyph"},
+  };
+  std::vector<std::vector<std::uint8_t>> pictures;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFrontend f;
+    f.options = {{"tavrin_bios", "disabled"}, {"tavrin_glasses", c.view}};
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(ReadImage(CART_GLASSES_PROBE), "probe.sms"));
+    f.retro_set_controller_port_device(1, c.device);  // after loading, as the player does
+    for (int frame = 0; frame < 30; ++frame) f.retro_run();
+    pictures.push_back(f.picture);
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+  EXPECT_NE(pictures[2], pictures[3]);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 class TestFrontend {
@@ -46,6 +47,11 @@ class TestFrontend {
   std::vector<std::uint8_t> picture;
   std::vector<std::int16_t> audio;
   std::uint32_t held[2] = {};  // bit n: RetroPad button id n
+  // What the other devices give: (port, device, id) to the value, held
+  // until changed.
+  std::map<std::tuple<unsigned, unsigned, unsigned>, std::int16_t> states;
+  // The device types the core offers for each port: "name=id".
+  std::vector<std::vector<std::string>> portDevices;
 
   bool Open(const char* path) {
     handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
@@ -120,6 +126,14 @@ class TestFrontend {
         *static_cast<const retro_game_info_ext**>(data) = &ext;
         return f.gameExt != nullptr;
       }
+      case RETRO_ENVIRONMENT_SET_CONTROLLER_INFO:
+        f.portDevices.clear();
+        for (auto* port = static_cast<const retro_controller_info*>(data); port->types; ++port) {
+          f.portDevices.emplace_back();
+          for (unsigned i = 0; i < port->num_types; ++i)
+            f.portDevices.back().push_back(std::string(port->types[i].desc) + "=" + std::to_string(port->types[i].id));
+        }
+        return true;
       case RETRO_ENVIRONMENT_GET_LOG_INTERFACE:
         static_cast<retro_log_callback*>(data)->log = LogLine;
         return true;
@@ -155,7 +169,9 @@ class TestFrontend {
     return frames;
   }
   static std::int16_t Input(unsigned port, unsigned device, unsigned, unsigned id) {
-    return device == RETRO_DEVICE_JOYPAD && port < 2 && id < 32 && (current->held[port] >> id & 1);
+    if (device == RETRO_DEVICE_JOYPAD) return port < 2 && id < 32 && (current->held[port] >> id & 1);
+    const auto found = current->states.find({port, device, id});
+    return found == current->states.end() ? 0 : found->second;
   }
 #undef TAVRIN_RESOLVE
 #undef TAVRIN_ENTRIES
