@@ -151,7 +151,7 @@ void Cartridge::Refresh() {
   if (static_cast<int>(board) >= kBoardCount) board = loadedBoard;
   if (!Loaded() || board != Board::Sega) return;
   std::memcpy(slotZeroCopy, Page(0), 0x400);
-  std::memcpy(slotZeroCopy + 0x400, Page(Bank(reg[1])) + 0x400, kPageSize - 0x400);
+  std::memcpy(slotZeroCopy + 0x400, Page(SegaBank(reg[1])) + 0x400, kPageSize - 0x400);
 }
 
 std::uint8_t* Cartridge::Piece8(int number) {
@@ -200,7 +200,7 @@ void Cartridge::Map(std::uint8_t* read[kPieces], std::uint8_t* write[kPieces]) {
   switch (board) {
     case Board::Sega:
       slot(0, slotZeroCopy);
-      slot(1, Page(Bank(reg[2])));
+      slot(1, Page(SegaBank(reg[2])));
       if (reg[0] & 0x08) {
         // Bit 2 picks the RAM page; set selects the first half of the
         // battery file (the layout existing battery files have).
@@ -209,7 +209,7 @@ void Cartridge::Map(std::uint8_t* read[kPieces], std::uint8_t* write[kPieces]) {
         write[4] = page;
         write[5] = page + kPieceSize;
       } else {
-        slot(2, Page(Bank(reg[3])));
+        slot(2, Page(SegaBank(reg[3])));
       }
       break;
     case Board::Codemasters:
@@ -260,7 +260,7 @@ Cartridge::WriteEffect Cartridge::Write(std::uint16_t address, std::uint8_t valu
     effect.remap = true;
   };
   switch (board) {
-    case Board::Sega:
+    case Board::Sega: {
       if (address < 0xFFFC) break;
       if (address == 0xFFFC) {
         // Switching the RAM out is the cartridge's way of saying the save
@@ -268,11 +268,14 @@ Cartridge::WriteEffect Cartridge::Write(std::uint16_t address, std::uint8_t valu
         effect.ramIn = (value & 0x08) != 0;
         effect.ramOut = !effect.ramIn && (reg[0] & 0x08);
       }
+      // Slot 0's copy follows its register and the bank shift.
+      const bool slotZero = address == 0xFFFD || (address == 0xFFFC && ((value ^ reg[0]) & 3) != 0);
       set(address - 0xFFFC);
-      if (address == 0xFFFD) {
-        std::memcpy(slotZeroCopy + 0x400, Page(Bank(value)) + 0x400, kPageSize - 0x400);
+      if (slotZero) {
+        std::memcpy(slotZeroCopy + 0x400, Page(SegaBank(reg[1])) + 0x400, kPageSize - 0x400);
       }
       break;
+    }
     case Board::Codemasters:
       if (address == 0x4000) {
         effect.ramIn = (value & 0x80) != 0;

@@ -50,6 +50,12 @@ class Cartridge {
   }
   // The bits of a bank number that take part in banking.
   std::uint8_t BankMask() const { return static_cast<std::uint8_t>(bankMask); }
+  // The page a Sega board bank register selects: bits 0-1 of its control
+  // register (0xFFFC) shift every bank number it maps by 0x18, 0x10 or 0x08.
+  int SegaBank(int value) const {
+    constexpr int kShift[4] = {0, 0x18, 0x10, 0x08};
+    return Bank(value + kShift[reg[0] & 3]);
+  }
   std::uint8_t* Page(int index) { return rom.get() + static_cast<std::size_t>(index) * kPageSize; }
   const std::uint8_t* Page(int index) const { return rom.get() + static_cast<std::size_t>(index) * kPageSize; }
   // CRC-32 of the pages (header excluded): names the image in save states.

@@ -50,6 +50,15 @@ TEST_F(MemoryMap, ReadsAndWritesFollowTheMapper) {
       {"one page everywhere", 1,
        {{false, 0x4000, 0}, {true, 0xFFFF, 7}, {false, 0x8000, 0}, {true, 0xFFFD, 5}, {false, 0x0400, 0}}},
       // 24 pages widen the mask to 31; banks 24-31 fold back onto 0-7.
+      // Bits 0-1 of 0xFFFC add 0x18, 0x10 or 0x08 to every bank number the
+      // slots show, slot 0 past its first kilobyte included.
+      {"bank shift: each step, slots 0-2 and back to none", 32,
+       {{true, 0xFFFD, 1}, {true, 0xFFFE, 2}, {true, 0xFFFF, 3}, {true, 0xFFFC, 0x01},
+        {false, 0x0400, 0x19}, {false, 0x4000, 0x1A}, {false, 0x8000, 0x1B}, {false, 0x0000, 0},
+        {true, 0xFFFC, 0x02}, {false, 0x0400, 0x11}, {false, 0x4000, 0x12}, {false, 0x8000, 0x13},
+        {true, 0xFFFC, 0x03}, {false, 0x0400, 0x09}, {false, 0x4000, 0x0A}, {true, 0xFFFF, 4},
+        {false, 0x8000, 0x0C}, {false, 0xFFFF, 4}, {true, 0xFFFC, 0x00}, {false, 0x0400, 1}, {false, 0x8000, 4}}},
+      {"bank shift past the end wraps like any bank", 32, {{true, 0xFFFC, 0x01}, {true, 0xFFFE, 0x0A}, {false, 0x4000, 2}}},
       {"24 pages: banks past the end wrap", 24,
        {{true, 0xFFFE, 23}, {false, 0x4000, 23}, {true, 0xFFFE, 26}, {false, 0x4000, 2}, {false, 0xFFFE, 26}}},
   };
