@@ -1,5 +1,5 @@
-// Any bytes as --hold values, one per line: each is accepted or refused with
-// a message, and the script then answers for any frame.
+// Any bytes as --hold and --aim values, one per line: each is accepted or
+// refused with a message, and the script then answers for any frame.
 #include <cstdint>
 #include <string>
 
@@ -14,8 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string::npos) end = text.size();
     std::string error;
     if (!script.Add(text.substr(start, end - start), error) && error.empty()) __builtin_trap();
+    error.clear();
+    if (!script.AddAim(text.substr(start, end - start), error) && error.empty()) __builtin_trap();
     start = end + 1;
   }
-  for (int frame : {0, 1, 2, 100, 2147483647}) script.KeysAt(frame);
+  for (int frame : {0, 1, 2, 100, 2147483647}) {
+    script.KeysAt(frame);
+    script.PointerAt(0, frame);
+    script.PointerAt(1, frame);
+  }
   return 0;
 }

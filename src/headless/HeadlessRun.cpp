@@ -178,6 +178,7 @@ int RunHeadless(const RunOptions& options) {
   for (int frame = 0; frame < options.frames; ++frame) {
     input->ReleaseAll();
     for (std::uint8_t code : options.input.KeysAt(frame)) input->SetKey(code, true);
+    for (int port = 0; port < 2; ++port) session->input.pointer[port] = options.input.PointerAt(port, frame);
     // Only the last frame is ever looked at: the others are not converted.
     session->present = frame == options.frames - 1;
     session->RunFrame();

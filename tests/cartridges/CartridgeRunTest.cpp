@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -358,6 +359,43 @@ TEST(SgScenes, EachModeShowsItsReferencePicture) {
     }
     EXPECT_EQ(differing, 0) << "pixels unlike the reference; the run's picture is in " << run.folder;
     if (differing == 0) Finish(run);
+  }
+}
+
+// --aim drives the light gun, paddle and sports pad of a headless run: the
+// probes keep what they read after "TVRN" in work RAM, which the save
+// state written after the last frame holds.
+TEST(PeripheralCartridges, AimScriptsThePointer) {
+  struct Case {
+    const char* name;
+    const char* image;
+    const char* options;
+    std::vector<std::uint8_t> expected;
+  };
+  // Light gun: V on the first lit line, the H counter of the aimed column,
+  // the trigger (0 pulled). Paddle: the position, the button (0 held).
+  // Sports pad: X high, X low, Y high, Y low, buttons in bits 4-5.
+  const Case cases[] = {
+      {"gun aimed at 100, 80, trigger pulled", CART_GUN_PROBE, "--port1 lightgun --aim 100,80+1@0-29", {78, 48, 0x00}},
+      {"gun in port 2 aimed from port 1 sees nothing", CART_GUN_PROBE, "--port2 lightgun --aim 100,80@0-29",
+       {0xFF, 0xFF, 0x10}},
+      {"paddle at 0xA7, button held", CART_PADDLE_PROBE, "--port1 paddle --aim 167,0+1@0-29", {0xA7, 0x00}},
+      {"sports pad gliding right 5 and up 3 a frame", CART_SPORTSPAD_PROBE,
+       "--port1 sportspad --aim 0,0:145,-87@0-29", {0x30, 0x35, 0x3F, 0x3D}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path state = fs::temp_directory_path() / ("tavrin-aim-" + std::to_string(::getpid()) + ".state");
+    CartridgeRun run = RunCartridge(c.image, std::string(c.options) + " --save-state '" + state.string() + "'");
+    std::ifstream in(state, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fs::remove(state);
+    const std::size_t at = bytes.find("TVRN");
+    ASSERT_NE(at, std::string::npos) << "no results in the state";
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + static_cast<long>(at) + 4,
+                                        bytes.begin() + static_cast<long>(at + 4 + c.expected.size())),
+              c.expected);
+    Finish(run);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/input/InputScript.h"
@@ -247,6 +248,47 @@ TEST(InputScript, HoldsCoverTheirFrames) {
     InputScript script;
     std::string error;
     EXPECT_FALSE(script.Add(bad, error));
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+// Where --aim points each port's pointer, frame by frame: x, y, motion
+// since the frame before, buttons.
+TEST(InputScript, AimsPointAndGlide) {
+  struct Case {
+    std::vector<const char*> aims;
+    int port, frame;
+    PointerInput expected;
+  };
+  const Case cases[] = {
+      {{"100,80@5-9"}, 0, 4, {-1, -1, 0, 0, false, false}},
+      {{"100,80@5-9"}, 0, 5, {100, 80, 0, 0, false, false}},
+      {{"100,80+1@5-9"}, 0, 9, {100, 80, 0, 0, true, false}},
+      {{"100,80@5-9"}, 0, 10, {-1, -1, 0, 0, false, false}},
+      {{"100,80@5-9"}, 1, 5, {-1, -1, 0, 0, false, false}},
+      {{"p2:-3,200+2+1@0"}, 1, 0, {-3, 200, 0, 0, true, true}},
+      {{"0,0:100,-50@10-20"}, 0, 10, {0, 0, 0, 0, false, false}},
+      {{"0,0:100,-50@10-20"}, 0, 15, {50, -25, 10, -5, false, false}},
+      {{"0,0:100,-50@10-20"}, 0, 20, {100, -50, 10, -5, false, false}},
+      {{"0,0@0-9", "30,40@5"}, 0, 5, {30, 40, 30, 40, false, false}},   // the later aim wins
+      {{"0,0@0-9", "30,40@5"}, 0, 6, {0, 0, -30, -40, false, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.aims.back() << " port " << c.port << " at " << c.frame);
+    InputScript script;
+    std::string error;
+    for (const char* aim : c.aims) ASSERT_TRUE(script.AddAim(aim, error)) << error;
+    const PointerInput got = script.PointerAt(c.port, c.frame);
+    EXPECT_EQ(std::tie(got.x, got.y, got.dx, got.dy, got.button1, got.button2),
+              std::tie(c.expected.x, c.expected.y, c.expected.dx, c.expected.dy, c.expected.button1,
+                       c.expected.button2));
+  }
+  for (const char* bad : {"1,2", "1,2@", "1@3", "1,2+3@0", "1,2@4-2", "x,2@0", "1,2:3@0", "600,0@0", "p3:1,2@0",
+                          "1,2+@0", ",@0"}) {
+    SCOPED_TRACE(bad);
+    InputScript script;
+    std::string error;
+    EXPECT_FALSE(script.AddAim(bad, error));
     EXPECT_FALSE(error.empty());
   }
 }

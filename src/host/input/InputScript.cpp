@@ -1,6 +1,7 @@
 #include "host/input/InputScript.h"
 
 #include <charconv>
+#include <cstdlib>
 
 #include "host/input/KeyAction.h"
 #include "host/input/ScKeyMap.h"
@@ -82,6 +83,101 @@ bool InputScript::Add(const std::string& text, std::string& error) {
   }
   holds.push_back(std::move(hold));
   return true;
+}
+
+namespace {
+
+// A coordinate: decimal, with a minus sign allowed (off the picture), no
+// further off than one picture's size on either side.
+bool ParseCoordinate(const std::string& text, int& value) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!ParseFrameNumber(negative ? text.substr(1) : text, value) || value > 512) return false;
+  if (negative) value = -value;
+  return true;
+}
+
+bool ParsePoint(const std::string& text, int& x, int& y) {
+  const std::size_t comma = text.find(',');
+  return comma != std::string::npos && ParseCoordinate(text.substr(0, comma), x) &&
+         ParseCoordinate(text.substr(comma + 1), y);
+}
+
+// Where an aim points during a frame it covers.
+void AimPosition(const Aim& aim, int frame, int& x, int& y) {
+  if (aim.to == aim.from) {
+    x = aim.x, y = aim.y;
+    return;
+  }
+  const long long step = frame - aim.from, steps = aim.to - aim.from;
+  x = aim.x + static_cast<int>((aim.toX - aim.x) * step / steps);
+  y = aim.y + static_cast<int>((aim.toY - aim.y) * step / steps);
+}
+
+}  // namespace
+
+bool InputScript::AddAim(const std::string& text, std::string& error) {
+  const std::size_t at = text.find('@');
+  if (at == std::string::npos) {
+    error = "aim '" + text + "' needs @FRAME or @FROM-TO";
+    return false;
+  }
+  Aim aim;
+  std::string where = text.substr(0, at);
+  if (where.rfind("p2:", 0) == 0) {
+    aim.port = 1;
+    where.erase(0, 3);
+  }
+  // The buttons after the point.
+  for (std::size_t plus; (plus = where.rfind('+')) != std::string::npos; where.erase(plus)) {
+    const std::string button = where.substr(plus + 1);
+    if (button != "1" && button != "2") {
+      error = "aim '" + text + "': unknown button '" + button + "' (1 or 2)";
+      return false;
+    }
+    (button == "1" ? aim.button1 : aim.button2) = true;
+  }
+  const std::size_t colon = where.find(':');
+  const bool glides = colon != std::string::npos;
+  if (!ParsePoint(where.substr(0, colon), aim.x, aim.y) ||
+      (glides && !ParsePoint(where.substr(colon + 1), aim.toX, aim.toY))) {
+    error = "aim '" + text + "': the point must be X,Y or X,Y:X2,Y2, each from -512 to 512";
+    return false;
+  }
+  if (!glides) aim.toX = aim.x, aim.toY = aim.y;
+  const std::string range = text.substr(at + 1);
+  const std::size_t dash = range.find('-');
+  const bool ok = dash == std::string::npos ? ParseFrameNumber(range, aim.from)
+                                            : ParseFrameNumber(range.substr(0, dash), aim.from) &&
+                                                  ParseFrameNumber(range.substr(dash + 1), aim.to);
+  if (dash == std::string::npos) aim.to = aim.from;
+  if (!ok || aim.to < aim.from) {
+    error = "aim '" + text + "': frames must be FRAME or FROM-TO with FROM <= TO";
+    return false;
+  }
+  aims.push_back(aim);
+  return true;
+}
+
+const Aim* InputScript::AimAt(int port, int frame) const {
+  for (auto aim = aims.rbegin(); aim != aims.rend(); ++aim)
+    if (aim->port == port && frame >= aim->from && frame <= aim->to) return &*aim;
+  return nullptr;
+}
+
+PointerInput InputScript::PointerAt(int port, int frame) const {
+  PointerInput pointer;
+  const Aim* aim = AimAt(port, frame);
+  if (!aim) return pointer;
+  AimPosition(*aim, frame, pointer.x, pointer.y);
+  pointer.button1 = aim->button1;
+  pointer.button2 = aim->button2;
+  if (const Aim* before = frame > 0 ? AimAt(port, frame - 1) : nullptr) {
+    int x = 0, y = 0;
+    AimPosition(*before, frame - 1, x, y);
+    pointer.dx = pointer.x - x;
+    pointer.dy = pointer.y - y;
+  }
+  return pointer;
 }
 
 std::vector<std::uint8_t> InputScript::KeysAt(int frame) const {

@@ -110,6 +110,8 @@ void JoyStick::ApplyPadControls(uint32_t bits, uint8_t& held) {
 
 void JoyStick::Update() {
   controls = FrameInput{};
+  controls.pointer[0] = pointer[0];
+  controls.pointer[1] = pointer[1];
   uint8_t held = 0;
 
   ReadKeys();

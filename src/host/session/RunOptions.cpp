@@ -20,6 +20,7 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.set_version_flag("--version", std::string("tavrin ") + TAVRIN_VERSION);
 
   std::vector<std::string> holds;
+  std::vector<std::string> aims;
   std::string depth = "32";
   app.add_option("image", options.image, "Cartridge image (*.sms, *.gg, *.sg, *.sc); the built-in demo when left out");
   app.add_flag("--headless", options.headless,
@@ -46,6 +47,10 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
                  "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
       ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
+  app.add_option("--aim", aims,
+                 "Headless: point port 1's light gun, paddle or sports pad over frames: "
+                 "[p2:]X,Y[:X2,Y2][+1][+2]@FROM[-TO] (p2: port 2; gliding to X2,Y2; buttons held)")
+      ->allow_extra_args(false);
   app.add_flag("--japanese", options.japanese,
                "Emulate the Japanese console (no nationalisation lines, the FM sound unit built in)");
   app.add_flag("--fm", options.fm, "Fit the YM2413 FM sound unit to an export Master System too");
@@ -114,6 +119,13 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   for (const std::string& hold : holds) {
     std::string error;
     if (!options.input.Add(hold, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  for (const std::string& aim : aims) {
+    std::string error;
+    if (!options.input.AddAim(aim, error)) {
       std::fprintf(stderr, "tavrin: %s\n", error.c_str());
       return 2;
     }
