@@ -108,6 +108,20 @@ void HandlePadEvent(const SDL_Event& event) {
   if (!note.empty()) activeSession->presenter.note.Show(note, MillisecondsNow());
 }
 
+// The mouse over the display window is the pointer of both ports: the
+// light gun aims where it is on the picture (nowhere off it), the paddle
+// stands at its column, the sports pad moves as it moves.
+void MouseMoved(const SDL_MouseMotionEvent& motion) {
+  int x = -1, y = -1;
+  if (!desktopDisplay->FramePoint(motion.x, motion.y, x, y)) x = y = -1;
+  for (PointerInput& pointer : activeSession->input.pointer) {
+    pointer.x = x;
+    pointer.y = y;
+    pointer.dx += motion.xrel;
+    pointer.dy += motion.yrel;
+  }
+}
+
 // Every waiting event of both toolkits: the main window's through GTK, the
 // display window's and the devices' through SDL.
 void HandlePendingEvents() {
@@ -139,6 +153,16 @@ void HandlePendingEvents() {
       PopupMainMenu();
     } else if (event.type == SDL_MOUSEMOTION) {
       desktopDisplay->PointerMoved(NowMs());
+      if (activeSession && event.motion.windowID == desktopDisplay->WindowId()) MouseMoved(event.motion);
+    } else if ((event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) && activeSession &&
+               event.button.windowID == desktopDisplay->WindowId()) {
+      // The left button is the light gun's trigger and the paddle's and
+      // sports pad's first button; the middle one the sports pad's second
+      // (the right one opens the menu).
+      for (PointerInput& pointer : activeSession->input.pointer) {
+        if (event.button.button == SDL_BUTTON_LEFT) pointer.button1 = event.type == SDL_MOUSEBUTTONDOWN;
+        if (event.button.button == SDL_BUTTON_MIDDLE) pointer.button2 = event.type == SDL_MOUSEBUTTONDOWN;
+      }
     }
   }
 }

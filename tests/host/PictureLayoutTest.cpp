@@ -53,6 +53,33 @@ TEST(PictureLayout, TheLargestScaleWhoseWindowFitsTheWorkArea) {
 // A white frame presented paused: inside the visible picture every pixel is
 // dimmed white, a letter (white) or its shadow (black); outside it nothing
 // changes. At every depth.
+// The mouse's point in the window as the light gun's aim on the frame.
+TEST(PictureLayout, AWindowPointIsAFramePoint) {
+  struct Case {
+    const char* name;
+    int clientX, clientY;
+    PictureRect view, picture;
+    bool inside;
+    int x, y;
+  };
+  const Case cases[] = {
+      {"top left at scale 2", 10, 20, {10, 20, 512, 384}, kMasterSystemPicture, true, 0, 0},
+      {"last pixel at scale 2", 521, 403, {10, 20, 512, 384}, kMasterSystemPicture, true, 255, 191},
+      {"in the black bar to the left", 9, 100, {10, 20, 512, 384}, kMasterSystemPicture, false, -7, -7},
+      {"just past the right edge", 522, 100, {10, 20, 512, 384}, kMasterSystemPicture, false, -7, -7},
+      {"a Game Gear's window at scale 3", 30, 60, {0, 0, 480, 432}, kGameGearPicture, true, 58, 44},
+      {"stretched to a shape not its own", 100, 100, {0, 0, 300, 300}, kMasterSystemPicture, true, 85, 64},
+      {"an empty view", 0, 0, {0, 0, 0, 0}, kMasterSystemPicture, false, -7, -7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int x = -7, y = -7;
+    EXPECT_EQ(FramePointAt(c.clientX, c.clientY, c.view, c.picture, x, y), c.inside);
+    EXPECT_EQ(x, c.x);
+    EXPECT_EQ(y, c.y);
+  }
+}
+
 TEST(PauseOverlay, DimsTheVisiblePictureAndWritesTheLineOverIt) {
   struct Case {
     int depth;

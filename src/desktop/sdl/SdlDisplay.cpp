@@ -227,6 +227,20 @@ bool SdlDisplay::CopyPicture() {
   return SDL_RenderCopy(renderer, back, &source, &target) == 0;
 }
 
+bool SdlDisplay::FramePoint(int windowX, int windowY, int& x, int& y) const {
+  if (!window) return false;
+  int windowWidth = 0, windowHeight = 0;
+  SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+  int clientWidth = windowWidth, clientHeight = windowHeight;
+  if (renderer) SDL_GetRendererOutputSize(renderer, &clientWidth, &clientHeight);
+  if (windowWidth <= 0 || windowHeight <= 0) return false;
+  // The renderer may draw in more pixels than the window has points.
+  const int clientX = static_cast<int>(static_cast<long long>(windowX) * clientWidth / windowWidth);
+  const int clientY = static_cast<int>(static_cast<long long>(windowY) * clientHeight / windowHeight);
+  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  return FramePointAt(clientX, clientY, view, picture, x, y);
+}
+
 bool SdlDisplay::HasSurfaces() const { return back != nullptr; }
 
 std::uint32_t SdlDisplay::LockBack(SurfaceLock& lock) {

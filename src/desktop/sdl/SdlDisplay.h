@@ -53,6 +53,9 @@ class SdlDisplay final : public Display {
   // moment; the main loop reports motion and the time.
   void PointerMoved(std::int64_t nowMs);
   void HidePointerWhenIdle(std::int64_t nowMs);
+  // The point of the console's frame under a point of the window (SDL's
+  // window coordinates); false outside the picture.
+  bool FramePoint(int windowX, int windowY, int& x, int& y) const;
 
   SDL_Window* Window() const { return window; }
   std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }

@@ -30,3 +30,13 @@ PictureRect PictureViewport(int clientWidth, int clientHeight, int pictureWidth,
   }
   return {(clientWidth - width) / 2, (clientHeight - height) / 2, width, height};
 }
+
+bool FramePointAt(int clientX, int clientY, const PictureRect& view, const PictureRect& picture, int& x, int& y) {
+  if (view.width <= 0 || view.height <= 0 || clientX < view.x || clientY < view.y ||
+      clientX >= view.x + view.width || clientY >= view.y + view.height) {
+    return false;
+  }
+  x = picture.x + static_cast<int>(static_cast<long long>(clientX - view.x) * picture.width / view.width);
+  y = picture.y + static_cast<int>(static_cast<long long>(clientY - view.y) * picture.height / view.height);
+  return true;
+}

@@ -32,3 +32,8 @@ int LargestFittingScale(int pictureWidth, int pictureHeight, int frameWidth, int
 // whole picture).
 PictureRect PictureViewport(int clientWidth, int clientHeight, int pictureWidth, int pictureHeight,
                             bool wholeScales);
+
+// The point of the 256 x 192 frame under a point of the client area, where
+// the part `picture` of the frame is drawn over `view` (the mouse aiming the
+// light gun). False, with x and y left alone, outside the picture.
+bool FramePointAt(int clientX, int clientY, const PictureRect& view, const PictureRect& picture, int& x, int& y);

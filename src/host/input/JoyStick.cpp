@@ -110,8 +110,10 @@ void JoyStick::ApplyPadControls(uint32_t bits, uint8_t& held) {
 
 void JoyStick::Update() {
   controls = FrameInput{};
-  controls.pointer[0] = pointer[0];
-  controls.pointer[1] = pointer[1];
+  for (int port = 0; port < 2; ++port) {
+    controls.pointer[port] = pointer[port];
+    pointer[port].dx = pointer[port].dy = 0;
+  }
   uint8_t held = 0;
 
   ReadKeys();

@@ -39,7 +39,9 @@ class JoyStick {
   KeyBinding keyMap[kKeyboardKeyCount];
   InputSource* source = nullptr;
   FrameInput controls;        // the controls held, as of the last Update
-  PointerInput pointer[2];    // the ports' pointers the host gives, taken into `controls` by Update
+  // The ports' pointers the host gives, taken into `controls` by Update;
+  // their motion goes to that frame only.
+  PointerInput pointer[2];
   uint8_t hotkeys = 0;        // Hotkey* bits pressed since the Update before
   uint8_t hotkeysHeld = 0;    // Hotkey* bits held at the last Update
   // An SC-3000 runs: the keys of ScKeyMap type on its keyboard as well.
