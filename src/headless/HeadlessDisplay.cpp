@@ -6,17 +6,17 @@
 HeadlessDisplay::HeadlessDisplay(int depthToReport, bool use565, int pitchPadding)
     : chosenDepth(depthToReport), chosen565(use565), padding(pitchPadding < 0 ? 0 : pitchPadding) {}
 
-WindowHandle HeadlessDisplay::CreateWindow(int width, int height, const char* windowCaption) {
-  if (failWindow) return nullptr;
+bool HeadlessDisplay::OpenWindow(int width, int height, const char* windowCaption) {
+  if (failWindow) return false;
   windowWidth = width;
   windowHeight = height;
   caption = windowCaption ? windowCaption : "";
-  return this;  // any non-null value stands for the window
+  return true;
 }
 
-int HeadlessDisplay::InitDirectDraw(int width, int height) {
+bool HeadlessDisplay::CreateBackSurface(int width, int height) {
   depth = chosenDepth;
-  if (DxCheck(initResult, "DirectDrawCreate")) return 0;
+  if (DxCheck(initResult, "DirectDrawCreate")) return false;
   backWidth = width;
   backHeight = height;
   backPitch = width * BackBytesPerPixel(depth) + padding;
@@ -31,11 +31,10 @@ int HeadlessDisplay::InitDirectDraw(int width, int height) {
     }
   }
   surfaces = true;
-  return 1;
+  return true;
 }
 
-void HeadlessDisplay::Show(int command) {
-  showCommand = command;
+void HeadlessDisplay::Show() {
   active = true;  // showing the window makes it the active one
 }
 

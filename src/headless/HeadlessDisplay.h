@@ -16,9 +16,9 @@ class HeadlessDisplay final : public Display {
   // pitchPadding adds bytes at the end of every row of the back surface.
   explicit HeadlessDisplay(int chosenDepth = 32, bool use565 = false, int pitchPadding = 0);
 
-  WindowHandle CreateWindow(int width, int height, const char* caption) override;
-  int InitDirectDraw(int width, int height) override;
-  void Show(int showCommand) override;
+  bool OpenWindow(int width, int height, const char* caption) override;
+  bool CreateBackSurface(int width, int height) override;
+  void Show() override;
   void Centre() override;
   void Resize(int width, int height) override;
   void Focus() override;
@@ -52,7 +52,6 @@ class HeadlessDisplay final : public Display {
   std::string caption;
   int windowWidth = 0;
   int windowHeight = 0;
-  int showCommand = -1;
   int centreCount = 0;
   int focusCount = 0;
   int lockCount = 0;

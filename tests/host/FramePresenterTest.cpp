@@ -70,7 +70,7 @@ TEST(FramePresenter, ConvertsAtEveryDepthWithinTheRows) {
     SCOPED_TRACE(c.depth);
     HeadlessDisplay display(c.depth, c.is565, 3);
     LogCapture quiet;
-    display.InitDirectDraw(256, 192);
+    display.CreateBackSurface(256, 192);
     FramePresenter presenter(&display);
     presenter.Present(frame.data(), cram, false);
     ASSERT_EQ(display.presentCount, 1);
@@ -159,7 +159,7 @@ TEST(FramePresenter, FrameRateFigureReadsOnAnyBackdrop) {
     SCOPED_TRACE(int(backdrop));
     HeadlessDisplay display(32);
     LogCapture quiet;
-    display.InitDirectDraw(256, 192);
+    display.CreateBackSurface(256, 192);
     FramePresenter presenter(&display);
     presenter.showFrameRate = true;
     presenter.frameRate = 60;
@@ -203,7 +203,7 @@ TEST(FramePresenter, FailingStepsAreReportedAndNothingIsPresented) {
     SCOPED_TRACE(c.name);
     HeadlessDisplay display(32);
     LogCapture log;
-    display.InitDirectDraw(256, 192);
+    display.CreateBackSurface(256, 192);
     display.lockResult = c.lockResult;
     display.unlockResult = c.unlockResult;
     FramePresenter(&display).Present(frame.data(), cram, false);

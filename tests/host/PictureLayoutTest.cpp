@@ -94,7 +94,7 @@ TEST(PauseOverlay, DimsTheVisiblePictureAndWritesTheLineOverIt) {
     SCOPED_TRACE(testing::Message() << c.depth << (c.is565 ? " 565" : "") << (c.gameGear ? " Game Gear" : ""));
     HeadlessDisplay display(c.depth, c.is565);
     LogCapture quiet;
-    display.InitDirectDraw(256, 192);
+    display.CreateBackSurface(256, 192);
     display.picture = VisiblePicture(c.gameGear);
     FramePresenter presenter(&display);
     presenter.paused = true;

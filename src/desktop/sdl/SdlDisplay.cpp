@@ -40,21 +40,21 @@ BackFormat BackFormatFor(std::uint32_t desktopFormat) {
 
 SdlDisplay::~SdlDisplay() { DestroyWindow(); }
 
-WindowHandle SdlDisplay::CreateWindow(int width, int height, const char* caption) {
+bool SdlDisplay::OpenWindow(int width, int height, const char* caption) {
   window = SDL_CreateWindow(caption, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                             SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!window) {
     LogPrintf("  Display window: %s\n", SDL_GetError());
-    return nullptr;
+    return false;
   }
   RegisterDisplayWindow(this);
-  return window;
+  return true;
 }
 
-int SdlDisplay::InitDirectDraw(int width, int height) {
+bool SdlDisplay::CreateBackSurface(int width, int height) {
   if (!window) {
     DxCheck(kInvalidObject, "DirectDrawCreate");
-    return 0;
+    return false;
   }
   const std::uint32_t desktop = SDL_GetWindowPixelFormat(window);
   const BackFormat format = BackFormatFor(desktop);
@@ -70,7 +70,7 @@ int SdlDisplay::InitDirectDraw(int width, int height) {
   if (!renderer) {
     LogPrintf("  Renderer: %s\n", SDL_GetError());
     DxCheck(kGenericError, "DirectDrawCreate");
-    return 0;
+    return false;
   }
   SDL_RendererInfo info{};
   SDL_GetRendererInfo(renderer, &info);
@@ -84,7 +84,7 @@ int SdlDisplay::InitDirectDraw(int width, int height) {
   if (!back) {
     LogPrintf("  Back surface: %s\n", SDL_GetError());
     DxCheck(kGenericError, "CreateSurface (Back)");
-    return 0;
+    return false;
   }
   if (depth == 16) {
     if (desktop == SDL_PIXELFORMAT_RGB565) {
@@ -104,10 +104,10 @@ int SdlDisplay::InitDirectDraw(int width, int height) {
     std::memset(pixels, 0, static_cast<std::size_t>(pitch) * static_cast<std::size_t>(height));
     SDL_UnlockTexture(back);
   }
-  return 1;
+  return true;
 }
 
-void SdlDisplay::Show(int /*showCommand*/) {
+void SdlDisplay::Show() {
   if (!window) return;
   SDL_ShowWindow(window);
   Focus();

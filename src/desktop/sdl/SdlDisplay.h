@@ -16,9 +16,9 @@ class SdlDisplay final : public Display {
  public:
   ~SdlDisplay() override;
 
-  WindowHandle CreateWindow(int width, int height, const char* caption) override;
-  int InitDirectDraw(int width, int height) override;
-  void Show(int showCommand) override;
+  bool OpenWindow(int width, int height, const char* caption) override;
+  bool CreateBackSurface(int width, int height) override;
+  void Show() override;
   void Centre() override;
   void Resize(int width, int height) override;
   void Focus() override;

@@ -10,15 +10,6 @@
 // this interface; each host layer (desktop, headless) implements it, so the
 // core never includes host code.
 
-// Opaque handle of the display window; input set-up on a desktop host needs it.
-using WindowHandle = void*;
-
-// The display window's handle, stored by Video::Create for the input set-up.
-extern WindowHandle DisplayWindowHandle;
-
-// Show command handed to Display::Show by Video::Create (show and activate).
-constexpr int kShowWindowCommand = 5;
-
 // What a lock of the back surface reports: the start of its memory and the
 // distance in bytes from one row to the next. Video keeps one of these and
 // hands it to every lock.
@@ -37,14 +28,15 @@ class Display {
  public:
   virtual ~Display() = default;
 
-  // Opens the display window with a client area of width x height; returns
-  // its handle, or nullptr when no window could be made.
-  virtual WindowHandle CreateWindow(int width, int height, const char* caption) = 0;
-  // Prepares the drawing objects and a width x height back surface in the
-  // desktop's format; sets depth (and is565 at depth 16). 1 on success, 0 on
-  // the first failed step (already reported through DxCheck).
-  virtual int InitDirectDraw(int width, int height) = 0;
-  virtual void Show(int showCommand) = 0;
+  // Opens the display window, hidden, with a client area of width x height.
+  // False when no window could be made.
+  virtual bool OpenWindow(int width, int height, const char* caption) = 0;
+  // Makes a width x height back surface in the desktop's format and what
+  // presents it; sets depth (and is565 at depth 16). False on the first
+  // failed step (already reported through DxCheck).
+  virtual bool CreateBackSurface(int width, int height) = 0;
+  // Shows the window and makes it the active one.
+  virtual void Show() = 0;
   virtual void Centre() = 0;
   // Sets the window's client area to width x height, then centres it.
   virtual void Resize(int width, int height) = 0;
@@ -59,7 +51,7 @@ class Display {
   // Gives the keyboard focus to the display window.
   virtual void Focus() = 0;
 
-  // True only when InitDirectDraw made the back surface (and what presents
+  // True only when CreateBackSurface made the back surface (and what presents
   // it); without them nothing may lock or present.
   virtual bool HasSurfaces() const = 0;
   // Locks the whole back surface, waiting while it is busy, and fills lock.
@@ -73,7 +65,7 @@ class Display {
   // reported through DxCheck.
   virtual int Present() = 0;
 
-  // Desktop bits per pixel, found by InitDirectDraw.
+  // Desktop bits per pixel, found by CreateBackSurface.
   int depth = 0;
   // 16-bit layout: 1 for 5-6-5, 0 for 5-5-5.
   int is565 = 0;

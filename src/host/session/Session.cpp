@@ -31,11 +31,11 @@ bool Session::Startup(const HostParts& host) {
   LogPrintf("Creating Display\n");
   if (display) {
     const std::string title = older ? std::string("Sega ") + ConsoleKindTitle(host.console) : "Sega Master System";
-    DisplayWindowHandle = display->CreateWindow(512, 384, title.c_str());
-    display->InitDirectDraw(Video::kWidth, Video::kHeight);  // carries on whatever happened
+    display->OpenWindow(512, 384, title.c_str());
+    display->CreateBackSurface(Video::kWidth, Video::kHeight);  // carries on whatever happened
     LogPrintf("  Display Depth: %d\n", display->depth);
     display->Centre();
-    display->Show(kShowWindowCommand);
+    display->Show();
   }
   presenter.SetDisplay(display);
   input.Init(host.input);

@@ -1,3 +1,0 @@
-#include "host/display/Display.h"
-
-WindowHandle DisplayWindowHandle = nullptr;
