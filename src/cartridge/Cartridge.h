@@ -58,6 +58,17 @@ class Cartridge {
   }
   std::uint8_t* Page(int index) { return rom.get() + static_cast<std::size_t>(index) * kPageSize; }
   const std::uint8_t* Page(int index) const { return rom.get() + static_cast<std::size_t>(index) * kPageSize; }
+  // The page a pointer into the mapped ROM shows (`offset`: its place in a
+  // 16 KB slot, for the Sega board's slot 0, whose first 1 KB is always page
+  // 0), or -1 when it points elsewhere.
+  int PageShown(const std::uint8_t* at, int offset) const {
+    const auto p = reinterpret_cast<std::uintptr_t>(at);
+    const auto copy = reinterpret_cast<std::uintptr_t>(slotZeroCopy);
+    if (p >= copy && p < copy + kPageSize) return offset < 0x400 ? 0 : Bank(reg[1]);
+    const auto start = reinterpret_cast<std::uintptr_t>(rom.get());
+    if (!Loaded() || p < start || p >= start + static_cast<std::uintptr_t>(pageCount) * kPageSize) return -1;
+    return static_cast<int>((p - start) / kPageSize);
+  }
   // CRC-32 of the pages (header excluded): names the image in save states.
   std::uint32_t Crc32() const { return crc; }
 

@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "cartridge/Cartridge.h"
+#include "console/DebugHooks.h"
 #include "console/FrameInput.h"
 #include "console/Keyboard.h"
 #include "console/Peripheral.h"
+#include "console/SdscConsole.h"
 #include "timing/Timing.h"
 #include "debug/Logger.h"
 #include "fm/Fm.h"
@@ -111,8 +113,34 @@ class Console {
 
   // Runs one frame (a whole frame's lines) with these controls held. The
   // controls reach the ports at the end of the last visible line, where the
-  // frame's picture is complete.
-  void RunFrame(const FrameInput& input);
+  // frame's picture is complete. With debug hooks set, the frame may stop
+  // early (Stopped()); the next call then carries on from there.
+  void RunFrame(const FrameInput& input) {
+    if (debugHooks != nullptr || stopped) [[unlikely]] {
+      RunFrameStoppable(input);
+      return;
+    }
+    RunFramePlain(input);
+  }
+
+  // ---- Debugging ----
+  // A debugger's hooks (see DebugHooks.h); nullptr, the default, runs frames
+  // on the plain interpreter. Setting or clearing them between frames, or
+  // while stopped, changes nothing of the emulation.
+  void SetDebugHooks(DebugHooks* hooks) { debugHooks = hooks; }
+  DebugHooks* GetDebugHooks() const { return debugHooks; }
+  // The last RunFrame stopped before an instruction, partway through the
+  // frame: the processor's registers show where. The frame is finished by
+  // the next RunFrame (which may stop again).
+  bool Stopped() const { return stopped; }
+  // Reads memory as the processor would, without side effects.
+  std::uint8_t Peek(std::uint16_t address) const { return readPage[address >> 13][address & 0x1FFF]; }
+  // The cartridge ROM page mapped at an address, or -1 when the address
+  // shows something else (RAM, the boot program, nothing).
+  std::int32_t RomPageAt(std::uint16_t address) const;
+  // The homebrew debug console on ports 0xFC and 0xFD; the host takes its
+  // text after each frame.
+  SdscConsole sdsc;
 
   // ---- What a frame leaves ----
   // The 256 x 192 picture as colour indexes 0-31, row-major.
@@ -307,6 +335,11 @@ class Console {
   static constexpr std::uint8_t kMemoryControlBios = 0xE3;
 
  private:
+  friend class DebugBus;
+  void RunFramePlain(const FrameInput& input);
+  void RunFrameStoppable(const FrameInput& input);
+  DebugHooks* debugHooks = nullptr;
+  bool stopped = false;  // a frame is partway, stopped before an instruction
   void WriteSlow(std::uint16_t address, std::uint8_t value);
   // The SG-1000's and SC-3000's memory map, writes and ports.
   void RemapSg();

@@ -7,7 +7,7 @@
 #include "console/Console.h"
 #include "z80/Z80Execute.h"
 
-void Console::RunFrame(const FrameInput& input) {
+void Console::RunFramePlain(const FrameInput& input) {
   pendingInput = input;
   lineInFrame = 0;
   frameControl = audioControl;

@@ -38,6 +38,12 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
     case 0xBE:
       video.WriteData(value);
       return;
+    case 0xFC:
+      sdsc.Control(value);
+      return;
+    case 0xFD:
+      sdsc.Data(value, *this);
+      return;
     default:
       log.Printf("Out[%2X]: %d\r\n", port, value);
       return;

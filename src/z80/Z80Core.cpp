@@ -13,6 +13,7 @@ void Z80Core::Reset() {
   i = 0;
   memptr = 0;
   cyclesLeft = cyclesPerLine;
+  heldRequest = kNoInterrupt;
 }
 
 void Z80Core::WriteMem(uint16_t, uint8_t) {}

@@ -80,6 +80,16 @@ class Z80Core {
   template <class Bus>
   void RunWith(Bus& bus);
 
+  // RunWith for a debugger's bus, which also has `bool
+  // StopBeforeInstruction()`: asked before each instruction, true stops the
+  // processor there, in the middle of the period. Returns false after such a
+  // stop; the next call, with `resume` true, finishes the period as if it had
+  // never stopped. Optional hooks of such a bus: `FetchMem` for instruction
+  // bytes (else ReadMem) and `InterruptTaken(request)`. Defined in
+  // z80/Z80Execute.h.
+  template <class Bus>
+  bool RunWithStops(Bus& bus, bool resume);
+
   // Registers to their power-on values; halted state and interrupts cleared,
   // `cyclesLeft` reloaded from `cyclesPerLine`. `userId` and `trapBadOps`
   // are left alone.
@@ -105,6 +115,9 @@ class Z80Core {
   uint16_t memptr = 0;
   int32_t cyclesPerLine = 0;
   int32_t cyclesLeft = 0;     // may go negative by one instruction's overshoot
+  // An interrupt accepted after the instruction that follows EI, kept here
+  // while a debugger has stopped the processor before that instruction.
+  uint16_t heldRequest = kNoInterrupt;
   uint32_t userId = 0;        // heads the processor's log messages; kept by Reset
   uint8_t trapBadOps = 0;     // nonzero: unrecognised instructions are logged; kept by Reset
   Logger log;                 // where those messages go; kept by Reset

@@ -23,6 +23,7 @@ class Z80Executor {
   // One period: instructions until cyclesLeft is used up, the reload, the
   // Loop hook and the acceptance of its request.
   void RunPeriod();
+  bool RunPeriodStoppable(bool resume);
 
  private:
   static constexpr bool kVirtualHooks = std::is_same_v<Derived, Z80Core>;
@@ -67,8 +68,13 @@ class Z80Executor {
   }
 
   // ---- Fetching and the stack ----
+  // A bus may tell instruction bytes from data reads (a debugger's read
+  // watchpoints see only the data) by offering FetchMem.
+  static constexpr bool kFetchHook = requires(Derived& bus) { bus.FetchMem(uint16_t{}); };
   uint8_t Fetch() {
-    const uint8_t value = Read(c.pc);
+    uint8_t value;
+    if constexpr (kFetchHook) value = b.FetchMem(c.pc);
+    else value = Read(c.pc);
     c.pc = static_cast<uint16_t>(c.pc + 1);
     return value;
   }
@@ -373,6 +379,45 @@ void Z80Executor<Derived>::RunPeriod() {
   if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
 }
 
+// A debugging bus is asked before each instruction whether to stop there.
+// A stop leaves the period unfinished with everything it needs in the
+// processor's record: the counter, the program counter, and an interrupt
+// waiting for the instruction after EI (heldRequest). The next call, with
+// `resume`, carries on from there, running the instruction it stopped before
+// without asking again. The steps are RunPeriod's, in the same order.
+template <class Derived>
+bool Z80Executor<Derived>::RunPeriodStoppable(bool resume) {
+  uint16_t request = c.heldRequest;
+  bool stepAfterEi = request != kNoInterrupt;
+  c.heldRequest = kNoInterrupt;
+  bool ask = !resume;
+  for (;;) {
+    do {
+      if (ask && b.StopBeforeInstruction()) {
+        if (stepAfterEi) c.heldRequest = request;
+        return false;
+      }
+      ask = true;
+      const uint8_t op = Fetch();
+      Charge(cyclesBase[op]);
+      Exec<kHL>(op);
+    } while (c.cyclesLeft > 0);
+    if (stepAfterEi) {
+      c.cyclesLeft += c.cyclesPerLine;
+      break;
+    }
+    const bool endsOnEi = c.cyclesLeft == cyclesLeftAfterEi;
+    c.cyclesLeft += c.cyclesPerLine;
+    request = CallLoop();
+    if (request == kNoInterrupt) return true;
+    if (request == kNmiRequest || !endsOnEi || !(c.iff & kIff1)) break;
+    c.cyclesLeft -= c.cyclesPerLine;
+    stepAfterEi = true;
+  }
+  if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
+  return true;
+}
+
 // An NMI keeps IFF1 in IFF2 for RETN; a maskable interrupt (taken only
 // with IFF1 set) clears both, as DI would.
 template <class Derived>
@@ -384,6 +429,7 @@ void Z80Executor<Derived>::AcceptInterrupt(uint16_t request) {
     iff = static_cast<uint8_t>(iff & ~kIffHalted);
   }
   c.iff = iff;
+  if constexpr (requires(Derived& bus) { bus.InterruptTaken(uint16_t{}); }) b.InterruptTaken(request);
   Push(c.pc);
   if (request == kNmiRequest) {
     c.pc = kNmiRequest;
@@ -401,6 +447,11 @@ void Z80Executor<Derived>::AcceptInterrupt(uint16_t request) {
 template <class Bus>
 void Z80Core::RunWith(Bus& bus) {
   Z80Executor<Bus>(*this, bus).RunPeriod();
+}
+
+template <class Bus>
+bool Z80Core::RunWithStops(Bus& bus, bool resume) {
+  return Z80Executor<Bus>(*this, bus).RunPeriodStoppable(resume);
 }
 
 template <class Derived>
