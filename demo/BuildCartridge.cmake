@@ -72,7 +72,9 @@ if(NOT signatureHex STREQUAL "544d522053454741" OR NOT checksumHex STREQUAL "${l
   message(FATAL_ERROR "bad cartridge header: ${headerHex}")
 endif()
 
-# The embedding: 16 bytes a line.
+# The embedding: 16 bytes a line, and the symbol table as text (the
+# debugger names the demo's addresses with it).
+file(READ "${symbols}" symbolText)
 string(REGEX REPLACE "(..)" "0x\\1," body "${imageHex}")
 string(REGEX REPLACE "((0x..,){16})" "  \\1\n" body "${body}")
 file(WRITE "${OUTPUT_DIR}/DemoCartridgeData.cpp.new"
@@ -84,9 +86,13 @@ namespace {
 const unsigned char demoCartridge[${romSize}] = {
 ${body}};
 
+const char demoSymbols[] = R\"symbols(${symbolText})symbols\";
+
 }  // namespace
 
 const unsigned char* DemoCartridgeData() { return demoCartridge; }
+
+const char* DemoSymbols() { return demoSymbols; }
 
 std::size_t DemoCartridgeSize() { return sizeof demoCartridge; }
 ")

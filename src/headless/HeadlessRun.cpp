@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/session/Session.h"
 #include "host/session/DemoImage.h"
 #include "headless/Screenshot.h"
+#include "headless/DebugSession.h"
 #include "console/SaveState.h"
 #include "debug/DebugConsole.h"
 #include "host/files/ArchiveImage.h"
@@ -58,6 +60,7 @@ bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   outputs.push_back(OutputFile{"--audio", options.audio});
   outputs.push_back(OutputFile{"--vgm", options.vgm});
   outputs.push_back(OutputFile{"--save-state", options.saveState});
+  outputs.push_back(OutputFile{"--trace", options.trace});
   bool ok = BatteryPathFor(image, battery, error) && CheckOutputs(image, battery, outputs, error) &&
             (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
                                                              kNtscTiming.FramesPerSecond(), error));
@@ -87,11 +90,13 @@ class WavSink final : public SampleSink {
 }  // namespace
 
 int RunHeadless(const RunOptions& options) {
-  if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio) || !CheckWritable(options.saveState)) {
+  if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio) || !CheckWritable(options.saveState) ||
+      !CheckWritable(options.trace)) {
     return 1;
   }
 
   std::string image = options.image;
+  const bool demo = image.empty();
   if (image.empty()) {
     std::string error;
     image = InstallDemoImage(error);
@@ -163,6 +168,19 @@ int RunHeadless(const RunOptions& options) {
     }
   }
 
+  // Breakpoints and the trace run on the debugger's interpreter; without
+  // them the frames take the plain one.
+  DebugSession debug;
+  if (DebugSession::Wanted(options)) {
+    std::string error;
+    if (!debug.Start(options, image, demo, session->console, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      wav.Abort();
+      session->Shutdown();
+      return 2;
+    }
+  }
+
   // The rewind history a desktop player would have: a snapshot a frame.
   std::unique_ptr<RewindHistory> history;
   std::vector<std::uint8_t> snapshot;
@@ -174,6 +192,9 @@ int RunHeadless(const RunOptions& options) {
     snapshot.resize(StateSize(session->console));
   }
 
+  // A test program ends the run by writing its status to the debug console.
+  std::optional<int> programStatus;
+  bool stoppedForGood = false;  // --on-break exit
   auto started = std::chrono::steady_clock::now();
   for (int frame = 0; frame < options.frames; ++frame) {
     input->ReleaseAll();
@@ -182,6 +203,25 @@ int RunHeadless(const RunOptions& options) {
     // Only the last frame is ever looked at: the others are not converted.
     session->present = frame == options.frames - 1;
     session->RunFrame();
+    while (session->console.Stopped() && !stoppedForGood) {
+      if (debug.Stopped()) {
+        session->RunFrame();
+      } else {
+        stoppedForGood = true;
+      }
+    }
+    // What the program printed on the debug console, as it comes.
+    SdscConsole& sdsc = session->console.sdsc;
+    if (!sdsc.Text().empty()) {
+      std::fwrite(sdsc.Text().data(), 1, sdsc.Text().size(), stdout);
+      std::fflush(stdout);
+      sdsc.ClearText();
+    }
+    if (stoppedForGood || debug.TraceFailed()) break;
+    if (sdsc.ExitStatus()) {
+      programStatus = *sdsc.ExitStatus();
+      break;
+    }
     if (history) {
       const auto before = std::chrono::steady_clock::now();
       if (RefreshState(session->console, snapshot.data(), snapshot.size(), snapshotWhole, changed) ==
@@ -216,6 +256,13 @@ int RunHeadless(const RunOptions& options) {
   session->Shutdown();
   // A battery save the run owed and could not make is a failed run.
   if (session->saveFailed) ok = false;
+  {
+    std::string error;
+    if (!debug.Finish(error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      ok = false;
+    }
+  }
 
   if (!options.screenshot.empty()) {
     std::string error;
@@ -246,5 +293,7 @@ int RunHeadless(const RunOptions& options) {
                   seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);
     }
   }
-  return ok ? 0 : 1;
+  if (!ok) return 1;
+  if (stoppedForGood) return kExitAtBreakpoint;
+  return programStatus.value_or(0);
 }

@@ -85,6 +85,21 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_option("--bios", options.bios,
                  "The console's boot program (a file of yours, at most 512 KB): it starts the console and hands "
                  "over to the cartridge");
+  app.add_option("--symbols", options.symbols,
+                 "Headless: read labels from this symbol file (WLA-DX .sym, sdcc .noi or .map, pasmo); the "
+                 "image's own .sym, .noi and .map beside it are read anyway")
+      ->allow_extra_args(false);
+  app.add_option("--break", options.breaks,
+                 "Headless: stop before the instruction at LABEL, LABEL+OFFSET, an address ($1234, 1234h) or "
+                 "PAGE:ADDRESS (in that ROM page only); may be given more than once")
+      ->allow_extra_args(false);
+  app.add_option("--on-break", options.onBreak,
+                 "Headless: what a stop does: dump (print the registers, the code and the stack on standard "
+                 "output, then run on; the default) or exit (print, then end the run with status 3)")
+      ->check(CLI::IsMember({"dump", "exit"}));
+  app.add_option("--trace", options.trace,
+                 "Headless: write one line per instruction to this file: address and label, instruction, "
+                 "cycles since power-on, registers");
   app.add_flag("--bench", options.bench,
                "Print emulation speed and peak memory when done (desktop: frame rate, CPU use and sound delay)");
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/input/InputScript.h"
 #include "console/Peripheral.h"
@@ -32,6 +33,12 @@ struct RunOptions {
   std::string cartridgeRam;   // "auto", "none", "2000" or "8000": the SG-1000's extra RAM
   std::string bios;           // the console's boot program, if set
   bool fm = false;            // fit the FM unit to an export console too
+  // Headless debugging: symbol files, places to stop at, what a stop does
+  // ("dump" prints and runs on, "exit" prints and ends the run), the trace file.
+  std::vector<std::string> symbols;
+  std::vector<std::string> breaks;
+  std::string onBreak = "dump";
+  std::string trace;
 };
 
 class Console;

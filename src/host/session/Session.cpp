@@ -113,6 +113,8 @@ void Session::RunFrame() {
   if (input.hotkeys & kHotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;
   if (input.hotkeys & kHotkeySprites) console.video.hideSprites = !console.video.hideSprites;
   console.RunFrame(input.controls);
+  // A debugger stopped the frame partway: nothing of it is finished yet.
+  if (console.Stopped()) return;
   if (present) presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours());
   if (sound) sound->Samples(console.Samples(), console.SampleCount());
   if (soundLog) {

@@ -1,0 +1,114 @@
+#include "headless/DebugSession.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "DemoCartridge.h"
+#include "host/session/RunOptions.h"
+#include "console/Console.h"
+#include "host/files/FileRead.h"
+
+namespace {
+
+// Symbol files of large programs run to a few megabytes.
+constexpr std::uint64_t kMaxSymbolFileSize = 64ull << 20;
+
+// `PAGE:ADDRESS` (a place in one ROM page), or a label or address.
+bool ParsePlace(const std::string& text, const SymbolTable& symbols, CodePlace& place) {
+  const std::size_t colon = text.find(':');
+  if (colon != std::string::npos) {
+    const std::optional<Symbol> page = symbols.Resolve(text.substr(0, colon));
+    const std::optional<Symbol> address = symbols.Resolve(text.substr(colon + 1));
+    if (!page || !page->name.empty() || !address || page->address >= Cartridge::kMaxPages) return false;
+    place = CodePlace{address->address, page->address};
+    return true;
+  }
+  const std::optional<Symbol> symbol = symbols.Resolve(text);
+  if (!symbol) return false;
+  // A label of a banked program stops only in its own bank.
+  place = CodePlace{symbol->address, symbol->address < 0xC000 ? symbol->bank : -1};
+  return true;
+}
+
+}  // namespace
+
+bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  const FileRead read = ReadRegularFile(path, kMaxSymbolFileSize, bytes);
+  if (read.error != 0) {
+    error = read.reason;
+    return false;
+  }
+  if (!table.Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+    error = "'" + path + "': not a symbol file (WLA-DX .sym, sdcc .noi or .map, pasmo)";
+    return false;
+  }
+  return true;
+}
+
+DebugSession::~DebugSession() {
+  if (trace) std::fclose(trace);
+}
+
+bool DebugSession::Wanted(const RunOptions& options) { return !options.breaks.empty() || !options.trace.empty(); }
+
+bool DebugSession::Start(const RunOptions& options, const std::string& image, bool demo, Console& console,
+                         std::string& error) {
+  debugger = std::make_unique<Debugger>(console);
+  exitOnBreak = options.onBreak == "exit";
+  for (const std::string& path : options.symbols) {
+    if (!LoadSymbolFile(path, debugger->symbols, error)) return false;
+  }
+  if (demo) {
+    debugger->symbols.Parse(DemoSymbols());
+  } else {
+    // The assembler's files beside the image, when there are any.
+    for (const std::string& path : SymbolFilesBeside(image)) {
+      std::string ignored;
+      if (LoadSymbolFile(path, debugger->symbols, ignored)) std::fprintf(stderr, "tavrin: symbols from %s\n", path.c_str());
+    }
+  }
+  for (const std::string& where : options.breaks) {
+    CodePlace place;
+    if (!ParsePlace(where, debugger->symbols, place)) {
+      error = "--break '" + where + "': no such label, and not an address ($1234, 1234h, PAGE:ADDRESS)";
+      return false;
+    }
+    debugger->AddBreakpoint(place);
+  }
+  if (!options.trace.empty()) {
+    trace = std::fopen(options.trace.c_str(), "w");
+    if (trace == nullptr) {
+      error = DescribePathError(options.trace, errno);
+      return false;
+    }
+    tracePath = options.trace;
+    debugger->SetTrace([this](std::string_view line) {
+      if (traceFailed) return;
+      if (std::fwrite(line.data(), 1, line.size(), trace) != line.size() || std::fputc('\n', trace) == EOF) {
+        traceFailed = true;
+      }
+    });
+  }
+  return true;
+}
+
+bool DebugSession::Stopped() {
+  std::fputs(debugger->Describe().c_str(), stdout);
+  std::fflush(stdout);
+  if (exitOnBreak) return false;
+  debugger->Continue();
+  return true;
+}
+
+bool DebugSession::Finish(std::string& error) {
+  if (trace == nullptr) return true;
+  const bool closed = std::fclose(trace) == 0;
+  trace = nullptr;
+  if (traceFailed || !closed) {
+    error = "'" + tracePath + "': the trace could not be written whole";
+    return false;
+  }
+  return true;
+}

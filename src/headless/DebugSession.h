@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "debugger/Debugger.h"
+
+class Console;
+struct RunOptions;
+
+// Reads a symbol file (WLA-DX, sdcc or pasmo) into `table`. False, with the
+// reason, when it cannot be read or is in none of these formats.
+bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error);
+
+// The headless runner's debugger: symbols, --break places, the --trace file
+// and what a stop prints. Started only when the options ask for breakpoints
+// or a trace, so a plain run keeps the plain interpreter.
+class DebugSession {
+ public:
+  ~DebugSession();
+
+  static bool Wanted(const RunOptions& options);
+
+  // Attaches a debugger to the console: symbols from --symbols, the files
+  // beside the image (or the demo's own), then the breakpoints. False, with
+  // the reason, when a file cannot be read or a place is unknown.
+  bool Start(const RunOptions& options, const std::string& image, bool demo, Console& console,
+             std::string& error);
+
+  // After a frame that stopped: prints the stop on standard output. True to
+  // run on (the frame is then finished by the next RunFrame), false when
+  // --on-break exit ends the run here.
+  bool Stopped();
+
+  // The trace could not be written (disk full): the run fails.
+  bool TraceFailed() const { return traceFailed; }
+  // Closes the trace file; false when its last writes failed.
+  bool Finish(std::string& error);
+
+ private:
+  std::unique_ptr<Debugger> debugger;
+  std::FILE* trace = nullptr;
+  std::string tracePath;
+  bool traceFailed = false;
+  bool exitOnBreak = false;
+};
+
+// The exit status of a run that stopped at a breakpoint with --on-break exit.
+inline constexpr int kExitAtBreakpoint = 3;
