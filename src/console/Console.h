@@ -133,6 +133,12 @@ class Console {
   // frame: the processor's registers show where. The frame is finished by
   // the next RunFrame (which may stop again).
   bool Stopped() const { return stopped; }
+  // Forgets a frame stopped partway: a reset or a loaded state starts a new
+  // frame.
+  void ForgetStop() {
+    stopped = false;
+    cpu.heldRequest = kNoInterrupt;
+  }
   // Reads memory as the processor would, without side effects.
   std::uint8_t Peek(std::uint16_t address) const { return readPage[address >> 13][address & 0x1FFF]; }
   // The cartridge ROM page mapped at an address, or -1 when the address

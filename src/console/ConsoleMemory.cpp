@@ -142,6 +142,7 @@ void Console::ClearBios() {
 
 void Console::Reset() {
   MarkMemoryChanged();
+  ForgetStop();
   savePending = false;
   std::memset(systemRam, 0xFF, sizeof systemRam);
   cpu.cyclesPerLine = timing.cyclesPerLine;

@@ -421,6 +421,7 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   console.MirrorSgRam();
   console.cartridge.Refresh();
   console.lineInFrame = 0;
+  console.ForgetStop();
   console.Remap();
   console.MarkMemoryChanged();
   return StateError::None;

@@ -129,6 +129,10 @@ TEST(Debugger, Stepping) {
   debugger.RunTo(CodePlace{Address(debugger, "Leaf"), -1});
   ASSERT_TRUE(RunToStop(*console));
   EXPECT_EQ(debugger.NameOf(console->cpu.pc), "Leaf");
+  // A reset starts a new frame: the stopped one is forgotten.
+  console->Reset();
+  EXPECT_FALSE(console->Stopped());
+  EXPECT_EQ(console->cpu.pc, 0);
 }
 
 // A console stopped before every instruction, interrupts and all, ends its
