@@ -272,7 +272,9 @@ class Console {
   void OutPort(std::uint16_t port, std::uint8_t value);
   std::uint8_t InPort(std::uint16_t port);
   void Patch() {}
-  std::uint16_t Loop();
+  // Defined in ConsoleFrame.cpp, and inlined into the plain frame's line loop
+  // there; the debugger's frames call it through LoopOutOfLine.
+  [[gnu::always_inline]] inline std::uint16_t Loop();
 
   // Processor cycles since the start of the current frame.
   std::uint32_t CyclesIntoFrame() const {
@@ -342,7 +344,10 @@ class Console {
 
  private:
   friend class DebugBus;
+  std::uint16_t LoopOutOfLine();
   void RunFramePlain(const FrameInput& input);
+  void BeginFrame(const FrameInput& input);
+  void FinishFrame();
   void RunFrameStoppable(const FrameInput& input);
   DebugHooks* debugHooks = nullptr;
   bool stopped = false;  // a frame is partway, stopped before an instruction

@@ -32,7 +32,7 @@ class DebugBus {
     if (port == 0xFC && console.sdsc.TakeSuspend()) hooks.SuspendRequested();
   }
   void Patch() { console.Patch(); }
-  std::uint16_t Loop() { return console.Loop(); }
+  std::uint16_t Loop() { return console.LoopOutOfLine(); }
   bool StopBeforeInstruction() { return hooks.StopBeforeInstruction(console); }
   void InterruptTaken(std::uint16_t request) {
     if (hooks.watching & DebugHooks::kWatchInterrupts) hooks.InterruptTaken(request, console.cpu.pc);
@@ -40,12 +40,20 @@ class DebugBus {
 
  private:
   // What a video port write is about to do, from the chip's state before it.
+  // The SG-1000 family decodes the chip at 0x80-0xBF by A0 alone; the Master
+  // System answers 0xBE (data) and 0xBD, 0xBF (control).
   void ReportVideo(std::uint16_t port, std::uint8_t value) {
     const Video& video = console.video;
-    if (port == 0xBD || port == 0xBF) {
-      if (video.secondByte && (value & 0xF0) == 0x80) hooks.VideoRegister(value & 0x0F, video.latch);
-    } else if (port == 0xBE) {
-      if (video.code == 3) {
+    const bool sg = console.SgFamily();
+    const bool control = sg ? (port & 0xC1) == 0x81 : port == 0xBD || port == 0xBF;
+    const bool data = sg ? (port & 0xC1) == 0x80 : port == 0xBE;
+    if (control) {
+      // The TMS9918 alone takes any second byte with bit 7 set as a
+      // register number (0-7).
+      if (video.secondByte && video.tms9918 && (value & 0x80)) hooks.VideoRegister(value & 0x07, video.latch);
+      else if (video.secondByte && !video.tms9918 && (value & 0xF0) == 0x80) hooks.VideoRegister(value & 0x0F, video.latch);
+    } else if (data) {
+      if (video.code == 3 && !video.tms9918) {
         hooks.VideoMemory(true, static_cast<std::uint16_t>(video.address & (video.gameGear ? 0x3F : 0x1F)), value);
       } else {
         hooks.VideoMemory(false, video.address, value);
@@ -61,20 +69,22 @@ void Console::RunFrameStoppable(const FrameInput& input) {
   // Hooks taken away while a frame was stopped: it finishes unwatched.
   DebugHooks none;
   DebugBus bus(*this, debugHooks != nullptr ? *debugHooks : none);
-  pendingInput = input;
-  bool resume = stopped;
-  if (!stopped) lineInFrame = 0;
+  const bool resume = stopped;
+  if (resume) {
+    pendingInput = input;
+  } else {
+    BeginFrame(input);
+  }
   stopped = false;
+  bool resuming = resume;
   while (lineInFrame < timing.linesPerFrame) {
-    if (!cpu.RunWithStops(bus, resume)) {
+    if (!cpu.RunWithStops(bus, resuming)) {
       stopped = true;
       return;
     }
-    resume = false;
+    resuming = false;
   }
-  psg.EndFrame(static_cast<std::uint32_t>(timing.CyclesPerFrame()));
-  lineInFrame = 0;
-  ++framesRun;
+  FinishFrame();
 }
 
 std::int32_t Console::RomPageAt(std::uint16_t address) const {

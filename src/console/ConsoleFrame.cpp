@@ -8,13 +8,22 @@
 #include "z80/Z80Execute.h"
 
 void Console::RunFramePlain(const FrameInput& input) {
+  BeginFrame(input);
+  for (int line = 0; line < timing.linesPerFrame; ++line) cpu.RunWith(*this);
+  FinishFrame();
+}
+
+// The frame's start and end, shared with the debugger's frames.
+void Console::BeginFrame(const FrameInput& input) {
   pendingInput = input;
   lineInFrame = 0;
   frameControl = audioControl;
   controlChangeCount = 0;
   soundWriteCount = 0;
   soundWritesLost = 0;
-  for (int line = 0; line < timing.linesPerFrame; ++line) cpu.RunWith(*this);
+}
+
+void Console::FinishFrame() {
   psg.EndFrame(static_cast<std::uint32_t>(timing.CyclesPerFrame()));
   if (fmUnit) {
     fm.EndFrame(static_cast<std::uint32_t>(timing.CyclesPerFrame()));
@@ -27,7 +36,7 @@ void Console::RunFramePlain(const FrameInput& input) {
 }
 
 // Once per scanline, after the processor's share of it.
-std::uint16_t Console::Loop() {
+inline std::uint16_t Console::Loop() {
   ++lineInFrame;
   if (device[0].kind == Peripheral::kLightGun || device[1].kind == Peripheral::kLightGun) [[unlikely]] {
     LatchGunCounter(true);
@@ -79,6 +88,8 @@ void Console::MixSound() {
     mixed[i] = static_cast<std::int16_t>(std::clamp<std::int32_t>(sum, -32768, 32767));
   }
 }
+
+std::uint16_t Console::LoopOutOfLine() { return Loop(); }
 
 void Console::ApplyInput(const FrameInput& input) {
   const ControllerPorts ports = PortsFor(input);

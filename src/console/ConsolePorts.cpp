@@ -38,14 +38,16 @@ void Console::OutPort(std::uint16_t port, std::uint8_t value) {
     case 0xBE:
       video.WriteData(value);
       return;
-    case 0xFC:
-      sdsc.Control(value);
-      return;
-    case 0xFD:
-      sdsc.Data(value, *this);
-      return;
     default:
-      log.Printf("Out[%2X]: %d\r\n", port, value);
+      // The homebrew debug console, out of the switch: two more cases there
+      // cost every port write an instruction or two.
+      if (port == 0xFC) {
+        sdsc.Control(value);
+      } else if (port == 0xFD) {
+        sdsc.Data(value, *this);
+      } else {
+        log.Printf("Out[%2X]: %d\r\n", port, value);
+      }
       return;
   }
 }

@@ -78,7 +78,7 @@ class Z80Core {
   // InPort, OutPort, Patch and Loop as plain member functions. Defined in
   // z80/Z80Execute.h, like RunAs.
   template <class Bus>
-  void RunWith(Bus& bus);
+  [[gnu::always_inline]] inline void RunWith(Bus& bus);
 
   // RunWith for a debugger's bus, which also has `bool
   // StopBeforeInstruction()`: asked before each instruction, true stops the
