@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "console/Console.h"
+#include "vdp/VideoStep.h"
 #include "z80/Z80Execute.h"
 
 void Console::RunFramePlain(const FrameInput& input) {

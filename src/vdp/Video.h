@@ -47,7 +47,8 @@ class Video {
 
   // Advances one scanline: draws lines 0-191, marks the frame done after 191,
   // and returns the interrupt request (kMaskableInterrupt or kNoInterrupt).
-  std::uint16_t StepLine();
+  // Defined in vdp/VideoStep.h.
+  [[gnu::always_inline]] inline std::uint16_t StepLine();
   // Draws scanline L (0-191) into frame and priority. Kept out of line:
   // inlined into the console's frame loop it takes the interpreter's
   // registers, and a frame costs 5 % more instructions.

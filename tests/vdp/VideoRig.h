@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vdp/Video.h"
+#include "vdp/VideoStep.h"
 
 // A video chip after reset, with helpers that drive it through its ports
 // the way a cartridge would.
