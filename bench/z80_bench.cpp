@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "console/Console.h"
+#include "console/ConsoleLoop.h"
 #include "z80/Z80Core.h"
 #include "z80/Z80Execute.h"
 

@@ -272,8 +272,8 @@ class Console {
   void OutPort(std::uint16_t port, std::uint8_t value);
   std::uint8_t InPort(std::uint16_t port);
   void Patch() {}
-  // Defined in ConsoleFrame.cpp, and inlined into the plain frame's line loop
-  // there; the debugger's frames call it through LoopOutOfLine.
+  // Defined in ConsoleLoop.h, and inlined into the plain frame's line loop
+  // (ConsoleFrame.cpp); the debugger's frames call it through LoopOutOfLine.
   [[gnu::always_inline]] inline std::uint16_t Loop();
 
   // Processor cycles since the start of the current frame.

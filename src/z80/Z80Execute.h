@@ -352,7 +352,7 @@ class Z80Executor {
 template <class Derived>
 inline void Z80Executor<Derived>::RunPeriod() {
   bool stepAfterEi = false;
-  uint16_t request;
+  uint16_t request = kNoInterrupt;
   for (;;) {
     do {
       const uint8_t op = Fetch();
