@@ -119,9 +119,8 @@ class Video {
   std::uint8_t decodedFrom[kVramSize] = {};
   // Draws line L's sprites (into frame only when draw is set) and sets the
   // overflow and collision flags. covering has bit n set for each sprite n on
-  // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8),
-  // screenOffset the picture's move for the blank column.
-  void DrawSprites(int L, std::uint64_t covering, int chipShift, int screenOffset, bool draw);
+  // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8).
+  void DrawSprites(int L, std::uint64_t covering, int chipShift, bool draw);
   // Line L in Graphics I, Graphics II, Text or Multicolor (register 0 bit 2
   // clear), and its TMS sprites (drawn into frame only when draw is set).
   void RenderTmsLine(int L);

@@ -126,43 +126,52 @@ void Video::RenderLine(int L) {
     FillRow(frameRow, backdrop);
     if (regs[1] & 0x40) {
       const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
-      if (covering != 0) DrawSprites(L, covering, spriteShift, 0, false);
+      if (covering != 0) DrawSprites(L, covering, spriteShift, false);
     }
     return;
   }
 
   int hScroll = (L < 16 && (regs[0] & 0x40)) ? 0 : regs[8];
-  // The name table is 28 rows (224 lines) high, and the vertical scroll
-  // wraps at 223, so one pixel row is skipped where the wrap happens.
+  // The name table is 28 rows (224 lines) high and the vertical scroll
+  // wraps modulo 224.
   int y = L + regs[9];
-  if (y > 223) y -= 223;
-  // With the left column blanked, the whole picture moves 4 pixels left and
-  // the borders below cover 4 pixels at each side.
-  int off = (regs[0] & 0x20) ? -4 : 0;
+  if (y >= 224) y -= 224;
 
   // Background. Column c of the name table lands at x = 8c + shift (modulo
   // 256), so screen tile k (x from 8k + fine) shows column k - shift / 8; the
   // last screen tile runs past x = 255 by `fine` pixels, which wrap to x = 0.
   // A name-table entry is a little-endian word: pattern number in bits 0-8,
   // then horizontal flip, vertical flip, palette and priority.
-  const std::uint8_t* nameRow = vram + ((regs[2] & 0x0E) << 10) + (y >> 3) * 64;
-  const unsigned rowInTile = static_cast<unsigned>(y & 7);
-  const int shift = (hScroll + off) & 0xFF;
+  const std::uint8_t* nameTable = vram + ((regs[2] & 0x0E) << 10);
+  const int shift = hScroll & 0xFF;
   const int fine = shift & 7;
-  // The row's entries twice over, so that the 32 columns from any starting
-  // one follow each other without wrapping.
-  std::uint16_t entries[64];
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(entries, nameRow, 32 * sizeof entries[0]);
-  } else {
-    for (int column = 0; column < 32; ++column) {
-      entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
+  // A name-table row's entries twice over, so that the 32 columns from any
+  // starting one follow each other without wrapping.
+  auto loadRow = [&](int row, std::uint16_t* entries) {
+    const std::uint8_t* nameRow = nameTable + row * 64;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(entries, nameRow, 32 * sizeof entries[0]);
+    } else {
+      for (int column = 0; column < 32; ++column) {
+        entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
+      }
     }
-  }
-  std::memcpy(entries + 32, entries, 32 * sizeof entries[0]);
+    std::memcpy(entries + 32, entries, 32 * sizeof entries[0]);
+    unsigned all = 0;
+    for (int column = 0; column < 32; ++column) all |= entries[column];
+    return all;
+  };
+  std::uint16_t entries[64];
+  unsigned allEntries = loadRow(y >> 3, entries);
   const std::uint16_t* screenEntries = entries + ((32 - (shift >> 3)) & 31);
-  unsigned allEntries = 0;
-  for (int column = 0; column < 32; ++column) allEntries |= entries[column];
+  const unsigned rowInTile = static_cast<unsigned>(y & 7);
+  // With register 0 bit 7 set, screen tiles 24-31 ignore the vertical
+  // scroll: they show the line's own row.
+  const bool locked = (regs[0] & 0x80) && y != L;
+  std::uint16_t lockedEntries[64];
+  const std::uint16_t* lockedScreen = lockedEntries + ((32 - (shift >> 3)) & 31);
+  const unsigned lockedRowInTile = static_cast<unsigned>(L & 7);
+  if (locked) allEntries |= loadRow(L >> 3, lockedEntries);
 
   // One tile's eight pixels on this line: the colours (palette bit added)
   // and the colours again where the tile has priority, else zeros. The flips
@@ -173,25 +182,30 @@ void Video::RenderLine(int L) {
     std::uint64_t colour;
     std::uint64_t front;
   };
-  auto tilePixels = [&](unsigned entry) {
-    const std::uint64_t shown = decodedRows[(entry & 0x07FF) << 3 | rowInTile];
+  auto tilePixels = [&](unsigned entry, unsigned row) {
+    const std::uint64_t shown = decodedRows[(entry & 0x07FF) << 3 | row];
     const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
     const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
     return TilePixels{shown | (pattern_row::EveryByte(16) & paletteMask), shown & frontMask};
   };
 
+  // Screen tile k's pixels: kLocked sends tiles 24-31 to the locked row.
+  auto screenTile = [&]<bool kLocked>(int k) {
+    if (kLocked && k >= 24) return tilePixels(lockedScreen[k], lockedRowInTile);
+    return tilePixels(screenEntries[k], rowInTile);
+  };
   // kFront: some tile of the row has priority, so the priority row is drawn
   // with the colours; otherwise it is cleared in one go.
-  auto drawTiles = [&]<bool kFront>() {
+  auto drawTiles = [&]<bool kFront, bool kLocked>() {
     std::uint8_t* colourOut = frameRow + fine;
     std::uint8_t* frontOut = priorityRow + fine;
     for (int k = 0; k < 31; ++k) {
-      const TilePixels tile = tilePixels(screenEntries[k]);
+      const TilePixels tile = screenTile.template operator()<kLocked>(k);
       StorePatternRow(colourOut + k * 8, tile.colour);
       if constexpr (kFront) StorePatternRow(frontOut + k * 8, tile.front);
     }
     if constexpr (!kFront) FillRow(priorityRow, 0);
-    const TilePixels last = tilePixels(screenEntries[31]);
+    const TilePixels last = screenTile.template operator()<kLocked>(31);
     const std::uint64_t front = kFront ? last.front : 0;
     if (fine == 0) {
       StorePatternRow(frameRow + 248, last.colour);
@@ -219,14 +233,20 @@ void Video::RenderLine(int L) {
       }
     }
   };
-  if (allEntries & 0x1000) {
-    drawTiles.template operator()<true>();
+  if (locked) {
+    if (allEntries & 0x1000) {
+      drawTiles.template operator()<true, true>();
+    } else {
+      drawTiles.template operator()<false, true>();
+    }
+  } else if (allEntries & 0x1000) {
+    drawTiles.template operator()<true, false>();
   } else {
-    drawTiles.template operator()<false>();
+    drawTiles.template operator()<false, false>();
   }
 
   const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
-  if (covering != 0) DrawSprites(L, covering, spriteShift, off, !hideSprites);
+  if (covering != 0) DrawSprites(L, covering, spriteShift, !hideSprites);
   if (hideSprites) return;
 
   if (gameGear) {
@@ -234,12 +254,13 @@ void Video::RenderLine(int L) {
     std::memset(frameRow, backdrop, kGameGearScreenX);
     std::memset(frameRow + kGameGearScreenX + kGameGearScreenWidth, backdrop, kGameGearScreenX);
   } else if (regs[0] & 0x20) {
-    std::memset(frameRow, backdrop, 4);
-    std::memset(frameRow + 252, backdrop, 4);
+    // The blank left column: the first 8 pixels in the backdrop colour, over
+    // tiles and sprites alike; nothing else moves.
+    std::memset(frameRow, backdrop, 8);
   }
 }
 
-void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screenOffset, bool draw) {
+void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, bool draw) {
   const std::uint8_t* attributes = vram + spriteTable;
   const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
   const int width = 8 << zoom;
@@ -302,7 +323,7 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, int screen
   for (int k = found - 1; k >= 0; --k) {
     const std::uint64_t packed = decodedRows[rowAddress[k] >> 2];
     if (packed == 0) continue;
-    const int x0 = attributes[128 + selected[k] * 2] + chipShift + screenOffset;
+    const int x0 = attributes[128 + selected[k] * 2] + chipShift;
     if (zoom == 0 && x0 >= 0 && x0 <= kWidth - 8) {
       // The common case, eight whole pixels on screen: merge them as one
       // word, opaque sprite pixels where the background has no priority.

@@ -188,23 +188,20 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
       const uint8_t f = F();
       const uint16_t entry = daaTable[A() | ((f & kFlagC) << 8) | ((f & kFlagH) << 5) | ((f & kFlagN) << 9)];
       c.af.w = entry;
+      MarkFlagsWritten();
       break;
     }
     case 0x2F:  // CPL: bits 5 and 3 from the new A
       SetA(static_cast<uint8_t>(~A()));
       SetF((F() & (kFlagS | kFlagZ | kFlagPV | kFlagC)) | kFlagH | kFlagN | (A() & kFlagXY));
       break;
-    // SCF and CCF: bits 5 and 3 from A | F. Zilog's NMOS parts are reported
-    // to give A | F when the previous instruction left F alone and A alone
-    // when it wrote F. We do not track which: A | F is right after loads and
-    // POP AF, and after a flag-writing instruction differs only where F held
-    // bits 5 and 3 that A lacks. CMOS and second-source parts may differ.
+    // SCF and CCF: bits 5 and 3 from (Q xor F) or A, as on the console's
+    // NMOS Z80 (ScfBits). CMOS and second-source parts may differ.
     case 0x37:  // SCF
-      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ((A() | F()) & kFlagXY) | kFlagC);
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ScfBits() | kFlagC);
       break;
     case 0x3F:  // CCF: H takes the old carry
-      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ((A() | F()) & kFlagXY) | (Carry() << 4) |
-           (Carry() ^ kFlagC));
+      SetF((F() & (kFlagS | kFlagZ | kFlagPV)) | ScfBits() | (Carry() << 4) | (Carry() ^ kFlagC));
       break;
 
     // ---- 0x40 - 0x7F: LD r,r' (0x76 is HALT) ----
@@ -237,10 +234,8 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0xF6: Alu<6>(Fetch()); break;
     case 0xFE: Alu<7>(Fetch()); break;
 
-    // Jumps, calls and returns leave their target in memptr. The silicon
-    // also reads the target of a JP cc or CALL cc that is not taken, and
-    // keeps it there; these skip the operand unread, so memptr keeps its
-    // previous value instead.
+    // Jumps, calls and returns leave their target in memptr. A JP cc or
+    // CALL cc that is not taken still reads its target, and memptr keeps it.
     case 0xC0: if (Condition<0>()) { Return(); Charge(6); } break;
     case 0xC8: if (Condition<1>()) { Return(); Charge(6); } break;
     case 0xD0: if (Condition<2>()) { Return(); Charge(6); } break;
@@ -251,14 +246,14 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     case 0xF8: if (Condition<7>()) { Return(); Charge(6); } break;
     case 0xC9: Return(); break;
 
-    case 0xC2: if (Condition<0>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xCA: if (Condition<1>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xD2: if (Condition<2>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xDA: if (Condition<3>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xE2: if (Condition<4>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xEA: if (Condition<5>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xF2: if (Condition<6>()) Jump(Fetch16()); else Skip(2); break;
-    case 0xFA: if (Condition<7>()) Jump(Fetch16()); else Skip(2); break;
+    case 0xC2: if (Condition<0>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xCA: if (Condition<1>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xD2: if (Condition<2>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xDA: if (Condition<3>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xE2: if (Condition<4>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xEA: if (Condition<5>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xF2: if (Condition<6>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
+    case 0xFA: if (Condition<7>()) Jump(Fetch16()); else c.memptr = Fetch16(); break;
     case 0xC3: Jump(Fetch16()); break;
     case 0xE9: c.pc = xy.w; break;  // JP (HL): no memory read
 
@@ -269,7 +264,7 @@ void Z80Executor<Derived>::Exec(uint8_t op) {
     Jump(target);                      \
     Charge(7);                         \
   } else {                             \
-    Skip(2);                           \
+    c.memptr = Fetch16();              \
   }
     case 0xC4: Z80_CALL_IF(0) break;
     case 0xCC: Z80_CALL_IF(1) break;

@@ -14,6 +14,7 @@ void Z80Core::Reset() {
   memptr = 0;
   cyclesLeft = cyclesPerLine;
   heldRequest = kNoInterrupt;
+  flagsWrittenAt = static_cast<uint32_t>(cyclesLeft) + 1;  // no instruction has written F
 }
 
 void Z80Core::WriteMem(uint16_t, uint8_t) {}

@@ -113,6 +113,11 @@ class Z80Core {
   // instruction that used it computed (jump targets, (IX+d), ...). Programs
   // see it only through bits 5 and 3 of F after BIT n,(HL) and BIT n,(IX+d).
   uint16_t memptr = 0;
+  // Where the Q latch stands: cyclesLeft (as unsigned) at the end of the
+  // last instruction that wrote F. SCF and CCF see Q = F only when that was
+  // the instruction just before them; anything else left Q = 0. Kept in
+  // step with cyclesLeft when a period reloads it.
+  uint32_t flagsWrittenAt = 1;
   int32_t cyclesPerLine = 0;
   int32_t cyclesLeft = 0;     // may go negative by one instruction's overshoot
   // An interrupt accepted after the instruction that follows EI, kept here

@@ -113,6 +113,7 @@ void Z80Executor<Derived>::ExecED() {
     case 0x61: outC(c.hl.Hi()); break;
     case 0x69: outC(c.hl.Lo()); break;
     case 0x79: outC(A()); break;
+    case 0x71: outC(0); break;  // OUT (C),0: the NMOS part drives 0
 
     case 0x42: Sbc16(c.bc.w); break;
     case 0x52: Sbc16(c.de.w); break;
@@ -229,8 +230,8 @@ void Z80Executor<Derived>::ExecED() {
 
     // ---- Block instructions, repeating ----
     // Each iteration sets the flags and memptr as its one-step form would,
-    // except that in LDxR and CPxR an iteration that repeats leaves the ED
-    // address plus one in memptr. Only the last iteration's flags remain,
+    // except that an iteration that repeats leaves the ED address plus one
+    // in memptr. Only the last iteration's flags remain,
     // so they are computed once, after the loop, where that is simpler.
     case 0xB0:
     case 0xB8: {  // LDIR, LDDR
@@ -265,6 +266,7 @@ void Z80Executor<Derived>::ExecED() {
         c.memptr = repeatAddress();
         return false;
       });
+      MarkFlagsWritten();  // the flags came before the iteration's charge
       if (!finished) repeatingFlags();
       break;
     }
@@ -278,7 +280,9 @@ void Z80Executor<Derived>::ExecED() {
         Write(c.hl.w, value);
         step(c.hl, d);
         c.bc.SetHi(static_cast<uint8_t>(c.bc.Hi() - 1));
-        return c.bc.Hi() == 0;
+        if (c.bc.Hi() == 0) return true;
+        c.memptr = repeatAddress();
+        return false;
       });
       ioFlags(value, value + ((c.bc.Lo() + d) & 0xFF));
       if (!finished) repeatingIoFlags(value);
@@ -294,7 +298,9 @@ void Z80Executor<Derived>::ExecED() {
         Out(c.bc.Lo(), value);
         c.bc.SetHi(static_cast<uint8_t>(c.bc.Hi() - 1));
         c.memptr = static_cast<uint16_t>(c.bc.w + d);
-        return c.bc.Hi() == 0;
+        if (c.bc.Hi() == 0) return true;
+        c.memptr = repeatAddress();
+        return false;
       });
       ioFlags(value, value + c.hl.Lo());
       if (!finished) repeatingIoFlags(value);

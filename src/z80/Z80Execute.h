@@ -151,7 +151,24 @@ class Z80Executor {
   uint8_t A() const { return c.af.Hi(); }
   void SetA(uint8_t value) { c.af.SetHi(value); }
   uint8_t F() const { return c.af.Lo(); }
-  void SetF(int value) { c.af.SetLo(static_cast<uint8_t>(value)); }
+  void SetF(int value) {
+    c.af.SetLo(static_cast<uint8_t>(value));
+    MarkFlagsWritten();
+  }
+  // The instruction running now wrote F: Q takes it (see flagsWrittenAt).
+  // Called after the instruction's last charge.
+  void MarkFlagsWritten() { c.flagsWrittenAt = static_cast<uint32_t>(c.cyclesLeft); }
+  // Bits 5 and 3 for SCF and CCF: from (Q xor F) or A, where Q is F when
+  // the instruction before wrote F (so F's own bits cancel) and 0 otherwise.
+  int ScfBits() const {
+    const bool q = c.flagsWrittenAt == static_cast<uint32_t>(c.cyclesLeft + cyclesBase[0x37]);
+    return ((q ? 0 : F()) | A()) & kFlagXY;
+  }
+  // A period's reload moves cyclesLeft; the Q stamp moves with it.
+  void Reload(int32_t cycles) {
+    c.cyclesLeft += cycles;
+    c.flagsWrittenAt += static_cast<uint32_t>(cycles);
+  }
   int Carry() const { return c.af.Lo() & kFlagC; }
 
   // ---- Arithmetic and flags ----
@@ -361,11 +378,11 @@ inline void Z80Executor<Derived>::RunPeriod() {
     } while (c.cyclesLeft > 0);
     // A negative counter is the last instruction's overshoot, carried over.
     if (stepAfterEi) {
-      c.cyclesLeft += c.cyclesPerLine;
+      Reload(c.cyclesPerLine);
       break;
     }
     const bool endsOnEi = c.cyclesLeft == cyclesLeftAfterEi;
-    c.cyclesLeft += c.cyclesPerLine;
+    Reload(c.cyclesPerLine);
     request = CallLoop();
     if (request == kNoInterrupt) return;
     if (request == kNmiRequest || !endsOnEi || !(c.iff & kIff1)) break;
@@ -374,7 +391,7 @@ inline void Z80Executor<Derived>::RunPeriod() {
     // EI; HALT halts first). That instruction runs now, once round the same
     // loop with the counter taken back below zero, and is charged to the new
     // period. It may be DI.
-    c.cyclesLeft -= c.cyclesPerLine;
+    Reload(-c.cyclesPerLine);
     stepAfterEi = true;
   }
   // A maskable request that meets IFF1 clear is dropped, not remembered.

@@ -63,7 +63,7 @@ inline constexpr CycleTable cyclesED = [] {
   for (auto& entry : t) entry = 8;
   for (int r = 0; r < 8; ++r) {
     t[0x40 + r * 8] = 12;  // IN r,(C) and IN F,(C)
-    if (r != 6) t[0x41 + r * 8] = 12;  // OUT (C),r
+    t[0x41 + r * 8] = 12;  // OUT (C),r, and OUT (C),0 for r = 6
   }
   for (int ss = 0; ss < 4; ++ss) {
     t[0x42 + ss * 16] = 15;  // SBC HL,ss

@@ -278,6 +278,84 @@ TEST(TmsCartridges, PicturesFollowTheModeRules) {
   }
 }
 
+// The colour a Master System colour RAM byte (--BBGGRR) shows.
+std::uint32_t SmsRgb(int value) {
+  return (value & 3) * 85 << 16 | ((value >> 2) & 3) * 85 << 8 | ((value >> 4) & 3) * 85;
+}
+
+// Every pixel of x0-x1, y0-y1 (inclusive) shows colour RAM value `colour`.
+struct SmsArea {
+  int x0, y0, x1, y1;
+  int colour;
+};
+
+std::string FirstWrongPixel(const Picture& picture, const SmsArea& a) {
+  for (int y = a.y0; y <= a.y1; ++y) {
+    for (int x = a.x0; x <= a.x1; ++x) {
+      if (picture.At(x, y) != SmsRgb(a.colour)) {
+        return "pixel " + std::to_string(x) + ", " + std::to_string(y) + " is " + std::to_string(picture.At(x, y));
+      }
+    }
+  }
+  return "";
+}
+
+// Each cartridge's comment says which rule of the video chip its picture
+// shows; the areas are what the console draws.
+TEST(VideoModeCartridges, PicturesFollowTheChip) {
+  constexpr int kWhite = 0x3F, kRed = 0x03, kBlack = 0x00;
+  struct Case {
+    const char* name;
+    const char* image;
+    const char* options;
+    int height;
+    std::vector<SmsArea> areas;
+  };
+  const Case cases[] = {
+      {"192 lines: vertical wrap modulo 224, scroll lock of tiles 24-31, blank left column", CART_MODE4_SCROLL, "",
+       192,
+       {{0, 0, 7, 191, kRed}, {8, 0, 11, 191, kWhite}, {12, 0, 15, 191, kBlack},
+        {16, 94, 191, 94, kBlack}, {16, 95, 191, 96, kWhite}, {16, 97, 191, 97, kBlack}, {16, 0, 191, 0, kBlack},
+        {192, 0, 255, 0, kWhite}, {192, 1, 255, 191, kBlack}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CartridgeRun run = RunCartridge(c.image, c.options);
+    if (run.picture.width != 256 || run.picture.height != c.height) {
+      ADD_FAILURE() << "no 256 x " << c.height << " screenshot";
+      continue;
+    }
+    for (const SmsArea& a : c.areas) {
+      EXPECT_EQ(FirstWrongPixel(run.picture, a), "")
+          << "area " << a.x0 << "," << a.y0 << " - " << a.x1 << "," << a.y1 << " in colour " << a.colour;
+    }
+    Finish(run);
+  }
+}
+
+// Port readings the cartridges record in their battery file, as the console
+// gives them; each cartridge's comment says what each byte checks.
+TEST(ConsoleReadingCartridges, ResultsAreTheConsoles) {
+  struct Case {
+    const char* name;
+    const char* image;
+    const char* options;
+    std::vector<std::uint8_t> expected;
+  };
+  const Case cases[] = {
+      {"Z80: OUT (C),0; MEMPTR after JP cc and CALL cc not taken; SCF and CCF with the Q latch",
+       CART_Z80_DETAILS, "", {0x00, 0x28, 0x28, 0x81, 0xA9, 0x90}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CartridgeRun run = RunCartridge(c.image, c.options);
+    ASSERT_GE(run.results.size(), c.expected.size()) << "no results in the battery file";
+    EXPECT_EQ(std::vector<std::uint8_t>(run.results.begin(), run.results.begin() + static_cast<long>(c.expected.size())),
+              c.expected);
+    Finish(run);
+  }
+}
+
 TEST(BankingCartridges, EveryBankNumberReachesAPage) {
   struct Case {
     int pages;

@@ -123,13 +123,14 @@ void ReferenceLine(Video& v, int L) {
     return;
   }
   int hScroll = (L < 16 && (regs[0] & 0x40)) ? 0 : regs[8];
-  int y = L + regs[9];
-  if (y > 223) y -= 223;
-  int off = (regs[0] & 0x20) ? -4 : 0;
   int nameTable = (regs[2] & 0x0E) << 10;
   // Outside the Game Gear's 144 lines only the sprites are looked at.
   const bool outside = v.gameGear && (L < 24 || L > 167);
   for (int j = 0; j < 32 && !outside; ++j) {
+    // Column j lands on screen tile (j + hScroll / 8) modulo 32; with the
+    // vertical lock on, tiles 24-31 are not scrolled vertically.
+    const bool locked = (regs[0] & 0x80) && ((j + (hScroll >> 3)) & 31) >= 24;
+    int y = locked ? L : (L + regs[9]) % 224;
     int entry = nameTable + (y >> 3) * 64 + j * 2;
     int number = v.vram[entry];
     int flags = v.vram[entry + 1];
@@ -141,7 +142,7 @@ void ReferenceLine(Video& v, int L) {
       for (int plane = 0; plane < 4; ++plane) {
         if (v.vram[address + plane] & mask) colour += 1 << plane;
       }
-      int x = (j * 8 + hScroll + off + ((flags & 0x02) ? 7 - i : i)) & 0xFF;
+      int x = (j * 8 + hScroll + ((flags & 0x02) ? 7 - i : i)) & 0xFF;
       frame[x] = static_cast<std::uint8_t>((flags & 0x08) ? colour + 16 : colour);
       priority[x] = static_cast<std::uint8_t>((flags & 0x10) ? colour : 0);
     }
@@ -190,18 +191,14 @@ void ReferenceLine(Video& v, int L) {
   std::size_t drawn = v.spriteLimit ? std::min<std::size_t>(onLine.size(), 8) : onLine.size();
   for (std::size_t k = drawn; k-- > 0;) {
     for (int x = 0; x < 256; ++x) {
-      int screen = x + off;
-      if (colour[k][x] != 0 && screen >= 0 && priority[screen] == 0) {
-        frame[screen] = static_cast<std::uint8_t>(colour[k][x] + 16);
-      }
+      if (colour[k][x] != 0 && priority[x] == 0) frame[x] = static_cast<std::uint8_t>(colour[k][x] + 16);
     }
   }
   if (v.gameGear) {
     for (int x = 0; x < 48; ++x) frame[x] = backdrop;
     for (int x = 208; x < 256; ++x) frame[x] = backdrop;
   } else if (regs[0] & 0x20) {
-    for (int x = 0; x < 4; ++x) frame[x] = backdrop;
-    for (int x = 252; x < 256; ++x) frame[x] = backdrop;
+    for (int x = 0; x < 8; ++x) frame[x] = backdrop;
   }
 }
 
@@ -282,7 +279,10 @@ TEST(VideoRenderReference, EveryScrollAndSpriteXMatches) {
   v.vram[v.spriteTable + 8] = 0xD0;
   for (int scroll = 0; scroll < 256; ++scroll) {
     SCOPED_TRACE("scroll " + std::to_string(scroll));
-    rig.SetRegister(0, (scroll & 1) ? 0x24 : 0x0C);  // mode 4; blank left column, or sprites moved 8 left
+    // Mode 4; blank left column, or sprites moved 8 left; every fourth with
+    // the vertical lock and a vertical scroll.
+    rig.SetRegister(0, static_cast<std::uint8_t>(((scroll & 1) ? 0x24 : 0x0C) | ((scroll & 2) ? 0x80 : 0)));
+    rig.SetRegister(9, static_cast<std::uint8_t>((scroll & 2) ? scroll * 7 : 0));
     rig.SetRegister(8, static_cast<std::uint8_t>(scroll));
     for (int n = 0; n < 8; ++n) v.vram[v.spriteTable + 128 + n * 2] = static_cast<std::uint8_t>(scroll + n * 33);
     CopyScene(v, r);

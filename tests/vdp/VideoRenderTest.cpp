@@ -116,12 +116,20 @@ TEST(VideoRender, RowsOfSmallScenes) {
          s.SetRegister(8, 3);
        },
        16, 0, Join({Repeat(0, 3), RowOfP1(0)})},
-      {"vertical scroll 33: line 191 is tile row 0, pixel row 1",
+      {"vertical scroll 33 wraps modulo 224: line 191 is tile row 0, pixel row 0",
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
          s.SetRegister(9, 33);
        },
-       191, 0, RowOfP1(1)},
+       191, 0, RowOfP1(0)},
+      {"vertical scroll lock: tiles 24-31 show the line's own row",
+       [](Scene& s) {
+         s.Tile(1, 23, 1, 0);
+         s.Tile(0, 24, 1, 0);
+         s.SetRegister(0, 0x84);
+         s.SetRegister(9, 8);
+       },
+       0, 184, Join({RowOfP1(0), RowOfP1(0)})},
       {"vertical scroll 32: line 191 is tile row 27, pixel row 7",
        [](Scene& s) {
          s.Tile(27, 0, 1, 0);
@@ -140,33 +148,26 @@ TEST(VideoRender, RowsOfSmallScenes) {
          s.SetRegister(9, 8);
        },
        0, 248, RowOfP1(0)},
-      {"left column blank: backdrop at 0-3, column 1 from x 4",
+      {"left column blank: backdrop at 0-7, column 1 in place",
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
          s.Tile(0, 1, 1, 0x08);
          s.SetRegister(0, 0x24);
        },
-       0, 0, Join({Repeat(backdrop, 4), RowOfP1(0, false, 16)})},
-      {"left column blank: backdrop at 252-255",
+       0, 0, Join({Repeat(backdrop, 8), RowOfP1(0, false, 16)})},
+      {"left column blank: column 31 in place at 248-255",
        [](Scene& s) {
          s.Tile(0, 31, 1, 0);
          s.SetRegister(0, 0x24);
        },
-       0, 244, Join({RowOfP1(0), Repeat(backdrop, 4)})},
-      {"hidden sprites: no borders, the shifted picture shows",
+       0, 248, RowOfP1(0)},
+      {"hidden sprites: no borders, column 0 shows",
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
          s.SetRegister(0, 0x24);
          s.video->hideSprites = true;
        },
-       0, 252, RowOfP1(0, false, 0, 0, 3)},
-      {"hidden sprites: column 0 pixels 4-7 at x 0-3",
-       [](Scene& s) {
-         s.Tile(0, 0, 1, 0);
-         s.SetRegister(0, 0x24);
-         s.video->hideSprites = true;
-       },
-       0, 0, RowOfP1(0, false, 0, 4, 7)},
+       0, 0, RowOfP1(0)},
       {"display off: whole row backdrop",
        [](Scene& s) {
          s.Tile(0, 0, 1, 0);
@@ -188,13 +189,13 @@ TEST(VideoRender, RowsOfSmallScenes) {
        Join({Repeat(backdrop, 48), Repeat(0, 4)})},
       {"Game Gear: line 167 right border starts at 208", [](Scene& s) { s.video->gameGear = true; }, 167, 204,
        Join({Repeat(0, 4), Repeat(backdrop, 48)})},
-      {"Game Gear with left blank: shifted, only its own borders",
+      {"Game Gear with left blank: nothing moves, only its own borders",
        [](Scene& s) {
          s.video->gameGear = true;
          s.Tile(3, 6, 1, 0);
          s.SetRegister(0, 0x24);
        },
-       24, 46, Join({Repeat(backdrop, 2), RowOfP1(0, false, 0, 4, 7), Repeat(0, 4)})},
+       24, 46, Join({Repeat(backdrop, 2), RowOfP1(0)})},
       {"Game Gear: sprites are covered by the border",
        [](Scene& s) {
          s.video->gameGear = true;
@@ -223,13 +224,13 @@ TEST(VideoRender, RowsOfSmallScenes) {
          s.SetRegister(0, 0x0C);
        },
        10, 0, Bytes{20, 21, 22, 23, 0, 0}},
-      {"left blank moves sprites 4 pixels left too",
+      {"left blank covers sprites at x 0-7 only",
        [](Scene& s) {
-         s.Sprite(0, 10, 8, 3);
+         s.Sprite(0, 10, 4, 3);
          s.Sprite(1, 0xD0, 0, 0);
          s.SetRegister(0, 0x24);
        },
-       10, 3, Join({Bytes{backdrop}, Repeat(25, 8), Bytes{0}})},
+       10, 0, Join({Repeat(backdrop, 8), Repeat(25, 4), Bytes{0}})},
       {"sprite starts on its Y line", [](Scene& s) { s.Sprite(0, 10, 0, 3); s.Sprite(1, 0xD0, 0, 0); }, 10, 0,
        Repeat(25, 8)},
       {"sprite not on the line above", [](Scene& s) { s.Sprite(0, 10, 0, 3); s.Sprite(1, 0xD0, 0, 0); }, 9, 0,

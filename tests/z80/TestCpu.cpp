@@ -39,6 +39,8 @@ void CheckInstruction(const InstructionCase& row) {
   const uint16_t endPc = Or(row.after.pc, static_cast<uint16_t>(kCodeAt + row.code.size()));
   int cycles = 0;
   for (int step = 0; step < 4; ++step) {
+    // A new period, as a reload would start it: the Q latch's stamp moves too.
+    cpu.flagsWrittenAt += static_cast<uint32_t>(1 - cpu.cyclesLeft);
     cpu.cyclesLeft = 1;
     cpu.Run();
     cycles += 1 - cpu.cyclesLeft;

@@ -21,6 +21,10 @@ TEST(UndocumentedFlags, BitsFiveAndThree) {
   CheckInstructionTable({
       {"CP n: from the operand, not the result", {0xFE, 0x28}, {.a = 0x00}, {}, {.f = 0xBB}, {}, 7},
       {"SCF: from A | F", {0x37}, {.a = 0x20, .f = 0x08}, {}, {.f = 0x29}, {}, 4},
+      // After an instruction that wrote F, Q = F cancels F's bits: A alone.
+      {"SCF after CP: from A alone", {0xFE, 0x28, 0x37}, {.a = 0x00}, {}, {.f = 0x83}, {}, 11},
+      {"SCF after CP and a NOP: from A | F", {0xFE, 0x28, 0x00, 0x37}, {.a = 0x00}, {}, {.f = 0xAB}, {}, 15},
+      {"CCF after OR: from A alone", {0xB0, 0x3F}, {.a = 0x00, .bc = 0x2800}, {}, {.a = 0x28, .f = 0x2C | 0x01, .bc = 0x2800}, {}, 8},
       {"CCF: from A | F, H from the old carry", {0x3F}, {.a = 0x08, .f = 0x21}, {}, {.f = 0x38}, {}, 4},
       {"RLD: from the new A", {0xED, 0x6F}, {.a = 0x20, .hl = 0x4000}, {{0x4000, 0x08}}, {.f = 0x20}, {{0x4000, 0x80}}, 18},
       {"ADC HL,DE: from the high byte", {0xED, 0x5A}, {.de = 0x1800, .hl = 0x1000}, {}, {.f = 0x28, .hl = 0x2800}, {}, 15},
@@ -52,8 +56,9 @@ TEST(UndocumentedFlags, RepeatingIterationCutOff) {
   const std::vector<Row> rows = {
       {"LDIR", 0x2800, 0xB0, 0x00, 0x0005, 0x2C, 0x2801},
       {"CPIR", 0x0800, 0xB1, 0x00, 0x0005, 0x0E, 0x0801},
-      {"INIR without carry: P/V flips with parity of B", 0x0800, 0xB2, 0x90, 0x0310, 0x0A, 0x0311},
-      {"INIR with carry and bit 7: P/V from B - 1, H clear", 0x0800, 0xB2, 0xF8, 0x0310, 0x0B, 0x0311},
+      // INxR and OTxR, like LDxR, leave the ED address plus one in memptr.
+      {"INIR without carry: P/V flips with parity of B", 0x0800, 0xB2, 0x90, 0x0310, 0x0A, 0x0801},
+      {"INIR with carry and bit 7: P/V from B - 1, H clear", 0x0800, 0xB2, 0xF8, 0x0310, 0x0B, 0x0801},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -100,6 +105,10 @@ TEST(UndocumentedFlags, Memptr) {
       {"OUTD: BC minus one, after B counts", {0xED, 0xAB}, 0, 0x02BF, 0x4000, 0, 0x01BE},
       {"LDIR that repeats once: its address plus one", {0xED, 0xB0}, 0, 0x0002, 0x4000, 0, 0x0101},
       {"LDIR of one byte leaves it", {0xED, 0xB0}, 0, 0x0001, 0x4000, 0, 0xABCD},
+      // A = 0, so Z is clear: NZ holds, Z does not.
+      {"JP Z,nn not taken: nn all the same", {0xCA, 0x34, 0x12}, 0, 0, 0, 0, 0x1234},
+      {"CALL Z,nn not taken: nn all the same", {0xCC, 0x34, 0x12}, 0, 0, 0, 0, 0x1234},
+      {"OTIR that repeats once: its address plus one", {0xED, 0xB3}, 0, 0x0210, 0x4000, 0, 0x0101},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
