@@ -149,8 +149,11 @@ class Console {
   SdscConsole sdsc;
 
   // ---- What a frame leaves ----
-  // The 256 x 192 picture as colour indexes 0-31, row-major.
+  // The picture as colour indexes 0-31, row-major: 256 x FrameHeight().
   const std::uint8_t* Frame() const { return video.frame; }
+  // The last whole picture's lines: 192, or in mode 4's taller pictures 224
+  // (or 240, on a PAL console).
+  int FrameHeight() const { return video.frameHeight; }
   // The colour RAM as the program wrote it: 32 bytes of --BBGGRR on the
   // Master System, 64 bytes (32 little-endian words of ----BBBBGGGGRRRR)
   // on the Game Gear.
@@ -216,9 +219,21 @@ class Console {
   // Everything counts as changed: for whoever writes the memories directly.
   void MarkMemoryChanged();
 
-  // Japanese console: the nationalisation lines always read high, and a
-  // Game Gear's port 0x00 reads bit 6 low.
-  void SetJapanese(bool japanese) { exportConsole = japanese ? 0 : 1; }
+  // Which console: Japanese (the nationalisation lines always read high,
+  // and a Game Gear's port 0x00 reads bit 6 low), export NTSC or export PAL
+  // (313 lines at 3,546,893 Hz), or kFromImage: the one the image's header
+  // names (Japanese for a Japanese region code, else export NTSC). Takes
+  // effect at once, between frames; LoadCartridge settles kFromImage again.
+  // A Game Gear has no PAL model: there export PAL runs as export NTSC.
+  void SetRegion(Region choice);
+  Region GetRegionChoice() const { return regionChoice; }
+  // The console running now (never kFromImage).
+  Region CurrentRegion() const { return region; }
+  // Runs as this console (not kFromImage) until the next SetRegion or
+  // LoadCartridge: a loaded state's.
+  void UseRegion(Region running);
+  // The older switch: Japanese, or as the image says.
+  void SetJapanese(bool japanese) { SetRegion(japanese ? Region::kJapanese : Region::kFromImage); }
   bool Japanese() const { return exportConsole == 0; }
 
   // ---- The FM unit ----
@@ -281,7 +296,8 @@ class Console {
     return static_cast<std::uint32_t>(lineInFrame * timing.cyclesPerLine + (cpu.cyclesPerLine - cpu.cyclesLeft));
   }
 
-  const Timing& timing;
+  // The running console's timing: kNtscTiming or kPalTiming.
+  Timing timing;
   Z80Core cpu;
   Video video;
   Psg psg;
@@ -303,10 +319,14 @@ class Console {
   std::uint8_t port00 = 0xFF;         // bit 7: Game Gear Start, active low
   bool pauseHeld = false;             // the pause line's last level (an NMI is raised on its edge)
   std::uint8_t ioControl = 0xFF;      // port 0x3F as last written: TR and TH directions and levels
-  // The H counter as the last TH edge latched it (the light gun's), read
-  // through port 0x7F; until one, the port reads the running counter.
+  // The H counter as the last TH edge latched it, read through port 0x7F:
+  // a TH output of port 0x3F rising from 0 to 1 (an input counts as 1, its
+  // pull-up), or the light gun's sensor at the beam's pass over its aim.
   std::uint8_t hCounterLatch = 0;
-  bool hCounterLatched = false;
+  bool hCounterLatched = false;  // some edge has latched it since the reset
+  std::uint8_t thLevels = 3;     // TH levels as port 0x3F set them (bit 0 port 1, bit 1 port 2)
+  // ThLevels as ioControl now sets them.
+  std::uint8_t ThLevels() const;
   std::uint8_t glassesShutter = 0;    // bit 0 of the last write to 0xFFF8-0xFFFB: which eye sees
   // ---- SG-1000 and SC-3000 ----
   // The extra cartridge RAM's address >> 8 (0x20 or 0x80; 0: none yet),
@@ -404,6 +424,11 @@ class Console {
   // image is there (past its end, blank, or a mirror of the part before).
   bool sgRamMay2000 = false;
   bool sgRamMay8000 = false;
+  Region regionChoice = Region::kFromImage;
+  Region region = Region::kExport;
+  bool japaneseImage = false;  // the loaded image's header has a Japanese region code
+  // Puts the console of regionChoice in place (timing and market).
+  void ApplyRegion();
   bool compatibility = false;
   GlassesView glassesView = GlassesView::kLeftEye;
   // The picture shown when ScreenInColours; each eye's latest frame as

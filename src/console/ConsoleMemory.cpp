@@ -33,6 +33,7 @@ void LogRegion(const Logger& log, std::uint8_t code) {
 }  // namespace
 
 Console::Console(const Timing& consoleTiming) : timing(consoleTiming) {
+  if (timing.Pal()) regionChoice = region = Region::kExportPal;
   cpu.trapBadOps = 1;
   cpu.cyclesPerLine = timing.cyclesPerLine;
   video.SetTiming(timing);
@@ -43,6 +44,30 @@ Console::Console(const Timing& consoleTiming) : timing(consoleTiming) {
   std::memset(systemRam, 0xFF, sizeof systemRam);
   Remap();
   Reset();
+}
+
+void Console::SetRegion(Region choice) {
+  regionChoice = choice;
+  ApplyRegion();
+}
+
+void Console::ApplyRegion() {
+  Region next = regionChoice;
+  if (next == Region::kFromImage) next = japaneseImage ? Region::kJapanese : Region::kExport;
+  UseRegion(next);
+}
+
+void Console::UseRegion(Region next) {
+  if (next == Region::kFromImage) next = Region::kExport;
+  if (next == Region::kExportPal && (video.gameGear || compatibility)) next = Region::kExport;
+  region = next;
+  exportConsole = next == Region::kJapanese ? 0 : 1;
+  const Timing& wanted = TimingOf(next);
+  if (timing.linesPerFrame == wanted.linesPerFrame && timing.clockHz == wanted.clockHz) return;
+  timing = wanted;
+  cpu.cyclesPerLine = timing.cyclesPerLine;
+  video.SetTiming(timing);
+  psg.SetClock(timing.clockHz);
 }
 
 void Console::SetLogger(const Logger& logger) {
@@ -65,8 +90,10 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   // exist, and --console sms is there for a Master System image named .gg.
   ConsoleKind imageKind = ConsoleKindOfName(name);
   std::optional<RomHeader> gameGearHeader;
+  const std::optional<RomHeader> header = ReadRomHeader(bytes, size);
+  const bool japaneseHeader = header && header->Japanese();
   if (imageKind == ConsoleKind::kMasterSystem) {
-    if (const std::optional<RomHeader> header = ReadRomHeader(bytes, size); header && header->GameGear()) {
+    if (header && header->GameGear()) {
       gameGearHeader = header;
       imageKind = ConsoleKind::kGameGear;
     }
@@ -77,6 +104,7 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   log.Printf("Loaded %s, %d pages, %s.\r\n", name, cartridge.PageCount(), BoardTitle(cartridge.CurrentBoard()));
   if (gameGearHeader) log.Printf("Header region %X: a Game Gear image\n", gameGearHeader->regionCode);
   running = run;
+  japaneseImage = japaneseHeader;
   // A Game Gear image always runs with Game Gear colours unless the player
   // asked for a Master System; a Master System image on a Game Gear runs in
   // the handheld's Master System mode.
@@ -108,6 +136,7 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
     log.Printf("Game Gear Mode: ");
     LogRegion(log, cartridge.Page(cartridge.Bank(1))[0x3FFF]);
   }
+  ApplyRegion();
   std::memset(cartridge.ram, 0xFF, sizeof cartridge.ram);
   cartridgeRamDirty = false;
   saveRequest = false;
@@ -182,6 +211,7 @@ void Console::Reset() {
   ioControl = 0xFF;
   hCounterLatch = 0;
   hCounterLatched = false;
+  thLevels = ThLevels();
   glassesShutter = 0;
 }
 

@@ -90,8 +90,9 @@ std::uint8_t Console::InPort(std::uint16_t port) {
     case 0x7E:
       return video.ReadVCounter();
     case 0x7F:
+      // The counter as the last TH edge latched it, never the running one.
       LatchGunCounter(false);
-      return hCounterLatched ? hCounterLatch : video.ReadHCounter(cpu.cyclesPerLine, cpu.cyclesLeft);
+      return hCounterLatch;
     case 0xBD: case 0xBF:
       return video.ReadStatus();
     case 0xBE:
@@ -165,8 +166,23 @@ std::uint8_t Console::ReadPortDD() {
   return value;
 }
 
+std::uint8_t Console::ThLevels() const {
+  // An input is pulled high; an output is at the level written.
+  std::uint8_t levels = 0;
+  if (ioControl & (kThInputA | kThLevelA)) levels |= 1;
+  if (ioControl & (kThInputB | kThLevelB)) levels |= 2;
+  return levels;
+}
+
 void Console::WriteIoControl(std::uint8_t value) {
   ioControl = value;
+  // A TH line rising from 0 to 1 latches the H counter where the beam is.
+  const std::uint8_t levels = ThLevels();
+  if (levels & ~thLevels) {
+    hCounterLatch = video.ReadHCounter(cpu.cyclesPerLine, cpu.cyclesLeft);
+    hCounterLatched = true;
+  }
+  thLevels = levels;
   SetNationalisation(value);
   if (!(value & kThInputA)) device[0].DriveTh((value & kThLevelA) != 0);
   if (!(value & kThInputB)) device[1].DriveTh((value & kThLevelB) != 0);
@@ -175,17 +191,18 @@ void Console::WriteIoControl(std::uint8_t value) {
 // ---- The light gun ----
 // The gun's sensor sees the beam while it draws near the point aimed at: on
 // the lines from kGunRows above to kGunRows below it, from the aimed column
-// to the end of the line. The TH line is low while it sees light, and each
-// fall of TH latches the H counter where the beam is, which is the aimed
-// column on every lit line. Unverified: how many lines the real sensor sees
-// and for how long; a program polling TH needs it held for a while.
+// to the end of the line. The TH line is low while it sees light, and the
+// H counter is latched where the beam passes the aim: the sensor's pulse as
+// the spot crosses its view, short on the real gun, is where its edge is.
+// Here TH stays low to the line's end so that a program polling it sees it;
+// unverified: how many lines the real sensor sees and for how long.
 namespace {
 constexpr int kGunRows = 2;
 }
 
 bool Console::GunSeesLight(const PortDevice& gun) const {
   const PointerInput& aim = gun.pointer;
-  if (aim.x < 0 || aim.x >= Video::kWidth || aim.y < 0 || aim.y >= Video::kHeight) return false;
+  if (aim.x < 0 || aim.x >= Video::kWidth || aim.y < 0 || aim.y >= video.frameHeight) return false;
   const int line = video.line;
   if (line < aim.y - kGunRows || line > aim.y + kGunRows) return false;
   // Three pixels pass for every two processor cycles.
@@ -198,7 +215,7 @@ void Console::LatchGunCounter(bool lineFinished) {
     const PortDevice& gun = device[port];
     if (gun.kind != Peripheral::kLightGun || !(ioControl & (port ? kThInputB : kThInputA))) continue;
     const PointerInput& aim = gun.pointer;
-    if (aim.x < 0 || aim.x >= Video::kWidth || aim.y < 0 || aim.y >= Video::kHeight) continue;
+    if (aim.x < 0 || aim.x >= Video::kWidth || aim.y < 0 || aim.y >= video.frameHeight) continue;
     // Has the beam passed the aim on a lit line?
     const int line = video.line;
     if (line < aim.y - kGunRows || line > aim.y + kGunRows || !(lineFinished || GunSeesLight(gun))) continue;

@@ -201,12 +201,37 @@ void FmSection(Archive& a, Machine& console) {
   console.fm.Serialize(a);
 }
 
+// The console's model and what the other sections leave out: which console
+// runs (its timing), the height of the picture last drawn, the Q latch and
+// the TH lines' last levels.
+template <class Archive, class Machine>
+void ModeSection(Archive& a, Machine& console) {
+  std::uint8_t region = static_cast<std::uint8_t>(console.CurrentRegion());
+  a.Field(region);
+  std::uint8_t height = static_cast<std::uint8_t>(console.video.frameHeight);
+  a.Field(height);
+  // Q holds F when the last instruction run wrote it: its stamp is the
+  // present cycle count.
+  std::uint8_t q = console.cpu.flagsWrittenAt == static_cast<std::uint32_t>(console.cpu.cyclesLeft);
+  a.Field(q);
+  a.Field(console.thLevels);
+  if constexpr (std::is_same_v<Archive, StateReader>) {
+    if (region >= static_cast<std::uint8_t>(Region::kJapanese) && region <= static_cast<std::uint8_t>(Region::kExportPal)) {
+      console.UseRegion(static_cast<Region>(region));
+    }
+    console.video.frameHeight = height == 224 || height == 240 ? height : Video::kHeight;
+    // Not written: one more than the count, which no later instruction's
+    // end can equal.
+    console.cpu.flagsWrittenAt = static_cast<std::uint32_t>(console.cpu.cyclesLeft) + (q ? 0 : 1);
+  }
+}
+
 struct Section {
   char tag[5];
   int id;
 };
 constexpr Section kSections[] = {{"Z80 ", 0}, {"VDP ", 1}, {"PSG ", 2}, {"MEM ", 3}, {"CRAM", 4},
-                                 {"PORT", 5}, {"BORD", 6}, {"CONS", 7}, {"FM  ", 8}};
+                                 {"PORT", 5}, {"BORD", 6}, {"CONS", 7}, {"FM  ", 8}, {"MODE", 9}};
 // Version 1 states end after the cartridge RAM; the ports then start as
 // after a reset.
 constexpr int kVersionOneSections = 5;
@@ -218,6 +243,9 @@ constexpr int kVersionTwoSections = 6;
 constexpr int kVersionThreeSections = 7;
 // Version 4 states end after the console's section; the FM unit is then off.
 constexpr int kVersionFourSections = 8;
+// Version 5 states end after the FM unit's; the console keeps its model,
+// the picture is 192 lines high, Q is clear.
+constexpr int kVersionFiveSections = 9;
 
 template <class Archive, class Machine>
 void ProcessSection(Archive& a, Machine& console, int id) {
@@ -230,7 +258,8 @@ void ProcessSection(Archive& a, Machine& console, int id) {
     case 5: ControllerPortSection(a, console); break;
     case 6: BoardSection(a, console); break;
     case 7: ConsoleSection(a, console); break;
-    default: FmSection(a, console); break;
+    case 8: FmSection(a, console); break;
+    default: ModeSection(a, console); break;
   }
 }
 
@@ -333,6 +362,7 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
                                    : version == 2 ? kVersionTwoSections
                                    : version == 3 ? kVersionThreeSections
                                    : version == 4 ? kVersionFourSections
+                                   : version == 5 ? kVersionFiveSections
                                                   : std::size(kSections);
   if (Get32(in + 16) != size || size != StateSizeOf(console, sectionCount)) return StateError::Damaged;
   const std::span<const Section> sections(kSections, sectionCount);
@@ -369,6 +399,10 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
       d.sportsStep = fresh.sportsStep;
       d.thOutputHigh = fresh.thOutputHigh;
     }
+  }
+  if (version <= 5) {
+    console.video.frameHeight = Video::kHeight;
+    console.thLevels = console.ThLevels();
   }
   if (version <= 2) {
     console.cartridge.board = Board::Sega;

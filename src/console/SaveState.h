@@ -14,8 +14,9 @@ class Console;
 // Version 2 added the controller ports' section, version 3 the board's
 // (which board, port 0x3E), version 4 the console's (which console, the
 // SG-1000's cartridge RAM, the SC-3000's keyboard), version 5 the FM
-// unit's; older states still load.
-inline constexpr std::uint32_t kStateFormatVersion = 5;
+// unit's, version 6 the model's (Japanese, export NTSC or PAL; the
+// picture's height; Q; the TH levels); older states still load.
+inline constexpr std::uint32_t kStateFormatVersion = 6;
 
 // Why a state was refused.
 enum class StateError {

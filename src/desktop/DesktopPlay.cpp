@@ -119,7 +119,9 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
     // With the history used up the picture stands still until the key is let go.
     if (rewind.StepBack(session.console) && session.console.TakeSaveRequest()) session.SaveBattery();
     if (session.present) {
-      session.presenter.Present(session.console.Frame(), session.console.ShownColours(), session.console.GameGearColours(), session.console.ScreenColours());
+      session.presenter.Present(session.console.Frame(), session.console.ShownColours(),
+                                session.console.GameGearColours(), session.console.ScreenColours(),
+                                session.console.FrameHeight());
     }
     return 1;
   }

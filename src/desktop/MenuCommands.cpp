@@ -97,7 +97,8 @@ void SetDisplayPaused(bool paused) {
   // The dimmed frame is drawn once and stays while nothing runs.
   if (paused && activeSession->cartridgeLoaded) {
     Console& console = activeSession->console;
-    activeSession->presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours());
+    activeSession->presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(),
+                                     console.ScreenColours(), console.FrameHeight());
   }
 }
 

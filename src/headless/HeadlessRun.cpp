@@ -63,7 +63,7 @@ bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   outputs.push_back(OutputFile{"--trace", options.trace});
   bool ok = BatteryPathFor(image, battery, error) && CheckOutputs(image, battery, outputs, error) &&
             (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
-                                                             kNtscTiming.FramesPerSecond(), error));
+                                                             TimingOf(options.region == "eu" ? Region::kExportPal : Region::kExport).FramesPerSecond(), error));
   if (!ok) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
   return ok;
 }
@@ -116,7 +116,6 @@ int RunHeadless(const RunOptions& options) {
   session->Startup(host);
   // Nobody can switch away from a window that does not exist.
   display->active = true;
-  session->console.SetJapanese(options.japanese);
   session->console.video.spriteLimit = !options.noSpriteLimit;
   {
     std::string error;
@@ -284,10 +283,10 @@ int RunHeadless(const RunOptions& options) {
   if (options.bench) {
     double fps = seconds > 0 ? options.frames / seconds : 0;
     std::printf("%d frames in %.3f s: %.0f frames per second (%.1f times real speed), peak memory %ld KB\n",
-                options.frames, seconds, fps, fps / kNtscTiming.FramesPerSecond(), PeakMemoryKilobytes());
+                options.frames, seconds, fps, fps / session->console.timing.FramesPerSecond(), PeakMemoryKilobytes());
     if (history) {
       const double kept = std::min(static_cast<double>(options.rewindSeconds),
-                                   history->SecondsKept(kNtscTiming.FramesPerSecond()));
+                                   history->SecondsKept(session->console.timing.FramesPerSecond()));
       std::printf("rewind: %.1f s kept in %.1f MB, snapshots %.1f%% of run time\n", kept,
                   static_cast<double>(history->BytesUsed()) / (1024.0 * 1024.0),
                   seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);

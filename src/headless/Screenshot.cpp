@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -10,7 +11,7 @@
 
 bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error,
                      const PictureRect* area) {
-  PictureRect part{0, 0, display.BackWidth(), display.BackHeight()};
+  PictureRect part{0, 0, display.BackWidth(), std::min(display.BackHeight(), display.frameRows)};
   if (area) {
     if (area->x < 0 || area->y < 0 || area->x + area->width > part.width || area->y + area->height > part.height) {
       error = "no picture to write";

@@ -421,7 +421,8 @@ void DescribeInput() {
 void SendVideo(Core& c) {
   const bool gameGear = c.console.GameGear();
   const int width = gameGear ? kGameGearScreenWidth : Video::kWidth;
-  const int height = gameGear ? kGameGearScreenHeight : Video::kHeight;
+  // The Master System's picture is 192 lines, or 224 or 240 in mode 4's taller ones.
+  const int height = gameGear ? kGameGearScreenHeight : c.console.ScreenColours() ? Video::kHeight : c.console.FrameHeight();
   const int left = gameGear ? kGameGearScreenX : 0;
   const int top = gameGear ? kGameGearScreenY : 0;
 
@@ -561,11 +562,11 @@ TAVRIN_EXPORT void retro_get_system_av_info(retro_system_av_info* info) {
   info->geometry.base_width = gameGear ? kGameGearScreenWidth : Video::kWidth;
   info->geometry.base_height = gameGear ? kGameGearScreenHeight : Video::kHeight;
   info->geometry.max_width = Video::kWidth;
-  info->geometry.max_height = Video::kHeight;
+  info->geometry.max_height = Video::kMaxHeight;
   // The Master System fills a 4:3 television; the Game Gear's screen has
   // square pixels, 160:144.
   info->geometry.aspect_ratio = gameGear ? 10.0f / 9.0f : 4.0f / 3.0f;
-  info->timing.fps = kNtscTiming.FramesPerSecond();
+  info->timing.fps = core ? core->console.timing.FramesPerSecond() : kNtscTiming.FramesPerSecond();
   info->timing.sample_rate = Psg::kSampleRate;
 }
 

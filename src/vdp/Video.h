@@ -21,16 +21,28 @@ inline constexpr int kGameGearScreenHeight = 144;
 class Video {
  public:
   static constexpr int kWidth = 256;
-  static constexpr int kHeight = 192;
+  static constexpr int kHeight = 192;     // the usual picture; mode 4 can also show 224 or 240 lines
+  static constexpr int kMaxHeight = 240;
   static constexpr int kVramSize = 0x4000;
-  static constexpr int kFrameSize = kWidth * kHeight;
+  static constexpr int kFrameSize = kWidth * kMaxHeight;
   static constexpr int kColourCount = 32;
   static constexpr int kColourRamSize = 64;  // the Game Gear's 32 two-byte entries
   static constexpr std::uint16_t kNoInterrupt = 0xFFFF;
   static constexpr std::uint16_t kMaskableInterrupt = 0x0038;
 
-  // The frame's length and the V counter's jump come from the timing.
+  // The frame's length, the V counter's jumps and whether 240-line pictures
+  // exist come from the timing.
   void SetTiming(const Timing& timing);
+  // The lines the picture has under the present registers: 224 in mode 4
+  // with register 0 bit 1 and register 1 bit 4 set, 240 with register 1
+  // bit 3 instead on a PAL console, otherwise 192 (always on the Game Gear).
+  int PictureLines() const {
+    if ((regs[0] & 0x06) != 0x06 || gameGear || tms9918) return kHeight;
+    const int extra = regs[1] & 0x18;
+    if (extra == 0x10) return 224;
+    if (extra == 0x08 && pal) return 240;
+    return kHeight;
+  }
   // Power-on state: memories filled, registers, counters and colours reset.
   void Reset();
 
@@ -45,11 +57,11 @@ class Video {
   // A data-port write while the access code is 3.
   void WriteColour(std::uint8_t value);
 
-  // Advances one scanline: draws lines 0-191, marks the frame done after 191,
-  // and returns the interrupt request (kMaskableInterrupt or kNoInterrupt).
-  // Defined in vdp/VideoStep.h.
+  // Advances one scanline: draws the picture's lines, marks the frame done
+  // after its last, and returns the interrupt request (kMaskableInterrupt or
+  // kNoInterrupt). Defined in vdp/VideoStep.h.
   [[gnu::always_inline]] inline std::uint16_t StepLine();
-  // Draws scanline L (0-191) into frame and priority. Kept out of line:
+  // Draws scanline L (0-239) into frame and priority. Kept out of line:
   // inlined into the console's frame loop it takes the interpreter's
   // registers, and a frame costs 5 % more instructions.
   [[gnu::noinline]] void RenderLine(int L);
@@ -59,7 +71,7 @@ class Video {
   const std::uint8_t* ShownColours() const;
   // Decodes every pattern row again from vram after a direct write.
   void VramReplaced();
-  bool frameDone = false;      // set after line 191; the frame driver clears it
+  bool frameDone = false;      // set after the picture's last line; the frame driver clears it
   bool hideSprites = false;    // skip drawing sprites (and the borders); a host's choice; flags still set
   // At most 8 sprites a line, as the chip draws them; false draws every
   // sprite on the line (the status flags stay as the chip sets them).
@@ -77,7 +89,7 @@ class Video {
   // 256-byte pages of vram written since the console last took its changes
   // (bookkeeping for rewind snapshots, never saved).
   std::uint64_t vramWritten = ~std::uint64_t{0};
-  std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major
+  std::uint8_t frame[kFrameSize] = {};     // colour indexes 0-31, row-major, frameHeight rows
   std::uint8_t priority[kFrameSize] = {};  // background colour where its tile has priority, else 0
   // Colour RAM as written: 32 bytes of --BBGGRR on the Master System, 32
   // little-endian words of ----BBBBGGGGRRRR on the Game Gear.
@@ -96,13 +108,16 @@ class Video {
   std::uint8_t readBuffer = 0; // read-ahead byte for data-port reads
   bool secondByte = false;     // the next control byte completes a pair
   std::uint8_t lastRead = 0;   // value of the last status or data read
-  int line = 0;                // current scanline, 0-261
+  int line = 0;                // current scanline, 0 to linesPerFrame - 1
   int lineCounter = 0;         // line-interrupt down-counter
   int linesPerFrame = kNtscTiming.linesPerFrame;
-  int visibleLines = kNtscTiming.visibleLines;
-  int vCounterJumpLine = kNtscTiming.vCounterJumpLine;
+  int lastLineBeforeJump[3] = {kNtscTiming.lastLineBeforeJump[0], kNtscTiming.lastLineBeforeJump[1],
+                               kNtscTiming.lastLineBeforeJump[2]};
+  bool pal = false;                    // a PAL console: 240-line pictures exist
+  int pictureLines = kHeight;          // the present line's picture height (PictureLines)
+  int frameHeight = kHeight;           // lines of the last whole picture in frame
   std::uint16_t spriteTable = 0x3F00;  // (reg5 & 0x7E) << 7
-  bool framePending = false;           // frame flag latched on line 192
+  bool framePending = false;           // frame flag latched on the line after the picture
 
  private:
   // Every 4-byte row of video RAM decoded into eight colour bytes, pixel 0

@@ -17,8 +17,9 @@ constexpr std::uint16_t kAddressMask = 0x3FFF;
 
 void Video::SetTiming(const Timing& timing) {
   linesPerFrame = timing.linesPerFrame;
-  visibleLines = timing.visibleLines;
-  vCounterJumpLine = timing.vCounterJumpLine;
+  for (int k = 0; k < 3; ++k) lastLineBeforeJump[k] = timing.lastLineBeforeJump[k];
+  pal = timing.Pal();
+  if (line >= linesPerFrame) line = 0;
 }
 
 void Video::Reset() {
@@ -45,6 +46,8 @@ void Video::Reset() {
   frameDone = false;
   line = 0;
   lineCounter = 0;
+  pictureLines = kHeight;
+  frameHeight = kHeight;
   spriteTable = 0x3F00;
 }
 

@@ -78,7 +78,7 @@ int SpriteHeight(std::uint8_t mode) { return ((mode & 0x02) ? 16 : 8) << (mode &
 // n), up to the list's end. A sprite's top row is on the line after its Y,
 // counted modulo 256, so Y = 0xFF starts on line 0 and Y = 0xF8..0xFE reach
 // in from the top: row (L - Y - 1) modulo 256 is below `height`.
-inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int height) {
+inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int height, bool listEnds) {
   std::uint64_t covering = 0;
   std::uint64_t ends = 0;
 #if defined(__SSE2__)
@@ -99,8 +99,9 @@ inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int heig
     if (y == kSpriteListEnd) ends |= std::uint64_t{1} << sprite;
   }
 #endif
-  // Everything from the first end marker on is ignored.
-  if (ends != 0) covering &= (std::uint64_t{1} << std::countr_zero(ends)) - 1;
+  // Everything from the first end marker on is ignored; taller pictures
+  // have no end marker.
+  if (ends != 0 && listEnds) covering &= (std::uint64_t{1} << std::countr_zero(ends)) - 1;
   return covering;
 }
 
@@ -113,7 +114,7 @@ void Video::RenderLine(int L) {
     return;
   }
   tmsColours = false;
-  if (L < 0 || L >= kHeight) return;
+  if (L < 0 || L >= kMaxHeight) return;
   std::uint8_t* frameRow = frame + L * kWidth;
   std::uint8_t* priorityRow = priority + L * kWidth;
   const std::uint8_t backdrop = static_cast<std::uint8_t>(16 + (regs[7] & 0x0F));
@@ -125,24 +126,32 @@ void Video::RenderLine(int L) {
   if (!(regs[1] & 0x40) || (gameGear && (L < kGameGearScreenY || L >= kGameGearScreenY + kGameGearScreenHeight))) {
     FillRow(frameRow, backdrop);
     if (regs[1] & 0x40) {
-      const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
+      const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]), pictureLines == kHeight);
       if (covering != 0) DrawSprites(L, covering, spriteShift, false);
     }
     return;
   }
 
   int hScroll = (L < 16 && (regs[0] & 0x40)) ? 0 : regs[8];
-  // The name table is 28 rows (224 lines) high and the vertical scroll
-  // wraps modulo 224.
+  // In 192-line pictures the name table is 28 rows (224 lines) high at
+  // (register 2 & 0x0E) << 10 and the vertical scroll wraps modulo 224; in
+  // taller ones it is 32 rows high at ((register 2 & 0x0C) << 10) + 0x700
+  // and wraps modulo 256.
   int y = L + regs[9];
-  if (y >= 224) y -= 224;
+  const std::uint8_t* nameTable;
+  if (pictureLines == kHeight) {
+    if (y >= 224) y -= 224;
+    nameTable = vram + ((regs[2] & 0x0E) << 10);
+  } else {
+    y &= 0xFF;
+    nameTable = vram + ((regs[2] & 0x0C) << 10) + 0x700;
+  }
 
   // Background. Column c of the name table lands at x = 8c + shift (modulo
   // 256), so screen tile k (x from 8k + fine) shows column k - shift / 8; the
   // last screen tile runs past x = 255 by `fine` pixels, which wrap to x = 0.
   // A name-table entry is a little-endian word: pattern number in bits 0-8,
   // then horizontal flip, vertical flip, palette and priority.
-  const std::uint8_t* nameTable = vram + ((regs[2] & 0x0E) << 10);
   const int shift = hScroll & 0xFF;
   const int fine = shift & 7;
   // A name-table row's entries twice over, so that the 32 columns from any
@@ -245,7 +254,7 @@ void Video::RenderLine(int L) {
     drawTiles.template operator()<false, false>();
   }
 
-  const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]));
+  const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]), pictureLines == kHeight);
   if (covering != 0) DrawSprites(L, covering, spriteShift, !hideSprites);
   if (hideSprites) return;
 

@@ -7,17 +7,15 @@
 #include "vdp/Video.h"
 
 inline std::uint16_t Video::StepLine() {
-  vCounter = static_cast<std::uint8_t>(vCounter + 1);
   ++line;
-  if (line == linesPerFrame) {
-    line = 0;
-    vCounter = 0;
-  }
-  // The V counter jumps back after 0xDA so that it still fits in a byte and
-  // reaches 0xFF on the last line of the frame.
-  if (vCounter == vCounterJumpLine && line == vCounterJumpLine) {
-    vCounter = static_cast<std::uint8_t>(vCounterJumpLine - linesPerFrame);
-  }
+  if (line == linesPerFrame) line = 0;
+  // The picture's height follows the registers line by line, and with it
+  // where the V counter jumps back so that it reaches 0xFF on the frame's
+  // last line.
+  const int lines = PictureLines();
+  pictureLines = lines;
+  const int jump = lastLineBeforeJump[lines == kHeight ? 0 : lines == 224 ? 1 : 2];
+  vCounter = static_cast<std::uint8_t>(line <= jump ? line : line + 256 - linesPerFrame);
 
   // The chip's interrupt output is a level: each source is asked for on
   // every line, in any part of the frame, from when it is raised until a
@@ -28,12 +26,15 @@ inline std::uint16_t Video::StepLine() {
   // The TMS9918 has no line interrupt.
   const bool lineInterrupts = (regs[0] & 0x10) && !tms9918;
   const bool lineAsserted = lineInterruptPending && lineInterrupts;
-  if (line > 192) {
+  if (line > lines) {
     if (frameAsserted) return kMaskableInterrupt;
   } else {
-    if (line <= 191) RenderLine(line);
-    if (line == 191) frameDone = true;
-    if (line == 192) framePending = true;
+    if (line < lines) RenderLine(line);
+    if (line == lines - 1) {
+      frameDone = true;
+      frameHeight = lines;
+    }
+    if (line == lines) framePending = true;
     if (line == 0) lineCounter = regs[10];
     if (lineCounter != 0) {
       --lineCounter;

@@ -317,6 +317,16 @@ TEST(VideoModeCartridges, PicturesFollowTheChip) {
        {{0, 0, 7, 191, kRed}, {8, 0, 11, 191, kWhite}, {12, 0, 15, 191, kBlack},
         {16, 94, 191, 94, kBlack}, {16, 95, 191, 96, kWhite}, {16, 97, 191, 97, kBlack}, {16, 0, 191, 0, kBlack},
         {192, 0, 255, 0, kWhite}, {192, 1, 255, 191, kBlack}}},
+      {"224 lines: 32-row name table at $3700, row 27 at the bottom; Y $D0 does not end the sprite list",
+       CART_MODE_224, "", 224,
+       {{0, 215, 99, 215, kBlack}, {0, 216, 99, 223, kWhite}, {108, 216, 255, 223, kWhite},
+        {100, 209, 107, 216, kRed}, {100, 217, 107, 223, kWhite}}},
+      {"224 lines on a PAL console too", CART_MODE_224, "--region eu", 224,
+       {{0, 216, 99, 223, kWhite}, {100, 209, 107, 216, kRed}}},
+      {"240 lines on a PAL console: row 29 at the bottom", CART_MODE_240, "--region eu", 240,
+       {{0, 231, 255, 231, kBlack}, {0, 232, 255, 239, kWhite}, {100, 209, 107, 216, kRed}}},
+      {"no 240 lines on an NTSC console: 192, with the 192-line tables (Y $D0 ends the list)", CART_MODE_240,
+       "--region us", 192, {{0, 0, 255, 191, kBlack}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -345,6 +355,12 @@ TEST(ConsoleReadingCartridges, ResultsAreTheConsoles) {
   const Case cases[] = {
       {"Z80: OUT (C),0; MEMPTR after JP cc and CALL cc not taken; SCF and CCF with the Q latch",
        CART_Z80_DETAILS, "", {0x00, 0x28, 0x28, 0x81, 0xA9, 0x90}},
+      // Per height (192, 224, 240): the V counter before and after its jump,
+      // and where the frame flag is first seen.
+      {"NTSC V counter: 00-DA then D5-FF; 00-EA then E5-FF; no 240 lines", CART_VCOUNTER_PROBE, "",
+       {0xDA, 0xD5, 0xC0, 0xEA, 0xE5, 0xE0, 0xDA, 0xD5, 0xC0}},
+      {"PAL V counter: 00-F2 then BA-FF; 00-FF, 00-02 then CA-FF; 00-FF, 00-0A then D2-FF",
+       CART_VCOUNTER_PROBE, "--region eu", {0xF2, 0xBA, 0xC0, 0x02, 0xCA, 0xE0, 0x0A, 0xD2, 0xF0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -354,6 +370,20 @@ TEST(ConsoleReadingCartridges, ResultsAreTheConsoles) {
               c.expected);
     Finish(run);
   }
+}
+
+// Port 0x7F gives the H counter latched by a rise of TH, not the running
+// count: two reads lines apart agree, a later rise latches a larger value,
+// a fall latches nothing.
+TEST(ConsoleReadingCartridges, TheHCounterIsLatchedByARiseOfTh) {
+  CartridgeRun run = RunCartridge(CART_HCOUNTER_PROBE, "");
+  ASSERT_GE(run.results.size(), 5u) << "no results in the battery file";
+  const std::vector<std::uint8_t>& r = run.results;
+  EXPECT_EQ(r[0], r[1]) << "the early rise's value, read twice";
+  EXPECT_EQ(r[2], r[3]) << "the late rise's value, read twice";
+  EXPECT_GT(r[2], r[0]) << "a rise later in the line latches a larger count";
+  EXPECT_EQ(r[4], r[2]) << "a fall latches nothing";
+  Finish(run);
 }
 
 TEST(BankingCartridges, EveryBankNumberReachesAPage) {

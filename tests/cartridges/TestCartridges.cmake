@@ -30,6 +30,7 @@ function(tavrin_test_cartridge define source)
     COMMAND "${CMAKE_COMMAND}" "-DPASMO=${PASMO_EXECUTABLE}" "-DSOURCE=${testCartridgeDir}/${source}"
             "-DOUTPUT=${image}" "-DPAGES=${pages}" -P "${testCartridgeDir}/BuildTestCartridge.cmake"
     DEPENDS "${testCartridgeDir}/${source}" "${testCartridgeDir}/testkit.inc" "${testCartridgeDir}/board_probe.inc" "${testCartridgeDir}/sgkit.inc"
+            "${testCartridgeDir}/tall_scene.inc"
             "${testCartridgeDir}/BuildTestCartridge.cmake"
     COMMENT "Assembling test cartridge ${name}.${extension}"
     VERBATIM)

@@ -29,13 +29,23 @@ Main:
         ld a,($0000)
         xor a
         jp nz,$2800
-        call MemptrBits
+        ld hl,RESULTS           ; BIT 0,(HL): F bits 5 and 3 from MEMPTR's high byte
+        bit 0,(hl)
+        push af
+        pop bc
+        ld a,c
+        and $28
         ld (ix+1),a
         ; 2: CALL NZ not taken
         ld a,($0000)
         xor a
         call nz,$2800
-        call MemptrBits
+        ld hl,RESULTS           ; BIT 0,(HL): F bits 5 and 3 from MEMPTR's high byte
+        bit 0,(hl)
+        push af
+        pop bc
+        ld a,c
+        and $28
         ld (ix+2),a
         ; 3: SCF after CP
         xor a
@@ -60,15 +70,5 @@ Main:
         pop bc
         ld (ix+5),c
         jp Finish
-
-; A = F bits 5 and 3 after BIT 0,(HL): MEMPTR's high byte shows through.
-MemptrBits:
-        ld hl,RESULTS
-        bit 0,(hl)
-        push af
-        pop bc
-        ld a,c
-        and $28
-        ret
 
         ds $4000 - $, $FF

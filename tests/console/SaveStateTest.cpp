@@ -95,6 +95,7 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
     int before, after;
     int version = kStateFormatVersion;  // an older format: its later sections cut off
     const char* file = "game.sms";
+    Region region = Region::kFromImage;   // the saving console's; the loading one is left as the image says
   };
   const Case cases[] = {
       {"demo", DemoImage(), 200, 120},
@@ -102,6 +103,9 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
       {"demo from a version 2 state", DemoImage(), 200, 60, 2},
       {"demo from a version 3 state", DemoImage(), 200, 60, 3},
       {"demo from a version 4 state", DemoImage(), 200, 60, 4},
+      {"demo from a version 5 state", DemoImage(), 200, 60, 5},
+      {"demo on a PAL console: the state brings its timing along", DemoImage(), 200, 60, kStateFormatVersion,
+       "game.sms", Region::kExportPal},
       {"random 4 pages", RandomImage(1, 4), 30, 30},
       {"random 5 pages", RandomImage(2, 5), 45, 30},
       {"random 16 pages", RandomImage(3, 16), 10, 40},
@@ -111,17 +115,21 @@ TEST(SaveState, LoadingThenRunningMatchesTheRunThatNeverStopped) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto original = Loaded(c.image, c.file);
+    original->SetRegion(c.region);
     RunFrames(*original, 0, c.before);
     std::vector<std::uint8_t> state = Save(*original);
     if (c.version != static_cast<int>(kStateFormatVersion)) {
       // The last sections are the ports' (version 2), the board's
-      // (version 3), the console's (version 4) and the FM unit's (version
-      // 5): drop what the older version lacks.
+      // (version 3), the console's (version 4), the FM unit's (version 5)
+      // and the console model's (version 6): drop what the older version
+      // lacks.
       constexpr std::size_t kPortSection = 8 + 4 + 2 * 13;
       constexpr std::size_t kBoardSection = 8 + 6;
       constexpr std::size_t kConsoleSection = 8 + 5 + 2 * kKeyboardRows;
       constexpr std::size_t kFmSection = 8 + 6745;
-      state.resize(state.size() - kFmSection - (c.version <= 3 ? kConsoleSection : 0) -
+      constexpr std::size_t kModeSection = 8 + 4;
+      state.resize(state.size() - kModeSection - (c.version <= 4 ? kFmSection : 0) -
+                   (c.version <= 3 ? kConsoleSection : 0) -
                    (c.version <= 2 ? kBoardSection : 0) -
                    (c.version == 1 ? kPortSection : 0));
       state[8] = static_cast<std::uint8_t>(c.version);

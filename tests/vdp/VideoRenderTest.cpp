@@ -136,12 +136,12 @@ TEST(VideoRender, RowsOfSmallScenes) {
          s.SetRegister(9, 32);
        },
        191, 0, RowOfP1(7)},
-      {"vertical scroll 255: line 0 is tile row 4, pixel row 0",
+      {"vertical scroll 255: line 0 is 255 - 224, tile row 3, pixel row 7",
        [](Scene& s) {
-         s.Tile(4, 0, 1, 0);
+         s.Tile(3, 0, 1, 0);
          s.SetRegister(9, 255);
        },
-       0, 0, RowOfP1(0)},
+       0, 0, RowOfP1(7)},
       {"vertical scroll applies to every column",
        [](Scene& s) {
          s.Tile(1, 31, 1, 0);

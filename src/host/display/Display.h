@@ -73,6 +73,8 @@ class Display {
   // than the whole frame), and whether it is shown at whole scales only.
   PictureRect picture = kMasterSystemPicture;
   bool wholeScales = false;
+  // Rows of the back surface the last frame filled (192 to 240).
+  int frameRows = 192;
   // The display window is the active window; the idle loop runs the console
   // only while it is set.
   bool active = false;

@@ -2,6 +2,8 @@
 // indexed frame into the back surface through the colour RAM.
 #include "host/display/FramePresenter.h"
 
+#include <algorithm>
+
 #include "host/conversion/ColourConversion.h"
 #include "host/display/DxCheck.h"
 #include "host/display/MillisecondClock.h"
@@ -28,18 +30,22 @@ constexpr std::uint8_t kDigitGlyphs[10][8] = {
 }  // namespace
 
 void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                             const std::uint16_t* colours) {
+                             const std::uint16_t* colours, int height) {
   // Without a back surface (the host could not make one) there is nothing to
   // draw into or present.
   if (!display || !display->HasSurfaces()) return;
+  const int rows = colours ? kHeight : std::clamp(height, kHeight, kMaxHeight);
+  display->frameRows = rows;
+  PictureRect& shown = display->picture;
+  if (shown.x == 0 && shown.y == 0 && shown.width == kWidth) shown.height = rows;
   if (DxCheck(display->LockBack(lockDesc), "Back Lock")) return;
-  Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0, colours);
+  Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0, colours, rows);
   if (paused) DrawPauseOverlay(lockDesc, display->depth, display->is565 != 0, display->picture);
   if (showFrameRate) {
     // In the visible picture's top-left corner (the Game Gear shows less).
     SurfaceLock corner = lockDesc;
     const PictureRect& picture = display->picture;
-    if (corner.bits && picture.x >= 0 && picture.y >= 0 && picture.x + 24 <= kWidth && picture.y + 8 <= kHeight) {
+    if (corner.bits && picture.x >= 0 && picture.y >= 0 && picture.x + 24 <= kWidth && picture.y + 8 <= rows) {
       corner.bits += static_cast<std::ptrdiff_t>(picture.y) * corner.pitch +
                      static_cast<std::ptrdiff_t>(picture.x) * BackBytesPerPixel(display->depth);
     }
@@ -56,7 +62,8 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
 }
 
 void FramePresenter::Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                             const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours) {
+                             const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours,
+                             int height) {
   const int bytesPerPixel = BackBytesPerPixel(depth);
   // A lock that hands back no memory, or rows too short for the picture,
   // gets nothing written rather than a write past its end.
@@ -68,7 +75,8 @@ void FramePresenter::Convert(const std::uint8_t* frame, const std::uint8_t* colo
   }
   std::uint32_t palette[32];
   ConvertPalette(colourRam, gameGear, PixelFormatFor(depth, is565), palette);
-  ConvertPixelRows({frame, kWidth, lock.bits, lock.pitch, kWidth, kHeight, bytesPerPixel}, palette);
+  ConvertPixelRows({frame, kWidth, lock.bits, lock.pitch, kWidth, std::clamp(height, 0, kMaxHeight), bytesPerPixel},
+                   palette);
 }
 
 void FramePresenter::DrawFrameRate(const SurfaceLock& lock, int depth, bool is565, int rate) {

@@ -12,17 +12,19 @@
 class FramePresenter {
  public:
   static constexpr int kWidth = 256;
-  static constexpr int kHeight = 192;
+  static constexpr int kHeight = 192;     // the usual picture
+  static constexpr int kMaxHeight = 240;  // the back surface's rows: the tallest picture
 
   explicit FramePresenter(Display* hostDisplay = nullptr) : display(hostDisplay) {}
   void SetDisplay(Display* hostDisplay) { display = hostDisplay; }
   Display* GetDisplay() const { return display; }
 
-  // Converts and presents one frame (256 x 192 colour indexes), or, when
-  // `colours` is given, the 256 x 192 colour words the console left instead
-  // (the Game Gear's scaled picture, the 3-D glasses' eyes).
+  // Converts and presents one frame (256 x `height` colour indexes, 192 to
+  // 240 lines), or, when `colours` is given, the 256 x 192 colour words the
+  // console left instead (the Game Gear's scaled picture, the 3-D glasses'
+  // eyes). A Master System picture shown whole takes the frame's height.
   void Present(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-               const std::uint16_t* colours = nullptr);
+               const std::uint16_t* colours = nullptr, int height = kHeight);
 
   // The frame-rate figure: three white digits with a black shadow, so they
   // read on any picture and hide little of it, in the top-left corner, when
@@ -44,7 +46,8 @@ class FramePresenter {
 
   // Converts into any surface of the given depth (rows at least 256 pixels).
   static void Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                      const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours = nullptr);
+                      const SurfaceLock& lock, int depth, bool is565, const std::uint16_t* colours = nullptr,
+                      int height = kHeight);
   // Draws the figure into a converted surface.
   static void DrawFrameRate(const SurfaceLock& lock, int depth, bool is565, int rate);
 

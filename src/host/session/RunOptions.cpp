@@ -51,8 +51,11 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "Headless: point port 1's light gun, paddle or sports pad over frames: "
                  "[p2:]X,Y[:X2,Y2][+1][+2]@FROM[-TO] (p2: port 2; gliding to X2,Y2; buttons held)")
       ->allow_extra_args(false);
-  app.add_flag("--japanese", options.japanese,
-               "Emulate the Japanese console (no nationalisation lines, the FM sound unit built in)");
+  app.add_option("--region", options.region,
+                 "The console's market: jp (Japanese, no nationalisation lines, the FM sound unit built in), us "
+                 "(export NTSC, 60 Hz) or eu (export PAL, 50 Hz); left out: the one the image's header names, else us")
+      ->check(CLI::IsMember({"jp", "us", "eu"}));
+  app.add_flag("--japanese", options.japanese, "Another name for --region jp");
   app.add_flag("--fm", options.fm, "Fit the YM2413 FM sound unit to an export Master System too");
   app.add_flag("--no-sprite-limit", options.noSpriteLimit,
                "Draw every sprite on a line, not only the first 8 the console shows");
@@ -127,6 +130,8 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  options.mapper.c_str());
     return 2;
   }
+  if (options.japanese) options.region = "jp";
+  options.japanese = options.region == "jp";
   for (int port = 0; port < 2; ++port) PeripheralFromName(ports[port].c_str(), options.port[port]);
   options.glassesView = glasses == "anaglyph" ? GlassesView::kAnaglyph : GlassesView::kLeftEye;
   options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
@@ -167,6 +172,9 @@ bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::strin
     console.SetCartridgeRamChoice(ram);
   }
   if (options.fm) console.SetFmUnitAsked(true);
+  if (options.region == "jp") console.SetRegion(Region::kJapanese);
+  if (options.region == "us") console.SetRegion(Region::kExport);
+  if (options.region == "eu") console.SetRegion(Region::kExportPal);
   if (options.bios.empty()) return true;
   std::vector<std::uint8_t> bytes;
   if (!ReadBiosFile(options.bios, bytes, error)) return false;

@@ -21,7 +21,8 @@ struct RunOptions {
   std::string saveState;      // save state to write after the last frame, if set
   int rewindSeconds = 0;      // rewind history kept while running; 0: none
   InputScript input;
-  bool japanese = false;      // Japanese console: no nationalisation lines
+  bool japanese = false;      // Japanese console: no nationalisation lines (--region jp)
+  std::string region;         // "jp", "us" or "eu"; empty: the image header's
   bool noSpriteLimit = false; // draw every sprite on a line, not only the first 8
   Peripheral port[2] = {Peripheral::kPad, Peripheral::kPad};  // what is plugged into ports 1 and 2
   GlassesView glassesView = GlassesView::kLeftEye;            // how the 3-D glasses' eyes are shown

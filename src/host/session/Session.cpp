@@ -32,7 +32,7 @@ bool Session::Startup(const HostParts& host) {
   if (display) {
     const std::string title = older ? std::string("Sega ") + ConsoleKindTitle(host.console) : "Sega Master System";
     display->OpenWindow(512, 384, title.c_str());
-    display->CreateBackSurface(Video::kWidth, Video::kHeight);  // carries on whatever happened
+    display->CreateBackSurface(Video::kWidth, Video::kMaxHeight);  // carries on whatever happened
     LogPrintf("  Display Depth: %d\n", display->depth);
     display->Centre();
     display->Show();
@@ -115,7 +115,10 @@ void Session::RunFrame() {
   console.RunFrame(input.controls);
   // A debugger stopped the frame partway: nothing of it is finished yet.
   if (console.Stopped()) return;
-  if (present) presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours());
+  if (present) {
+    presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(), console.ScreenColours(),
+                      console.FrameHeight());
+  }
   if (sound) sound->Samples(console.Samples(), console.SampleCount());
   if (soundLog) {
     std::string error;
