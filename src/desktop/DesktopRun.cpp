@@ -281,10 +281,13 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   SetFullscreenApplier(SetDesktopFullscreen);
   LoadDesktopSettings();
   if (!soundFailure.empty()) SayNoSoundDevice(soundFailure);
-  if (options.japanese) {
-    MenuSetJapanese(true);
-    session->console.SetJapanese(true);
-    SetJapaneseCheck(true);
+  // --region: the marks show the console asked for (for this run only;
+  // ApplyConsoleOptions below sets it).
+  if (!options.region.empty()) {
+    MenuSetJapanese(options.region == "jp");
+    MenuSetPal(options.region == "eu");
+    SetJapaneseCheck(JapaneseMark());
+    SetPalCheck(PalMark());
   }
   if (options.noSpriteLimit) {
     MenuSetNoSpriteLimit(true);
@@ -357,6 +360,9 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       framesRun += ran;
       meter.Add(ran, NowNs());
       input.FrameRead();
+      // At the running console's own rate: 59.92 or 49.70 frames a second.
+      pacer.UseTiming(session->console.timing);
+      sound.SetFramesPerSecond(session->console.timing.FramesPerSecond());
       const std::int64_t wait = pacer.FrameDone();
       if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
       if (options.framesGiven && framesRun >= options.frames) break;

@@ -73,10 +73,26 @@ void ForgetMissingRecent() {
   Save();
 }
 
+// The two console marks exclude each other: the other one's check and
+// setting follow.
+void SaveRegionMarks() {
+  SetJapaneseCheck(JapaneseMark());
+  SetPalCheck(PalMark());
+  if (settings) {
+    settings->values.japanese = JapaneseMark();
+    settings->values.pal = PalMark();
+  }
+  Save();
+}
+
 void SetJapaneseAndSave(bool on) {
   MenuSetJapanese(on);
-  if (settings) settings->values.japanese = on;
-  Save();
+  SaveRegionMarks();
+}
+
+void SetPalAndSave(bool on) {
+  MenuSetPal(on);
+  SaveRegionMarks();
 }
 
 void SetFmUnitAndSave(bool on) {
@@ -118,6 +134,9 @@ void LoadDesktopSettings(const std::string& path) {
   if (values.japanese) {
     MenuSetJapanese(true);
     SetJapaneseCheck(true);
+  } else if (values.pal) {
+    MenuSetPal(true);
+    SetPalCheck(true);
   }
   if (values.fm) {
     MenuSetFmUnit(true);
@@ -199,6 +218,7 @@ void UseSavingCommands(MainWindowCommands& commands) {
   commands.setStateSlot = SetStateSlotAndSave;
   commands.setJapanese = SetJapaneseAndSave;
   commands.setFmUnit = SetFmUnitAndSave;
+  commands.setPal = SetPalAndSave;
   commands.setNoSpriteLimit = SetNoSpriteLimitAndSave;
   commands.setScale = SetScaleAndSave;
   commands.setWholeScales = SetWholeScalesAndSave;

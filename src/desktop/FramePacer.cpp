@@ -9,12 +9,22 @@ std::int64_t SteadyNow() {
 }
 }  // namespace
 
-FramePacer::FramePacer(Clock pacerClock) : clock(pacerClock ? pacerClock : SteadyNow) { Restart(); }
+FramePacer::FramePacer(Clock pacerClock, const Timing& timing)
+    : clock(pacerClock ? pacerClock : SteadyNow), pace(timing) {
+  Restart();
+}
 
-std::int64_t FramePacer::FrameEnd(std::int64_t n) {
-  // n x 59736 / 3579545 seconds, exactly, in whole nanoseconds.
-  const __int128 numerator = static_cast<__int128>(n) * kCyclesPerFrame * 1000000000;
-  return static_cast<std::int64_t>(numerator / kCpuClock);
+void FramePacer::UseTiming(const Timing& timing) {
+  if (timing.CyclesPerFrame() == pace.CyclesPerFrame() && timing.clockHz == pace.clockHz) return;
+  pace = timing;
+  Restart();
+}
+
+std::int64_t FramePacer::FrameEnd(std::int64_t n, const Timing& timing) {
+  // n x cycles per frame / clock seconds (59736 / 3579545 on NTSC),
+  // exactly, in whole nanoseconds.
+  const __int128 numerator = static_cast<__int128>(n) * timing.CyclesPerFrame() * 1000000000;
+  return static_cast<std::int64_t>(numerator / timing.clockHz);
 }
 
 void FramePacer::Restart() {
@@ -24,9 +34,9 @@ void FramePacer::Restart() {
 
 std::int64_t FramePacer::FrameDone() {
   ++framesSinceOrigin;
-  const std::int64_t due = origin + FrameEnd(framesSinceOrigin);
+  const std::int64_t due = origin + FrameEnd(framesSinceOrigin, pace);
   const std::int64_t now = clock();
-  if (now - due > FrameEnd(kMaxLagFrames)) {
+  if (now - due > FrameEnd(kMaxLagFrames, pace)) {
     // Far behind: running flat out to catch up would only fast-forward.
     ++restarts;
     Restart();

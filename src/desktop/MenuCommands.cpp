@@ -102,16 +102,33 @@ void SetDisplayPaused(bool paused) {
   }
 }
 
-void MenuSetPal(bool on) { palMark = on; }
+namespace {
+bool japaneseMark = false;
+void ApplyRegionMarks() {
+  if (!activeSession) return;
+  activeSession->console.SetRegion(palMark        ? Region::kExportPal
+                                   : japaneseMark ? Region::kJapanese
+                                                  : Region::kFromImage);
+}
+}  // namespace
+
+void MenuSetPal(bool on) {
+  palMark = on;
+  if (on) japaneseMark = false;
+  ApplyRegionMarks();
+}
 
 bool PalMark() { return palMark; }
+bool JapaneseMark() { return japaneseMark; }
 
 void MenuSetNoSpriteLimit(bool on) {
   if (activeSession) activeSession->console.video.spriteLimit = !on;
 }
 
 void MenuSetJapanese(bool on) {
-  if (activeSession) activeSession->console.SetJapanese(on);
+  japaneseMark = on;
+  if (on) palMark = false;
+  ApplyRegionMarks();
 }
 
 namespace {

@@ -27,9 +27,13 @@ void MenuSetWholeScales(bool on);
 // the focus: the caption says so, and the frame is shown dimmed with the
 // pause line.
 void SetDisplayPaused(bool paused);
-// "&PAL": only remembered; the console keeps one timing.
+// "&PAL" and "&Marque japonaise III" choose the console, one at a time:
+// the export PAL one (313 lines at 50 Hz), the Japanese one (no
+// nationalisation lines), or with neither the one the image's header names.
+// Checking one clears the other's mark. The running console changes at once.
 void MenuSetPal(bool on);
 bool PalMark();
+bool JapaneseMark();
 // "&Marque japonaise III": a Japanese console has no nationalisation lines
 // (exportConsole cleared). Takes effect at once, without a reset.
 void MenuSetJapanese(bool on);

@@ -119,6 +119,7 @@ Core* core = nullptr;
 // ---- Core options ----
 
 constexpr const char* kOptionJapanese = "tavrin_japanese";
+constexpr const char* kOptionRegion = "tavrin_region";
 constexpr const char* kOptionSpriteLimit = "tavrin_sprite_limit";
 constexpr const char* kOptionMapper = "tavrin_mapper";
 constexpr const char* kOptionConsole = "tavrin_console";
@@ -133,6 +134,13 @@ retro_core_option_v2_definition optionDefinitions[] = {
      "A Japanese console has no nationalisation lines: programs that check for one see it and may show "
      "Japanese text or refuse to run elsewhere. Takes effect at once.",
      nullptr, nullptr, {{"disabled", nullptr}, {"enabled", nullptr}, {nullptr, nullptr}}, "disabled"},
+    {kOptionRegion, "Region", nullptr,
+     "The console's market: Japanese, export NTSC (60 Hz) or export PAL (50 Hz, 313 lines, its own pace and "
+     "taller pictures). Automatic takes the one the content's header names (else export NTSC) and leaves the "
+     "Japanese console option in charge. Takes effect at once.",
+     nullptr, nullptr,
+     {{"auto", "Automatic"}, {"jp", "Japanese"}, {"us", "Export NTSC"}, {"eu", "Export PAL"}, {nullptr, nullptr}},
+     "auto"},
     {kOptionSpriteLimit, "Sprite limit", nullptr,
      "The video chip shows at most eight sprites on a line; games rely on it to hide sprites and it makes "
      "crowded scenes flicker. Disabled shows every sprite.",
@@ -174,6 +182,7 @@ retro_core_option_definition optionsV1[sizeof optionDefinitions / sizeof optionD
 // The oldest form: "Description; first value|second value".
 constexpr retro_variable kVariables[] = {
     {kOptionJapanese, "Japanese console; disabled|enabled"},
+    {kOptionRegion, "Region; auto|jp|us|eu"},
     {kOptionSpriteLimit, "Sprite limit; enabled|disabled"},
     {kOptionMapper, "Cartridge board; auto|sega|codemasters|korean|korean8k|multigame|none"},
     {kOptionConsole, "Console; auto|sms|gg|sg|sc"},
@@ -239,11 +248,24 @@ void ApplyLoadOptions(Console& console) {
   Log(RETRO_LOG_INFO, "Tavrin: boot program %s\n", path.c_str());
 }
 
-void ApplyOptions(Console& console) {
-  console.SetJapanese(OptionEnabled(kOptionJapanese, false));
+// The region option, or with "auto" the Japanese console option over the
+// content's header.
+Region RegionOption() {
+  const char* region = OptionValue(kOptionRegion, "auto");
+  if (std::strcmp(region, "jp") == 0) return Region::kJapanese;
+  if (std::strcmp(region, "us") == 0) return Region::kExport;
+  if (std::strcmp(region, "eu") == 0) return Region::kExportPal;
+  return OptionEnabled(kOptionJapanese, false) ? Region::kJapanese : Region::kFromImage;
+}
+
+// True when the frame rate changed (the front end must then hear of it).
+bool ApplyOptions(Console& console) {
+  const std::uint32_t clockBefore = console.timing.clockHz;
+  console.SetRegion(RegionOption());
   console.video.spriteLimit = OptionEnabled(kOptionSpriteLimit, true);
   console.SetGlassesView(std::strcmp(OptionValue(kOptionGlasses, "left"), "anaglyph") == 0 ? GlassesView::kAnaglyph
                                                                                          : GlassesView::kLeftEye);
+  return console.timing.clockHz != clockBefore;
 }
 
 // ---- Input ----
@@ -638,7 +660,12 @@ TAVRIN_EXPORT void retro_run() {
   Console& console = core->console;
 
   bool optionsChanged = false;
-  if (Environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &optionsChanged) && optionsChanged) ApplyOptions(console);
+  if (Environment(RETRO_ENVIRONMENT_GET_VARIABLE_UPDATE, &optionsChanged) && optionsChanged &&
+      ApplyOptions(console)) {
+    retro_system_av_info info;
+    retro_get_system_av_info(&info);
+    Environment(RETRO_ENVIRONMENT_SET_SYSTEM_AV_INFO, &info);
+  }
 
   console.RunFrame(ReadInput(console.GameGear(), console.RunningConsole() == ConsoleKind::kSc3000));
   core->ran = true;
@@ -677,7 +704,9 @@ TAVRIN_EXPORT bool retro_unserialize(const void* data, std::size_t size) {
 TAVRIN_EXPORT void retro_cheat_reset() {}
 TAVRIN_EXPORT void retro_cheat_set(unsigned, bool, const char*) {}
 
-TAVRIN_EXPORT unsigned retro_get_region() { return RETRO_REGION_NTSC; }
+TAVRIN_EXPORT unsigned retro_get_region() {
+  return core && core->console.CurrentRegion() == Region::kExportPal ? RETRO_REGION_PAL : RETRO_REGION_NTSC;
+}
 
 TAVRIN_EXPORT void* retro_get_memory_data(unsigned id) {
   if (!core) return nullptr;

@@ -12,7 +12,7 @@
 
 namespace {
 
-enum class Header { kNone, kCodemasters, kRegion4, kRegion6, kRegion7 };
+enum class Header { kNone, kCodemasters, kRegion3, kRegion4, kRegion5, kRegion6, kRegion7 };
 
 // Pages filled with their own number, and the header asked for.
 std::vector<std::uint8_t> Image(int pages, Header header = Header::kNone) {
@@ -24,7 +24,11 @@ std::vector<std::uint8_t> Image(int pages, Header header = Header::kNone) {
   } else if (header != Header::kNone) {
     const char* tmr = "TMR SEGA";
     std::copy(tmr, tmr + 8, bytes.begin() + 0x7FF0);
-    const int region = header == Header::kRegion4 ? 4 : header == Header::kRegion6 ? 6 : 7;
+    const int region = header == Header::kRegion3   ? 3
+                       : header == Header::kRegion4 ? 4
+                       : header == Header::kRegion5 ? 5
+                       : header == Header::kRegion6 ? 6
+                                                    : 7;
     bytes[0x7FFF] = static_cast<std::uint8_t>(region << 4 | 0x0C);
   }
   return bytes;
@@ -34,6 +38,37 @@ struct Write {
   std::uint16_t address;
   std::uint8_t value;
 };
+
+// With no region chosen, the header's region code picks the console: a
+// Japanese code the Japanese one, anything else (or no header) the export
+// NTSC one. A choice wins; a Game Gear has no PAL model.
+TEST(BoardDetection, TheHeaderNamesTheRegionUnlessOneIsChosen) {
+  struct Case {
+    const char* name;
+    Header header;
+    Region choice;
+    Region running;
+    int lines;
+  };
+  const Case cases[] = {
+      {"Master System, Japan", Header::kRegion3, Region::kFromImage, Region::kJapanese, 262},
+      {"Master System, export", Header::kRegion4, Region::kFromImage, Region::kExport, 262},
+      {"Game Gear, Japan", Header::kRegion5, Region::kFromImage, Region::kJapanese, 262},
+      {"no header", Header::kNone, Region::kFromImage, Region::kExport, 262},
+      {"a Japanese image on a PAL console", Header::kRegion3, Region::kExportPal, Region::kExportPal, 313},
+      {"an export image on a Japanese console", Header::kRegion4, Region::kJapanese, Region::kJapanese, 262},
+      {"a Game Gear asked to be PAL stays NTSC", Header::kRegion6, Region::kExportPal, Region::kExport, 262},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Console console;
+    console.SetRegion(c.choice);
+    ASSERT_TRUE(console.LoadCartridge(Image(4, c.header).data(), 4 * Console::kPageSize, "game.sms"));
+    EXPECT_EQ(console.CurrentRegion(), c.running);
+    EXPECT_EQ(console.Japanese(), c.running == Region::kJapanese);
+    EXPECT_EQ(console.timing.linesPerFrame, c.lines);
+  }
+}
 
 TEST(BoardDetection, TheImageAndTheFirstWritesNameTheBoard) {
   struct Case {

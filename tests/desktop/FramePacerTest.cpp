@@ -25,6 +25,8 @@ TEST(FramePacer, FramesFallDueAtTheConsolesOwnRate) {
     EXPECT_EQ(FramePacer::FrameEnd(c.frames), c.endNs);
   }
   EXPECT_NEAR(1e9 * 3595 / static_cast<double>(FramePacer::FrameEnd(3595)), 59.9227, 0.0001);
+  // A PAL console's: 71364 cycles at 3546893 Hz, 49.70 a second.
+  EXPECT_NEAR(1e9 * 2982 / static_cast<double>(FramePacer::FrameEnd(2982, kPalTiming)), 49.7014, 0.0001);
 }
 
 TEST(FramePacer, WaitsMakeUpForFastAndSlowFrames) {

@@ -69,10 +69,21 @@ TEST_F(MenuCommands, JapaneseSpriteLimitAndPalMarksAndReset) {
   MenuSetNoSpriteLimit(false);
   EXPECT_TRUE(session.console.video.spriteLimit);
 
+  // PAL runs the export PAL console at its own timing; the two marks
+  // exclude each other.
+  MenuSetJapanese(true);
   MenuSetPal(true);
   EXPECT_TRUE(PalMark());
+  EXPECT_FALSE(JapaneseMark());
+  EXPECT_EQ(session.console.CurrentRegion(), Region::kExportPal);
+  EXPECT_EQ(session.console.timing.linesPerFrame, 313);
+  MenuSetJapanese(true);
+  EXPECT_FALSE(PalMark());
+  EXPECT_EQ(session.console.timing.linesPerFrame, 262);
+  MenuSetJapanese(false);
   MenuSetPal(false);
   EXPECT_FALSE(PalMark());
+  EXPECT_EQ(session.console.CurrentRegion(), Region::kExport);
 
   // Reset before any cartridge: the display gets the focus, nothing runs.
   const int focused = display.focusCount;

@@ -68,8 +68,8 @@ TEST(LibretroCore, RunsTheDemoAndReplaysItFromAState) {
   ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
   ASSERT_TRUE(f.Load(DemoImage(), "demo.sms"));
   EXPECT_EQ(f.format, RETRO_PIXEL_FORMAT_XRGB8888);
-  EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_sprite_limit", "tavrin_mapper",
-                                                 "tavrin_console", "tavrin_bios", "tavrin_fm",
+  EXPECT_EQ(f.optionKeys, (std::vector<std::string>{"tavrin_japanese", "tavrin_region", "tavrin_sprite_limit",
+                                                 "tavrin_mapper", "tavrin_console", "tavrin_bios", "tavrin_fm",
                                                  "tavrin_glasses"}));
   // Every picture and sample of 150 frames with the ship moving and firing.
   auto run = [&f] {
@@ -268,6 +268,35 @@ namespace {
 
 // The options read at load: the console, the board, and the boot program
 // from the system folder (which hands over to a cartridge that only loops).
+// The region option picks the console: its region and its frame rate reach
+// the front end; without one the content's header decides (the demo's is
+// an export one).
+TEST(LibretroCore, TheRegionOptionSetsRegionAndFrameRate) {
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> options;
+    unsigned region;
+    double fps;
+  };
+  const Case cases[] = {
+      {"automatic", {}, RETRO_REGION_NTSC, 59.92},
+      {"export PAL", {{"tavrin_region", "eu"}}, RETRO_REGION_PAL, 49.70},
+      {"Japanese", {{"tavrin_region", "jp"}}, RETRO_REGION_NTSC, 59.92},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFrontend f;
+    f.options = c.options;
+    ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+    ASSERT_TRUE(f.Load(DemoImage(), "/roms/demo.sms"));
+    EXPECT_EQ(f.retro_get_region(), c.region);
+    retro_system_av_info av;
+    f.retro_get_system_av_info(&av);
+    EXPECT_NEAR(av.timing.fps, c.fps, 0.01);
+    EXPECT_EQ(av.geometry.max_height, 240u);  // the PAL console's tallest picture
+  }
+}
+
 TEST(LibretroCore, LoadOptionsChooseConsoleBoardAndBootProgram) {
   const std::string folder = "/tmp/tavrin-retro-system-" + std::to_string(::getpid());
   std::system(("mkdir -p '" + folder + "'").c_str());

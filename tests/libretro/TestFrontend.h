@@ -25,7 +25,7 @@ class TestFrontend {
   X(retro_set_audio_sample_batch) X(retro_set_input_poll) X(retro_set_input_state) X(retro_get_system_info)  \
   X(retro_get_system_av_info) X(retro_set_controller_port_device) X(retro_load_game) X(retro_unload_game)     \
   X(retro_run) X(retro_reset) X(retro_serialize_size) X(retro_serialize) X(retro_unserialize)                \
-  X(retro_get_memory_data) X(retro_get_memory_size)
+  X(retro_get_memory_data) X(retro_get_memory_size) X(retro_get_region)
   TAVRIN_ENTRIES(TAVRIN_ENTRY)
 
   // Environment behaviour and what the core told us.

@@ -650,6 +650,7 @@ void SetJapaneseCheck(bool on) { SetCheckQuietly(japaneseItem, on); }
 void SetFmUnitCheck(bool on) { SetCheckQuietly(fmUnitItem, on); }
 
 void SetSoundLogCheck(bool on) { SetCheckQuietly(soundLogItem, on); }
+void SetPalCheck(bool on) { SetCheckQuietly(palItem, on); }
 
 void SetNoSpriteLimitCheck(bool on) { SetCheckQuietly(spriteLimitItem, on); }
 

@@ -76,6 +76,8 @@ void SetJapaneseCheck(bool on);
 // running their commands.
 void SetFmUnitCheck(bool on);
 void SetSoundLogCheck(bool on);
+// Sets the "&PAL" check mark without running its command.
+void SetPalCheck(bool on);
 // Sets the "Sans limite de sprites" check mark without running its command.
 void SetNoSpriteLimitCheck(bool on);
 // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running

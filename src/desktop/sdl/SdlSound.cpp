@@ -10,7 +10,6 @@ namespace {
 // How far the rate control may stretch a frame: a fifth of a percent, far
 // below what an ear notices as pitch.
 constexpr double kMaxCorrection = 0.002;
-constexpr double kFrameMs = 1000.0 / kNtscTiming.FramesPerSecond();
 
 }  // namespace
 
@@ -98,8 +97,8 @@ void SdlSound::Samples(const std::int16_t* samples, int count) {
   // one at its end for a frame more; the device buffer playing adds one more.
   const double queuedMs = queued * 1000.0 / kRate;
   const double deviceMs = kDeviceSamples * 1000.0 / kRate;
-  delaySum += queuedMs + kFrameMs / 2 + deviceMs;
-  delayMax = std::max(delayMax, queuedMs + kFrameMs + deviceMs);
+  delaySum += queuedMs + frameMs / 2 + deviceMs;
+  delayMax = std::max(delayMax, queuedMs + frameMs + deviceMs);
   ++frames;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "console/Timing.h"
 #include "host/session/SampleSink.h"
 
 // The desktop's sound output: SDL audio playing the console's samples, 16-bit
@@ -42,6 +43,11 @@ class SdlSound final : public SampleSink {
   static std::int16_t AtLevel(int sample, int level) { return static_cast<std::int16_t>(sample * level / 100); }
 
   DelayFigures Delay() const;
+  // The console's frame rate, for the delay figures (a frame's samples span
+  // one frame): 59.92 by default, 49.70 on a PAL console.
+  void SetFramesPerSecond(double fps) {
+    if (fps > 0) frameMs = 1000.0 / fps;
+  }
   // How far each frame's samples are stretched now (1.0 = not at all).
   double Ratio() const { return ratio; }
 
@@ -56,6 +62,7 @@ class SdlSound final : public SampleSink {
   double position = 0;  // fractional read position carried between frames
   std::int16_t previous = 0;
   std::int16_t buffer[4096] = {};
+  double frameMs = 1000.0 / kNtscTiming.FramesPerSecond();
   double delaySum = 0;
   double delayMax = 0;
   long long frames = 0;

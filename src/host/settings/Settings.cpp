@@ -220,6 +220,8 @@ void SettingsFile::Load() {
   reader.Bool(kWindow, "fullscreen", s.fullscreen);
   reader.Bool(kConsole, "japanese", s.japanese);
   reader.Bool(kConsole, "fm", s.fm);
+  reader.Bool(kConsole, "pal", s.pal);
+  if (s.japanese) s.pal = false;  // one console at a time; the Japanese ones are NTSC
   reader.Bool(kConsole, "sprite-limit", s.spriteLimit);
   reader.String(kConsole, "bios", s.bios);
   reader.Int(kSound, "volume", 0, Settings::kMaxVolume, s.volume);
@@ -270,6 +272,9 @@ bool SettingsFile::Save(std::string& error) {
   // Written once set, so a file that never had it stays as it was.
   if (s.fm || g_key_file_has_key(keys.get(), kConsole, "fm", nullptr)) {
     g_key_file_set_boolean(keys.get(), kConsole, "fm", s.fm);
+  }
+  if (s.pal || g_key_file_has_key(keys.get(), kConsole, "pal", nullptr)) {
+    g_key_file_set_boolean(keys.get(), kConsole, "pal", s.pal);
   }
   g_key_file_set_boolean(keys.get(), kConsole, "sprite-limit", s.spriteLimit);
   g_key_file_set_integer(keys.get(), kSound, "volume", s.volume);

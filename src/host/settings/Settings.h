@@ -21,7 +21,8 @@ struct Settings {
   int stateSlot = 1;  // the slot "État" saves to and loads from, 1-9
   bool integerScaling = false;
   bool fullscreen = false;
-  bool japanese = false;
+  bool japanese = false;  // the Japanese console
+  bool pal = false;       // the export PAL console (50 Hz); neither: the image header's
   bool fm = false;  // the FM unit fitted to an export console too
   bool spriteLimit = true;
   std::string bios;  // the console's boot program the player supplies; empty: none
