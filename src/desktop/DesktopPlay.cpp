@@ -53,7 +53,8 @@ void ScreenshotWithNote(Session& session) {
   int height = 0;
   const Console& console = session.console;
   const std::vector<std::uint8_t> rgb = ConsolePictureRgb(console.Frame(), console.ShownColours(), console.GameGear(),
-                                                          width, height, console.ScreenColours());
+                                                          width, height, console.ScreenColours(),
+                                                          console.FrameHeight());
   std::string error;
   const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error, session.imagePath);
   // The file as the player finds it: the pictures folder, Tavrin/, the name.

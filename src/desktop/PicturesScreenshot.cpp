@@ -136,8 +136,11 @@ std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int hei
 }
 
 std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                                            int& width, int& height, const std::uint16_t* colours) {
-  const PictureRect area = VisiblePicture(gameGear);
+                                            int& width, int& height, const std::uint16_t* colours,
+                                            int frameHeight) {
+  PictureRect area = VisiblePicture(gameGear);
+  // A Master System frame of mode 4's taller pictures is shown whole.
+  if (!gameGear && !colours && (frameHeight == 224 || frameHeight == 240)) area.height = frameHeight;
   width = area.width;
   height = area.height;
   std::uint32_t palette[32];

@@ -34,5 +34,8 @@ std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int hei
 // it: 8-bit RGB of the whole frame, or of the Game Gear's 160 x 144 window,
 // with `width` and `height` set to match. With `colours` (the console's
 // picture as 256 x 192 colour words) those are shown instead of the frame.
+// A Master System frame `frameHeight` lines high (224 or 240 in mode 4's
+// taller pictures) is shown whole.
 std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,
-                                            int& width, int& height, const std::uint16_t* colours = nullptr);
+                                            int& width, int& height, const std::uint16_t* colours = nullptr,
+                                            int frameHeight = 192);
