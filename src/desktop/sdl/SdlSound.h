@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/Timing.h"
+#include "timing/Timing.h"
 #include "host/session/SampleSink.h"
 
 // The desktop's sound output: SDL audio playing the console's samples, 16-bit
