@@ -422,15 +422,15 @@ bool Z80Executor<Derived>::RunPeriodStoppable(bool resume) {
       Exec<kHL>(op);
     } while (c.cyclesLeft > 0);
     if (stepAfterEi) {
-      c.cyclesLeft += c.cyclesPerLine;
+      Reload(c.cyclesPerLine);
       break;
     }
     const bool endsOnEi = c.cyclesLeft == cyclesLeftAfterEi;
-    c.cyclesLeft += c.cyclesPerLine;
+    Reload(c.cyclesPerLine);
     request = CallLoop();
     if (request == kNoInterrupt) return true;
     if (request == kNmiRequest || !endsOnEi || !(c.iff & kIff1)) break;
-    c.cyclesLeft -= c.cyclesPerLine;
+    Reload(-c.cyclesPerLine);
     stepAfterEi = true;
   }
   if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
