@@ -23,7 +23,7 @@
 namespace {
 
 constexpr const char* kDisplayCaption = "Sega Master System";  // then the image's name
-constexpr const char* kMainCaption = "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)";
+constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: " TAVRIN_BUILD_DATE ")";
 constexpr int kWindowTimeoutMs = 20000;
 constexpr int kExitTimeoutMs = 15000;
 constexpr std::size_t kBatteryBytes = 32768;

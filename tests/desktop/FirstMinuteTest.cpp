@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr const char* kMainCaption = "Tavrin v0.3b [19]";
+constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: ";
 constexpr int kTimeoutMs = 20000;
 
 class FirstMinute : public testing::TestWithParam<bool> {

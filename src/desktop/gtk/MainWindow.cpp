@@ -390,7 +390,7 @@ GtkWidget* BuildMenuBar() {
   GtkWidget* file = gtk_menu_item_new_with_mnemonic(Tr("_Fichier"));
   GtkWidget* fileMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
-  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Charger une ROM")), G_CALLBACK(OnLoad), nullptr, "activate");
+  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Charger une ROM…")), G_CALLBACK(OnLoad), nullptr, "activate");
   GtkWidget* recent = gtk_menu_item_new_with_mnemonic(Tr("R_écents"));
   recentMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), recentMenu);
@@ -596,8 +596,7 @@ bool GtkHostInit() {
 }
 
 const char* MainWindowCaption() {
-  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", "v0.3b [19]",
-                "Fri Apr 21 03:22:10 2000");
+  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", TAVRIN_VERSION, TAVRIN_BUILD_DATE);
   return caption;
 }
 

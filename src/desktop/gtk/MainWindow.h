@@ -98,7 +98,8 @@ void SetLoadFolder(const std::string& folder);
 // Destroys the window if it still exists (without calling `destroyed`).
 void DestroyMainWindow();
 
-// The window's caption: "Tavrin v0.3b [19]    (Build: Fri Apr 21 03:22:10 2000)".
+// The window's caption: "Tavrin 0.3    (Build: 2026-12-09)", the
+// project's version and the day the build was configured.
 const char* MainWindowCaption();
 
 // The file of the first file: URI of a text/uri-list (lines ending in CR LF
