@@ -8,7 +8,7 @@ packages=(
   libgtest-dev
   libcli11-dev libpng-dev
   liblz4-dev libarchive-dev
-  pasmo
+  pasmo sdcc
   libsdl2-dev libgtk-3-dev
   retroarch-dev
   xvfb xauth libx11-dev libxtst-dev openbox
