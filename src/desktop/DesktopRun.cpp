@@ -147,7 +147,7 @@ void HandlePendingEvents() {
       if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && desktopDisplay->Fullscreen()) {
         SetFullscreenAndSave(false);
       } else if (desktopInput) {
-        desktopInput->KeyPressed(event.key.keysym.scancode);
+        desktopInput->KeyPressed(event.key.keysym.scancode, event.key.keysym.mod);
       }
     } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
       PopupMainMenu();

@@ -9,6 +9,7 @@
 
 #include "desktop/BindingSettings.h"
 #include "desktop/DesktopPlay.h"
+#include "desktop/sdl/SdlInput.h"
 #include "host/settings/Settings.h"
 #include "desktop/gtk/MainWindow.h"
 #include "desktop/sdl/KeyTranslation.h"
@@ -164,6 +165,21 @@ TEST(Bindings, TheHotkeysFollowTheTable) {
   EXPECT_FALSE(reader.Read(keys).screenshot) << "once a press";
   const std::uint8_t none[kKeyboardKeyCount] = {};
   EXPECT_EQ(reader.Read(none, ControlBit(SlotControl(4))).loadSlots, 1u << 4) << "a pad's slot button";
+}
+
+// A tap of Shift+F5 whose keys are all up again by the frame's read still
+// saves: the Shift held when F5 went down is latched with it.
+TEST(Bindings, AModifierIsLatchedWithTheKeyItWasHeldFor) {
+  SdlInput input;
+  PlayKeyReader reader;
+  std::uint8_t keys[kKeyboardKeyCount] = {};
+  input.KeyPressed(SDL_SCANCODE_F5, KMOD_LSHIFT);
+  ASSERT_TRUE(input.ReadKeyboard(keys));
+  EXPECT_EQ(reader.Read(keys).saveSlots, 1u << 5);
+  input.FrameRead();
+  input.KeyPressed(SDL_SCANCODE_F7, KMOD_NONE);
+  ASSERT_TRUE(input.ReadKeyboard(keys));
+  EXPECT_EQ(reader.Read(keys).loadSlots, 1u << 7) << "the Shift of the frame before is forgotten";
 }
 
 TEST(Bindings, TheFirstFileOfAUriListIsDropped) {

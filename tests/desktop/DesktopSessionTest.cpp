@@ -24,8 +24,8 @@ namespace {
 
 constexpr const char* kDisplayCaption = "Sega Master System";  // then the image's name
 constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: " TAVRIN_BUILD_DATE ")";
-constexpr int kWindowTimeoutMs = 20000;
-constexpr int kExitTimeoutMs = 15000;
+constexpr int kWindowTimeoutMs = kPatienceMs;
+constexpr int kExitTimeoutMs = kPatienceMs;
 constexpr std::size_t kBatteryBytes = 32768;
 
 std::filesystem::path ScratchPath(const std::string& name) {
@@ -167,12 +167,8 @@ TEST_F(DesktopSession, AnInactiveDisplayFreezesTheConsoleAndTheLoopSleeps) {
   x.Focus(mainWindow);
   ASSERT_TRUE(WaitUntil([&] { return x.Caption(displayWindow).find(" — Pause") != std::string::npos; },
                         kWindowTimeoutMs)) << x.Caption(displayWindow);
-  std::vector<std::uint32_t> frozen = x.Grab(displayWindow, width, height);
-  ASSERT_TRUE(WaitUntil([&] {  // the dimmed picture drawn, two looks alike
-    std::vector<std::uint32_t> now = x.Grab(displayWindow, width, height);
-    std::swap(now, frozen);
-    return now == frozen;
-  }, kWindowTimeoutMs));
+  std::vector<std::uint32_t> frozen;
+  ASSERT_TRUE(x.WaitForStill(displayWindow, 1000, kWindowTimeoutMs, frozen)) << "the dimmed picture stays";
   // Two seconds is the window the processor use is measured over, not a wait.
   const double cpuBefore = program.CpuSeconds();
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));

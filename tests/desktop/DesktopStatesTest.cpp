@@ -19,7 +19,7 @@
 namespace {
 
 constexpr const char* kDisplayCaption = "Sega Master System";
-constexpr int kWindowTimeoutMs = 20000;
+constexpr int kWindowTimeoutMs = kPatienceMs;
 constexpr int kScale = 2;  // the display window opens at twice the picture
 
 // The demo font's digits (8 x 8, bit 0x80 leftmost), as the demo draws its
@@ -49,14 +49,14 @@ class DesktopStates : public testing::Test {
     window = x.WaitForWindow(kDisplayCaption, kWindowTimeoutMs);
     ASSERT_NE(window, 0u) << program.Errors();
     x.Focus(window);
-    ASSERT_TRUE(WaitFor([&] { return Counter() >= 60; }, 10000)) << "the demo counts its frames";
+    ASSERT_TRUE(WaitFor([&] { return Counter() >= 60; }, kPatienceMs)) << "the demo counts its frames";
   }
 
   void TearDown() override {
     if (window) {
       x.RequestClose(window);
       int status = -1;
-      EXPECT_TRUE(program.Wait(15000, status)) << program.Errors();
+      EXPECT_TRUE(program.Wait(kPatienceMs, status)) << program.Errors();
       EXPECT_EQ(status, 0) << program.Errors();
     }
   }
@@ -122,12 +122,12 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   // once a frame, and a slow build may take longer than a quick tap.
   x.Key(XK_Shift_L, true);
   x.Key(XK_F1, true);
-  const bool written = WaitFor([&] { return std::filesystem::exists(file); }, 5000);
+  const bool written = WaitFor([&] { return std::filesystem::exists(file); }, kPatienceMs);
   x.Key(XK_F1, false);
   x.Key(XK_Shift_L, false);
   ASSERT_TRUE(written) << program.Errors();
   int saved = -1;
-  ASSERT_TRUE(WaitFor([&] { return (saved = Counter()) >= before && NoteBandPixels() > 1000; }, 2000))
+  ASSERT_TRUE(WaitFor([&] { return (saved = Counter()) >= before && NoteBandPixels() > 1000; }, kPatienceMs))
       << "a note confirms the save";
 
   const auto began = std::chrono::steady_clock::now();
@@ -135,7 +135,7 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   // Runs until 240 frames have passed, at least two seconds of play, and
   // reads how long that took.
   int fast = saved;
-  WaitFor([&] { return (fast = std::max(fast, Counter())) >= saved + 240; }, 10000);
+  WaitFor([&] { return (fast = std::max(fast, Counter())) >= saved + 240; }, kPatienceMs);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   x.Key(XK_Tab, false);
   EXPECT_GT((fast - saved) / seconds, 2 * 60.0) << saved << " to " << fast << " in " << seconds << " s";
@@ -143,16 +143,16 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   const int start = Counter();
   x.Key(XK_BackSpace, true);
   int back = -1;
-  const bool wentBack = WaitFor([&] { return (back = Counter()) >= 0 && back <= start - 40; }, 5000);
+  const bool wentBack = WaitFor([&] { return (back = Counter()) >= 0 && back <= start - 40; }, kPatienceMs);
   x.Key(XK_BackSpace, false);
   ASSERT_TRUE(wentBack) << "from " << start << " the counter only reached " << back;
   const int released = Counter();
-  ASSERT_TRUE(WaitFor([&] { return Counter() > released + 20; }, 5000)) << "play goes on from " << released;
+  ASSERT_TRUE(WaitFor([&] { return Counter() > released + 20; }, kPatienceMs)) << "play goes on from " << released;
 
   const int later = Counter();
   x.Key(XK_F1, true);
   int loaded = -1;
-  const bool restored = WaitFor([&] { return (loaded = Counter()) >= 0 && loaded < later; }, 5000);
+  const bool restored = WaitFor([&] { return (loaded = Counter()) >= 0 && loaded < later; }, kPatienceMs);
   x.Key(XK_F1, false);
   ASSERT_TRUE(restored) << "back from " << later;
   EXPECT_GE(loaded, before);
@@ -175,7 +175,7 @@ TEST_F(DesktopStates, QuickTapsCountOnce) {
     for (int slot = 4; slot <= 9; ++slot) count += std::filesystem::exists(states / ("demo.sms.state" + std::to_string(slot)));
     return count;
   };
-  EXPECT_TRUE(WaitFor([&] { return saved() == 6; }, 5000)) << saved() << " of six slots saved\n" << program.Errors();
+  EXPECT_TRUE(WaitFor([&] { return saved() == 6; }, kPatienceMs)) << saved() << " of six slots saved\n" << program.Errors();
 
   const std::filesystem::path conf = scratch / ".config" / "tavrin" / "tavrin.conf";
   x.Key(XK_m, true);
@@ -186,7 +186,7 @@ TEST_F(DesktopStates, QuickTapsCountOnce) {
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         return text.find("muted=true") != std::string::npos;
       },
-      5000))
+      kPatienceMs))
       << program.Errors();
 }
 
@@ -237,20 +237,20 @@ TEST_F(DesktopStates, FrameRateFollowsFastForwardAndSignsShowPlay) {
   x.Key(XK_f, true);
   x.Key(XK_f, false);
   int rate = -1;
-  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70; }, 5000)) << rate;
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70; }, kPatienceMs)) << rate;
   EXPECT_FALSE(sign());
   x.Key(XK_Tab, true);
-  const bool fast = WaitFor([&] { return (rate = figure()) > 150; }, 5000);
-  const bool fastSign = WaitFor(sign, 5000);
+  const bool fast = WaitFor([&] { return (rate = figure()) > 150; }, kPatienceMs);
+  const bool fastSign = WaitFor(sign, kPatienceMs);
   x.Key(XK_Tab, false);
   EXPECT_TRUE(fast) << rate;
   EXPECT_TRUE(fastSign);
-  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70 && !sign(); }, 5000)) << rate;
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70 && !sign(); }, kPatienceMs)) << rate;
   x.Key(XK_BackSpace, true);
-  const bool rewindSign = WaitFor(sign, 5000);
+  const bool rewindSign = WaitFor(sign, kPatienceMs);
   x.Key(XK_BackSpace, false);
   EXPECT_TRUE(rewindSign);
-  EXPECT_TRUE(WaitFor([&] { return !sign(); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return !sign(); }, kPatienceMs));
 }
 
 // F12 writes the picture to the pictures folder, named in a note; M mutes
@@ -265,13 +265,13 @@ TEST_F(DesktopStates, ScreenshotAndMuteKeys) {
   };
   ASSERT_TRUE(shots().empty());
   x.Key(XK_F12, true);
-  const bool shot = WaitFor([&] { return shots().size() == 1; }, 5000);
+  const bool shot = WaitFor([&] { return shots().size() == 1; }, kPatienceMs);
   x.Key(XK_F12, false);
   ASSERT_TRUE(shot) << program.Errors();
   EXPECT_EQ(shots()[0].parent_path().filename(), "Tavrin");
   EXPECT_EQ(shots()[0].filename().string().rfind("demo-", 0), 0u) << shots()[0];
   EXPECT_GT(std::filesystem::file_size(shots()[0]), 100u);
-  EXPECT_TRUE(WaitFor([&] { return Counter() >= 0 && NoteBandPixels() > 1000; }, 2000)) << "a note names the file";
+  EXPECT_TRUE(WaitFor([&] { return Counter() >= 0 && NoteBandPixels() > 1000; }, kPatienceMs)) << "a note names the file";
 
   const std::filesystem::path conf = scratch / ".config" / "tavrin" / "tavrin.conf";
   const auto mutedInFile = [&] {
@@ -280,13 +280,13 @@ TEST_F(DesktopStates, ScreenshotAndMuteKeys) {
     return text.find("muted=true") != std::string::npos;
   };
   x.Key(XK_m, true);
-  const bool muted = WaitFor(mutedInFile, 5000);
+  const bool muted = WaitFor(mutedInFile, kPatienceMs);
   x.Key(XK_m, false);
   ASSERT_TRUE(muted) << program.Errors();
   const int released = Counter();  // the release is seen before the next press
-  ASSERT_TRUE(WaitFor([&] { return Counter() > released + 2; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return Counter() > released + 2; }, kPatienceMs));
   x.Key(XK_m, true);
-  const bool back = WaitFor([&] { return !mutedInFile(); }, 5000);
+  const bool back = WaitFor([&] { return !mutedInFile(); }, kPatienceMs);
   x.Key(XK_m, false);
   EXPECT_TRUE(back) << "a second M brings the sound back";
 }

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: ";
-constexpr int kTimeoutMs = 20000;
+constexpr int kTimeoutMs = kPatienceMs;
 
 class FirstMinute : public testing::TestWithParam<bool> {
  protected:
@@ -441,7 +441,7 @@ TEST_P(FirstMinute, FullScreenHasAWayOutAndItsMenus) {
   const auto rightClickOpensTheMenu = [&](int clickX, int clickY) {
     return WaitUntil([&] {
       x.Click(display, clickX, clickY, 3);
-      return WaitUntil([&] { return x.PopupCount() > 0; }, 2000);
+      return WaitUntil([&] { return x.PopupCount() > 0; }, 5000);
     }, kTimeoutMs);
   };
   ASSERT_TRUE(rightClickOpensTheMenu(100, 100)) << "a right click opens the menu";
@@ -455,12 +455,18 @@ TEST_P(FirstMinute, FullScreenHasAWayOutAndItsMenus) {
   if (!GetParam()) return Close();
   // A key is for the game window once it has the focus; one pressed while
   // the focus is still on its way back from the strip is pressed again.
+  // The key toggles, so it is pressed again only while the window keeps its
+  // size: a window already on its way is waited for.
   const auto tapUntilSized = [&](unsigned long key, int width, int height) {
+    int fromWidth = 0, fromHeight = 0;
+    x.Size(display, fromWidth, fromHeight);
     return WaitUntil([&] {
+      int w = 0, h = 0;
+      if (!x.Size(display, w, h) || w != fromWidth || h != fromHeight) return w == width && h == height;
       x.Key(key, true);
       x.Key(key, false);
-      int w = 0, h = 0;
-      return WaitUntil([&] { return x.Size(display, w, h) && w == width && h == height; }, 3000);
+      return WaitUntil([&] { return x.Size(display, w, h) && (w != fromWidth || h != fromHeight); }, 5000) &&
+             w == width && h == height;
     }, kTimeoutMs);
   };
   ASSERT_TRUE(tapUntilSized(XK_F11, 1280, 1024));

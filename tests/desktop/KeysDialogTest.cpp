@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kTimeoutMs = 20000;
+constexpr int kTimeoutMs = kPatienceMs;
 
 class KeysDialog : public testing::TestWithParam<bool> {
  protected:

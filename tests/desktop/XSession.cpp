@@ -186,6 +186,21 @@ bool XSession::WaitForChange(Window window, int timeoutMs) {
   }, timeoutMs);
 }
 
+bool XSession::WaitForStill(Window window, int stillMs, int timeoutMs, std::vector<std::uint32_t>& still) {
+  int width = 0, height = 0;
+  still = Grab(window, width, height);
+  auto since = std::chrono::steady_clock::now();
+  return WaitUntil([&] {
+    std::vector<std::uint32_t> now = Grab(window, width, height);
+    if (now.empty() || now != still) {
+      still = std::move(now);
+      since = std::chrono::steady_clock::now();
+      return false;
+    }
+    return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(stillMs);
+  }, timeoutMs);
+}
+
 void XSession::Focus(Window window) {
   XRaiseWindow(connection, window);
   XSetInputFocus(connection, window, RevertToParent, CurrentTime);
@@ -193,7 +208,7 @@ void XSession::Focus(Window window) {
 }
 
 bool XSession::OpenMenu(Window bar, unsigned long mnemonic, int timeoutMs) {
-  constexpr int kMenuShowsMs = 2000;  // a menu asked for shows well within this, even under load
+  constexpr int kMenuShowsMs = 5000;  // a menu asked for shows well within this, even under load
   return WaitUntil([&] {
     if (PopupCount() > 0) return true;
     if (!HasFocus(bar)) {
@@ -242,10 +257,9 @@ std::filesystem::path ScratchFolders::Make(const std::filesystem::path& path) {
 
 Child::~Child() {
   if (pid > 0 && Running()) {
-    constexpr int kEndsMs = 20000;  // a clean exit saves the battery file first, slower under load
     kill(pid, SIGTERM);
     int status = 0;
-    if (!Wait(kEndsMs, status) && pid > 0) {
+    if (!Wait(kPatienceMs, status) && pid > 0) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
     }
@@ -379,7 +393,7 @@ bool XSession::StartWindowManager(std::string& error) {
         if (data) XFree(data);
         return found;
       },
-      10000);
+      kPatienceMs);
   int status = 0;
   if (!up || waitpid(windowManager, &status, WNOHANG) != 0) {
     error = "openbox did not start (is the openbox package installed?)";

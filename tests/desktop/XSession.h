@@ -45,6 +45,10 @@ class XSession {
   // Waits up to `timeoutMs` for the window to show something other than
   // what it shows now: true once the picture moved.
   bool WaitForChange(Window window, int timeoutMs);
+  // Waits up to `timeoutMs` for the window's picture to stay the same for
+  // `stillMs`; true with that picture in `still`. Two grabs alike prove
+  // nothing on a slow machine, where frames come far apart.
+  bool WaitForStill(Window window, int stillMs, int timeoutMs, std::vector<std::uint32_t>& still);
 
   void Focus(Window window);
   // Opens the menu of a window's menu bar with Alt+mnemonic; true once a
@@ -71,6 +75,12 @@ class XSession {
   Display* connection = nullptr;
   std::string displayName;
 };
+
+// How long a test waits for something that must come (a window, the focus,
+// a file, a frame count): long, because it only costs time when a check
+// fails, and a sanitizer build sharing the machine with other work takes
+// seconds where an idle one takes milliseconds.
+inline constexpr int kPatienceMs = 30000;
 
 // Polls `condition` every 20 ms until it holds or `timeoutMs` has passed;
 // returns its last value.

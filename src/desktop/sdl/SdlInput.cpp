@@ -179,8 +179,12 @@ bool SdlInput::ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) {
   return true;
 }
 
-void SdlInput::KeyPressed(SDL_Scancode scancode) {
+void SdlInput::KeyPressed(SDL_Scancode scancode, Uint16 modifiers) {
   if (const std::uint8_t key = PcScanCode(scancode)) pressed[key] = 1;
+  if (modifiers & KMOD_LSHIFT) KeyPressed(SDL_SCANCODE_LSHIFT, 0);
+  if (modifiers & KMOD_RSHIFT) KeyPressed(SDL_SCANCODE_RSHIFT, 0);
+  if (modifiers & KMOD_LALT) KeyPressed(SDL_SCANCODE_LALT, 0);
+  if (modifiers & KMOD_RALT) KeyPressed(SDL_SCANCODE_RALT, 0);
 }
 
 void SdlInput::FrameRead() {

@@ -29,8 +29,10 @@ class SdlInput final : public InputSource {
   void Close() override;
   bool ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) override;
 
-  // A key-down event the main loop took from the queue (repeats aside).
-  void KeyPressed(SDL_Scancode scancode);
+  // A key-down event the main loop took from the queue (repeats aside), with
+  // the modifiers held when it came: a Shift+F4 tapped between two frames
+  // reads as Shift+F4 even when the Shift key is up again by then.
+  void KeyPressed(SDL_Scancode scancode, Uint16 modifiers);
   // The frame's reads are done: the keys latched so far are forgotten.
   void FrameRead();
   JoystickRead ReadJoystick(int index, JoystickState& state) override;
