@@ -4,14 +4,14 @@
 # priority, so other work on the machine keeps its cores. New inputs go to
 # build/fuzz/corpus/<target>; the small seed corpora in fuzz/corpus/ are only
 # read. A crash leaves its input in build/fuzz/ and fails the script.
-#   scripts/fuzz.sh [seconds] [target...]   targets: cartridge save_state battery command_line input_script settings
+#   scripts/fuzz.sh [seconds] [target...]   targets: cartridge save_state battery command_line input_script settings dap_message
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 shift || true
 targets=("$@")
-if ((${#targets[@]} == 0)); then targets=(cartridge save_state battery command_line input_script settings); fi
+if ((${#targets[@]} == 0)); then targets=(cartridge save_state battery command_line input_script settings dap_message); fi
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ is not installed; skipping the fuzz targets (scripts/install-deps.sh installs it)"
@@ -32,6 +32,7 @@ declare -A options=(
   [command_line]="-max_len=512 -close_fd_mask=3 -dict=fuzz/command_line.dict"
   [input_script]="-max_len=256 -dict=fuzz/command_line.dict"
   [settings]="-max_len=4096"
+  [dap_message]="-max_len=4096 -dict=fuzz/dap_message.dict"
 )
 
 for target in "${targets[@]}"; do

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev
-  libcli11-dev libpng-dev
+  libcli11-dev libpng-dev nlohmann-json3-dev
   liblz4-dev libarchive-dev
   pasmo sdcc
   libsdl2-dev libgtk-3-dev

@@ -57,6 +57,18 @@ bool IsName(std::string_view text) {
   });
 }
 
+// sdcc's linker lists its debug records among the symbols when the program
+// was built with --debug: `C$main.c$12$1_0$4` (a line), `A$main$63`,
+// `G$main$0$0`, `XG$main$0$0`, `Fmain$add$0$0`... They name no place a
+// person would.
+bool SdccDebugRecord(std::string_view name) {
+  const std::size_t dollar = name.find('$');
+  if (dollar == std::string_view::npos || name.find('$', dollar + 1) == std::string_view::npos) return false;
+  const std::string_view scope = name.substr(0, dollar);
+  return scope == "A" || scope == "C" || scope == "G" || scope == "XG" || scope.starts_with("F") ||
+         scope.starts_with("XF") || scope.starts_with("L") || scope.starts_with("XL");
+}
+
 bool AllCapitals(std::string_view name) {
   return std::none_of(name.begin(), name.end(), [](char c) { return std::islower(static_cast<unsigned char>(c)); });
 }
@@ -125,14 +137,20 @@ bool SymbolTable::Parse(std::string_view text) {
       }
       case Format::kNoi: {
         // l__AREA entries are lengths, not places.
-        if (words.size() != 3 || words[0] != "DEF" || !IsName(words[1]) || words[1].starts_with("l__")) continue;
+        if (words.size() != 3 || words[0] != "DEF" || !IsName(words[1]) || words[1].starts_with("l__") ||
+            SdccDebugRecord(words[1])) {
+          continue;
+        }
         if (const auto value = Number(words[2])) Add(Place(words[1], *value));
         break;
       }
       case Format::kMap: {
         // "     00000200  _main     main": a value and a name, in the
         // lists of each area's symbols; the area lines have more words.
-        if (words.size() < 2 || words.size() > 3 || !IsName(words[1]) || words[1].starts_with("l__")) continue;
+        if (words.size() < 2 || words.size() > 3 || !IsName(words[1]) || words[1].starts_with("l__") ||
+            SdccDebugRecord(words[1])) {
+          continue;
+        }
         if (words[0].size() != 4 && words[0].size() != 8) continue;
         if (const auto value = HexDigits(words[0])) Add(Place(words[1], *value));
         break;
@@ -234,5 +252,5 @@ std::vector<std::string> SymbolFilesBeside(const std::string& imagePath) {
   const std::size_t dot = imagePath.find_last_of('.');
   const std::string stem =
       dot != std::string::npos && (slash == std::string::npos || dot > slash) ? imagePath.substr(0, dot) : imagePath;
-  return {stem + ".sym", stem + ".noi", stem + ".map"};
+  return {stem + ".sym", stem + ".noi", stem + ".map", stem + ".cdb"};
 }

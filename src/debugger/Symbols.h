@@ -62,5 +62,5 @@ class SymbolTable {
 };
 
 // The symbol files an image may have beside it: the same name with .sym,
-// .noi and .map in place of its extension.
+// .noi, .map and .cdb (sdcc's debug file) in place of its extension.
 std::vector<std::string> SymbolFilesBeside(const std::string& imagePath);

@@ -33,15 +33,17 @@ bool ParsePlace(const std::string& text, const SymbolTable& symbols, CodePlace& 
 
 }  // namespace
 
-bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error) {
+bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error, SourceLines* lines) {
   std::vector<std::uint8_t> bytes;
   const FileRead read = ReadRegularFile(path, kMaxSymbolFileSize, bytes);
   if (read.error != 0) {
     error = read.reason;
     return false;
   }
-  if (!table.Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-    error = "'" + path + "': not a symbol file (WLA-DX .sym, sdcc .noi or .map, pasmo)";
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const bool haveLines = lines != nullptr && lines->Parse(text);
+  if (!table.Parse(text) && !haveLines) {
+    error = "'" + path + "': not a symbol file (WLA-DX .sym, sdcc .noi, .map or .cdb, pasmo)";
     return false;
   }
   return true;
@@ -51,14 +53,18 @@ DebugSession::~DebugSession() {
   if (trace) std::fclose(trace);
 }
 
-bool DebugSession::Wanted(const RunOptions& options) { return !options.breaks.empty() || !options.trace.empty(); }
+bool DebugSession::Wanted(const RunOptions& options) {
+  return !options.breaks.empty() || !options.trace.empty() || options.debugServer >= 0;
+}
 
 bool DebugSession::Start(const RunOptions& options, const std::string& image, bool demo, Console& console,
                          std::string& error) {
   debugger = std::make_unique<Debugger>(console);
+  const std::size_t slash = image.find_last_of('/');
+  folder = slash == std::string::npos ? "." : image.substr(0, slash);
   exitOnBreak = options.onBreak == "exit";
   for (const std::string& path : options.symbols) {
-    if (!LoadSymbolFile(path, debugger->symbols, error)) return false;
+    if (!LoadSymbolFile(path, debugger->symbols, error, &lines)) return false;
   }
   if (demo) {
     debugger->symbols.Parse(DemoSymbols());
@@ -66,7 +72,9 @@ bool DebugSession::Start(const RunOptions& options, const std::string& image, bo
     // The assembler's files beside the image, when there are any.
     for (const std::string& path : SymbolFilesBeside(image)) {
       std::string ignored;
-      if (LoadSymbolFile(path, debugger->symbols, ignored)) std::fprintf(stderr, "tavrin: symbols from %s\n", path.c_str());
+      if (LoadSymbolFile(path, debugger->symbols, ignored, &lines)) {
+        std::fprintf(stderr, "tavrin: symbols from %s\n", path.c_str());
+      }
     }
   }
   for (const std::string& where : options.breaks) {

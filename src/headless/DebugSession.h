@@ -5,13 +5,15 @@
 #include <string>
 
 #include "debugger/Debugger.h"
+#include "debugger/SourceLines.h"
 
 class Console;
 struct RunOptions;
 
-// Reads a symbol file (WLA-DX, sdcc or pasmo) into `table`. False, with the
-// reason, when it cannot be read or is in none of these formats.
-bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error);
+// Reads a symbol file (WLA-DX, sdcc or pasmo) into `table`, and the source
+// lines it holds (sdcc's .cdb, WLA-DX's .sym) into `lines` when given.
+// False, with the reason, when it cannot be read or holds neither.
+bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error, SourceLines* lines = nullptr);
 
 // The headless runner's debugger: symbols, --break places, the --trace file
 // and what a stop prints. Started only when the options ask for breakpoints
@@ -33,6 +35,13 @@ class DebugSession {
   // --on-break exit ends the run here.
   bool Stopped();
 
+  // The debugger and the program's source lines, once started.
+  Debugger* GetDebugger() { return debugger.get(); }
+  const SourceLines& Lines() const { return lines; }
+  // The folder the program's relative source names start from: the
+  // image's.
+  const std::string& SourceFolder() const { return folder; }
+
   // The trace could not be written (disk full): the run fails.
   bool TraceFailed() const { return traceFailed; }
   // Closes the trace file; false when its last writes failed.
@@ -40,6 +49,8 @@ class DebugSession {
 
  private:
   std::unique_ptr<Debugger> debugger;
+  SourceLines lines;
+  std::string folder;
   std::FILE* trace = nullptr;
   std::string tracePath;
   bool traceFailed = false;

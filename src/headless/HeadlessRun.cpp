@@ -25,6 +25,7 @@
 #include "headless/HeadlessDisplay.h"
 #include "headless/HeadlessMessageBox.h"
 #include "headless/ScriptedInput.h"
+#include "host/dap/DapServer.h"
 #include "host/rewind/RewindHistory.h"
 
 namespace {
@@ -180,6 +181,22 @@ int RunHeadless(const RunOptions& options) {
     }
   }
 
+  // An editor's debugger over the Debug Adapter Protocol: the run waits for
+  // its client to set its breakpoints before the first frame.
+  std::unique_ptr<DapServer> server;
+  if (options.debugServer >= 0) {
+    server = std::make_unique<DapServer>(session->console, *debug.GetDebugger(), debug.Lines(), debug.SourceFolder());
+    std::string error;
+    if (!server->Listen(options.debugServer, error)) {
+      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+      wav.Abort();
+      session->Shutdown();
+      return 2;
+    }
+    std::fprintf(stderr, "tavrin: debug server on 127.0.0.1:%d, waiting for a client\n", server->Port());
+    while (server->WaitingForStart()) server->Poll(100);
+  }
+
   // The rewind history a desktop player would have: a snapshot a frame.
   std::unique_ptr<RewindHistory> history;
   std::vector<std::uint8_t> snapshot;
@@ -203,7 +220,10 @@ int RunHeadless(const RunOptions& options) {
     session->present = frame == options.frames - 1;
     session->RunFrame();
     while (session->console.Stopped() && !stoppedForGood) {
-      if (debug.Stopped()) {
+      if (server && server->NoteStop()) {
+        while (server->Holding()) server->Poll(100);
+        session->RunFrame();
+      } else if (debug.Stopped()) {
         session->RunFrame();
       } else {
         stoppedForGood = true;
@@ -214,8 +234,10 @@ int RunHeadless(const RunOptions& options) {
     if (!sdsc.Text().empty()) {
       std::fwrite(sdsc.Text().data(), 1, sdsc.Text().size(), stdout);
       std::fflush(stdout);
+      if (server) server->Output(sdsc.Text());
       sdsc.ClearText();
     }
+    if (server) server->Poll(0);
     if (stoppedForGood || debug.TraceFailed()) break;
     if (sdsc.ExitStatus()) {
       programStatus = *sdsc.ExitStatus();
@@ -292,7 +314,7 @@ int RunHeadless(const RunOptions& options) {
                   seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);
     }
   }
-  if (!ok) return 1;
-  if (stoppedForGood) return kExitAtBreakpoint;
-  return programStatus.value_or(0);
+  const int status = !ok ? 1 : stoppedForGood ? kExitAtBreakpoint : programStatus.value_or(0);
+  if (server) server->Finish(status);
+  return status;
 }

@@ -140,9 +140,9 @@ TEST(Symbols, AssemblerTables) {
 
 TEST(Symbols, FilesBesideAnImage) {
   EXPECT_EQ(SymbolFilesBeside("dir.v2/game.sms"),
-            (std::vector<std::string>{"dir.v2/game.sym", "dir.v2/game.noi", "dir.v2/game.map"}));
+            (std::vector<std::string>{"dir.v2/game.sym", "dir.v2/game.noi", "dir.v2/game.map", "dir.v2/game.cdb"}));
   EXPECT_EQ(SymbolFilesBeside("dir.v2/game"),
-            (std::vector<std::string>{"dir.v2/game.sym", "dir.v2/game.noi", "dir.v2/game.map"}));
+            (std::vector<std::string>{"dir.v2/game.sym", "dir.v2/game.noi", "dir.v2/game.map", "dir.v2/game.cdb"}));
 }
 
 }  // namespace

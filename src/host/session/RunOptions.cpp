@@ -103,6 +103,10 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_option("--trace", options.trace,
                  "Headless: write one line per instruction to this file: address and label, instruction, "
                  "cycles since power-on, registers");
+  app.add_option("--debug-server", options.debugServer,
+                 "Serve the Debug Adapter Protocol on 127.0.0.1:PORT, for an editor's debugger (0: a free port, "
+                 "printed); a headless run waits for the client before its first frame")
+      ->check(CLI::Range(0, 65535));
   app.add_flag("--bench", options.bench,
                "Print emulation speed and peak memory when done (desktop: frame rate, CPU use and sound delay)");
 

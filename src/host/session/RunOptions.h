@@ -40,6 +40,9 @@ struct RunOptions {
   std::vector<std::string> breaks;
   std::string onBreak = "dump";
   std::string trace;
+  // The Debug Adapter Protocol server's port on 127.0.0.1 (0: the system
+  // picks one); -1: none.
+  int debugServer = -1;
 };
 
 class Console;
