@@ -297,15 +297,15 @@ const SourceLine* SourceLines::LineAt(std::uint16_t address, std::int32_t bankAt
     --it;
     if (it->address < lowest) return nullptr;
     if (!BankFits(it->bank, it->address, bankAt)) continue;
-    // The first record at that address: sdcc writes a function's first
-    // line before the lines that share its code.
+    // Of the lines that share the address (a function's opening line and
+    // its first statement, say), the last in the file: the statement.
     const std::uint16_t at = it->address;
-    const SourceLine* first = &*it;
+    const SourceLine* last = &*it;
     while (it != lines.begin() && (it - 1)->address == at) {
       --it;
-      if (BankFits(it->bank, at, bankAt)) first = &*it;
+      if (BankFits(it->bank, at, bankAt) && it->file == last->file && it->line > last->line) last = &*it;
     }
-    return first;
+    return last;
   }
   return nullptr;
 }

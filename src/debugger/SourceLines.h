@@ -60,7 +60,8 @@ class SourceLines {
 
   // The line the code at an address belongs to: the nearest line record at
   // or below it in the same function (or within 256 bytes without one),
-  // fitting the bank shown there. Null when none does.
+  // fitting the bank shown there; of lines that share an address, the
+  // last. Null when none does.
   const SourceLine* LineAt(std::uint16_t address, std::int32_t bankAt) const;
   // True when a line record starts exactly at the address.
   bool StartsLine(std::uint16_t address, std::int32_t bankAt) const;

@@ -211,6 +211,16 @@ int RunHeadless(const RunOptions& options) {
   // A test program ends the run by writing its status to the debug console.
   std::optional<int> programStatus;
   bool stoppedForGood = false;  // --on-break exit
+  // What the program printed on the debug console, as it comes (and to the
+  // debugger's client before it hears of a stop).
+  auto printed = [&] {
+    SdscConsole& sdsc = session->console.sdsc;
+    if (sdsc.Text().empty()) return;
+    std::fwrite(sdsc.Text().data(), 1, sdsc.Text().size(), stdout);
+    std::fflush(stdout);
+    if (server) server->Output(sdsc.Text());
+    sdsc.ClearText();
+  };
   auto started = std::chrono::steady_clock::now();
   for (int frame = 0; frame < options.frames; ++frame) {
     input->ReleaseAll();
@@ -220,6 +230,7 @@ int RunHeadless(const RunOptions& options) {
     session->present = frame == options.frames - 1;
     session->RunFrame();
     while (session->console.Stopped() && !stoppedForGood) {
+      printed();
       if (server && server->NoteStop()) {
         while (server->Holding()) server->Poll(100);
         session->RunFrame();
@@ -229,14 +240,8 @@ int RunHeadless(const RunOptions& options) {
         stoppedForGood = true;
       }
     }
-    // What the program printed on the debug console, as it comes.
-    SdscConsole& sdsc = session->console.sdsc;
-    if (!sdsc.Text().empty()) {
-      std::fwrite(sdsc.Text().data(), 1, sdsc.Text().size(), stdout);
-      std::fflush(stdout);
-      if (server) server->Output(sdsc.Text());
-      sdsc.ClearText();
-    }
+    printed();
+    const SdscConsole& sdsc = session->console.sdsc;
     if (server) server->Poll(0);
     if (stoppedForGood || debug.TraceFailed()) break;
     if (sdsc.ExitStatus()) {

@@ -19,6 +19,7 @@ static int add(int a, int b) {
 
 void main(void) {
   int x = 5;
+  counter = 0; /* the start-up code leaves RAM as it is */
   print("hello from C\n");
   while (counter < 100) {
     x = add(x, 1); /* the loop's first line */

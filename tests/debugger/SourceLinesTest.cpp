@@ -64,8 +64,8 @@ TEST(SourceLines, ReadsSdccAndWlaLineInformation) {
     std::uint32_t line;
   };
   const Where places[] = {
-      {"function's first line first", cdb, 0x100, -1, "main.c", 4},
-      {"inside a line", cdb, 0x101, -1, "main.c", 4},
+      {"the statement, not the function's line", cdb, 0x100, -1, "main.c", 5},
+      {"inside a line", cdb, 0x101, -1, "main.c", 5},
       {"shared address", cdb, 0x103, -1, "main.c", 10},
       {"later line", cdb, 0x118, -1, "main.c", 14},
       {"banked code in its bank", cdb, 0x8000, 2, "bank.c", 3},

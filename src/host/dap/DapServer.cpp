@@ -153,13 +153,15 @@ void DapServer::Flush() {
 }
 
 void DapServer::Drop() {
+  // A headless run that waited for a client does not wait again once one
+  // has come and gone (a connection that never spoke the protocol does
+  // not count).
+  if (session && session->Attached()) started = true;
   if (session) session->Detach();
   session.reset();
   if (client >= 0) close(client);
   client = -1;
   sending.clear();
-  // A headless run that waited for a client does not wait again.
-  started = true;
 }
 
 bool DapServer::NoteStop() {

@@ -29,7 +29,7 @@ class DapServer {
   // happen (0: not at all).
   void Poll(int timeoutMs);
   // No client has finished configuring yet (a headless run waits for one
-  // before its first frame; the first client that leaves ends the wait).
+  // before its first frame; a client that attached and left ends the wait).
   bool WaitingForStart() const { return !started; }
   // After a frame that stopped: true when a client takes the stop (then
   // keep polling while Holding()); false when no client is there and the

@@ -539,13 +539,14 @@ std::string DapSession::Evaluate(std::string_view text, std::string& memoryRefer
   ok = true;
   unsigned value = 0;
   int bytes = 0;
-  if (RegisterValue(cpu, expression, value, bytes)) return Hex(value, bytes * 2);
-  // A C variable: the current function's own, then the globals.
+  // A C variable (the current function's own, then the globals) before a
+  // register: C's `a` is not the accumulator.
   const SourceFunction* function = lines.FunctionAt(cpu.pc, console.RomPageAt(cpu.pc));
   if (const SourceVariable* variable = lines.Variable(expression, function ? function->name : std::string_view())) {
     if (variable->where == SourceVariable::Where::kMemory) memoryReference = Hex(variable->address, 4);
     return ReadVariable(*variable);
   }
+  if (RegisterValue(cpu, expression, value, bytes)) return Hex(value, bytes * 2);
   // Memory: (HL), (IX+4), [0xC000], [label+2].
   if (expression.size() >= 2 && ((expression.front() == '(' && expression.back() == ')') ||
                                  (expression.front() == '[' && expression.back() == ']'))) {

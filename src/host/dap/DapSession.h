@@ -37,6 +37,8 @@ class DapSession {
 
   // The client has sent configurationDone: the program may run.
   bool Configured() const { return configured; }
+  // The client sent launch or attach.
+  bool Attached() const { return attached; }
   // The client said disconnect: send what is left and close.
   bool Ended() const { return ended; }
   // The console stopped (a frame returned stopped). False: the session lets

@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "host/dap/DapFraming.h"
+
+namespace {
+
+using Json = nlohmann::json;
+using Clock = std::chrono::steady_clock;
+constexpr auto kPatience = std::chrono::seconds(30);
+
+// The line of the C test program that holds a marker comment.
+int LineOf(const char* marker) {
+  std::ifstream in(CART_C_PROBE_SOURCE);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (line.find(marker) != std::string::npos) return number;
+  }
+  return 0;
+}
+
+int Connect(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Everything that comes until the peer closes (or the patience runs out).
+std::string ReadToEnd(int fd) {
+  std::string text;
+  const auto deadline = Clock::now() + kPatience;
+  char buffer[4096];
+  while (Clock::now() < deadline) {
+    pollfd p = {fd, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  return text;
+}
+
+// A client as an editor would be: requests out, responses and events in.
+class Client {
+ public:
+  explicit Client(int port) : fd(Connect(port)) {}
+  ~Client() {
+    if (fd >= 0) close(fd);
+  }
+  bool Connected() const { return fd >= 0; }
+
+  Json Request(const std::string& command, Json arguments = Json::object()) {
+    const int seq = next++;
+    const std::string body =
+        Json{{"seq", seq}, {"type", "request"}, {"command", command}, {"arguments", std::move(arguments)}}.dump();
+    const std::string framed = FrameMessage(body);
+    EXPECT_EQ(send(fd, framed.data(), framed.size(), MSG_NOSIGNAL), static_cast<ssize_t>(framed.size()));
+    for (;;) {
+      Json message = Read();
+      if (message.is_null()) return message;
+      if (message["type"] == "response" && message["request_seq"] == seq) return message;
+      events.push_back(std::move(message));
+    }
+  }
+  Json Event(const std::string& name) {
+    for (;;) {
+      for (auto it = events.begin(); it != events.end(); ++it) {
+        if ((*it)["event"] == name) {
+          Json found = *it;
+          events.erase(it);
+          return found;
+        }
+      }
+      Json message = Read();
+      if (message.is_null()) return message;
+      events.push_back(std::move(message));
+    }
+  }
+  // Where the console stands: function, line.
+  std::pair<std::string, int> Where() {
+    const Json frame = Request("stackTrace", {{"threadId", 1}})["body"]["stackFrames"][0];
+    return {frame["name"].get<std::string>(), frame["line"].get<int>()};
+  }
+  std::string Evaluate(const std::string& expression) {
+    const Json response = Request("evaluate", {{"expression", expression}});
+    return response.value("success", false) ? response["body"]["result"].get<std::string>() : "error";
+  }
+  std::string output;  // the program's debug-console text
+
+ private:
+  Json Read() {
+    const auto deadline = Clock::now() + kPatience;
+    std::string body;
+    std::string error;
+    while (Clock::now() < deadline) {
+      if (reader.Next(body, error) == DapReader::Result::kMessage) {
+        Json message = Json::parse(body);
+        if (message["type"] == "event" && message["event"] == "output") {
+          output += message["body"]["output"].get<std::string>();
+        }
+        return message;
+      }
+      pollfd p = {fd, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buffer[4096];
+      const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+      if (got <= 0) break;
+      reader.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+    }
+    ADD_FAILURE() << "no message from the debug server";
+    return nullptr;
+  }
+  int fd;
+  int next = 1;
+  DapReader reader;
+  std::vector<Json> events;
+};
+
+// The headless runner with its debug server, standard error read for the
+// port it listens on.
+struct Child {
+  pid_t pid = -1;
+  int port = 0;
+  std::filesystem::path out;
+};
+
+Child Start(const std::filesystem::path& image) {
+  Child run;
+  run.out = image.parent_path() / "run.out";
+  int errors[2];
+  if (pipe(errors) != 0) return run;
+  run.pid = fork();
+  if (run.pid == 0) {
+    dup2(errors[1], 2);
+    const FILE* out = std::freopen(run.out.c_str(), "w", stdout);
+    (void)out;
+    execl(TAVRIN_EXECUTABLE, TAVRIN_EXECUTABLE, "--headless", "--frames", "3000", "--debug-server", "0",
+          image.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(errors[1]);
+  std::string text;
+  const auto deadline = Clock::now() + kPatience;
+  while (run.port == 0 && Clock::now() < deadline) {
+    pollfd p = {errors[0], POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    char buffer[512];
+    const ssize_t got = read(errors[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+    const std::size_t at = text.find("127.0.0.1:");
+    if (at != std::string::npos && text.find(',', at) != std::string::npos) run.port = std::stoi(text.substr(at + 10));
+  }
+  close(errors[0]);
+  return run;
+}
+
+int Wait(const Child& run) {
+  const auto deadline = Clock::now() + kPatience;
+  int raw = 0;
+  while (Clock::now() < deadline) {
+    if (waitpid(run.pid, &raw, WNOHANG) == run.pid) return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  kill(run.pid, SIGKILL);
+  waitpid(run.pid, &raw, 0);
+  return -2;
+}
+
+// An editor's session on the C test program, over a real socket: a
+// breakpoint on a C line, steps by line, into and out of a function,
+// variables and memory, a second client refused, a broken one dropped, and
+// the program running on to its end once the client has gone.
+TEST(DapServer, DebugsTheCProgramFromAnEditor) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("tavrin-dap-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  for (const char* extension : {".sms", ".cdb", ".noi", ".map"}) {
+    std::filesystem::copy_file(std::filesystem::path(CART_C_PROBE).replace_extension(extension),
+                               (folder / "c_probe").replace_extension(extension),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  const int loopLine = LineOf("the loop's first line");
+  const int addLine = LineOf("first line of add");
+  ASSERT_GT(loopLine, 0);
+  const Child run = Start(folder / "c_probe.sms");
+  ASSERT_GT(run.port, 0);
+
+  {
+    // A client that breaks the framing is dropped, and the run still waits.
+    const int broken = Connect(run.port);
+    const std::string junk = "Content-Length: 999999999\r\n\r\n";
+    send(broken, junk.data(), junk.size(), MSG_NOSIGNAL);
+    EXPECT_EQ(ReadToEnd(broken), "");
+    close(broken);
+  }
+
+  Client client(run.port);
+  ASSERT_TRUE(client.Connected());
+  EXPECT_TRUE(client.Request("initialize", {{"adapterID", "tavrin"}})["body"]["supportsDisassembleRequest"]);
+  client.Event("initialized");
+  EXPECT_TRUE(client.Request("attach", {{"sourceRoot", std::filesystem::path(CART_C_PROBE_SOURCE).parent_path()}})["success"]);
+  const Json set = client.Request("setBreakpoints", {{"source", {{"path", CART_C_PROBE_SOURCE}}},
+                                                     {"breakpoints", {{{"line", loopLine}}, {{"line", 1000}}}}});
+  EXPECT_EQ(set["body"]["breakpoints"][0]["verified"], true);
+  EXPECT_EQ(set["body"]["breakpoints"][0]["line"], loopLine);
+  EXPECT_EQ(set["body"]["breakpoints"][1]["verified"], false) << "past the end";
+  {
+    // One client at a time: a second hears why and is closed.
+    const int second = Connect(run.port);
+    EXPECT_NE(ReadToEnd(second).find("another debugger is already attached"), std::string::npos);
+    close(second);
+  }
+  EXPECT_FALSE(client.Request("frobnicate")["success"]);
+  client.Request("configurationDone");
+
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "breakpoint");
+  const Json frame = client.Request("stackTrace", {{"threadId", 1}})["body"]["stackFrames"][0];
+  EXPECT_EQ(frame["name"], "main");
+  EXPECT_EQ(frame["line"], loopLine);
+  EXPECT_EQ(frame["source"]["path"], CART_C_PROBE_SOURCE);
+  EXPECT_EQ(client.Evaluate("counter"), "0");
+  EXPECT_EQ(client.Evaluate("x"), "5");
+
+  client.Request("next", {{"threadId", 1}});
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "step");
+  EXPECT_EQ(client.Where(), std::make_pair(std::string("main"), loopLine + 1));
+  EXPECT_EQ(client.Evaluate("x"), "6");
+
+  client.Request("continue", {{"threadId", 1}});
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "breakpoint");
+  EXPECT_EQ(client.Evaluate("counter"), "1");
+  client.Request("stepIn", {{"threadId", 1}});
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "step");
+  EXPECT_EQ(client.Where(), std::make_pair(std::string("add"), addLine));
+  EXPECT_EQ(client.Evaluate("a"), "6");
+  client.Request("stepOut", {{"threadId", 1}});
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "step");
+  EXPECT_EQ(client.Where().first, "main");
+
+  // Registers, memory and code as the editor's views ask for them.
+  const Json counter = client.Request("evaluate", {{"expression", "counter"}});
+  const std::string address = counter["body"].value("memoryReference", "");
+  EXPECT_EQ(address, "0xC000");
+  EXPECT_TRUE(client.Request("writeMemory", {{"memoryReference", address}, {"data", "KgA="}})["success"]);
+  EXPECT_EQ(client.Request("readMemory", {{"memoryReference", address}, {"count", 2}})["body"]["data"], "KgA=");
+  EXPECT_EQ(client.Evaluate("counter"), "42");
+  EXPECT_EQ(client.Evaluate("[0xC000]"), "0x2A");
+  EXPECT_NE(client.Evaluate("(HL)"), "error");
+  EXPECT_NE(client.Evaluate("pc"), "error");
+  EXPECT_EQ(client.Evaluate("nonsense"), "error");
+  const Json scopes = client.Request("scopes", {{"frameId", 1}})["body"]["scopes"];
+  ASSERT_GE(scopes.size(), 2u);
+  EXPECT_EQ(client.Request("variables", {{"variablesReference", scopes[0]["variablesReference"]}})["body"]["variables"][7]["name"], "PC");
+  const Json code = client.Request("disassemble", {{"memoryReference", "0x0100"}, {"instructionOffset", -2},
+                                                   {"instructionCount", 6}})["body"]["instructions"];
+  ASSERT_EQ(code.size(), 6u);
+  EXPECT_EQ(code[2]["address"], "0x0100");
+
+  // Gone: the breakpoints go, the program runs to its end.
+  client.Request("disconnect", {{"terminateDebuggee", false}});
+  EXPECT_EQ(Wait(run), 5);
+  std::ifstream in(run.out);
+  const std::string printed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(printed.find("hello from C\ndone\n"), std::string::npos) << printed;
+  EXPECT_NE(client.output.find("hello from C"), std::string::npos) << client.output;
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
