@@ -16,6 +16,7 @@
 #include "host/session/Session.h"
 #include "host/session/DemoImage.h"
 #include "desktop/DesktopBindings.h"
+#include "desktop/DesktopDebugServer.h"
 #include "desktop/DesktopPlay.h"
 #include "desktop/DesktopSettings.h"
 #include "host/settings/Settings.h"
@@ -317,6 +318,12 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
 
   // Frames run through the play keys: rewind, fast-forward, state slots.
   DesktopPlay play(FlushDesktopSound);
+  // An editor's debugger over the Debug Adapter Protocol.
+  DesktopDebugServer debugServer;
+  if (options.debugServer >= 0) {
+    std::string error;
+    if (!debugServer.Start(options, *session, error)) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  }
   play.toggleMute = ToggleMuteAndSave;
   play.toggleFullscreen = ToggleFullscreenAndSave;
   SetBindingsTargets(&input, &play);
@@ -345,7 +352,8 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       placePending = false;
       if (!display.Fullscreen()) display.MoveTo(DesktopSettings()->values.windowX, DesktopSettings()->values.windowY);
     }
-    const bool running = session->cartridgeLoaded && display.active;
+    debugServer.Poll(*session);
+    const bool running = session->cartridgeLoaded && display.active && !debugServer.Holding();
     SetDisplayPaused(session->cartridgeLoaded && !display.active);
     if (running) {
       if (!pacing) {
@@ -357,6 +365,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       pacing = true;
       session->presenter.frameRate = meter.Rate();
       const int ran = play.Step(*session, &input);
+      debugServer.AfterFrame(*session);
       framesRun += ran;
       meter.Add(ran, NowNs());
       input.FrameRead();

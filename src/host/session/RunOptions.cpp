@@ -89,8 +89,8 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "The console's boot program (a file of yours, at most 512 KB): it starts the console and hands "
                  "over to the cartridge");
   app.add_option("--symbols", options.symbols,
-                 "Headless: read labels from this symbol file (WLA-DX .sym, sdcc .noi or .map, pasmo); the "
-                 "image's own .sym, .noi and .map beside it are read anyway")
+                 "Headless: read labels from this symbol file (WLA-DX .sym, sdcc .noi, .map or .cdb, pasmo); the "
+                 "image's own .sym, .noi, .map and .cdb beside it are read anyway")
       ->allow_extra_args(false);
   app.add_option("--break", options.breaks,
                  "Headless: stop before the instruction at LABEL, LABEL+OFFSET, an address ($1234, 1234h) or "
