@@ -13,15 +13,15 @@
 #include <string>
 #include <thread>
 
-#include <nlohmann/json.hpp>
-
-#include "host/dap/DapFraming.h"
+#include "DapTestClient.h"
 
 namespace {
 
-using Json = nlohmann::json;
+using dap_test::Client;
+using dap_test::Connect;
+using dap_test::Json;
+using dap_test::kPatience;
 using Clock = std::chrono::steady_clock;
-constexpr auto kPatience = std::chrono::seconds(30);
 
 // The line of the C test program that holds a marker comment.
 int LineOf(const char* marker) {
@@ -31,19 +31,6 @@ int LineOf(const char* marker) {
     if (line.find(marker) != std::string::npos) return number;
   }
   return 0;
-}
-
-int Connect(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
 }
 
 // Everything that comes until the peer closes (or the patience runs out).
@@ -60,82 +47,6 @@ std::string ReadToEnd(int fd) {
   }
   return text;
 }
-
-// A client as an editor would be: requests out, responses and events in.
-class Client {
- public:
-  explicit Client(int port) : fd(Connect(port)) {}
-  ~Client() {
-    if (fd >= 0) close(fd);
-  }
-  bool Connected() const { return fd >= 0; }
-
-  Json Request(const std::string& command, Json arguments = Json::object()) {
-    const int seq = next++;
-    const std::string body =
-        Json{{"seq", seq}, {"type", "request"}, {"command", command}, {"arguments", std::move(arguments)}}.dump();
-    const std::string framed = FrameMessage(body);
-    EXPECT_EQ(send(fd, framed.data(), framed.size(), MSG_NOSIGNAL), static_cast<ssize_t>(framed.size()));
-    for (;;) {
-      Json message = Read();
-      if (message.is_null()) return message;
-      if (message["type"] == "response" && message["request_seq"] == seq) return message;
-      events.push_back(std::move(message));
-    }
-  }
-  Json Event(const std::string& name) {
-    for (;;) {
-      for (auto it = events.begin(); it != events.end(); ++it) {
-        if ((*it)["event"] == name) {
-          Json found = *it;
-          events.erase(it);
-          return found;
-        }
-      }
-      Json message = Read();
-      if (message.is_null()) return message;
-      events.push_back(std::move(message));
-    }
-  }
-  // Where the console stands: function, line.
-  std::pair<std::string, int> Where() {
-    const Json frame = Request("stackTrace", {{"threadId", 1}})["body"]["stackFrames"][0];
-    return {frame["name"].get<std::string>(), frame["line"].get<int>()};
-  }
-  std::string Evaluate(const std::string& expression) {
-    const Json response = Request("evaluate", {{"expression", expression}});
-    return response.value("success", false) ? response["body"]["result"].get<std::string>() : "error";
-  }
-  std::string output;  // the program's debug-console text
-
- private:
-  Json Read() {
-    const auto deadline = Clock::now() + kPatience;
-    std::string body;
-    std::string error;
-    while (Clock::now() < deadline) {
-      if (reader.Next(body, error) == DapReader::Result::kMessage) {
-        Json message = Json::parse(body);
-        if (message["type"] == "event" && message["event"] == "output") {
-          output += message["body"]["output"].get<std::string>();
-        }
-        return message;
-      }
-      pollfd p = {fd, POLLIN, 0};
-      if (poll(&p, 1, 100) <= 0) continue;
-      char buffer[4096];
-      const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-      if (got <= 0) break;
-      reader.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
-    }
-    ADD_FAILURE() << "no message from the debug server";
-    return nullptr;
-  }
-  int fd;
-  int next = 1;
-  DapReader reader;
-  std::vector<Json> events;
-};
 
 // The headless runner with its debug server, standard error read for the
 // port it listens on.
