@@ -131,7 +131,8 @@ TEST(DapServer, DebugsTheCProgramFromAnEditor) {
   ASSERT_TRUE(client.Connected());
   EXPECT_TRUE(client.Request("initialize", {{"adapterID", "tavrin"}})["body"]["supportsDisassembleRequest"]);
   client.Event("initialized");
-  EXPECT_TRUE(client.Request("attach", {{"sourceRoot", std::filesystem::path(CART_C_PROBE_SOURCE).parent_path()}})["success"]);
+  EXPECT_TRUE(client.Request("attach", {{"sourceRoot", std::filesystem::path(CART_C_PROBE_SOURCE).parent_path()},
+                                        {"stopOnEntry", true}})["success"]);
   const Json set = client.Request("setBreakpoints", {{"source", {{"path", CART_C_PROBE_SOURCE}}},
                                                      {"breakpoints", {{{"line", loopLine}}, {{"line", 1000}}}}});
   EXPECT_EQ(set["body"]["breakpoints"][0]["verified"], true);
@@ -145,6 +146,9 @@ TEST(DapServer, DebugsTheCProgramFromAnEditor) {
   }
   EXPECT_FALSE(client.Request("frobnicate")["success"]);
   client.Request("configurationDone");
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "entry");
+  EXPECT_EQ(client.Evaluate("pc"), "0x0000");
+  client.Request("continue", {{"threadId", 1}});
 
   EXPECT_EQ(client.Event("stopped")["body"]["reason"], "breakpoint");
   const Json frame = client.Request("stackTrace", {{"threadId", 1}})["body"]["stackFrames"][0];
