@@ -44,8 +44,6 @@ constexpr std::int32_t kOutputLimit = 24000;
 
 constexpr int kLeakShiftA = 9;
 constexpr int kLeakShiftB = 11;
-constexpr int kStepPhaseBits = 6;
-static_assert(1 << kStepPhaseBits == psg::kStepPhases);
 // Bounds for loaded state: the output is held within kOutputLimit, so a
 // pending delta stays within kOutputLimit times the step's total variation.
 constexpr std::int32_t kDeltaLimit = 1 << 30;
@@ -336,13 +334,7 @@ void Fm::UpdatePositions() {
 }
 
 void Fm::AddStep(std::uint32_t cycle, std::int32_t delta) {
-  const std::uint64_t position = frameStart + cycle * cycleSpan;
-  const std::uint32_t index =
-      std::min(static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(kMaxFrameSamples - 1));
-  const std::uint32_t phase = static_cast<std::uint32_t>(position >> (32 - kStepPhaseBits)) & (psg::kStepPhases - 1);
-  const std::int16_t* taps = psg::kStepTable.taps[phase];
-  std::int32_t* out = deltas + index;
-  for (int k = 0; k < psg::kStepTaps; ++k) out[k] += delta * taps[k];
+  psg::AddStep(deltas, kMaxFrameSamples - 1, frameStart + cycle * cycleSpan, delta);
   stepped = true;
 }
 

@@ -31,9 +31,6 @@ constexpr std::int64_t kIntegratorLimit = std::int64_t{1} << 32;
 // White noise feeds back bits 0 and 3 (Sega's taps), periodic noise bit 0.
 constexpr std::uint16_t kShiftReset = 0x8000;
 
-constexpr int kPhaseBits = 6;
-static_assert(1 << kPhaseBits == psg::kStepPhases);
-
 }  // namespace
 
 Psg::Psg() { Reset(); }
@@ -242,16 +239,8 @@ void Psg::UpdatePositions() {
 }
 
 void Psg::AddStep(std::uint32_t cycle, std::int32_t delta) {
-  // Position in samples, 32.32 fixed point. Both parts round down, so a step
-  // never lands after the sample EndFrame's exact count puts it in; the error
-  // is below 2^-15 sample.
-  const std::uint64_t position = frameStart + cycle * cycleSpan;
-  const std::uint32_t index =
-      std::min(static_cast<std::uint32_t>(position >> 32), static_cast<std::uint32_t>(kMaxFrameSamples - 1));
-  const std::uint32_t phase = static_cast<std::uint32_t>(position >> (32 - kPhaseBits)) & (psg::kStepPhases - 1);
-  const std::int16_t* taps = psg::kStepTable.taps[phase];
-  std::int32_t* out = deltas + index;
-  for (int k = 0; k < psg::kStepTaps; ++k) out[k] += delta * taps[k];
+  // The error of the 32.32 position is below 2^-15 sample.
+  psg::AddStep(deltas, kMaxFrameSamples - 1, frameStart + cycle * cycleSpan, delta);
 }
 
 void Psg::EndFrame(std::uint32_t frameCycles) {

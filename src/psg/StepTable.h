@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 // The band-limited step: every change of the chip's output is drawn as the
@@ -97,5 +98,20 @@ constexpr bool RowsSumToUnit(const StepTable& table) {
 
 inline constexpr StepTable kStepTable = detail::MakeStepTable();
 static_assert(detail::RowsSumToUnit(kStepTable), "every step must settle on its exact height");
+
+inline constexpr int kStepPhaseBits = 6;
+static_assert(1 << kStepPhaseBits == kStepPhases);
+
+// Draws a change of `delta` at `position` (in output samples, 32.32 fixed
+// point) into `deltas`, which holds `lastIndex + kStepTaps` entries: a change
+// past the last sample lands on it. Both parts of the position round down,
+// so a change never lands after the sample a frame's exact count puts it in.
+inline void AddStep(std::int32_t* deltas, std::uint32_t lastIndex, std::uint64_t position, std::int32_t delta) {
+  const std::uint32_t index = std::min(static_cast<std::uint32_t>(position >> 32), lastIndex);
+  const std::uint32_t phase = static_cast<std::uint32_t>(position >> (32 - kStepPhaseBits)) & (kStepPhases - 1);
+  const std::int16_t* taps = kStepTable.taps[phase];
+  std::int32_t* out = deltas + index;
+  for (int k = 0; k < kStepTaps; ++k) out[k] += delta * taps[k];
+}
 
 }  // namespace psg
