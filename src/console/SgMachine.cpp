@@ -176,7 +176,16 @@ void Console::OutPortSg(std::uint8_t port, std::uint8_t value) {
       }
       return;
     case 0xC0:
-      if (running == ConsoleKind::kSc3000) WritePpi(port & 3, value);
+      // The homebrew debug console answers here too: the SG-1000 has nothing
+      // at 0xFC and 0xFD, and the SC-3000's 8255 ignores writes to its input
+      // ports A and B, which they mirror.
+      if (port == 0xFC) {
+        sdsc.Control(value);
+      } else if (port == 0xFD) {
+        sdsc.Data(value, *this);
+      } else if (running == ConsoleKind::kSc3000) {
+        WritePpi(port & 3, value);
+      }
       return;
     default:
       return;  // nothing answers at 0x00-0x3F

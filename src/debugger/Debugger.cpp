@@ -87,9 +87,7 @@ void Debugger::StepInstruction() { mode = Mode::kStep; }
 
 void Debugger::StepOver() {
   const Disassembly d = DisassembleAt(console.cpu.pc);
-  std::uint8_t bytes[2] = {console.Peek(console.cpu.pc), console.Peek(static_cast<std::uint16_t>(console.cpu.pc + 1))};
-  const bool repeat = bytes[0] == 0xED && (bytes[1] & 0xF4) == 0xB0;  // LDIR, CPIR, INIR, OTIR and the D forms
-  if (!d.isCall && !repeat) {
+  if (!d.isCall && !RepeatsAt(console.cpu.pc)) {
     mode = Mode::kStep;
     return;
   }
@@ -122,16 +120,43 @@ bool Debugger::AtPlace(const CodePlace& place, std::uint16_t pc) const {
   return (place.address & 0x3FFF) == (pc & 0x3FFF) && console.RomPageAt(pc) == place.page;
 }
 
+bool Debugger::RepeatsAt(std::uint16_t address) const {
+  // LDIR, CPIR, INIR, OTIR and the D forms: ED B0-B3, B8-BB.
+  return console.Peek(address) == 0xED && (console.Peek(static_cast<std::uint16_t>(address + 1)) & 0xF4) == 0xB0;
+}
+
+void Debugger::Record(std::uint16_t pc) {
+  HistoryEntry& e = history[historyNext];
+  const Z80Core& c = console.cpu;
+  e.cycle = console.FrameCount() * static_cast<std::uint64_t>(console.timing.CyclesPerFrame()) + console.CyclesIntoFrame();
+  e.pc = pc;
+  e.af = c.af.w;
+  e.bc = c.bc.w;
+  e.de = c.de.w;
+  e.hl = c.hl.w;
+  e.ix = c.ix.w;
+  e.iy = c.iy.w;
+  e.sp = c.sp;
+  for (int i = 0; i < 4; ++i) e.bytes[i] = console.Peek(static_cast<std::uint16_t>(pc + i));
+  e.page = console.RomPageAt(pc);
+  historyNext = (historyNext + 1) % kHistorySize;
+  if (historyCount < kHistorySize) ++historyCount;
+}
+
 bool Debugger::StopBeforeInstruction(const Console&) {
   const std::uint16_t pc = console.cpu.pc;
-  // A stop skips this call for the instruction it stopped before, whose pc
-  // is then still this one.
+  // A block instruction's next round comes back to its own address: a
+  // breakpoint there stops when the line is reached, not at each round. (A
+  // stop skips this call for the instruction it stopped before, whose pc is
+  // then still instructionAt: its rounds after the stop do not stop either.)
+  const bool nextRound = pc == instructionAt && RepeatsAt(pc);
   instructionAt = pc;
   if (trace) trace(TraceLine());
+  if (keepHistory) Record(pc);
   std::string why;
   if (!pendingStop.empty()) {
     why.swap(pendingStop);
-  } else if ((breakMap[pc >> 3] >> (pc & 7)) & 1) {
+  } else if (((breakMap[pc >> 3] >> (pc & 7)) & 1) && !nextRound) {
     for (const CodePlace& place : breakpoints) {
       if (AtPlace(place, pc)) {
         why = "breakpoint at " + NameOf(pc);
@@ -251,6 +276,23 @@ std::string Debugger::TraceLine() const {
   line += tail;
   line += Registers();
   return line;
+}
+
+std::string Debugger::HistoryLine(const HistoryEntry& e) const {
+  const Disassembly d = Disassemble(e.bytes, e.pc, [&](std::uint16_t a, bool exact) {
+    return symbols.Name(a, a == e.pc ? e.page : console.RomPageAt(a), exact);
+  });
+  char head[16];
+  std::snprintf(head, sizeof head, "%04X ", e.pc);
+  std::string line = head;
+  const std::string label = symbols.Name(e.pc, e.page);
+  if (!label.empty()) line += label + ": ";
+  line += d.text;
+  if (line.size() < 40) line.append(40 - line.size(), ' ');
+  char tail[160];
+  std::snprintf(tail, sizeof tail, " cycle=%llu AF=%04X BC=%04X DE=%04X HL=%04X IX=%04X IY=%04X SP=%04X",
+                static_cast<unsigned long long>(e.cycle), e.af, e.bc, e.de, e.hl, e.ix, e.iy, e.sp);
+  return line + tail;
 }
 
 std::string Debugger::Describe() const {

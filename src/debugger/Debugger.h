@@ -29,6 +29,15 @@ struct Watchpoint {
   std::int32_t page = -1;  // memory by ROM page: offsets within that page
 };
 
+// One instruction as it was about to run, for the history a debugger keeps
+// of the last instructions before a stop.
+struct HistoryEntry {
+  std::uint64_t cycle = 0;  // cycles since power-on
+  std::uint16_t pc = 0, af = 0, bc = 0, de = 0, hl = 0, ix = 0, iy = 0, sp = 0;
+  std::uint8_t bytes[4] = {};  // the instruction's bytes (and what follows it)
+  std::int32_t page = -1;      // the ROM page at pc, -1 when none
+};
+
 // The debugger of one console: breakpoints, watchpoints and stepping on the
 // console's debug hooks, with symbols to name places. It stops the console
 // between two instructions; the host then looks (registers, Describe) and
@@ -66,6 +75,22 @@ class Debugger final : public DebugHooks {
   // the registers. Empty: no trace.
   void SetTrace(std::function<void(std::string_view line)> sink) { trace = std::move(sink); }
 
+  // The last kHistorySize instructions reached, in a ring kept while on (off
+  // by default: it costs each instruction a copy of the registers). The
+  // newest is the instruction the console stopped before, when it stopped.
+  static constexpr int kHistorySize = 256;
+  void KeepHistory(bool on) {
+    keepHistory = on;
+    historyCount = 0;
+  }
+  int HistoryCount() const { return historyCount; }
+  // 0 is the newest entry, HistoryCount() - 1 the oldest.
+  const HistoryEntry& History(int back) const {
+    return history[(historyNext - 1 - back + 2 * kHistorySize) % kHistorySize];
+  }
+  // An entry as a trace line: address, label, instruction, cycle, registers.
+  std::string HistoryLine(const HistoryEntry& entry) const;
+
   // `label+offset` or `$1234` for an address as the console maps it now.
   std::string NameOf(std::uint16_t address) const;
   // The instruction at an address, with labels.
@@ -93,6 +118,10 @@ class Debugger final : public DebugHooks {
   void Watch(Watchpoint::Kind kind, std::uint16_t address, std::uint8_t value, const char* what);
   void UpdateWatching();
   std::string TraceLine() const;
+  void Record(std::uint16_t pc);
+  // A block instruction (LDIR, CPDR, OTIR...) at the address, which runs
+  // again from its own address until its count ends.
+  bool RepeatsAt(std::uint16_t address) const;
 
   Console& console;
   std::vector<CodePlace> breakpoints;
@@ -108,4 +137,8 @@ class Debugger final : public DebugHooks {
   std::string pendingStop;  // a watchpoint hit: stop before the next instruction
   std::string reason;
   std::function<void(std::string_view)> trace;
+  bool keepHistory = false;
+  int historyCount = 0;
+  int historyNext = 0;
+  HistoryEntry history[kHistorySize];
 };

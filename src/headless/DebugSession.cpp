@@ -14,8 +14,10 @@ namespace {
 // Symbol files of large programs run to a few megabytes.
 constexpr std::uint64_t kMaxSymbolFileSize = 64ull << 20;
 
+}  // namespace
+
 // `PAGE:ADDRESS` (a place in one ROM page), or a label or address.
-bool ParsePlace(const std::string& text, const SymbolTable& symbols, CodePlace& place) {
+bool ParseCodePlace(const std::string& text, const SymbolTable& symbols, CodePlace& place) {
   const std::size_t colon = text.find(':');
   if (colon != std::string::npos) {
     const std::optional<Symbol> page = symbols.Resolve(text.substr(0, colon));
@@ -30,8 +32,6 @@ bool ParsePlace(const std::string& text, const SymbolTable& symbols, CodePlace& 
   place = CodePlace{symbol->address, symbol->address < 0xC000 ? symbol->bank : -1};
   return true;
 }
-
-}  // namespace
 
 bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error, SourceLines* lines) {
   std::vector<std::uint8_t> bytes;
@@ -79,7 +79,7 @@ bool DebugSession::Start(const RunOptions& options, const std::string& image, bo
   }
   for (const std::string& where : options.breaks) {
     CodePlace place;
-    if (!ParsePlace(where, debugger->symbols, place)) {
+    if (!ParseCodePlace(where, debugger->symbols, place)) {
       error = "--break '" + where + "': no such label, and not an address ($1234, 1234h, PAGE:ADDRESS)";
       return false;
     }

@@ -15,6 +15,11 @@ struct RunOptions;
 // False, with the reason, when it cannot be read or holds neither.
 bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error, SourceLines* lines = nullptr);
 
+// A place as --break and the debugger windows take it: a label, an address
+// ($1234, 1234h...), or PAGE:ADDRESS for an offset in one ROM page. False
+// when it is none of these.
+bool ParseCodePlace(const std::string& text, const SymbolTable& symbols, CodePlace& place);
+
 // The headless runner's debugger: symbols, --break places, the --trace file
 // and what a stop prints. Started only when the options ask for breakpoints
 // or a trace, so a plain run keeps the plain interpreter.

@@ -114,6 +114,7 @@ int RunHeadless(const RunOptions& options) {
   auto session = std::make_unique<Session>();
   HostParts host{display.get(), input.get()};
   host.console = CommandLineConsole(options);
+  session->input.bannersToLog = true;
   session->Startup(host);
   // Nobody can switch away from a window that does not exist.
   display->active = true;

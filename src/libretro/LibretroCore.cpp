@@ -113,6 +113,10 @@ struct Core {
   std::int16_t stereo[2 * Psg::kMaxFrameSamples] = {};
   retro_memory_descriptor memoryDescriptors[2] = {};
   bool ran = false;  // a frame has run since the game was loaded
+  // The homebrew debug console's line being printed (the front end logs
+  // whole lines); a longer line is logged in pieces.
+  char debugLine[256] = {};
+  int debugLineLength = 0;
 };
 Core* core = nullptr;
 
@@ -654,6 +658,20 @@ TAVRIN_EXPORT void retro_reset() {
   if (core) core->console.Reset();
 }
 
+// What the program printed on the homebrew debug console goes to the front
+// end's log at info level, a line at a time.
+void LogDebugConsoleText(Core& c) {
+  SdscConsole& sdsc = c.console.sdsc;
+  for (const char ch : sdsc.Text()) {
+    if (ch != '\n') c.debugLine[c.debugLineLength++] = ch;
+    if (ch == '\n' || c.debugLineLength == static_cast<int>(sizeof c.debugLine)) {
+      if (frontend.log) frontend.log(RETRO_LOG_INFO, "%.*s\n", c.debugLineLength, c.debugLine);
+      c.debugLineLength = 0;
+    }
+  }
+  sdsc.ClearText();
+}
+
 TAVRIN_EXPORT void retro_run() {
   if (frontend.inputPoll) frontend.inputPoll();
   if (!core) return;
@@ -669,6 +687,7 @@ TAVRIN_EXPORT void retro_run() {
 
   console.RunFrame(ReadInput(console.GameGear(), console.RunningConsole() == ConsoleKind::kSc3000));
   core->ran = true;
+  if (!console.sdsc.Text().empty()) LogDebugConsoleText(*core);
   // The front end saves the cartridge RAM itself, from the memory pointer;
   // the console's own save request has nobody else to go to.
   console.TakeSaveRequest();

@@ -83,4 +83,21 @@ TEST(SdscConsole, ExitStatusAndSuspend) {
   EXPECT_FALSE(console.sdsc.TakeSuspend());
 }
 
+// The SG-1000 and the SC-3000 print too (their 0xFC and 0xFD are free).
+TEST(SdscConsole, OlderConsoles) {
+  for (ConsoleKind kind : {ConsoleKind::kSg1000, ConsoleKind::kSc3000}) {
+    Console console;
+    console.SetConsoleKind(kind);
+    const std::vector<std::uint8_t> image(0x8000, 0);
+    ASSERT_TRUE(console.LoadCartridge(image.data(), image.size(), "blank.sg"));
+    ASSERT_TRUE(console.SgFamily());
+    for (char c : std::string("hi %Xpr")) console.OutPort(0xFD, static_cast<std::uint8_t>(c));
+    console.cpu.af = 0x2A00;
+    console.OutPort(0xFD, 'a');
+    console.OutPort(0xFC, 1);
+    EXPECT_EQ(console.sdsc.Text(), "hi 2A") << ConsoleKindName(kind);
+    EXPECT_TRUE(console.sdsc.TakeSuspend());
+  }
+}
+
 }  // namespace

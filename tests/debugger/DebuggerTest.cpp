@@ -161,4 +161,33 @@ TEST(Debugger, StoppingLosesNothing) {
   EXPECT_EQ(stepped->sdsc.Text(), "count=255\n");  // work RAM starts filled with $FF
 }
 
+// A breakpoint on a block instruction stops when the line is reached, not
+// at each round; the history holds the instructions that led to a stop.
+TEST(Debugger, BlockInstructionStopsOnceAndHistory) {
+  std::unique_ptr<Console> console = ProbeConsole();
+  Debugger debugger(*console);
+  ASSERT_TRUE(debugger.symbols.Parse(ReadText(CART_DEBUG_PROBE_SYM)));
+  const std::uint16_t otir = static_cast<std::uint16_t>(Address(debugger, "Main") + 0x27);
+  ASSERT_EQ(debugger.DisassembleAt(otir).text, "otir");
+  debugger.AddBreakpoint(CodePlace{otir, -1});
+  ASSERT_TRUE(RunToStop(*console));
+  EXPECT_EQ(console->cpu.bc.Hi(), 13);  // before the first round
+  debugger.Continue();
+  EXPECT_FALSE(RunToStop(*console)) << "stopped again at " << debugger.NameOf(console->cpu.pc) << " with B="
+                                    << int(console->cpu.bc.Hi());
+  EXPECT_EQ(console->sdsc.Text().substr(0, 6), "count=");
+
+  console = ProbeConsole();
+  Debugger traced(*console);
+  ASSERT_TRUE(traced.symbols.Parse(ReadText(CART_DEBUG_PROBE_SYM)));
+  traced.KeepHistory(true);
+  traced.AddBreakpoint(CodePlace{Address(traced, "Leaf"), -1});
+  ASSERT_TRUE(RunToStop(*console));
+  ASSERT_GE(traced.HistoryCount(), 3);
+  EXPECT_EQ(traced.History(0).pc, console->cpu.pc);  // the instruction stopped before
+  EXPECT_EQ(traced.HistoryLine(traced.History(1)).rfind("009E Work+$4: call Leaf", 0), 0u)
+      << traced.HistoryLine(traced.History(1));
+  EXPECT_EQ(traced.HistoryLine(traced.History(2)).rfind("009D Work+$3: inc (hl)", 0), 0u);
+}
+
 }  // namespace

@@ -30,29 +30,23 @@ TEST(Symbols, Formats) {
   const char* const wla =
       "; WLA Symbols\n[labels]\n00:0000 Boot\n01:8000 LevelData\n00:c010 Player.x\n"
       "[definitions]\n00000010 SPEED\n";
-  const char* const noi = "DEF _main 0x214\nDEF l__CODE 0x1A3\nDEF s__CODE 0x200\nDEF _banked 0x28000\n";
-  const char* const map =
-      "Area                                    Addr        Size        Decimal Bytes (Attributes)\n"
-      "--------------------------------        ----        ----        ------- ----- ------------\n"
-      "_CODE                               00000200    000001A3 =         419. bytes (REL,CON)\n"
-      "\n"
-      "      Value  Global                              Global Defined In Module\n"
-      "      -----  --------------------------------   ------------------------\n"
-      "     00000214  _main                              main\n"
-      "     0000C000  _score                             game\n";
+  // sdcc's linker files, from tests/cartridges/sdcc_symbols.c at build time.
+  const std::string noi = ReadText(SDCC_SYMBOLS ".noi");
+  const std::string map = ReadText(SDCC_SYMBOLS ".map");
   const char* const pasmo = "00000000\tEQU 00113H\nMainLoop\tEQU 00152H\nSPEED\t\tEQU 00004H\n";
   const Case cases[] = {
       {"wla", wla, "Boot", 0x0000, 0},
       {"wla", wla, "LevelData", 0x8000, 1},
       {"wla", wla, "Player.x", 0xC010, 0},
       {"wla", wla, "SPEED", -1, 0},  // a definition, not a label
-      {"noi", noi, "_main", 0x0214, -1},
-      {"noi", noi, "s__CODE", 0x0200, -1},
-      {"noi", noi, "l__CODE", -1, 0},  // a length
-      {"noi", noi, "_banked", 0x8000, 2},
-      {"map", map, "_main", 0x0214, -1},
-      {"map", map, "_score", 0xC000, -1},
-      {"map", map, "_CODE", -1, 0},  // an area line
+      {"noi", noi.c_str(), "_tick", 0x0200, -1},  // the first routine, at the code's start
+      {"noi", noi.c_str(), "_score", 0xC000, -1},
+      {"noi", noi.c_str(), "_bonus", 0x8000, 2},  // banked
+      {"noi", noi.c_str(), "l__CODE", -1, 0},     // a length
+      {"map", map.c_str(), "_tick", 0x0200, -1},
+      {"map", map.c_str(), "_score", 0xC000, -1},
+      {"map", map.c_str(), "_bonus", 0x8000, 2},
+      {"map", map.c_str(), "_CODE", -1, 0},  // an area line
       {"pasmo", pasmo, "MainLoop", 0x0152, -1},
       {"pasmo", pasmo, "SPEED", 0x0004, -1},
       {"pasmo", pasmo, "00000000", -1, 0},  // a local label's number

@@ -207,6 +207,16 @@ TEST(LibretroCore, ARefusedImageSaysWhyOnScreenAndInTheLog) {
   }
 }
 
+// A line the program prints on the homebrew debug console reaches the log.
+TEST(LibretroCore, DebugConsoleTextGoesToTheLog) {
+  TestFrontend f;
+  ASSERT_TRUE(f.Open(TAVRIN_LIBRETRO_CORE));
+  std::ifstream in(CART_SDSC_EXIT, std::ios::binary);
+  ASSERT_TRUE(f.Load(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}), "sdsc_exit.sms"));
+  for (int frame = 0; frame < 3; ++frame) f.retro_run();
+  EXPECT_NE(std::find(f.logLines.begin(), f.logLines.end(), "INFO answer=42\n"), f.logLines.end());
+}
+
 // The cartridge RAM's size as front ends read it: whole right after loading
 // (a battery file is copied in then), and 0 once the game runs without ever
 // storing anything in it, so no file of 0xFF bytes is written for it.

@@ -71,6 +71,8 @@ TEST(HeadlessDebug, ProgramsReportToTheirJob) {
     const Outcome outcome = RunTavrin(c.arguments);
     EXPECT_EQ(outcome.status, c.status) << c.name;
     EXPECT_NE(outcome.output.find(c.output), std::string::npos) << c.name << ":\n" << outcome.output;
+    // The input part's start-up and shutdown lines go to the log.
+    EXPECT_EQ(outcome.output.find("JoyStick"), std::string::npos) << c.name << ":\n" << outcome.output;
   }
 
   // The trace: one line per instruction, labels included.

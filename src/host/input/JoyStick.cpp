@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "debug/DebugConsole.h"
 #include "host/input/ScKeyMap.h"
 
 namespace {
@@ -27,9 +28,17 @@ void ApplyStick(const JoystickState& state, uint8_t& pad) {
 
 }  // namespace
 
-bool JoyStick::Init(InputSource* input) {
-  std::fputs("JoyStick:Init()\n", stdout);
+void JoyStick::Banner(const char* line) const {
+  if (bannersToLog) {
+    LogPrintf("%s", line);
+    return;
+  }
+  std::fputs(line, stdout);
   std::fflush(stdout);
+}
+
+bool JoyStick::Init(InputSource* input) {
+  Banner("JoyStick:Init()\n");
   controls = FrameInput{};
   hotkeys = 0;
   hotkeysHeld = 0;
@@ -54,8 +63,7 @@ void JoyStick::SetKeys(const KeyTable& table) {
 }
 
 void JoyStick::Shutdown() {
-  std::fputs("JoyStick::Shutdown\n", stdout);
-  std::fflush(stdout);
+  Banner("JoyStick::Shutdown\n");
   if (source != nullptr) source->Close();
   source = nullptr;
 }

@@ -46,8 +46,13 @@ class JoyStick {
   uint8_t hotkeysHeld = 0;    // Hotkey* bits held at the last Update
   // An SC-3000 runs: the keys of ScKeyMap type on its keyboard as well.
   bool sc3000Keyboard = false;
+  // The two lines of Init and Shutdown go to the log instead of standard
+  // output: a headless run's standard output is the program's own (its
+  // debug console text), and test jobs read it.
+  bool bannersToLog = false;
 
  private:
+  void Banner(const char* line) const;
   void ReadKeys();
   void ApplyJoystick1(const JoystickState& state);
   void ApplyJoystick2(const JoystickState& state);

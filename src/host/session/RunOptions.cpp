@@ -93,8 +93,9 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "image's own .sym, .noi, .map and .cdb beside it are read anyway")
       ->allow_extra_args(false);
   app.add_option("--break", options.breaks,
-                 "Headless: stop before the instruction at LABEL, LABEL+OFFSET, an address ($1234, 1234h) or "
-                 "PAGE:ADDRESS (in that ROM page only); may be given more than once")
+                 "Stop before the instruction at LABEL, LABEL+OFFSET, an address ($1234, 1234h) or "
+                 "PAGE:ADDRESS (in that ROM page only); may be given more than once (on the desktop the "
+                 "processor window opens at the stop)")
       ->allow_extra_args(false);
   app.add_option("--on-break", options.onBreak,
                  "Headless: what a stop does: dump (print the registers, the code and the stack on standard "
