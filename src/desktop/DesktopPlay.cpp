@@ -127,7 +127,10 @@ int DesktopPlay::Step(Session& session, InputSource* keys) {
     return 1;
   }
   if (mode == Mode::Fast) {
-    for (int frame = 1; frame <= kFastForwardFrames; ++frame) RunRecorded(session, frame == kFastForwardFrames, false);
+    // A debugger's stop ends the run of frames where it is.
+    for (int frame = 1; frame <= kFastForwardFrames && !session.console.Stopped(); ++frame) {
+      RunRecorded(session, frame == kFastForwardFrames, false);
+    }
     return kFastForwardFrames;
   }
   RunRecorded(session, true, true);

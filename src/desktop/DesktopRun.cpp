@@ -24,6 +24,7 @@
 #include "desktop/FrameRateMeter.h"
 #include "desktop/MenuCommands.h"
 #include "desktop/MessageBoxOnce.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "debug/DebugConsole.h"
 #include "desktop/gtk/KeysDialog.h"
 #include "desktop/gtk/MainWindow.h"
@@ -311,6 +312,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) MenuLoadCartridge(image.c_str());
+  AttachDebugWindows(session.get(), options.breaks);
   // The window goes back where the player left it (sizing it has centred
   // it), once it has the focus: the window manager has framed it by then, and
   // SDL knows the frame it must leave room for.
@@ -353,7 +355,10 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       if (!display.Fullscreen()) display.MoveTo(DesktopSettings()->values.windowX, DesktopSettings()->values.windowY);
     }
     debugServer.Poll(*session);
-    const bool running = session->cartridgeLoaded && display.active && !debugServer.Holding();
+    // A debugger's stop holds the console; run from a debugger window it
+    // runs without the game window's focus.
+    const bool running = session->cartridgeLoaded && (display.active || DebugDrivesConsole()) &&
+                         !debugServer.Holding() && !DebugHoldsConsole();
     SetDisplayPaused(session->cartridgeLoaded && !display.active);
     if (running) {
       if (!pacing) {
@@ -365,6 +370,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
       pacing = true;
       session->presenter.frameRate = meter.Rate();
       const int ran = play.Step(*session, &input);
+      DebugAfterFrame();
       debugServer.AfterFrame(*session);
       framesRun += ran;
       meter.Add(ran, NowNs());
@@ -394,6 +400,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   const long long presents = display.PresentCount();
   SetBindingsTargets(nullptr, nullptr);
   CloseKeysDialog();
+  AttachDebugWindows(nullptr, {});
   if (int x = 0, y = 0; display.Place(x, y)) RememberWindowPlace(x, y);
   session->Shutdown();
   activeSession = nullptr;

@@ -24,14 +24,32 @@ std::string ReadFile(const std::string& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+// The window's _NET_WM_NAME (UTF-8), empty when it has none.
+std::string NetName(Display* display, Window at) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string name;
+  if (XGetWindowProperty(display, at, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                         XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after,
+                         &data) == Success && data) {
+    name.assign(reinterpret_cast<const char*>(data), count);
+    XFree(data);
+  }
+  return name;
+}
+
 Window FindWindow(Display* display, Window at, const std::string& caption, bool exact) {
-  // WM_NAME may be typed STRING or UTF8_STRING; the captions looked for are
-  // plain ASCII either way.
+  // WM_NAME may be typed STRING, UTF8_STRING or (GTK's, for a caption that
+  // is not ASCII) COMPOUND_TEXT; such a caption is matched in _NET_WM_NAME.
   XTextProperty name{};
   if (XGetWMName(display, at, &name) && name.value) {
-    const std::string found(reinterpret_cast<const char*>(name.value), name.nitems);
-    const bool match = exact ? found == caption : found.rfind(caption, 0) == 0;
+    std::string found(reinterpret_cast<const char*>(name.value), name.nitems);
     XFree(name.value);
+    auto matches = [&] { return exact ? found == caption : found.rfind(caption, 0) == 0; };
+    bool match = matches();
+    if (!match && !(found = NetName(display, at)).empty()) match = matches();
     if (match) {
       XWindowAttributes attributes;
       if (XGetWindowAttributes(display, at, &attributes) && attributes.map_state == IsViewable) return at;

@@ -13,6 +13,7 @@
 
 #include "debug/DebugConsole.h"
 #include "host/i18n/Translate.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "desktop/identity/AppIdentity.h"
 
 namespace {
@@ -457,6 +458,7 @@ GtkWidget* BuildMenuBar() {
                         RadioSubmenu(Tr("Con_sole"), consoleNames, consoleValues, 5, G_CALLBACK(OnConsoleKind)));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildDebugMenu(FocusGameLater));
 
   // "&Redémarrer" is a command right on the menu bar.
   resetItem =
