@@ -164,6 +164,7 @@ TEST(Debugger, StoppingLosesNothing) {
 // A breakpoint on a block instruction stops when the line is reached, not
 // at each round; the history holds the instructions that led to a stop.
 TEST(Debugger, BlockInstructionStopsOnceAndHistory) {
+  {
   std::unique_ptr<Console> console = ProbeConsole();
   Debugger debugger(*console);
   ASSERT_TRUE(debugger.symbols.Parse(ReadText(CART_DEBUG_PROBE_SYM)));
@@ -176,8 +177,9 @@ TEST(Debugger, BlockInstructionStopsOnceAndHistory) {
   EXPECT_FALSE(RunToStop(*console)) << "stopped again at " << debugger.NameOf(console->cpu.pc) << " with B="
                                     << int(console->cpu.bc.Hi());
   EXPECT_EQ(console->sdsc.Text().substr(0, 6), "count=");
+  }
 
-  console = ProbeConsole();
+  std::unique_ptr<Console> console = ProbeConsole();
   Debugger traced(*console);
   ASSERT_TRUE(traced.symbols.Parse(ReadText(CART_DEBUG_PROBE_SYM)));
   traced.KeepHistory(true);

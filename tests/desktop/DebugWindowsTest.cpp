@@ -80,6 +80,9 @@ class DebugWindows : public testing::TestWithParam<bool> {
 
 TEST_P(DebugWindows, EachOpensFromTheMenuAndShowsTheConsole) {
   Launch({});
+  // The demo has drawn its first picture: its tiles are in video RAM (a
+  // debugger window in front pauses it).
+  ASSERT_TRUE(x.WaitForChange(display, kTimeoutMs));
   const struct {
     unsigned long key;
     const char* caption;

@@ -131,6 +131,8 @@ void DebugAfterFrame() {
     if (console.GetDebugHooks() == nullptr || console.GetDebugHooks() == state.owned.get()) sdsc.ClearText();
     if (state.debugText.size() > kDebugTextKept) state.debugText.erase(0, state.debugText.size() - kDebugTextKept / 2);
   }
+  // A reset or a load forgets a stop: nothing holds the console then.
+  if (!console.Stopped()) state.held = false;
   // A stop of the debug server's debugger is its client's to hold.
   if (state.owned && console.Stopped() && !state.held) {
     state.held = true;
