@@ -17,7 +17,7 @@
 namespace {
 
 constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: ";
-constexpr int kTimeoutMs = 20000;
+constexpr int kTimeoutMs = kPatienceMs;
 
 class DebugWindows : public testing::TestWithParam<bool> {
  protected:
