@@ -359,7 +359,7 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
     // runs without the game window's focus.
     const bool running = session->cartridgeLoaded && (display.active || DebugDrivesConsole()) &&
                          !debugServer.Holding() && !DebugHoldsConsole();
-    SetDisplayPaused(session->cartridgeLoaded && !display.active);
+    SetDisplayPaused(session->cartridgeLoaded && !display.active && !DebugDrivesConsole());
     if (running) {
       if (!pacing) {
         pacer.Restart();
