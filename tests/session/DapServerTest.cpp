@@ -99,19 +99,41 @@ int Wait(const Child& run) {
   return -2;
 }
 
-// An editor's session on the C test program, over a real socket: a
-// breakpoint on a C line, steps by line, into and out of a function,
-// variables and memory, a second client refused, a broken one dropped, and
-// the program running on to its end once the client has gone.
-TEST(DapServer, DebugsTheCProgramFromAnEditor) {
+// The C test program and its debug files, in a folder of their own.
+std::filesystem::path CopyProgram(const std::string& name) {
   const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("tavrin-dap-" + std::to_string(::getpid()));
+      std::filesystem::temp_directory_path() / ("tavrin-dap-" + std::to_string(::getpid()) + "-" + name);
   std::filesystem::create_directories(folder);
   for (const char* extension : {".sms", ".cdb", ".noi", ".map"}) {
     std::filesystem::copy_file(std::filesystem::path(CART_C_PROBE).replace_extension(extension),
                                (folder / "c_probe").replace_extension(extension),
                                std::filesystem::copy_options::overwrite_existing);
   }
+  return folder;
+}
+
+// A client that stays to the end hears the program's exit status.
+TEST(DapServer, TheClientHearsTheRunEnd) {
+  const std::filesystem::path folder = CopyProgram("end");
+  const Child run = Start(folder / "c_probe.sms");
+  ASSERT_GT(run.port, 0);
+  Client client(run.port);
+  client.Request("initialize");
+  client.Request("launch");
+  client.Request("configurationDone");
+  EXPECT_EQ(client.Event("exited")["body"]["exitCode"], 5);
+  EXPECT_FALSE(client.Event("terminated").is_null());
+  EXPECT_EQ(Wait(run), 5);
+  EXPECT_EQ(client.output, "hello from C\ndone\n");
+  std::filesystem::remove_all(folder);
+}
+
+// An editor's session on the C test program, over a real socket: a
+// breakpoint on a C line, steps by line, into and out of a function,
+// variables and memory, a second client refused, a broken one dropped, and
+// the program running on to its end once the client has gone.
+TEST(DapServer, DebugsTheCProgramFromAnEditor) {
+  const std::filesystem::path folder = CopyProgram("session");
   const int loopLine = LineOf("the loop's first line");
   const int addLine = LineOf("first line of add");
   ASSERT_GT(loopLine, 0);
@@ -192,6 +214,20 @@ TEST(DapServer, DebugsTheCProgramFromAnEditor) {
                                                    {"instructionCount", 6}})["body"]["instructions"];
   ASSERT_EQ(code.size(), 6u);
   EXPECT_EQ(code[2]["address"], "0x0100");
+
+  // Breakpoints on functions and instructions land on the function's first
+  // line; with the line's breakpoint gone, the next continue stops there.
+  const Json function = client.Request("setFunctionBreakpoints", {{"breakpoints", {{{"name", "add"}}, {{"name", "nowhere"}}}}});
+  EXPECT_EQ(function["body"]["breakpoints"][0]["line"], addLine);
+  EXPECT_EQ(function["body"]["breakpoints"][1]["verified"], false);
+  const std::string addAt = function["body"]["breakpoints"][0]["instructionReference"];
+  EXPECT_TRUE(client.Request("setInstructionBreakpoints", {{"breakpoints", {{{"instructionReference", addAt}}}}})
+                  ["body"]["breakpoints"][0]["verified"]);
+  client.Request("setBreakpoints", {{"source", {{"path", CART_C_PROBE_SOURCE}}}, {"breakpoints", Json::array()}});
+  client.Request("continue", {{"threadId", 1}});
+  EXPECT_EQ(client.Event("stopped")["body"]["reason"], "breakpoint");
+  EXPECT_EQ(client.Evaluate("pc"), addAt);
+  EXPECT_EQ(client.Where(), std::make_pair(std::string("add"), addLine));
 
   // Gone: the breakpoints go, the program runs to its end.
   client.Request("disconnect", {{"terminateDebuggee", false}});
