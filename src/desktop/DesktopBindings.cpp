@@ -1,13 +1,12 @@
 #include "desktop/DesktopBindings.h"
 
-#include <map>
 #include <string>
+#include <utility>
 
 #include "host/session/Session.h"
 #include "desktop/BindingSettings.h"
 #include "desktop/DesktopPlay.h"
 #include "desktop/DesktopSettings.h"
-#include "desktop/MenuCommands.h"
 #include "host/settings/Settings.h"
 #include "debug/DebugConsole.h"
 #include "desktop/gtk/KeysDialog.h"
@@ -15,14 +14,6 @@
 #include "desktop/sdl/SdlInput.h"
 
 namespace {
-
-SdlInput* padInput = nullptr;
-DesktopPlay* desktopPlay = nullptr;
-KeyTable keys = KeyTable::Defaults();
-std::map<std::string, PadChoice> padChoices;
-// The pads shown in the dialog, by slot: their GUIDs and defaults.
-std::string dialogGuids[2];
-PadTable dialogDefaults[2];
 
 constexpr std::uint32_t kEveryPadControl = []() {
   std::uint32_t bits = 0;
@@ -32,30 +23,25 @@ constexpr std::uint32_t kEveryPadControl = []() {
   return bits;
 }();
 
-void Apply() {
+}  // namespace
+
+void DesktopBindings::Apply() {
   if (padInput) padInput->SetPadChoices(padChoices);
   if (desktopPlay) desktopPlay->SetKeys(keys);
-  if (activeSession) activeSession->input.SetKeys(keys);
+  session.input.SetKeys(keys);
 }
 
-void SaveSettings() {
-  SettingsFile* file = DesktopSettings();
-  if (!file || !file->CanSave()) return;
-  std::string error;
-  if (!file->Save(error)) LogPrintf("tavrin: settings not saved: %s\n", error.c_str());
-}
-
-void KeysChanged(const KeyTable& table) {
+void DesktopBindings::KeysChanged(const KeyTable& table) {
   keys = table;
   Apply();
-  if (SettingsFile* file = DesktopSettings()) {
+  if (SettingsFile* file = settings.File()) {
     // The defaults are kept as no entries at all.
     file->values.keyBindings = keys == KeyTable::Defaults() ? SettingsGroup{} : KeyTableToSettings(keys);
   }
-  SaveSettings();
+  settings.Save();
 }
 
-void PadChanged(int slot, const PadTable& table) {
+void DesktopBindings::PadChanged(int slot, const PadTable& table) {
   if (slot < 0 || slot > 1 || dialogGuids[slot].empty()) return;
   const std::string& guid = dialogGuids[slot];
   const bool defaults = table == dialogDefaults[slot];
@@ -65,21 +51,17 @@ void PadChanged(int slot, const PadTable& table) {
     padChoices[guid] = PadChoice{table, kEveryPadControl};
   }
   Apply();
-  if (SettingsFile* file = DesktopSettings()) {
+  if (SettingsFile* file = settings.File()) {
     if (defaults) {
       file->values.padBindings.erase(guid);
     } else {
       file->values.padBindings[guid] = PadTableToSettings(table);
     }
   }
-  SaveSettings();
+  settings.Save();
 }
 
-int HeldInputs(int slot, PadInput* out, int max) { return padInput ? padInput->HeldInputs(slot, out, max) : 0; }
-
-}  // namespace
-
-void LoadDesktopBindings(const Settings& values) {
+void DesktopBindings::Load(const Settings& values) {
   std::string problems;
   keys = KeyTableFromSettings(values.keyBindings, problems);
   if (!problems.empty()) LogPrintf("tavrin: settings [keys]: %s; left out\n", problems.c_str());
@@ -92,13 +74,13 @@ void LoadDesktopBindings(const Settings& values) {
   Apply();
 }
 
-void SetBindingsTargets(SdlInput* input, DesktopPlay* play) {
+void DesktopBindings::SetTargets(SdlInput* input, DesktopPlay* play) {
   padInput = input;
   desktopPlay = play;
   Apply();
 }
 
-void OpenDesktopKeysDialog() {
+void DesktopBindings::OpenKeysDialog(std::function<void()> closed) {
   KeysDialogSetup setup;
   setup.keys = keys;
   for (int slot = 0; slot < 2; ++slot) {
@@ -108,9 +90,11 @@ void OpenDesktopKeysDialog() {
     dialogDefaults[slot] = pad.defaults;
   }
   setup.keyName = KeyName;
-  setup.heldInputs = HeldInputs;
-  setup.keysChanged = KeysChanged;
-  setup.padChanged = PadChanged;
-  setup.closed = MenuFocusGame;
-  OpenKeysDialog(setup);
+  setup.heldInputs = [this](int slot, PadInput* out, int max) {
+    return padInput ? padInput->HeldInputs(slot, out, max) : 0;
+  };
+  setup.keysChanged = [this](const KeyTable& table) { KeysChanged(table); };
+  setup.padChanged = [this](int slot, const PadTable& table) { PadChanged(slot, table); };
+  setup.closed = std::move(closed);
+  ::OpenKeysDialog(setup);
 }

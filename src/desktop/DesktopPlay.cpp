@@ -5,7 +5,6 @@
 #include "host/session/StateSlots.h"
 #include "host/input/ScKeyMap.h"
 #include "host/i18n/Translate.h"
-#include "host/display/MillisecondClock.h"
 
 PlayKeys PlayKeyReader::Read(const std::uint8_t (&keys)[kKeyboardKeyCount], std::uint32_t padHeld) {
   PlayKeys play;
@@ -39,13 +38,11 @@ bool PlayKeyReader::Pressed(Control control, bool down) {
 }
 
 void SaveSlotWithNote(Session& session, int slot) {
-  session.presenter.note.Show(SaveStateSlot(session.console, StateFolder(), session.imagePath, slot),
-                              MillisecondsNow());
+  session.presenter.ShowNote(SaveStateSlot(session.console, StateFolder(), session.imagePath, slot));
 }
 
 void LoadSlotWithNote(Session& session, int slot) {
-  session.presenter.note.Show(LoadStateSlot(session.console, StateFolder(), session.imagePath, slot),
-                              MillisecondsNow());
+  session.presenter.ShowNote(LoadStateSlot(session.console, StateFolder(), session.imagePath, slot));
 }
 
 void ScreenshotWithNote(Session& session) {
@@ -65,7 +62,7 @@ void ScreenshotWithNote(Session& session) {
     shown = from == std::string::npos ? path : path.substr(from + 1);
   }
   const std::string note = Format(Tr("Capture : %s"), shown.c_str());
-  session.presenter.note.Show(note, MillisecondsNow());
+  session.presenter.ShowNote(note);
 }
 
 void DesktopPlay::RunRecorded(Session& session, bool show, bool hear) {

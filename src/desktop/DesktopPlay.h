@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "host/session/RewindControl.h"
 #include "host/input/Bindings.h"
@@ -75,7 +77,7 @@ class DesktopPlay {
 
   // `flushSound` drops the queued sound when running backwards or fast
   // starts (nullptr: no sound device).
-  explicit DesktopPlay(void (*flushSound)() = nullptr) : flush(flushSound) {}
+  explicit DesktopPlay(std::function<void()> flushSound = {}) : flush(std::move(flushSound)) {}
 
   // One paced frame: reads the keyboard from `keys`, acts on the slot keys,
   // then runs the session's console. Returns the console frames run.
@@ -86,14 +88,14 @@ class DesktopPlay {
   void SetKeys(const KeyTable& table) { reader.table = table; }
 
   // What M and F11 (or Alt+Enter) do; nullptr: nothing.
-  void (*toggleMute)() = nullptr;
-  void (*toggleFullscreen)() = nullptr;
+  std::function<void()> toggleMute;
+  std::function<void()> toggleFullscreen;
 
  private:
   enum class Mode { Normal, Rewinding, Fast };
   void RunRecorded(Session& session, bool show, bool hear);
 
-  void (*flush)() = nullptr;
+  std::function<void()> flush;
   PlayKeyReader reader;
   RewindControl rewind;
   Mode mode = Mode::Normal;

@@ -13,76 +13,19 @@
 #include <string>
 #include <thread>
 
-#include "host/session/Session.h"
-#include "host/session/DemoImage.h"
-#include "desktop/DesktopBindings.h"
-#include "desktop/DesktopDebugServer.h"
-#include "desktop/DesktopPlay.h"
-#include "desktop/DesktopSettings.h"
-#include "host/settings/Settings.h"
-#include "desktop/FramePacer.h"
-#include "desktop/FrameRateMeter.h"
-#include "desktop/MenuCommands.h"
-#include "desktop/MessageBoxOnce.h"
-#include "desktop/debugger/DebugWindows.h"
 #include "debug/DebugConsole.h"
+#include "desktop/DesktopApp.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "desktop/gtk/KeysDialog.h"
-#include "desktop/gtk/MainWindow.h"
 #include "host/i18n/Translate.h"
-#include "desktop/sdl/DisplayManager.h"
-#include "desktop/sdl/SdlDisplay.h"
-#include "desktop/sdl/SdlInput.h"
-#include "desktop/sdl/SdlSound.h"
-#include "host/display/HostMessageBox.h"
-#include "host/display/MillisecondClock.h"
+#include "host/session/DemoImage.h"
+#include "host/settings/Settings.h"
 
 namespace {
 
 // While the console does not run, the loop sleeps in the event wait for at
 // most this long before it looks at the main window's events again.
 constexpr int kIdleWaitMs = 10;
-
-bool quitPosted = false;
-SdlInput* desktopInput = nullptr;
-SdlSound* desktopSound = nullptr;
-std::string soundFailure;
-
-void OpenDesktopSound() {
-  if (!desktopSound->Open(soundFailure)) return;
-  activeSession->sound = desktopSound;
-}
-void CloseDesktopSound() { desktopSound->Close(); }
-void FlushDesktopSound() { desktopSound->Flush(); }
-void SetDesktopSoundLevel(int volume, bool muted) { desktopSound->SetLevel(volume, muted); }
-
-SdlDisplay* desktopDisplay = nullptr;
-bool SetDesktopFullscreen(bool on) { return desktopDisplay->SetFullscreen(on); }
-
-void PostQuit() { quitPosted = true; }
-
-bool CreateDesktopMainWindow() {
-  MainWindowCommands commands;
-  commands.loadCartridge = MenuLoadCartridge;
-  commands.setPal = MenuSetPal;
-  commands.setJapanese = MenuSetJapanese;
-  commands.setFmUnit = MenuSetFmUnit;
-  commands.startSoundLog = MenuStartSoundLog;
-  commands.stopSoundLog = MenuStopSoundLog;
-  commands.setNoSpriteLimit = MenuSetNoSpriteLimit;
-  commands.setBoard = MenuSetBoard;
-  commands.setConsole = MenuSetConsole;
-  commands.setScale = MenuSetScale;
-  commands.setWholeScales = MenuSetWholeScales;
-  commands.reset = MenuReset;
-  commands.saveState = MenuSaveState;
-  commands.loadState = MenuLoadState;
-  commands.setStateSlot = MenuSetStateSlot;
-  commands.setFastForward = MenuSetFastForward;
-  commands.focusGame = MenuFocusGame;
-  commands.destroyed = PostQuit;
-  UseSavingCommands(commands);
-  return CreateMainWindow(commands);
-}
 
 std::int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -94,83 +37,74 @@ std::int64_t NowMs() {
       .count();
 }
 
-// Pads plugged in or pulled out while the program runs: picked up into a
-// free pad, or dropped, with a note on the picture.
-void HandlePadEvent(const SDL_Event& event) {
-  if (!desktopInput || !activeSession) return;
-  std::string name;
-  std::string note;
-  if (event.type == SDL_JOYDEVICEADDED) {
-    if (const int pad = desktopInput->DeviceAdded(event.jdevice.which, name)) {
-      note = Format(Tr("Manette %d branchée : %s"), pad, name.c_str());
-    }
-  } else if (const int pad = desktopInput->DeviceRemoved(event.jdevice.which)) {
-    note = Format(Tr("Manette %d débranchée"), pad);
-  }
-  if (!note.empty()) activeSession->presenter.note.Show(note, MillisecondsNow());
+double CpuSeconds() {
+  struct rusage usage;
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// The mouse over the display window is the pointer of both ports: the
-// light gun aims where it is on the picture (nowhere off it), the paddle
-// stands at its column, the sports pad moves as it moves.
-void MouseMoved(const SDL_MouseMotionEvent& motion) {
-  int x = -1, y = -1;
-  if (!desktopDisplay->FramePoint(motion.x, motion.y, x, y)) x = y = -1;
-  for (PointerInput& pointer : activeSession->input.pointer) {
-    pointer.x = x;
-    pointer.y = y;
-    pointer.dx += motion.xrel;
-    pointer.dy += motion.yrel;
+// Both toolkits open on a display, or the reason there is none.
+bool OpenToolkits(std::string& noDisplay) {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+    noDisplay = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return false;
   }
+  if (!GtkHostInit()) {
+    noDisplay = "GTK cannot open the display";
+    return false;
+  }
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    noDisplay = std::string("SDL cannot open the display: ") + SDL_GetError();
+    return false;
+  }
+  SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+  return true;
 }
 
-// Every waiting event of both toolkits: the main window's through GTK, the
-// display window's and the devices' through SDL.
-void HandlePendingEvents() {
-  GtkHandlePendingEvents();
-  SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    if (event.type == SDL_QUIT) {
-      PostQuit();
-    } else if (event.type == SDL_WINDOWEVENT) {
-      if (HandleDisplayWindowEvent(event.window)) PostQuit();
-      // A size set by hand checks the menu's item of that size, or none.
-      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-        const PictureRect& picture = desktopDisplay->picture;
-        const int width = event.window.data1, height = event.window.data2;
-        const int scale = picture.width > 0 ? width / picture.width : 0;
-        SetScaleCheck(width == scale * picture.width && height == scale * picture.height ? scale : 0);
-      }
-    } else if (HandleDroppedFile(event, LoadImageAndRemember)) {
-    } else if (event.type == SDL_JOYDEVICEADDED || event.type == SDL_JOYDEVICEREMOVED) {
-      HandlePadEvent(event);
-    } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
-      // Escape in the game window leaves full screen (it never ends the program).
-      if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && desktopDisplay->Fullscreen()) {
-        SetFullscreenAndSave(false);
-      } else if (desktopInput) {
-        desktopInput->KeyPressed(event.key.keysym.scancode, event.key.keysym.mod);
-      }
-    } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
-      PopupMainMenu();
-    } else if (event.type == SDL_MOUSEMOTION) {
-      desktopDisplay->PointerMoved(NowMs());
-      if (activeSession && event.motion.windowID == desktopDisplay->WindowId()) MouseMoved(event.motion);
-    } else if ((event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) && activeSession &&
-               event.button.windowID == desktopDisplay->WindowId()) {
-      // The left button is the light gun's trigger and the paddle's and
-      // sports pad's first button; the middle one the sports pad's second
-      // (the right one opens the menu).
-      for (PointerInput& pointer : activeSession->input.pointer) {
-        if (event.button.button == SDL_BUTTON_LEFT) pointer.button1 = event.type == SDL_MOUSEBUTTONDOWN;
-        if (event.button.button == SDL_BUTTON_MIDDLE) pointer.button2 = event.type == SDL_MOUSEBUTTONDOWN;
-      }
-    }
-  }
+}  // namespace
+
+DesktopApp::DesktopApp(const RunOptions& runOptions) : options(runOptions) {
+  display.manager = &displays;
+  input.messageBox = &boxOnce;
+  settings.applySoundLevel = [this](int volume, bool muted) { sound.SetLevel(volume, muted); };
+  settings.applyFullscreen = [this](bool on) { return display.SetFullscreen(on); };
+  play.toggleMute = [this] { settings.ToggleMuteAndSave(); };
+  play.toggleFullscreen = [this] { settings.ToggleFullscreenAndSave(); };
 }
 
-void NeverSayNoSoundDevice() {
-  SettingsFile* file = DesktopSettings();
+bool DesktopApp::CreateMainWindow() {
+  MainWindowCommands commands;
+  commands.setPal = [this](bool on) { menu.SetPal(on); };
+  commands.setJapanese = [this](bool on) { menu.SetJapanese(on); };
+  commands.setFmUnit = [this](bool on) { menu.SetFmUnit(on); };
+  commands.startSoundLog = [this](const char* path) { return menu.StartSoundLog(path); };
+  commands.stopSoundLog = [this] { menu.StopSoundLog(); };
+  commands.setNoSpriteLimit = [this](bool on) { menu.SetNoSpriteLimit(on); };
+  commands.setBoard = [this](int board) { menu.SetBoard(board); };
+  commands.setConsole = [this](int kind) { menu.SetConsole(kind); };
+  commands.setWholeScales = [this](bool on) { menu.SetWholeScales(on); };
+  commands.reset = [this] { menu.Reset(); };
+  commands.saveState = [this] { menu.SaveState(); };
+  commands.loadState = [this] { menu.LoadState(); };
+  commands.setFastForward = [this](bool on) { menu.SetFastForward(on); };
+  commands.focusGame = [this] { menu.FocusGame(); };
+  commands.destroyed = [this] { quitPosted = true; };
+  commands.keys = [this] { bindings.OpenKeysDialog([this] { menu.FocusGame(); }); };
+  // Loads, the marks, the scale, the slot, the volume and full screen are
+  // also saved.
+  settings.UseSavingCommands(commands);
+  return ::CreateMainWindow(commands);
+}
+
+void DesktopApp::OpenSound() {
+  if (sound.Open(soundFailure)) session.sound = &sound;
+}
+
+void DesktopApp::NeverSayNoSoundDevice() {
+  SettingsFile* file = settings.File();
   if (!file) return;
   file->values.noDeviceBox = false;
   std::string error;
@@ -181,8 +115,8 @@ void NeverSayNoSoundDevice() {
 // up, in a box that does not stop it; once a login session (a mark in the
 // session's runtime folder, which goes at logout), and never once the player
 // ticks the box's choice (or the setting says so). The log says it each time.
-void SayNoSoundDevice(const std::string& failure) {
-  if (DesktopSettings() && !DesktopSettings()->values.noDeviceBox) {
+void DesktopApp::SayNoSoundDevice() {
+  if (settings.File() && !settings.File()->values.noDeviceBox) {
     LogPrintf("Sound: no device; the box is turned off in the settings\n");
     return;
   }
@@ -199,20 +133,250 @@ void SayNoSoundDevice(const std::string& failure) {
   }
   const std::string text =
       Format(Tr("The sound device could not be opened, so the game runs without sound.\n\nSDL says: %s"),
-             failure.c_str());
-  GtkMessageBoxLaterWithChoice(text.c_str(), Tr("Waveout error"), Tr("_Ne plus le signaler"), NeverSayNoSoundDevice);
+             soundFailure.c_str());
+  GtkMessageBoxLaterWithChoice(text.c_str(), Tr("Waveout error"), Tr("_Ne plus le signaler"),
+                               [this] { NeverSayNoSoundDevice(); });
 }
 
-double CpuSeconds() {
-  struct rusage usage;
-  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+bool DesktopApp::Start(const std::string& image) {
+  HostParts host;
+  host.display = &display;
+  host.input = &input;
+  host.messageBox = &boxOnce;
+  host.displayManagerInit = [this] { displays.Init(); };
+  host.createMainWindow = [this] { return CreateMainWindow(); };
+  host.soundOpen = [this] { OpenSound(); };
+  host.showMainWindow = ShowMainWindow;
+  host.soundClose = [this] { sound.Close(); };
+  host.displayShutdown = [this] { displays.Shutdown(); };
+  host.console = CommandLineConsole(options);
+  session.SaveInBackground();
+  if (!session.Startup(host)) return false;
+  // The saved settings first; the command line's switches then add to them.
+  settings.Load();
+  bindings.Load(settings.File()->values);
+  if (!soundFailure.empty()) SayNoSoundDevice();
+  ApplyCommandLine(image);
+  // The window goes back where the player left it (sizing it has centred
+  // it), once it has the focus: the window manager has framed it by then, and
+  // SDL knows the frame it must leave room for.
+  placePending = settings.File()->values.windowPlaced;
+  // An editor's debugger over the Debug Adapter Protocol.
+  if (options.debugServer >= 0) {
+    std::string error;
+    if (!debugServer.Start(options, session, error)) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  }
+  bindings.SetTargets(&input, &play);
+  return true;
 }
 
-}  // namespace
+void DesktopApp::ApplyCommandLine(const std::string& image) {
+  // --region: the marks show the console asked for (for this run only;
+  // ApplyConsoleOptions below sets it).
+  if (!options.region.empty()) {
+    menu.SetJapanese(options.region == "jp");
+    menu.SetPal(options.region == "eu");
+    SetJapaneseCheck(menu.JapaneseMark());
+    SetPalCheck(menu.PalMark());
+  }
+  if (options.noSpriteLimit) {
+    menu.SetNoSpriteLimit(true);
+    SetNoSpriteLimitCheck(true);
+  }
+  if (options.fm) SetFmUnitCheck(true);  // ApplyConsoleOptions fits it
+  // A boot program that cannot be read is said on standard error; the
+  // console then starts cartridges as without one. The settings' boot
+  // program unless the command line names one.
+  RunOptions consoleOptions = options;
+  if (consoleOptions.bios.empty()) consoleOptions.bios = settings.File()->values.bios;
+  std::string error;
+  if (!ApplyConsoleOptions(consoleOptions, session.console, error)) {
+    std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
+  }
+  for (int port = 0; port < 2; ++port) session.console.SetPeripheral(port, options.port[port]);
+  session.console.SetGlassesView(options.glassesView);
+  // The image of the command line is loaded as the menu would load it; one
+  // that cannot be read leaves the program waiting for the menu.
+  if (!image.empty()) menu.LoadCartridge(image.c_str());
+  AttachDebugWindows(&session, options.breaks);
+}
 
-bool HandleDroppedFile(const SDL_Event& event, void (*load)(const char* path)) {
+// Pads plugged in or pulled out while the program runs: picked up into a
+// free pad, or dropped, with a note on the picture.
+void DesktopApp::HandlePadEvent(const SDL_Event& event) {
+  std::string name;
+  std::string note;
+  if (event.type == SDL_JOYDEVICEADDED) {
+    if (const int pad = input.DeviceAdded(event.jdevice.which, name)) {
+      note = Format(Tr("Manette %d branchée : %s"), pad, name.c_str());
+    }
+  } else if (const int pad = input.DeviceRemoved(event.jdevice.which)) {
+    note = Format(Tr("Manette %d débranchée"), pad);
+  }
+  if (!note.empty()) session.presenter.ShowNote(note);
+}
+
+// The mouse over the display window is the pointer of both ports: the
+// light gun aims where it is on the picture (nowhere off it), the paddle
+// stands at its column, the sports pad moves as it moves.
+void DesktopApp::MouseMoved(const SDL_MouseMotionEvent& motion) {
+  int x = -1, y = -1;
+  if (!display.FramePoint(motion.x, motion.y, x, y)) x = y = -1;
+  for (PointerInput& pointer : session.input.pointer) {
+    pointer.x = x;
+    pointer.y = y;
+    pointer.dx += motion.xrel;
+    pointer.dy += motion.yrel;
+  }
+}
+
+void DesktopApp::HandleWindowEvent(const SDL_Event& event) {
+  if (displays.HandleWindowEvent(event.window)) quitPosted = true;
+  // A size set by hand checks the menu's item of that size, or none.
+  if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+    const PictureRect& picture = display.picture;
+    const int width = event.window.data1, height = event.window.data2;
+    const int scale = picture.width > 0 ? width / picture.width : 0;
+    SetScaleCheck(width == scale * picture.width && height == scale * picture.height ? scale : 0);
+  }
+}
+
+void DesktopApp::HandlePointerEvent(const SDL_Event& event) {
+  if (event.type == SDL_MOUSEMOTION) {
+    display.PointerMoved(NowMs());
+    if (event.motion.windowID == display.WindowId()) MouseMoved(event.motion);
+  } else if (event.button.windowID == display.WindowId()) {
+    // The left button is the light gun's trigger and the paddle's and
+    // sports pad's first button; the middle one the sports pad's second
+    // (the right one opens the menu).
+    for (PointerInput& pointer : session.input.pointer) {
+      if (event.button.button == SDL_BUTTON_LEFT) pointer.button1 = event.type == SDL_MOUSEBUTTONDOWN;
+      if (event.button.button == SDL_BUTTON_MIDDLE) pointer.button2 = event.type == SDL_MOUSEBUTTONDOWN;
+    }
+  }
+}
+
+void DesktopApp::HandleEvent(const SDL_Event& event) {
+  if (event.type == SDL_QUIT) {
+    quitPosted = true;
+  } else if (event.type == SDL_WINDOWEVENT) {
+    HandleWindowEvent(event);
+  } else if (HandleDroppedFile(event, [this](const char* path) { settings.LoadImageAndRemember(path); })) {
+  } else if (event.type == SDL_JOYDEVICEADDED || event.type == SDL_JOYDEVICEREMOVED) {
+    HandlePadEvent(event);
+  } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
+    // Escape in the game window leaves full screen (it never ends the program).
+    if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && display.Fullscreen()) {
+      settings.SetFullscreenAndSave(false);
+    } else {
+      input.KeyPressed(event.key.keysym.scancode, event.key.keysym.mod);
+    }
+  } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
+    PopupMainMenu();
+  } else if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
+    HandlePointerEvent(event);
+  }
+}
+
+// Every waiting event of both toolkits: the main window's through GTK, the
+// display window's and the devices' through SDL.
+void DesktopApp::HandlePendingEvents() {
+  GtkHandlePendingEvents();
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) HandleEvent(event);
+}
+
+void DesktopApp::PlaceWindowOnce() {
+  if (!placePending || !display.active) return;
+  placePending = false;
+  if (!display.Fullscreen()) display.MoveTo(settings.File()->values.windowX, settings.File()->values.windowY);
+}
+
+void DesktopApp::StartRunningSpan() {
+  pacer.Restart();
+  meter.Restart(NowNs());
+  spanStart = std::chrono::steady_clock::now();
+  spanCpuStart = CpuSeconds();
+}
+
+void DesktopApp::CloseRunningSpan() {
+  runningSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - spanStart).count();
+  runningCpu += CpuSeconds() - spanCpuStart;
+}
+
+void DesktopApp::RunPacedFrame() {
+  if (!pacing) StartRunningSpan();
+  pacing = true;
+  session.presenter.frameRate = meter.Rate();
+  const int ran = play.Step(session, &input);
+  DebugAfterFrame();
+  debugServer.AfterFrame(session);
+  framesRun += ran;
+  meter.Add(ran, NowNs());
+  input.FrameRead();
+  // At the running console's own rate: 59.92 or 49.70 frames a second.
+  pacer.UseTiming(session.console.timing);
+  sound.SetFramesPerSecond(session.console.timing.FramesPerSecond());
+  const std::int64_t wait = pacer.FrameDone();
+  if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+}
+
+// Nothing to emulate: drop the sound still queued once, then sleep until
+// something happens instead of spinning.
+void DesktopApp::Idle() {
+  if (pacing) {
+    sound.Flush();
+    CloseRunningSpan();
+  }
+  pacing = false;
+  input.FrameRead();  // keys pressed while nothing runs are not kept for later
+  SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
+}
+
+void DesktopApp::Run() {
+  while (true) {
+    HandlePendingEvents();
+    if (quitPosted) break;
+    if (!GtkFocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
+    display.HidePointerWhenIdle(NowMs());
+    PlaceWindowOnce();
+    debugServer.Poll(session);
+    // A debugger's stop holds the console; run from a debugger window it
+    // runs without the game window's focus.
+    const bool running = session.cartridgeLoaded && (display.active || DebugDrivesConsole()) &&
+                         !debugServer.Holding() && !DebugHoldsConsole();
+    menu.SetDisplayPaused(session.cartridgeLoaded && !display.active && !DebugDrivesConsole());
+    if (running) {
+      RunPacedFrame();
+      if (options.framesGiven && framesRun >= options.frames) break;
+    } else {
+      Idle();
+    }
+  }
+  if (pacing) CloseRunningSpan();
+}
+
+void DesktopApp::Finish() {
+  const long long presents = display.PresentCount();
+  bindings.SetTargets(nullptr, nullptr);
+  CloseKeysDialog();
+  if (int x = 0, y = 0; display.Place(x, y)) settings.RememberWindowPlace(x, y);
+  session.Shutdown();
+  DestroyMainWindow();
+  GtkHandlePendingEvents();
+  SDL_Quit();
+  if (!options.bench) return;
+  const double seconds = runningSeconds;
+  const SdlSound::DelayFigures delay = sound.Delay();
+  std::printf("%lld frames in %.2f s: %.3f frames per second (%lld shown, %lld pacing restarts); "
+              "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld frames\n",
+              framesRun, seconds, seconds > 0 ? static_cast<double>(framesRun) / seconds : 0.0, presents,
+              static_cast<long long>(pacer.Restarts()), seconds > 0 ? 100.0 * runningCpu / seconds : 0.0,
+              delay.meanMs, delay.maxMs, delay.frames);
+  std::fflush(stdout);
+}
+
+bool HandleDroppedFile(const SDL_Event& event, const std::function<void(const char* path)>& load) {
   if (event.type != SDL_DROPFILE) return false;
   if (event.drop.file) {
     if (load) load(event.drop.file);
@@ -222,201 +386,22 @@ bool HandleDroppedFile(const SDL_Event& event, void (*load)(const char* path)) {
 }
 
 int RunDesktop(const RunOptions& options, std::string& noDisplay) {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
-    noDisplay = "neither DISPLAY nor WAYLAND_DISPLAY is set";
-    return -1;
-  }
-  if (!GtkHostInit()) {
-    noDisplay = "GTK cannot open the display";
-    return -1;
-  }
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    noDisplay = std::string("SDL cannot open the display: ") + SDL_GetError();
-    return -1;
-  }
-  SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
-
+  if (!OpenToolkits(noDisplay)) return -1;
   if (!options.screenshot.empty() || !options.audio.empty() || !options.input.Empty()) {
     std::fprintf(stderr, "tavrin: --screenshot, --audio and --hold apply to headless runs; ignored here\n");
   }
-
   std::string image = options.image;
   if (image.empty()) {
     std::string error;
     image = InstallDemoImage(error);
     if (image.empty()) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
   }
-
-  InstallMessageBoxOnce(GtkMessageBox);
-  InstallMessageBoxAgain(GtkMessageBoxFocused);
-  quitPosted = false;
-  SdlDisplay display;
-  SdlInput input;
-  desktopInput = &input;
-  SdlSound sound;
-  auto session = std::make_unique<Session>();
-  activeSession = session.get();
-  desktopSound = &sound;
-  desktopDisplay = &display;
-  soundFailure.clear();
-  HostParts host;
-  host.display = &display;
-  host.input = &input;
-  host.displayManagerInit = DisplayManagerInit;
-  host.createMainWindow = CreateDesktopMainWindow;
-  host.soundOpen = OpenDesktopSound;
-  host.showMainWindow = ShowMainWindow;
-  host.soundClose = CloseDesktopSound;
-  host.displayShutdown = DisplayShutdown;
-  host.console = CommandLineConsole(options);
-  session->SaveInBackground();
-  if (!session->Startup(host)) {
-    activeSession = nullptr;
-    desktopInput = nullptr;
+  auto app = std::make_unique<DesktopApp>(options);
+  if (!app->Start(image)) {
     SDL_Quit();
     return 0;
   }
-  // The saved settings first; the command line's switches then add to them.
-  SetSoundLevelApplier(SetDesktopSoundLevel);
-  SetFullscreenApplier(SetDesktopFullscreen);
-  LoadDesktopSettings();
-  if (!soundFailure.empty()) SayNoSoundDevice(soundFailure);
-  // --region: the marks show the console asked for (for this run only;
-  // ApplyConsoleOptions below sets it).
-  if (!options.region.empty()) {
-    MenuSetJapanese(options.region == "jp");
-    MenuSetPal(options.region == "eu");
-    SetJapaneseCheck(JapaneseMark());
-    SetPalCheck(PalMark());
-  }
-  if (options.noSpriteLimit) {
-    MenuSetNoSpriteLimit(true);
-    SetNoSpriteLimitCheck(true);
-  }
-  if (options.fm) SetFmUnitCheck(true);  // ApplyConsoleOptions fits it
-  {
-    // A boot program that cannot be read is said on standard error; the
-    // console then starts cartridges as without one.
-    // The settings' boot program unless the command line names one.
-    RunOptions consoleOptions = options;
-    if (consoleOptions.bios.empty() && DesktopSettings()) consoleOptions.bios = DesktopSettings()->values.bios;
-    std::string error;
-    if (!ApplyConsoleOptions(consoleOptions, session->console, error)) {
-      std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
-    }
-  }
-  for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
-  session->console.SetGlassesView(options.glassesView);
-  // The image of the command line is loaded as the menu would load it; one
-  // that cannot be read leaves the program waiting for the menu.
-  if (!image.empty()) MenuLoadCartridge(image.c_str());
-  AttachDebugWindows(session.get(), options.breaks);
-  // The window goes back where the player left it (sizing it has centred
-  // it), once it has the focus: the window manager has framed it by then, and
-  // SDL knows the frame it must leave room for.
-  bool placePending = DesktopSettings() && DesktopSettings()->values.windowPlaced;
-
-  // Frames run through the play keys: rewind, fast-forward, state slots.
-  DesktopPlay play(FlushDesktopSound);
-  // An editor's debugger over the Debug Adapter Protocol.
-  DesktopDebugServer debugServer;
-  if (options.debugServer >= 0) {
-    std::string error;
-    if (!debugServer.Start(options, *session, error)) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-  }
-  play.toggleMute = ToggleMuteAndSave;
-  play.toggleFullscreen = ToggleFullscreenAndSave;
-  SetBindingsTargets(&input, &play);
-  FramePacer pacer;
-  FrameRateMeter meter;
-  bool pacing = false;
-  long long framesRun = 0;
-  // Running time: the spans in which the console ran, pauses and the wait
-  // for the first focus left out. The frame-rate figure and --bench count it.
-  using Clock = std::chrono::steady_clock;
-  double runningSeconds = 0;  // closed spans
-  double runningCpu = 0;
-  Clock::time_point spanStart;
-  double spanCpuStart = 0;
-  auto closeSpan = [&] {
-    runningSeconds += std::chrono::duration<double>(Clock::now() - spanStart).count();
-    runningCpu += CpuSeconds() - spanCpuStart;
-  };
-
-  while (true) {
-    HandlePendingEvents();
-    if (quitPosted) break;
-    if (!GtkFocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
-    display.HidePointerWhenIdle(NowMs());
-    if (placePending && display.active) {
-      placePending = false;
-      if (!display.Fullscreen()) display.MoveTo(DesktopSettings()->values.windowX, DesktopSettings()->values.windowY);
-    }
-    debugServer.Poll(*session);
-    // A debugger's stop holds the console; run from a debugger window it
-    // runs without the game window's focus.
-    const bool running = session->cartridgeLoaded && (display.active || DebugDrivesConsole()) &&
-                         !debugServer.Holding() && !DebugHoldsConsole();
-    SetDisplayPaused(session->cartridgeLoaded && !display.active && !DebugDrivesConsole());
-    if (running) {
-      if (!pacing) {
-        pacer.Restart();
-        meter.Restart(NowNs());
-        spanStart = Clock::now();
-        spanCpuStart = CpuSeconds();
-      }
-      pacing = true;
-      session->presenter.frameRate = meter.Rate();
-      const int ran = play.Step(*session, &input);
-      DebugAfterFrame();
-      debugServer.AfterFrame(*session);
-      framesRun += ran;
-      meter.Add(ran, NowNs());
-      input.FrameRead();
-      // At the running console's own rate: 59.92 or 49.70 frames a second.
-      pacer.UseTiming(session->console.timing);
-      sound.SetFramesPerSecond(session->console.timing.FramesPerSecond());
-      const std::int64_t wait = pacer.FrameDone();
-      if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
-      if (options.framesGiven && framesRun >= options.frames) break;
-    } else {
-      // Nothing to emulate: drop the sound still queued once, then sleep
-      // until something happens instead of spinning.
-      if (pacing) {
-        sound.Flush();
-        closeSpan();
-      }
-      pacing = false;
-      input.FrameRead();  // keys pressed while nothing runs are not kept for later
-      SDL_WaitEventTimeout(nullptr, kIdleWaitMs);
-    }
-  }
-  if (pacing) closeSpan();
-
-  const double seconds = runningSeconds;
-  const double cpu = runningCpu;
-  const long long presents = display.PresentCount();
-  SetBindingsTargets(nullptr, nullptr);
-  CloseKeysDialog();
-  AttachDebugWindows(nullptr, {});
-  if (int x = 0, y = 0; display.Place(x, y)) RememberWindowPlace(x, y);
-  session->Shutdown();
-  activeSession = nullptr;
-  desktopInput = nullptr;
-  DestroyMainWindow();
-  GtkHandlePendingEvents();
-  SDL_Quit();
-
-  if (options.bench) {
-    const SdlSound::DelayFigures delay = sound.Delay();
-    std::printf("%lld frames in %.2f s: %.3f frames per second (%lld shown, %lld pacing restarts); "
-                "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld frames\n",
-                framesRun, seconds, seconds > 0 ? static_cast<double>(framesRun) / seconds : 0.0, presents,
-                static_cast<long long>(pacer.Restarts()), seconds > 0 ? 100.0 * cpu / seconds : 0.0,
-                delay.meanMs, delay.maxMs, delay.frames);
-    std::fflush(stdout);
-  }
+  app->Run();
+  app->Finish();
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <string>
 
 #include "host/session/RunOptions.h"
@@ -16,4 +17,4 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay);
 // A file dropped on the display window is loaded as the menu would load it:
 // `load` gets its path. True when `event` was such a drop (its path is then
 // released here).
-bool HandleDroppedFile(const SDL_Event& event, void (*load)(const char* path));
+bool HandleDroppedFile(const SDL_Event& event, const std::function<void(const char* path)>& load);

@@ -6,30 +6,27 @@
 #include <memory>
 
 #include "host/session/Session.h"
-#include "desktop/DesktopBindings.h"
 #include "desktop/MenuCommands.h"
 #include "host/settings/Settings.h"
 #include "debug/DebugConsole.h"
 #include "desktop/gtk/MainWindow.h"
 #include "host/i18n/Translate.h"
-#include "host/display/MillisecondClock.h"
 
-namespace {
+DesktopSettings::DesktopSettings(Session& session, MenuCommands& menu) : session(session), menu(menu) {}
 
-std::unique_ptr<SettingsFile> settings;
-void (*applySoundLevel)(int volume, bool muted) = nullptr;
+DesktopSettings::~DesktopSettings() = default;
 
-bool (*applyFullscreen)(bool on) = nullptr;
-
-void ApplySoundLevel() {
+void DesktopSettings::ApplySoundLevel() {
   if (settings && applySoundLevel) applySoundLevel(settings->values.volume, settings->values.muted);
 }
 
-void Save() {
+void DesktopSettings::Save() {
   if (!settings || !settings->CanSave()) return;
   std::string error;
   if (!settings->Save(error)) LogPrintf("tavrin: settings not saved: %s\n", error.c_str());
 }
+
+namespace {
 
 // The image a player opened, as a full path, so the list still finds it
 // whatever folder the next run starts in.
@@ -42,9 +39,9 @@ std::string AbsolutePath(const char* path) {
 
 }  // namespace
 
-void LoadImageAndRemember(const char* path) {
-  MenuLoadCartridge(path);
-  if (!path || !settings || !activeSession || !activeSession->cartridgeLoaded || !activeSession->loadError.empty()) {
+void DesktopSettings::LoadImageAndRemember(const char* path) {
+  menu.LoadCartridge(path);
+  if (!path || !settings || !session.cartridgeLoaded || !session.loadError.empty()) {
     return;
   }
   const std::string absolute = AbsolutePath(path);
@@ -57,107 +54,65 @@ void LoadImageAndRemember(const char* path) {
   Save();
 }
 
-namespace {
-
-void ClearRecent() {
+void DesktopSettings::ClearRecent() {
   if (!settings) return;
   settings->values.recentImages.clear();
   SetRecentImages(settings->values.recentImages);
   Save();
 }
 
-void ForgetMissingRecent() {
+void DesktopSettings::ForgetMissingRecent() {
   if (!settings) return;
   settings->values.ForgetMissingRecent();
   SetRecentImages(settings->values.recentImages);
   Save();
 }
 
-// The two console marks exclude each other: the other one's check and
-// setting follow.
-void SaveRegionMarks() {
-  SetJapaneseCheck(JapaneseMark());
-  SetPalCheck(PalMark());
+void DesktopSettings::SaveRegionMarks() {
+  SetJapaneseCheck(menu.JapaneseMark());
+  SetPalCheck(menu.PalMark());
   if (settings) {
-    settings->values.japanese = JapaneseMark();
-    settings->values.pal = PalMark();
+    settings->values.japanese = menu.JapaneseMark();
+    settings->values.pal = menu.PalMark();
   }
   Save();
 }
 
-void SetJapaneseAndSave(bool on) {
-  MenuSetJapanese(on);
-  SaveRegionMarks();
-}
-
-void SetPalAndSave(bool on) {
-  MenuSetPal(on);
-  SaveRegionMarks();
-}
-
-void SetFmUnitAndSave(bool on) {
-  MenuSetFmUnit(on);
-  if (settings) settings->values.fm = on;
-  Save();
-}
-
-void SetNoSpriteLimitAndSave(bool on) {
-  MenuSetNoSpriteLimit(on);
-  if (settings) settings->values.spriteLimit = !on;
-  Save();
-}
-
-void SetWholeScalesAndSave(bool on) {
-  MenuSetWholeScales(on);
-  if (settings) settings->values.integerScaling = on;
-  Save();
-}
-
-void SetStateSlotAndSave(int slot) {
-  MenuSetStateSlot(slot);
-  if (settings && slot >= 1 && slot <= 9) settings->values.stateSlot = slot;
-  Save();
-}
-
-void SetScaleAndSave(int scale) {
-  MenuSetScale(scale);
-  if (settings && scale >= Settings::kMinScale && scale <= Settings::kMaxScale) settings->values.windowScale = scale;
-  Save();
-}
-
-}  // namespace
-
-void LoadDesktopSettings(const std::string& path) {
+void DesktopSettings::Load(const std::string& path) {
   settings = std::make_unique<SettingsFile>(path.empty() ? DefaultSettingsPath() : path);
   settings->Load();
+  ApplyLoaded();
+}
+
+void DesktopSettings::ApplyLoaded() {
   const Settings& values = settings->values;
   if (values.japanese) {
-    MenuSetJapanese(true);
+    menu.SetJapanese(true);
     SetJapaneseCheck(true);
   } else if (values.pal) {
-    MenuSetPal(true);
+    menu.SetPal(true);
     SetPalCheck(true);
   }
   if (values.fm) {
-    MenuSetFmUnit(true);
+    menu.SetFmUnit(true);
     SetFmUnitCheck(true);
   }
   if (!values.spriteLimit) {
-    MenuSetNoSpriteLimit(true);
+    menu.SetNoSpriteLimit(true);
     SetNoSpriteLimitCheck(true);
   }
   // The display window opens at twice the picture's size; another size is
   // asked for as the menu would.
   if (values.windowScale != 2) {
-    MenuSetScale(values.windowScale);
+    menu.SetScale(values.windowScale);
     SetScaleCheck(values.windowScale);
   }
   if (values.stateSlot != 1) {
-    MenuSetStateSlot(values.stateSlot);
+    menu.SetStateSlot(values.stateSlot);
     SetStateSlotCheck(values.stateSlot);
   }
   if (values.integerScaling) {
-    MenuSetWholeScales(true);
+    menu.SetWholeScales(true);
     SetWholeScalesCheck(true);
   }
   SetLoadFolder(values.lastFolder);
@@ -165,12 +120,9 @@ void LoadDesktopSettings(const std::string& path) {
   SetVolumeCheck(values.volume);
   ApplySoundLevel();
   if (values.fullscreen && applyFullscreen) SetFullscreenCheck(applyFullscreen(true));
-  LoadDesktopBindings(values);
 }
 
-void SetFullscreenApplier(bool (*apply)(bool on)) { applyFullscreen = apply; }
-
-void SetFullscreenAndSave(bool on) {
+void DesktopSettings::SetFullscreenAndSave(bool on) {
   if (!settings || !applyFullscreen) return;
   // Refused, the check mark goes back to what the window is.
   if (!applyFullscreen(on)) on = !on;
@@ -180,30 +132,26 @@ void SetFullscreenAndSave(bool on) {
   Save();
 }
 
-void ToggleFullscreenAndSave() {
+void DesktopSettings::ToggleFullscreenAndSave() {
   if (settings) SetFullscreenAndSave(!settings->values.fullscreen);
 }
 
-void SetSoundLevelApplier(void (*apply)(int volume, bool muted)) { applySoundLevel = apply; }
-
-void SetVolumeAndSave(int percent) {
+void DesktopSettings::SetVolumeAndSave(int percent) {
   if (!settings) return;
   settings->values.volume = std::clamp(percent, 0, Settings::kMaxVolume);
   ApplySoundLevel();
   Save();
 }
 
-void ToggleMuteAndSave() {
+void DesktopSettings::ToggleMuteAndSave() {
   if (!settings) return;
   settings->values.muted = !settings->values.muted;
   ApplySoundLevel();
-  if (activeSession) {
-    activeSession->presenter.note.Show(settings->values.muted ? Tr("Son coupé") : Tr("Son rétabli"), MillisecondsNow());
-  }
+  session.presenter.ShowNote(settings->values.muted ? Tr("Son coupé") : Tr("Son rétabli"));
   Save();
 }
 
-void RememberWindowPlace(int x, int y) {
+void DesktopSettings::RememberWindowPlace(int x, int y) {
   if (!settings) return;
   Settings& values = settings->values;
   if (values.windowPlaced && values.windowX == x && values.windowY == y) return;
@@ -213,20 +161,45 @@ void RememberWindowPlace(int x, int y) {
   Save();
 }
 
-void UseSavingCommands(MainWindowCommands& commands) {
-  commands.loadCartridge = LoadImageAndRemember;
-  commands.setStateSlot = SetStateSlotAndSave;
-  commands.setJapanese = SetJapaneseAndSave;
-  commands.setFmUnit = SetFmUnitAndSave;
-  commands.setPal = SetPalAndSave;
-  commands.setNoSpriteLimit = SetNoSpriteLimitAndSave;
-  commands.setScale = SetScaleAndSave;
-  commands.setWholeScales = SetWholeScalesAndSave;
-  commands.clearRecent = ClearRecent;
-  commands.forgetMissingRecent = ForgetMissingRecent;
-  commands.setVolume = SetVolumeAndSave;
-  commands.setFullscreen = SetFullscreenAndSave;
-  commands.keys = OpenDesktopKeysDialog;
+void DesktopSettings::UseSavingCommands(MainWindowCommands& commands) {
+  commands.loadCartridge = [this](const char* path) { LoadImageAndRemember(path); };
+  commands.setStateSlot = [this](int slot) {
+    menu.SetStateSlot(slot);
+    if (settings && slot >= 1 && slot <= 9) settings->values.stateSlot = slot;
+    Save();
+  };
+  // The two console marks exclude each other: the other one's check and
+  // setting follow.
+  commands.setJapanese = [this](bool on) {
+    menu.SetJapanese(on);
+    SaveRegionMarks();
+  };
+  commands.setPal = [this](bool on) {
+    menu.SetPal(on);
+    SaveRegionMarks();
+  };
+  commands.setFmUnit = [this](bool on) {
+    menu.SetFmUnit(on);
+    if (settings) settings->values.fm = on;
+    Save();
+  };
+  commands.setNoSpriteLimit = [this](bool on) {
+    menu.SetNoSpriteLimit(on);
+    if (settings) settings->values.spriteLimit = !on;
+    Save();
+  };
+  commands.setScale = [this](int scale) {
+    menu.SetScale(scale);
+    if (settings && scale >= Settings::kMinScale && scale <= Settings::kMaxScale) settings->values.windowScale = scale;
+    Save();
+  };
+  commands.setWholeScales = [this](bool on) {
+    menu.SetWholeScales(on);
+    if (settings) settings->values.integerScaling = on;
+    Save();
+  };
+  commands.clearRecent = [this] { ClearRecent(); };
+  commands.forgetMissingRecent = [this] { ForgetMissingRecent(); };
+  commands.setVolume = [this](int percent) { SetVolumeAndSave(percent); };
+  commands.setFullscreen = [this](bool on) { SetFullscreenAndSave(on); };
 }
-
-SettingsFile* DesktopSettings() { return settings.get(); }

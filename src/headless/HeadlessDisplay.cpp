@@ -1,7 +1,7 @@
 #include "headless/HeadlessDisplay.h"
 
 #include "debug/DebugConsole.h"
-#include "host/display/DxCheck.h"
+#include "host/dialogs/HostFailure.h"
 
 HeadlessDisplay::HeadlessDisplay(int depthToReport, bool use565, int pitchPadding)
     : chosenDepth(depthToReport), chosen565(use565), padding(pitchPadding < 0 ? 0 : pitchPadding) {}
@@ -16,7 +16,10 @@ bool HeadlessDisplay::OpenWindow(int width, int height, const char* windowCaptio
 
 bool HeadlessDisplay::CreateBackSurface(int width, int height) {
   depth = chosenDepth;
-  if (DxCheck(initResult, "DirectDrawCreate")) return false;
+  if (failSurface) {
+    ReportHostFailure(messageBox, "DirectDrawCreate");
+    return false;
+  }
   backWidth = width;
   backHeight = height;
   backPitch = width * BackBytesPerPixel(depth) + padding;
@@ -50,25 +53,24 @@ void HeadlessDisplay::Focus() { ++focusCount; }
 
 bool HeadlessDisplay::HasSurfaces() const { return surfaces; }
 
-std::uint32_t HeadlessDisplay::LockBack(SurfaceLock& lock) {
+bool HeadlessDisplay::LockBackBuffer(SurfaceLock& lock) {
   ++lockCount;
-  if (!surfaces) return 0x88760082u;  // invalid object
-  if (lockResult != 0) return lockResult;
+  if (!surfaces || failLock) return false;
   lock.bits = back.data();
   lock.pitch = backPitch;
-  return 0;
+  return true;
 }
 
-std::uint32_t HeadlessDisplay::UnlockBack() {
-  if (!surfaces) return 0x88760082u;
-  return unlockResult;
-}
+bool HeadlessDisplay::UnlockBackBuffer() { return surfaces && !failUnlock; }
 
-int HeadlessDisplay::Present() {
-  if (!surfaces) return 0;
-  if (DxCheck(blitResult, "Blt")) return 0;
+bool HeadlessDisplay::Present() {
+  if (!surfaces) return false;
+  if (failBlit) {
+    ReportHostFailure(messageBox, "Blt");
+    return false;
+  }
   ++presentCount;
-  return 1;
+  return true;
 }
 
 std::uint32_t HeadlessDisplay::BackPixel(int x, int y) const {

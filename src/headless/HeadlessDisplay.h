@@ -23,9 +23,9 @@ class HeadlessDisplay final : public Display {
   void Resize(int width, int height) override;
   void Focus() override;
   bool HasSurfaces() const override;
-  std::uint32_t LockBack(SurfaceLock& lock) override;
-  std::uint32_t UnlockBack() override;
-  int Present() override;
+  bool LockBackBuffer(SurfaceLock& lock) override;
+  bool UnlockBackBuffer() override;
+  bool Present() override;
   void SetCaption(const char* text) override { caption = text ? text : ""; }
 
   // The back surface as last converted.
@@ -40,13 +40,13 @@ class HeadlessDisplay final : public Display {
   // what a screenshot writer wants.
   std::uint32_t BackPixelRgb(int x, int y) const;
 
-  // Failures a test can provoke. A nonzero result code is returned by the
-  // matching step (and so reported by DxCheck).
+  // Failures a test can provoke: the matching step fails (the surface and
+  // the blit as reported through ReportHostFailure).
   bool failWindow = false;
-  std::uint32_t initResult = 0;    // "DirectDrawCreate" fails with this
-  std::uint32_t lockResult = 0;
-  std::uint32_t unlockResult = 0;
-  std::uint32_t blitResult = 0;
+  bool failSurface = false;  // "DirectDrawCreate"
+  bool failLock = false;
+  bool failUnlock = false;
+  bool failBlit = false;  // "Blt"
 
   // What the video part asked for.
   std::string caption;

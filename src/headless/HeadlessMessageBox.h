@@ -1,8 +1,10 @@
 #pragma once
 
-// The headless host's message box: nobody is there to answer it, so it only
-// logs what it would have shown and returns at once.
-void HeadlessMessageBox(const char* text, const char* caption);
+#include "host/dialogs/HostMessageBox.h"
 
-// Installs HeadlessMessageBox as the host message box.
-void InstallHeadlessMessageBox();
+// The headless host's message box: nobody is there to answer it, so it only
+// logs what it would have shown ("[caption] text") and returns at once.
+class HeadlessMessageBox final : public HostMessageBox {
+ public:
+  void Show(const char* text, const char* caption) override;
+};

@@ -108,11 +108,11 @@ int RunHeadless(const RunOptions& options) {
   }
   if (!CheckRunFiles(options, image)) return 1;
 
-  InstallHeadlessMessageBox();
+  HeadlessMessageBox messageBox;
   auto display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
   auto input = std::make_unique<ScriptedInput>(0);
   auto session = std::make_unique<Session>();
-  HostParts host{display.get(), input.get()};
+  HostParts host{display.get(), input.get(), &messageBox};
   host.console = CommandLineConsole(options);
   session->input.bannersToLog = true;
   session->Startup(host);

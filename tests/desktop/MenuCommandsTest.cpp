@@ -16,25 +16,20 @@
 
 namespace {
 
-// The menu's commands on the active session, built on a headless display.
-class MenuCommands : public testing::Test {
+// The menu's commands on a session built on a headless display.
+class MenuCommandsTest : public testing::Test {
  protected:
-  void SetUp() override {
-    InstallHeadlessMessageBox();
-    session.Startup(HostParts{&display, &input});
-    activeSession = &session;
-  }
-  void TearDown() override {
-    session.Shutdown();
-    activeSession = nullptr;
-  }
+  void SetUp() override { session.Startup(HostParts{&display, &input, &box}); }
+  void TearDown() override { session.Shutdown(); }
 
+  HeadlessMessageBox box;
   HeadlessDisplay display;
   ScriptedInput input;
   Session session;
+  MenuCommands menu{session, &box};
 };
 
-TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
+TEST_F(MenuCommandsTest, WindowSizesAreWholeMultiplesOfThePicture) {
   struct Case {
     int scale;
     int width, height;
@@ -49,52 +44,52 @@ TEST_F(MenuCommands, WindowSizesAreWholeMultiplesOfThePicture) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scale);
-    MenuSetScale(c.scale);
+    menu.SetScale(c.scale);
     EXPECT_EQ(display.windowWidth, c.width);
     EXPECT_EQ(display.windowHeight, c.height);
     EXPECT_EQ(display.centreCount - centredAtStart, c.centred);
   }
 }
 
-TEST_F(MenuCommands, JapaneseSpriteLimitAndPalMarksAndReset) {
+TEST_F(MenuCommandsTest, JapaneseSpriteLimitAndPalMarksAndReset) {
   EXPECT_EQ(session.console.exportConsole, 1);
-  MenuSetJapanese(true);
+  menu.SetJapanese(true);
   EXPECT_EQ(session.console.exportConsole, 0);
-  MenuSetJapanese(false);
+  menu.SetJapanese(false);
   EXPECT_EQ(session.console.exportConsole, 1);
 
   EXPECT_TRUE(session.console.video.spriteLimit) << "the console's 8 sprites a line by default";
-  MenuSetNoSpriteLimit(true);
+  menu.SetNoSpriteLimit(true);
   EXPECT_FALSE(session.console.video.spriteLimit);
-  MenuSetNoSpriteLimit(false);
+  menu.SetNoSpriteLimit(false);
   EXPECT_TRUE(session.console.video.spriteLimit);
 
   // PAL runs the export PAL console at its own timing; the two marks
   // exclude each other.
-  MenuSetJapanese(true);
-  MenuSetPal(true);
-  EXPECT_TRUE(PalMark());
-  EXPECT_FALSE(JapaneseMark());
+  menu.SetJapanese(true);
+  menu.SetPal(true);
+  EXPECT_TRUE(menu.PalMark());
+  EXPECT_FALSE(menu.JapaneseMark());
   EXPECT_EQ(session.console.CurrentRegion(), Region::kExportPal);
   EXPECT_EQ(session.console.timing.linesPerFrame, 313);
-  MenuSetJapanese(true);
-  EXPECT_FALSE(PalMark());
+  menu.SetJapanese(true);
+  EXPECT_FALSE(menu.PalMark());
   EXPECT_EQ(session.console.timing.linesPerFrame, 262);
-  MenuSetJapanese(false);
-  MenuSetPal(false);
-  EXPECT_FALSE(PalMark());
+  menu.SetJapanese(false);
+  menu.SetPal(false);
+  EXPECT_FALSE(menu.PalMark());
   EXPECT_EQ(session.console.CurrentRegion(), Region::kExport);
 
   // Reset before any cartridge: the display gets the focus, nothing runs.
   const int focused = display.focusCount;
-  MenuReset();
+  menu.Reset();
   EXPECT_EQ(display.focusCount, focused + 1);
   EXPECT_FALSE(session.cartridgeLoaded);
 
   // A refused image changes nothing, and says so in a box at every attempt.
   LogCapture log;
-  MenuLoadCartridge("/nonexistent/cartridge.sms");
-  MenuLoadCartridge("/nonexistent/cartridge.sms");
+  menu.LoadCartridge("/nonexistent/cartridge.sms");
+  menu.LoadCartridge("/nonexistent/cartridge.sms");
   EXPECT_FALSE(session.cartridgeLoaded);
   EXPECT_EQ(display.focusCount, focused + 1);
   const std::string box = "[Cartridge error] '/nonexistent/cartridge.sms': No such file or directory.\n";
@@ -106,7 +101,7 @@ TEST_F(MenuCommands, JapaneseSpriteLimitAndPalMarksAndReset) {
 // A Game Gear image: the caption names it, the window shows the handheld's
 // 160 x 144 at the chosen scale; a Master System image brings the whole
 // frame back.
-TEST_F(MenuCommands, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
+TEST_F(MenuCommandsTest, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                        ("tavrin-menu-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
@@ -120,46 +115,46 @@ TEST_F(MenuCommands, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
       {"handheld.gg", "Sega Game Gear — handheld.gg", kGameGearPicture, 480, 432},
       {"home.sms", "Sega Master System — home.sms", kMasterSystemPicture, 768, 576},
   };
-  MenuSetScale(3);
+  menu.SetScale(3);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / c.name, std::filesystem::copy_options::overwrite_existing);
     LogCapture quiet;
-    MenuLoadCartridge((folder / c.name).c_str());
+    menu.LoadCartridge((folder / c.name).c_str());
     ASSERT_TRUE(session.cartridgeLoaded);
     EXPECT_EQ(display.caption, c.caption);
     EXPECT_EQ(display.picture, c.picture);
     EXPECT_EQ(display.windowWidth, c.width);
     EXPECT_EQ(display.windowHeight, c.height);
   }
-  MenuSetScale(2);
+  menu.SetScale(2);
   std::filesystem::remove_all(folder);
 }
 
 // "Carte" and "Console" load the running image again with the choice.
-TEST_F(MenuCommands, BoardAndConsoleChoicesReloadTheRunningImage) {
+TEST_F(MenuCommandsTest, BoardAndConsoleChoicesReloadTheRunningImage) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                        ("tavrin-menu-board-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "demo.sms", std::filesystem::copy_options::overwrite_existing);
   LogCapture quiet;
-  MenuLoadCartridge((folder / "demo.sms").c_str());
+  menu.LoadCartridge((folder / "demo.sms").c_str());
   ASSERT_TRUE(session.cartridgeLoaded);
   const struct {
     const char* name;
-    void (*command)(int);
+    void (MenuCommands::*command)(int);
     int value;
     Board board;
     bool handheld;
   } cases[] = {
-      {"Codemasters", MenuSetBoard, 2, Board::Codemasters, false},
-      {"Game Gear", MenuSetConsole, 2, Board::Codemasters, true},
-      {"automatic board", MenuSetBoard, -1, Board::None, true},
-      {"the image's console", MenuSetConsole, 0, Board::None, false},
+      {"Codemasters", &MenuCommands::SetBoard, 2, Board::Codemasters, false},
+      {"Game Gear", &MenuCommands::SetConsole, 2, Board::Codemasters, true},
+      {"automatic board", &MenuCommands::SetBoard, -1, Board::None, true},
+      {"the image's console", &MenuCommands::SetConsole, 0, Board::None, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    c.command(c.value);
+    (menu.*c.command)(c.value);
     EXPECT_EQ(session.console.cartridge.LoadedBoard(), c.board);
     EXPECT_EQ(session.console.GameGear(), c.handheld);
     EXPECT_EQ(display.picture, c.handheld ? kGameGearPicture : kMasterSystemPicture);
@@ -170,23 +165,23 @@ TEST_F(MenuCommands, BoardAndConsoleChoicesReloadTheRunningImage) {
 // "Unité FM" fits the unit to the export console running the image (loaded
 // again); "Enregistrer le son (VGM)…" writes the frames run meanwhile, named
 // after the image, and a second stop has nothing to finish.
-TEST_F(MenuCommands, FmUnitAndSoundLog) {
+TEST_F(MenuCommandsTest, FmUnitAndSoundLog) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                        ("tavrin-menu-fm-" + std::to_string(::getpid()));
   std::filesystem::create_directories(folder);
   std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "demo.sms", std::filesystem::copy_options::overwrite_existing);
   LogCapture quiet;
-  MenuLoadCartridge((folder / "demo.sms").c_str());
+  menu.LoadCartridge((folder / "demo.sms").c_str());
   ASSERT_TRUE(session.cartridgeLoaded);
   EXPECT_FALSE(session.console.FmUnit());
-  MenuSetFmUnit(true);
+  menu.SetFmUnit(true);
   EXPECT_TRUE(session.console.FmUnit());
-  MenuSetFmUnit(false);
+  menu.SetFmUnit(false);
   EXPECT_FALSE(session.console.FmUnit());
 
-  ASSERT_TRUE(MenuStartSoundLog((folder / "demo.vgm").c_str()));
+  ASSERT_TRUE(menu.StartSoundLog((folder / "demo.vgm").c_str()));
   for (int frame = 0; frame < 60; ++frame) session.RunFrame();
-  MenuStopSoundLog();
+  menu.StopSoundLog();
   EXPECT_FALSE(session.SoundLogOn());
   std::ifstream in(folder / "demo.vgm", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -197,7 +192,7 @@ TEST_F(MenuCommands, FmUnitAndSoundLog) {
                           (static_cast<std::uint8_t>(bytes[0x16]) << 16);
   for (std::size_t at = gd3 + 12; at + 1 < bytes.size() && (bytes[at] || bytes[at + 1]); at += 2) game += bytes[at];
   EXPECT_EQ(game, "demo");
-  EXPECT_FALSE(MenuStartSoundLog((folder / "no such folder" / "x.vgm").c_str()));
+  EXPECT_FALSE(menu.StartSoundLog((folder / "no such folder" / "x.vgm").c_str()));
   std::filesystem::remove_all(folder);
 }
 

@@ -4,12 +4,15 @@
 #include <vector>
 
 #include "desktop/MessageBoxOnce.h"
-#include "host/display/DxCheck.h"
+#include "host/dialogs/HostFailure.h"
 
 namespace {
 
-std::vector<std::string> boxes;
-void RecordBox(const char* text, const char* caption) { boxes.push_back(std::string(caption) + ": " + text); }
+class RecordBox final : public HostMessageBox {
+ public:
+  void Show(const char* text, const char* caption) override { boxes.push_back(std::string(caption) + ": " + text); }
+  std::vector<std::string> boxes;
+};
 
 TEST(MessageBoxOnce, EachMessageIsShownOnlyTheFirstTime) {
   struct Case {
@@ -30,23 +33,21 @@ TEST(MessageBoxOnce, EachMessageIsShownOnlyTheFirstTime) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    boxes.clear();
-    ForgetShownMessageBoxes();
-    InstallMessageBoxOnce(RecordBox);
-    for (const auto& [text, caption] : c.shown) ShowHostMessageBox(text, caption);
-    EXPECT_EQ(boxes, c.boxes);
+    RecordBox record;
+    MessageBoxOnce once(&record);
+    for (const auto& [text, caption] : c.shown) ShowHostMessageBox(&once, text, caption);
+    EXPECT_EQ(record.boxes, c.boxes);
   }
-  InstallMessageBoxOnce(nullptr);
 }
 
-TEST(MessageBoxOnce, DxCheckStillLogsEveryFailure) {
-  boxes.clear();
-  ForgetShownMessageBoxes();
-  InstallMessageBoxOnce(RecordBox);
-  for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(DxCheck(0x887601C2u, "Blt"), -1);
-  EXPECT_EQ(boxes.size(), 1u);
-  InstallMessageBoxOnce(nullptr);
-  ForgetShownMessageBoxes();
+TEST(MessageBoxOnce, FailuresStillLogEveryTime) {
+  RecordBox record;
+  MessageBoxOnce once(&record);
+  for (int frame = 0; frame < 3; ++frame) ReportHostFailure(&once, "Blt");
+  EXPECT_EQ(record.boxes.size(), 1u);
+  once.Forget();
+  ReportHostFailure(&once, "Blt");
+  EXPECT_EQ(record.boxes.size(), 2u);
 }
 
 }  // namespace

@@ -188,14 +188,14 @@ TEST(FramePresenter, FrameRateFigureReadsOnAnyBackdrop) {
 TEST(FramePresenter, FailingStepsAreReportedAndNothingIsPresented) {
   struct Case {
     const char* name;
-    std::uint32_t lockResult, unlockResult;
+    bool failLock, failUnlock;
     int presents;
     const char* log;
   };
   const Case cases[] = {
-      {"lock fails", 0x8876021Cu, 0, 0, "Back Lock Error"},
-      {"unlock fails", 0, 0x80004005u, 0, "Back Unlock Error"},
-      {"all well", 0, 0, 1, ""},
+      {"lock fails", true, false, 0, "Back Lock Error"},
+      {"unlock fails", false, true, 0, "Back Unlock Error"},
+      {"all well", false, false, 1, ""},
   };
   std::vector<std::uint8_t> frame(256 * 192, 0);
   std::uint8_t cram[64] = {};
@@ -204,8 +204,8 @@ TEST(FramePresenter, FailingStepsAreReportedAndNothingIsPresented) {
     HeadlessDisplay display(32);
     LogCapture log;
     display.CreateBackSurface(256, 192);
-    display.lockResult = c.lockResult;
-    display.unlockResult = c.unlockResult;
+    display.failLock = c.failLock;
+    display.failUnlock = c.failUnlock;
     FramePresenter(&display).Present(frame.data(), cram, false);
     EXPECT_EQ(display.presentCount, c.presents);
     EXPECT_NE(log.text().find(c.log), std::string::npos) << log.text();

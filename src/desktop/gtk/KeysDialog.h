@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "host/input/Bindings.h"
@@ -27,14 +28,14 @@ struct KeysDialogSetup {
   KeyTable keys;
   KeysDialogPad pads[2];
   // The name a player reads for a key ("Right", "D").
-  std::string (*keyName)(std::uint8_t pcScanCode) = nullptr;
+  std::function<std::string(std::uint8_t pcScanCode)> keyName;
   // The inputs held now on the pad in `slot` (0 or 1), at most `max`.
-  int (*heldInputs)(int slot, PadInput* out, int max) = nullptr;
+  std::function<int(int slot, PadInput* out, int max)> heldInputs;
   // A binding changed: the keyboard's table, or a pad's, as it now is.
-  void (*keysChanged)(const KeyTable& keys) = nullptr;
-  void (*padChanged)(int slot, const PadTable& table) = nullptr;
+  std::function<void(const KeyTable& keys)> keysChanged;
+  std::function<void(int slot, const PadTable& table)> padChanged;
   // The player closed the dialog.
-  void (*closed)() = nullptr;
+  std::function<void()> closed;
 };
 
 // Opens the dialog over the active window; one at a time (a second call

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "debug/DebugConsole.h"
@@ -753,8 +754,8 @@ std::vector<GtkWidget*> focusedBoxes;
 
 void OnBoxResponse(GtkDialog* box, gint, gpointer) {
   auto* check = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(box), "choice"));
-  auto* chosen = reinterpret_cast<void (*)()>(g_object_get_data(G_OBJECT(box), "chosen"));
-  if (check && chosen && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check))) chosen();
+  auto* chosen = static_cast<std::function<void()>*>(g_object_get_data(G_OBJECT(box), "chosen"));
+  if (check && chosen && *chosen && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check))) (*chosen)();
   gtk_widget_destroy(GTK_WIDGET(box));
   FocusGameLater();
 }
@@ -770,7 +771,7 @@ gboolean OnBoxMapped(GtkWidget* box, GdkEvent*, gpointer) {
 }
 
 void OpenBox(const char* text, const char* title, bool takeFocus, const char* choice = nullptr,
-             void (*chosen)() = nullptr) {
+             std::function<void()> chosen = {}) {
   if (!GtkHostInit()) return;
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
                                           "%s", text);
@@ -784,7 +785,9 @@ void OpenBox(const char* text, const char* title, bool takeFocus, const char* ch
     GtkWidget* check = gtk_check_button_new_with_mnemonic(choice);
     gtk_box_pack_end(GTK_BOX(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box))), check, FALSE, FALSE, 0);
     g_object_set_data(G_OBJECT(box), "choice", check);
-    g_object_set_data(G_OBJECT(box), "chosen", reinterpret_cast<gpointer>(chosen));
+    // The command lives as long as the box.
+    g_object_set_data_full(G_OBJECT(box), "chosen", new std::function<void()>(std::move(chosen)),
+                           [](gpointer command) { delete static_cast<std::function<void()>*>(command); });
     // Given the focus, Space ticks it and Escape or the button closes the box.
     gtk_widget_grab_focus(check);
   }
@@ -801,8 +804,9 @@ void GtkMessageBoxLater(const char* text, const char* title) { OpenBox(text, tit
 
 void GtkMessageBoxFocused(const char* text, const char* title) { OpenBox(text, title, true); }
 
-void GtkMessageBoxLaterWithChoice(const char* text, const char* title, const char* choice, void (*chosen)()) {
-  OpenBox(text, title, false, choice, chosen);
+void GtkMessageBoxLaterWithChoice(const char* text, const char* title, const char* choice,
+                                  std::function<void()> chosen) {
+  OpenBox(text, title, false, choice, std::move(chosen));
 }
 
 bool GtkFocusedBoxOpen() { return !focusedBoxes.empty(); }

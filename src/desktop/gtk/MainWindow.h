@@ -6,59 +6,62 @@
 // through the callbacks below; the window itself knows nothing of the
 // console.
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "host/dialogs/HostMessageBox.h"
 
 struct MainWindowCommands {
   // "&Charger une ROM": a path the player chose in the open-file dialog, or
   // the file dropped on the window.
-  void (*loadCartridge)(const char* path) = nullptr;
+  std::function<void(const char* path)> loadCartridge;
   // "&PAL" and "&Marque japonaise III" with their new check state.
-  void (*setPal)(bool on) = nullptr;
-  void (*setJapanese)(bool on) = nullptr;
+  std::function<void(bool on)> setPal;
+  std::function<void(bool on)> setJapanese;
   // "Unité FM" with its new check state.
-  void (*setFmUnit)(bool on) = nullptr;
+  std::function<void(bool on)> setFmUnit;
   // "Enregistrer le son (VGM)…": a path the player chose in the save dialog
   // (true: the log is being written, false: it could not start), and the
   // item unchecked again, which ends the log.
-  bool (*startSoundLog)(const char* path) = nullptr;
-  void (*stopSoundLog)() = nullptr;
+  std::function<bool(const char* path)> startSoundLog;
+  std::function<void()> stopSoundLog;
   // "Sans limite de sprites" with its new check state.
-  void (*setNoSpriteLimit)(bool on) = nullptr;
+  std::function<void(bool on)> setNoSpriteLimit;
   // "Taille de la fenêtre": 1 to 4 times the console's picture.
-  void (*setScale)(int scale) = nullptr;
+  std::function<void(int scale)> setScale;
   // "Échelle entière": the picture only at whole scales of itself.
-  void (*setWholeScales)(bool on) = nullptr;
+  std::function<void(bool on)> setWholeScales;
   // "Volume": 0, 25, 50, 75 or 100 %.
-  void (*setVolume)(int percent) = nullptr;
+  std::function<void(int percent)> setVolume;
   // "Plein écran" with its new check state.
-  void (*setFullscreen)(bool on) = nullptr;
+  std::function<void(bool on)> setFullscreen;
   // "Carte": the cartridge's board (-1: found from the image, else the
   // board's number); "Console": which console runs images (0: the image's
   // own, 1: Master System, 2: Game Gear).
-  void (*setBoard)(int board) = nullptr;
-  void (*setConsole)(int kind) = nullptr;
+  std::function<void(int board)> setBoard;
+  std::function<void(int kind)> setConsole;
   // "Touches…": the key and pad bindings.
-  void (*keys)() = nullptr;
+  std::function<void()> keys;
   // "&Redémarrer".
-  void (*reset)() = nullptr;
+  std::function<void()> reset;
   // "État": save and load the chosen slot, choose the slot (1-9), and
   // "Avance rapide" with its new check state.
-  void (*saveState)() = nullptr;
-  void (*loadState)() = nullptr;
-  void (*setStateSlot)(int slot) = nullptr;
-  void (*setFastForward)(bool on) = nullptr;
+  std::function<void()> saveState;
+  std::function<void()> loadState;
+  std::function<void(int slot)> setStateSlot;
+  std::function<void(bool on)> setFastForward;
   // A command or dialog of the window has ended: the game window takes the
   // focus back, so play goes on without a click.
-  void (*focusGame)() = nullptr;
+  std::function<void()> focusGame;
   // The window is being destroyed ("&Quitter", Escape, or closing it).
-  void (*destroyed)() = nullptr;
+  std::function<void()> destroyed;
   // "Effacer la liste" under "Récents" (choosing a recent image runs
   // loadCartridge with its path).
-  void (*clearRecent)() = nullptr;
+  std::function<void()> clearRecent;
   // "Retirer les images absentes" under "Récents": forgets the listed images
   // that are no longer there.
-  void (*forgetMissingRecent)() = nullptr;
+  std::function<void()> forgetMissingRecent;
 };
 
 // Initialises GTK if needed. False when there is no display to open.
@@ -124,10 +127,22 @@ void GtkMessageBox(const char* text, const char* caption);
 void GtkMessageBoxLater(const char* text, const char* caption);
 // The same box with a check button under the text (`choice`); `chosen` runs
 // when the box closes with it ticked.
-void GtkMessageBoxLaterWithChoice(const char* text, const char* caption, const char* choice, void (*chosen)());
+void GtkMessageBoxLaterWithChoice(const char* text, const char* caption, const char* choice,
+                                  std::function<void()> chosen);
 // The same again, taking the keyboard focus (Return dismisses it at once):
 // for a box about what the player just did.
 void GtkMessageBoxFocused(const char* text, const char* caption);
 // True while a box that took the focus is open: the game window leaves the
 // focus to it.
 bool GtkFocusedBoxOpen();
+
+// The two as the boxes the program hands to what may show one: the modal
+// box, and the focused one that does not wait.
+class GtkModalBox final : public HostMessageBox {
+ public:
+  void Show(const char* text, const char* caption) override { GtkMessageBox(text, caption); }
+};
+class GtkFocusedBox final : public HostMessageBox {
+ public:
+  void Show(const char* text, const char* caption) override { GtkMessageBoxFocused(text, caption); }
+};

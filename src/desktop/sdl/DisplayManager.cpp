@@ -1,22 +1,14 @@
 #include "desktop/sdl/DisplayManager.h"
 
-#include <vector>
-
 #include "debug/DebugConsole.h"
 #include "desktop/sdl/SdlDisplay.h"
 
-namespace {
-std::vector<SdlDisplay*> registry;
-}  // namespace
-
-void DisplayManagerInit() {
+void DisplayManager::Init() {
   LogPrintf("Initializing Window Display Manager\n");
   registry.clear();
 }
 
-void RegisterDisplayWindow(SdlDisplay* display) { registry.push_back(display); }
-
-SdlDisplay* FindDisplay(std::uint32_t windowId) {
+SdlDisplay* DisplayManager::Find(std::uint32_t windowId) const {
   if (windowId == 0) return nullptr;
   for (SdlDisplay* display : registry) {
     if (display->WindowId() == windowId) return display;
@@ -24,7 +16,7 @@ SdlDisplay* FindDisplay(std::uint32_t windowId) {
   return nullptr;
 }
 
-void DisplayShutdown() {
+void DisplayManager::Shutdown() {
   LogPrintf("DisplayShutdown() -- Terminate\n");
   LogPrintf("  Destroying Windows\n");
   for (SdlDisplay* display : registry) display->DestroyWindow();
@@ -34,8 +26,8 @@ void DisplayShutdown() {
   LogPrintf("DisplayShutdown() -- Offline\n");
 }
 
-bool HandleDisplayWindowEvent(const SDL_WindowEvent& event) {
-  SdlDisplay* display = FindDisplay(event.windowID);
+bool DisplayManager::HandleWindowEvent(const SDL_WindowEvent& event) const {
+  SdlDisplay* display = Find(event.windowID);
   if (!display) return false;
   switch (event.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:

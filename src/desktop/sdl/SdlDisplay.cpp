@@ -6,11 +6,9 @@
 #include "debug/DebugConsole.h"
 #include "desktop/sdl/DisplayManager.h"
 #include "desktop/sdl/WindowIdentity.h"
-#include "host/display/DxCheck.h"
+#include "host/dialogs/HostFailure.h"
 
 namespace {
-constexpr std::uint32_t kGenericError = 0x80004005u;
-constexpr std::uint32_t kInvalidObject = 0x88760082u;
 // How long after Focus() the focus is asked for again, and how often.
 constexpr std::int64_t kFocusRetryMs = 1000;
 constexpr std::int64_t kFocusIntervalMs = 100;
@@ -47,13 +45,13 @@ bool SdlDisplay::OpenWindow(int width, int height, const char* caption) {
     LogPrintf("  Display window: %s\n", SDL_GetError());
     return false;
   }
-  RegisterDisplayWindow(this);
+  if (manager) manager->Register(this);
   return true;
 }
 
 bool SdlDisplay::CreateBackSurface(int width, int height) {
   if (!window) {
-    DxCheck(kInvalidObject, "DirectDrawCreate");
+    ReportHostFailure(messageBox, "DirectDrawCreate", HostFailure::kMissing);
     return false;
   }
   const std::uint32_t desktop = SDL_GetWindowPixelFormat(window);
@@ -69,7 +67,7 @@ bool SdlDisplay::CreateBackSurface(int width, int height) {
   if (!renderer) renderer = SDL_CreateRenderer(window, -1, 0);
   if (!renderer) {
     LogPrintf("  Renderer: %s\n", SDL_GetError());
-    DxCheck(kGenericError, "DirectDrawCreate");
+    ReportHostFailure(messageBox, "DirectDrawCreate");
     return false;
   }
   SDL_RendererInfo info{};
@@ -83,7 +81,7 @@ bool SdlDisplay::CreateBackSurface(int width, int height) {
   back = SDL_CreateTexture(renderer, format.textureFormat, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (!back) {
     LogPrintf("  Back surface: %s\n", SDL_GetError());
-    DxCheck(kGenericError, "CreateSurface (Back)");
+    ReportHostFailure(messageBox, "CreateSurface (Back)");
     return false;
   }
   if (depth == 16) {
@@ -243,31 +241,31 @@ bool SdlDisplay::FramePoint(int windowX, int windowY, int& x, int& y) const {
 
 bool SdlDisplay::HasSurfaces() const { return back != nullptr; }
 
-std::uint32_t SdlDisplay::LockBack(SurfaceLock& lock) {
-  if (!back) return kInvalidObject;
+bool SdlDisplay::LockBackBuffer(SurfaceLock& lock) {
+  if (!back) return false;
   void* pixels = nullptr;
   int pitch = 0;
   if (SDL_LockTexture(back, nullptr, &pixels, &pitch) != 0) {
     LogPrintf("  %s\n", SDL_GetError());
-    return kGenericError;
+    return false;
   }
   lock.bits = static_cast<std::uint8_t*>(pixels);
   lock.pitch = pitch;
-  return 0;
+  return true;
 }
 
-std::uint32_t SdlDisplay::UnlockBack() {
-  if (!back) return kInvalidObject;
+bool SdlDisplay::UnlockBackBuffer() {
+  if (!back) return false;
   SDL_UnlockTexture(back);
-  return 0;
+  return true;
 }
 
-int SdlDisplay::Present() {
-  if (!renderer || !back) return 0;
+bool SdlDisplay::Present() {
+  if (!renderer || !back) return false;
   if (!CopyPicture()) {
     LogPrintf("  %s\n", SDL_GetError());
-    DxCheck(kGenericError, "Blt");
-    return 0;
+    ReportHostFailure(messageBox, "Blt");
+    return false;
   }
   const std::int64_t before = vsync ? std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count() : 0;
   SDL_RenderPresent(renderer);
@@ -279,7 +277,7 @@ int SdlDisplay::Present() {
     }
   }
   ++presents;
-  return 1;
+  return true;
 }
 
 void SdlDisplay::DestroyWindow() {

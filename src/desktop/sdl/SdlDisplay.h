@@ -5,6 +5,8 @@
 #include "desktop/sdl/VsyncGuard.h"
 #include "host/display/Display.h"
 
+class DisplayManager;
+
 // The display window on SDL: a window of its own with a renderer, and the
 // back surface as a 256 x 192 streaming texture in the desktop's pixel format
 // (16 bits as 5-6-5 or 5-5-5, 24, or 32), which every finished frame is
@@ -25,11 +27,11 @@ class SdlDisplay final : public Display {
   bool WorkArea(int& width, int& height, int& frameWidth, int& frameHeight) const override;
   void SetCaption(const char* caption) override;
   bool HasSurfaces() const override;
-  std::uint32_t LockBack(SurfaceLock& lock) override;
-  std::uint32_t UnlockBack() override;
-  int Present() override;
+  bool LockBackBuffer(SurfaceLock& lock) override;
+  bool UnlockBackBuffer() override;
+  bool Present() override;
 
-  // Releases the surfaces and the window (DisplayShutdown does this).
+  // Releases the surfaces and the window (DisplayManager::Shutdown does this).
   void DestroyWindow();
 
   // A window manager may hand the focus to another window just after the
@@ -61,6 +63,9 @@ class SdlDisplay final : public Display {
   std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
   bool HasVsync() const { return vsync; }
   long long PresentCount() const { return presents; }
+
+  // The registry the window joins when it opens (nullptr: none).
+  DisplayManager* manager = nullptr;
 
  private:
   SDL_Window* window = nullptr;

@@ -5,11 +5,10 @@
 #include "debug/DebugConsole.h"
 #include "host/i18n/Translate.h"
 #include "desktop/sdl/KeyTranslation.h"
-#include "host/display/DxCheck.h"
-#include "host/display/HostMessageBox.h"
+#include "host/dialogs/HostFailure.h"
+#include "host/dialogs/HostMessageBox.h"
 
 namespace {
-constexpr std::uint32_t kGenericError = 0x80004005u;
 constexpr int kListedMax = 16;
 // An axis counts as pushed past this, as the input part's 0x2000 and 0xE000.
 constexpr int kAxisPushed = 0x6000;
@@ -73,7 +72,7 @@ SdlInput::~SdlInput() { Close(); }
 bool SdlInput::Open() {
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
     LogPrintf("Unable to get DirectInput interface\n");
-    ShowHostMessageBox(Tr("Unable to create DirectInput Interface!\n"), Tr("No DirectInput!"));
+    ShowHostMessageBox(messageBox, Tr("Unable to create DirectInput Interface!\n"), Tr("No DirectInput!"));
     return false;
   }
   subsystemOpen = true;
@@ -114,7 +113,7 @@ bool SdlInput::OpenPad(int deviceIndex, int padNumber) {
     LogPrintf("  %s\n", SDL_GetError());
     char context[32];
     std::snprintf(context, sizeof context, "Joystick%d Create Device", padNumber);
-    DxCheck(kGenericError, context);
+    ReportHostFailure(messageBox, context);
     return false;
   }
   return true;

@@ -8,6 +8,8 @@
 #include "host/input/Bindings.h"
 #include "host/input/InputSource.h"
 
+class HostMessageBox;
+
 // The desktop's keyboard and joysticks on SDL. The keyboard is SDL's state of
 // the keys held while the display window has the focus, translated to PC
 // scan codes. Joysticks are enumerated and logged when opened; the first two
@@ -54,6 +56,9 @@ class SdlInput final : public InputSource {
   // The inputs of the pad in `slot` held now (buttons down, axes pushed
   // past the threshold, hat directions), at most `max`; their count.
   int HeldInputs(int slot, PadInput* out, int max) const;
+
+  // Where a controller that cannot be opened is shown; nullptr: only logged.
+  HostMessageBox* messageBox = nullptr;
 
  private:
   struct Pad {

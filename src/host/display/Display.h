@@ -4,6 +4,8 @@
 
 #include "host/display/PictureLayout.h"
 
+class HostMessageBox;
+
 // The host's side of the picture: a window showing the console's 256 x 192
 // picture and an off-screen back surface in the desktop's pixel format into
 // which every finished frame is converted. The video chip only ever talks to
@@ -33,7 +35,7 @@ class Display {
   virtual bool OpenWindow(int width, int height, const char* caption) = 0;
   // Makes a width x height back surface in the desktop's format and what
   // presents it; sets depth (and is565 at depth 16). False on the first
-  // failed step (already reported through DxCheck).
+  // failed step (already reported through ReportHostFailure).
   virtual bool CreateBackSurface(int width, int height) = 0;
   // Shows the window and makes it the active one.
   virtual void Show() = 0;
@@ -54,16 +56,14 @@ class Display {
   // True only when CreateBackSurface made the back surface (and what presents
   // it); without them nothing may lock or present.
   virtual bool HasSurfaces() const = 0;
-  // Locks the whole back surface, waiting while it is busy, and fills lock.
-  // Returns the host's result code: 0 on success, otherwise a failure code
-  // for DxCheck.
-  virtual std::uint32_t LockBack(SurfaceLock& lock) = 0;
-  virtual std::uint32_t UnlockBack() = 0;
-  // Stretches the back surface into the window. A desktop host first waits
-  // for the start of the monitor's vertical blank: that wait is what paces
-  // the emulation. Returns 1 when the picture was shown, 0 on a failure
-  // reported through DxCheck.
-  virtual int Present() = 0;
+  // Locks the whole back buffer, waiting while it is busy, and fills lock;
+  // false when it cannot be locked (the caller reports it).
+  virtual bool LockBackBuffer(SurfaceLock& lock) = 0;
+  virtual bool UnlockBackBuffer() = 0;
+  // Stretches the back buffer into the window (waiting for the monitor's
+  // vertical blank where the host can). False on a failure, which it has
+  // reported itself ("Blt").
+  virtual bool Present() = 0;
 
   // Desktop bits per pixel, found by CreateBackSurface.
   int depth = 0;
@@ -78,4 +78,7 @@ class Display {
   // The display window is the active window; the idle loop runs the console
   // only while it is set.
   bool active = false;
+  // Where the display's failures (and the presenter's) are shown; nullptr:
+  // only logged.
+  HostMessageBox* messageBox = nullptr;
 };

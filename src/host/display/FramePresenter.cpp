@@ -5,8 +5,7 @@
 #include <algorithm>
 
 #include "host/conversion/ColourConversion.h"
-#include "host/display/DxCheck.h"
-#include "host/display/MillisecondClock.h"
+#include "host/dialogs/HostFailure.h"
 #include "host/display/PauseOverlay.h"
 #include "host/conversion/PixelConversion.h"
 
@@ -38,7 +37,10 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
   display->frameRows = rows;
   PictureRect& shown = display->picture;
   if (shown.x == 0 && shown.y == 0 && shown.width == kWidth) shown.height = rows;
-  if (DxCheck(display->LockBack(lockDesc), "Back Lock")) return;
+  if (!display->LockBackBuffer(lockDesc)) {
+    ReportHostFailure(display->messageBox, "Back Lock");
+    return;
+  }
   Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0, colours, rows);
   if (paused) DrawPauseOverlay(lockDesc, display->depth, display->is565 != 0, display->picture);
   if (showFrameRate) {
@@ -56,8 +58,11 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
     OnScreenNote::DrawLabel(lockDesc, display->depth, display->is565 != 0, picture.x + picture.width - 22,
                             picture.y + 2, sign == PlaySign::Rewind ? "<<" : ">>");
   }
-  note.Draw(lockDesc, display->depth, display->is565 != 0, MillisecondsNow(), display->picture);
-  if (DxCheck(display->UnlockBack(), "Back Unlock")) return;
+  note.Draw(lockDesc, display->depth, display->is565 != 0, clock(), display->picture);
+  if (!display->UnlockBackBuffer()) {
+    ReportHostFailure(display->messageBox, "Back Unlock");
+    return;
+  }
   display->Present();
 }
 

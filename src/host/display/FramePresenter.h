@@ -1,14 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "host/clock/MillisecondClock.h"
 #include "host/display/Display.h"
 #include "host/display/OnScreenNote.h"
 
 // The host's end of a frame: converts the console's indexed picture through
 // its colour RAM into the display's back surface, stamps the frame-rate
 // figure when asked, and presents. Failures of the display's steps are
-// reported through DxCheck, as they happen.
+// reported through ReportHostFailure (in the display's message box), as
+// they happen.
 class FramePresenter {
  public:
   static constexpr int kWidth = 256;
@@ -43,6 +46,10 @@ class FramePresenter {
   // A message over the bottom of the picture for a moment (states saved and
   // loaded), drawn into every frame presented while it lasts.
   OnScreenNote note;
+  // What notes are timed with; a test may hand in its own.
+  MillisecondClock clock = &SteadyMilliseconds;
+  // Shows `text` as the note, from now.
+  void ShowNote(const std::string& text) { note.Show(text, clock()); }
 
   // Converts into any surface of the given depth (rows at least 256 pixels).
   static void Convert(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,

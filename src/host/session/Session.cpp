@@ -8,9 +8,7 @@
 #include "host/files/ImageFile.h"
 #include "host/i18n/Translate.h"
 #include "host/display/Display.h"
-#include "host/display/HostMessageBox.h"
-
-Session* activeSession = nullptr;
+#include "host/dialogs/HostMessageBox.h"
 
 bool Session::Startup(const HostParts& host) {
   ConsoleInit();
@@ -30,6 +28,7 @@ bool Session::Startup(const HostParts& host) {
   Display* display = host.display;
   LogPrintf("Creating Display\n");
   if (display) {
+    display->messageBox = host.messageBox;
     const std::string title = older ? std::string("Sega ") + ConsoleKindTitle(host.console) : "Sega Master System";
     display->OpenWindow(512, 384, title.c_str());
     display->CreateBackSurface(Video::kWidth, Video::kMaxHeight);  // carries on whatever happened
@@ -95,7 +94,8 @@ bool Session::LoadAndReset(const char* path) {
   battery = std::make_unique<BatteryFile>(batteryPath);
   battery->Load(console.CartridgeRam());
   if (battery->TakeHeldNotice()) {
-    ShowHostMessageBox(Format(Tr("Le fichier de sauvegarde %s est utilisé par une autre instance : cette partie "
+    ShowHostMessageBox(hostParts.messageBox,
+                       Format(Tr("Le fichier de sauvegarde %s est utilisé par une autre instance : cette partie "
                                  "ne sera pas sauvegardée."),
                               batteryPath.c_str())
                            .c_str(),
@@ -188,7 +188,7 @@ void Session::ReportSaveFailure(const std::string& error) {
   LogPrintf("tavrin: %s\n", error.c_str());
   saveFailed = true;
   // Once per file and reason on the desktop (the box filter drops repeats).
-  ShowHostMessageBox(Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
+  ShowHostMessageBox(hostParts.messageBox, Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
                      Tr("User Ram Save Error"));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,19 +14,23 @@
 #include "host/display/FramePresenter.h"
 
 class Display;
+class HostMessageBox;
 class InputSource;
 
 struct HostParts {
   Display* display = nullptr;
   InputSource* input = nullptr;
+  // Where the session's boxes (a battery file held elsewhere, a failed save)
+  // and the display's failures are shown; nullptr: only logged.
+  HostMessageBox* messageBox = nullptr;
   // The desktop's own steps of start-up and shutdown. A headless run has no
   // windows and no sound device and leaves them empty.
-  void (*displayManagerInit)() = nullptr;
-  bool (*createMainWindow)() = nullptr;  // start-up ends when this fails
-  void (*soundOpen)() = nullptr;
-  void (*showMainWindow)() = nullptr;
-  void (*soundClose)() = nullptr;
-  void (*displayShutdown)() = nullptr;
+  std::function<void()> displayManagerInit = {};
+  std::function<bool()> createMainWindow = {};  // start-up ends when this fails
+  std::function<void()> soundOpen = {};
+  std::function<void()> showMainWindow = {};
+  std::function<void()> soundClose = {};
+  std::function<void()> displayShutdown = {};
   // The console the command line names (its --console, or its image's
   // name), which the start-up line and the first caption name.
   ConsoleKind console = ConsoleKind::kMasterSystem;
@@ -96,6 +101,3 @@ class Session {
   std::unique_ptr<BackgroundSaver> saver;
   std::unique_ptr<VgmWriter> soundLog;
 };
-
-// The desktop's one session, for the menu commands; nullptr while none runs.
-extern Session* activeSession;
