@@ -40,8 +40,9 @@ class DesktopApp {
   void Finish();
 
   const RunOptions& options;
-  GtkModalBox modalBox;
-  GtkFocusedBox focusedBox;
+  MainWindow window;
+  GtkModalBox modalBox{window};
+  GtkFocusedBox focusedBox{window};
   // A failure that repeats every frame shows its box once.
   MessageBoxOnce boxOnce{&modalBox};
   DisplayManager displays;
@@ -50,7 +51,7 @@ class DesktopApp {
   SdlSound sound;
   Session session;
   MenuCommands menu{session, &focusedBox};
-  DesktopSettings settings{session, menu};
+  DesktopSettings settings{session, menu, window};
   DesktopBindings bindings{session, settings};
   // Frames run through the play keys: rewind, fast-forward, state slots.
   DesktopPlay play{[this] { sound.Flush(); }};

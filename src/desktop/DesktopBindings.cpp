@@ -3,15 +3,15 @@
 #include <string>
 #include <utility>
 
-#include "host/session/Session.h"
+#include "debug/DebugConsole.h"
 #include "desktop/BindingSettings.h"
 #include "desktop/DesktopPlay.h"
 #include "desktop/DesktopSettings.h"
-#include "host/settings/Settings.h"
-#include "debug/DebugConsole.h"
 #include "desktop/gtk/KeysDialog.h"
 #include "desktop/sdl/KeyTranslation.h"
 #include "desktop/sdl/SdlInput.h"
+#include "host/session/Session.h"
+#include "host/settings/Settings.h"
 
 namespace {
 

@@ -96,7 +96,7 @@ bool DesktopApp::CreateMainWindow() {
   // Loads, the marks, the scale, the slot, the volume and full screen are
   // also saved.
   settings.UseSavingCommands(commands);
-  return ::CreateMainWindow(commands);
+  return window.Create(commands);
 }
 
 void DesktopApp::OpenSound() {
@@ -134,8 +134,8 @@ void DesktopApp::SayNoSoundDevice() {
   const std::string text =
       Format(Tr("The sound device could not be opened, so the game runs without sound.\n\nSDL says: %s"),
              soundFailure.c_str());
-  GtkMessageBoxLaterWithChoice(text.c_str(), Tr("Waveout error"), Tr("_Ne plus le signaler"),
-                               [this] { NeverSayNoSoundDevice(); });
+  window.MessageBoxLaterWithChoice(text.c_str(), Tr("Waveout error"), Tr("_Ne plus le signaler"),
+                                   [this] { NeverSayNoSoundDevice(); });
 }
 
 bool DesktopApp::Start(const std::string& image) {
@@ -146,7 +146,7 @@ bool DesktopApp::Start(const std::string& image) {
   host.displayManagerInit = [this] { displays.Init(); };
   host.createMainWindow = [this] { return CreateMainWindow(); };
   host.soundOpen = [this] { OpenSound(); };
-  host.showMainWindow = ShowMainWindow;
+  host.showMainWindow = [this] { window.Show(); };
   host.soundClose = [this] { sound.Close(); };
   host.displayShutdown = [this] { displays.Shutdown(); };
   host.console = CommandLineConsole(options);
@@ -176,14 +176,14 @@ void DesktopApp::ApplyCommandLine(const std::string& image) {
   if (!options.region.empty()) {
     menu.SetJapanese(options.region == "jp");
     menu.SetPal(options.region == "eu");
-    SetJapaneseCheck(menu.JapaneseMark());
-    SetPalCheck(menu.PalMark());
+    window.SetJapaneseCheck(menu.JapaneseMark());
+    window.SetPalCheck(menu.PalMark());
   }
   if (options.noSpriteLimit) {
     menu.SetNoSpriteLimit(true);
-    SetNoSpriteLimitCheck(true);
+    window.SetNoSpriteLimitCheck(true);
   }
-  if (options.fm) SetFmUnitCheck(true);  // ApplyConsoleOptions fits it
+  if (options.fm) window.SetFmUnitCheck(true);  // ApplyConsoleOptions fits it
   // A boot program that cannot be read is said on standard error; the
   // console then starts cartridges as without one. The settings' boot
   // program unless the command line names one.
@@ -237,7 +237,7 @@ void DesktopApp::HandleWindowEvent(const SDL_Event& event) {
     const PictureRect& picture = display.picture;
     const int width = event.window.data1, height = event.window.data2;
     const int scale = picture.width > 0 ? width / picture.width : 0;
-    SetScaleCheck(width == scale * picture.width && height == scale * picture.height ? scale : 0);
+    window.SetScaleCheck(width == scale * picture.width && height == scale * picture.height ? scale : 0);
   }
 }
 
@@ -272,7 +272,7 @@ void DesktopApp::HandleEvent(const SDL_Event& event) {
       input.KeyPressed(event.key.keysym.scancode, event.key.keysym.mod);
     }
   } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
-    PopupMainMenu();
+    window.PopupMenu();
   } else if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
     HandlePointerEvent(event);
   }
@@ -337,7 +337,7 @@ void DesktopApp::Run() {
   while (true) {
     HandlePendingEvents();
     if (quitPosted) break;
-    if (!GtkFocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
+    if (!window.FocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
     display.HidePointerWhenIdle(NowMs());
     PlaceWindowOnce();
     debugServer.Poll(session);
@@ -362,17 +362,18 @@ void DesktopApp::Finish() {
   CloseKeysDialog();
   if (int x = 0, y = 0; display.Place(x, y)) settings.RememberWindowPlace(x, y);
   session.Shutdown();
-  DestroyMainWindow();
+  window.Destroy();
   GtkHandlePendingEvents();
   SDL_Quit();
   if (!options.bench) return;
   const double seconds = runningSeconds;
   const SdlSound::DelayFigures delay = sound.Delay();
-  std::printf("%lld frames in %.2f s: %.3f frames per second (%lld shown, %lld pacing restarts); "
-              "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld frames\n",
-              framesRun, seconds, seconds > 0 ? static_cast<double>(framesRun) / seconds : 0.0, presents,
-              static_cast<long long>(pacer.Restarts()), seconds > 0 ? 100.0 * runningCpu / seconds : 0.0,
-              delay.meanMs, delay.maxMs, delay.frames);
+  std::printf(
+      "%lld frames in %.2f s: %.3f frames per second (%lld shown, %lld pacing restarts); "
+      "CPU %.1f%% of one core; sound delay mean %.1f ms, max %.1f ms over %lld frames\n",
+      framesRun, seconds, seconds > 0 ? static_cast<double>(framesRun) / seconds : 0.0, presents,
+      static_cast<long long>(pacer.Restarts()), seconds > 0 ? 100.0 * runningCpu / seconds : 0.0, delay.meanMs,
+      delay.maxMs, delay.frames);
   std::fflush(stdout);
 }
 

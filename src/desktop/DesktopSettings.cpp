@@ -5,14 +5,15 @@
 #include <algorithm>
 #include <memory>
 
-#include "host/session/Session.h"
-#include "desktop/MenuCommands.h"
-#include "host/settings/Settings.h"
 #include "debug/DebugConsole.h"
+#include "desktop/MenuCommands.h"
 #include "desktop/gtk/MainWindow.h"
 #include "host/i18n/Translate.h"
+#include "host/session/Session.h"
+#include "host/settings/Settings.h"
 
-DesktopSettings::DesktopSettings(Session& session, MenuCommands& menu) : session(session), menu(menu) {}
+DesktopSettings::DesktopSettings(Session& session, MenuCommands& menu, MainWindow& window)
+    : session(session), menu(menu), window(window) {}
 
 DesktopSettings::~DesktopSettings() = default;
 
@@ -49,28 +50,28 @@ void DesktopSettings::LoadImageAndRemember(const char* path) {
   gchar* folder = g_path_get_dirname(absolute.c_str());
   settings->values.lastFolder = folder;
   g_free(folder);
-  SetRecentImages(settings->values.recentImages);
-  SetLoadFolder(settings->values.lastFolder);
+  window.SetRecentImages(settings->values.recentImages);
+  window.SetLoadFolder(settings->values.lastFolder);
   Save();
 }
 
 void DesktopSettings::ClearRecent() {
   if (!settings) return;
   settings->values.recentImages.clear();
-  SetRecentImages(settings->values.recentImages);
+  window.SetRecentImages(settings->values.recentImages);
   Save();
 }
 
 void DesktopSettings::ForgetMissingRecent() {
   if (!settings) return;
   settings->values.ForgetMissingRecent();
-  SetRecentImages(settings->values.recentImages);
+  window.SetRecentImages(settings->values.recentImages);
   Save();
 }
 
 void DesktopSettings::SaveRegionMarks() {
-  SetJapaneseCheck(menu.JapaneseMark());
-  SetPalCheck(menu.PalMark());
+  window.SetJapaneseCheck(menu.JapaneseMark());
+  window.SetPalCheck(menu.PalMark());
   if (settings) {
     settings->values.japanese = menu.JapaneseMark();
     settings->values.pal = menu.PalMark();
@@ -88,45 +89,45 @@ void DesktopSettings::ApplyLoaded() {
   const Settings& values = settings->values;
   if (values.japanese) {
     menu.SetJapanese(true);
-    SetJapaneseCheck(true);
+    window.SetJapaneseCheck(true);
   } else if (values.pal) {
     menu.SetPal(true);
-    SetPalCheck(true);
+    window.SetPalCheck(true);
   }
   if (values.fm) {
     menu.SetFmUnit(true);
-    SetFmUnitCheck(true);
+    window.SetFmUnitCheck(true);
   }
   if (!values.spriteLimit) {
     menu.SetNoSpriteLimit(true);
-    SetNoSpriteLimitCheck(true);
+    window.SetNoSpriteLimitCheck(true);
   }
   // The display window opens at twice the picture's size; another size is
   // asked for as the menu would.
   if (values.windowScale != 2) {
     menu.SetScale(values.windowScale);
-    SetScaleCheck(values.windowScale);
+    window.SetScaleCheck(values.windowScale);
   }
   if (values.stateSlot != 1) {
     menu.SetStateSlot(values.stateSlot);
-    SetStateSlotCheck(values.stateSlot);
+    window.SetStateSlotCheck(values.stateSlot);
   }
   if (values.integerScaling) {
     menu.SetWholeScales(true);
-    SetWholeScalesCheck(true);
+    window.SetWholeScalesCheck(true);
   }
-  SetLoadFolder(values.lastFolder);
-  SetRecentImages(values.recentImages);
-  SetVolumeCheck(values.volume);
+  window.SetLoadFolder(values.lastFolder);
+  window.SetRecentImages(values.recentImages);
+  window.SetVolumeCheck(values.volume);
   ApplySoundLevel();
-  if (values.fullscreen && applyFullscreen) SetFullscreenCheck(applyFullscreen(true));
+  if (values.fullscreen && applyFullscreen) window.SetFullscreenCheck(applyFullscreen(true));
 }
 
 void DesktopSettings::SetFullscreenAndSave(bool on) {
   if (!settings || !applyFullscreen) return;
   // Refused, the check mark goes back to what the window is.
   if (!applyFullscreen(on)) on = !on;
-  SetFullscreenCheck(on);
+  window.SetFullscreenCheck(on);
   if (settings->values.fullscreen == on) return;
   settings->values.fullscreen = on;
   Save();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+class MainWindow;
 class MenuCommands;
 class Session;
 class SettingsFile;
@@ -12,10 +13,10 @@ struct MainWindowCommands;
 // The desktop's link between the settings file and the menu: what the file
 // says is applied at start, and a setting the player changes through the
 // menu is written back at once. The desktop program owns one, on its
-// session and its menu commands.
+// session, its menu commands and its main window.
 class DesktopSettings {
  public:
-  DesktopSettings(Session& session, MenuCommands& menu);
+  DesktopSettings(Session& session, MenuCommands& menu, MainWindow& window);
   ~DesktopSettings();
 
   // Reads the settings file at `path` (the default place when empty) and
@@ -65,5 +66,6 @@ class DesktopSettings {
 
   Session& session;
   MenuCommands& menu;
+  MainWindow& window;
   std::unique_ptr<SettingsFile> settings;
 };

@@ -3,13 +3,13 @@
 #include <optional>
 #include <string>
 
-#include "host/session/Session.h"
 #include "desktop/DesktopPlay.h"
 #include "desktop/DisplayCaption.h"
 #include "host/dialogs/HostMessageBox.h"
-#include "host/session/StateSlots.h"
-#include "host/i18n/Translate.h"
 #include "host/display/Display.h"
+#include "host/i18n/Translate.h"
+#include "host/session/Session.h"
+#include "host/session/StateSlots.h"
 
 Display* MenuCommands::TheDisplay() const { return session.presenter.GetDisplay(); }
 
@@ -19,16 +19,14 @@ void MenuCommands::ShowLoadHint() {
   static const std::uint8_t blackColours[64] = {};
   // TRANSLATORS: shown on screen in the font of the notes (capitals, digits,
   // ".,:'!?-/<>()"); three rows of 31 characters at most.
-  session.presenter.note.ShowLasting(
-      Tr("Chargez une image : Fichier > Charger une ROM, ou déposez-la ici"));
+  session.presenter.note.ShowLasting(Tr("Chargez une image : Fichier > Charger une ROM, ou déposez-la ici"));
   session.presenter.Present(blackFrame, blackColours, false);
 }
 
 void MenuCommands::UpdateCaption() {
   Display* display = TheDisplay();
   if (!display) return;
-  display->SetCaption(
-      DisplayCaption(session.console.RunningConsole(), session.imagePath, displayPaused).c_str());
+  display->SetCaption(DisplayCaption(session.console.RunningConsole(), session.imagePath, displayPaused).c_str());
 }
 
 void MenuCommands::LoadCartridge(const char* path) {
@@ -85,19 +83,17 @@ void MenuCommands::SetDisplayPaused(bool paused) {
   if (paused == displayPaused) return;
   displayPaused = paused;
   UpdateCaption();
-    session.presenter.paused = paused;
+  session.presenter.paused = paused;
   // The dimmed frame is drawn once and stays while nothing runs.
   if (paused && session.cartridgeLoaded) {
     Console& console = session.console;
     session.presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(),
-                                     console.ScreenColours(), console.FrameHeight());
+                              console.ScreenColours(), console.FrameHeight());
   }
 }
 
 void MenuCommands::ApplyRegionMarks() {
-  session.console.SetRegion(palMark        ? Region::kExportPal
-                                   : japaneseMark ? Region::kJapanese
-                                                  : Region::kFromImage);
+  session.console.SetRegion(palMark ? Region::kExportPal : japaneseMark ? Region::kJapanese : Region::kFromImage);
 }
 
 void MenuCommands::SetPal(bool on) {
@@ -106,9 +102,7 @@ void MenuCommands::SetPal(bool on) {
   ApplyRegionMarks();
 }
 
-void MenuCommands::SetNoSpriteLimit(bool on) {
-  session.console.video.spriteLimit = !on;
-}
+void MenuCommands::SetNoSpriteLimit(bool on) { session.console.video.spriteLimit = !on; }
 
 void MenuCommands::SetJapanese(bool on) {
   japaneseMark = on;
@@ -123,21 +117,20 @@ void MenuCommands::ReloadRunningImage() {
 }
 
 void MenuCommands::SetBoard(int board) {
-    session.console.SetBoardChoice(board >= 0 && board < kBoardCount ? std::optional<Board>(static_cast<Board>(board))
-                                                                          : std::nullopt);
+  session.console.SetBoardChoice(board >= 0 && board < kBoardCount ? std::optional<Board>(static_cast<Board>(board))
+                                                                   : std::nullopt);
   ReloadRunningImage();
 }
 
 void MenuCommands::SetConsole(int kind) {
-    // The menu's values are ConsoleKind's: 0 the image's own, 1 Master
+  // The menu's values are ConsoleKind's: 0 the image's own, 1 Master
   // System, 2 Game Gear, 3 SG-1000, 4 SC-3000.
-  session.console.SetConsoleKind(kind >= 1 && kind <= 4 ? static_cast<ConsoleKind>(kind)
-                                                               : ConsoleKind::kFromImage);
+  session.console.SetConsoleKind(kind >= 1 && kind <= 4 ? static_cast<ConsoleKind>(kind) : ConsoleKind::kFromImage);
   ReloadRunningImage();
 }
 
 void MenuCommands::SetFmUnit(bool on) {
-    session.console.SetFmUnitAsked(on);
+  session.console.SetFmUnitAsked(on);
   ReloadRunningImage();
 }
 
@@ -145,17 +138,18 @@ bool MenuCommands::StartSoundLog(const char* path) {
   if (!path) return false;
   std::string error;
   if (session.StartSoundLog(path, error)) return true;
-  ShowHostMessageBox(againBox, Format(Tr("The sound log cannot be written: %s."), error.c_str()).c_str(), Tr("Sound log error"));
+  ShowHostMessageBox(againBox, Format(Tr("The sound log cannot be written: %s."), error.c_str()).c_str(),
+                     Tr("Sound log error"));
   return false;
 }
 
 void MenuCommands::StopSoundLog() {
-    std::string error;
+  std::string error;
   if (session.StopSoundLog(error)) {
     session.presenter.ShowNote(Tr("Son enregistré"));
   } else {
     ShowHostMessageBox(againBox, Format(Tr("The sound log could not be written whole: %s."), error.c_str()).c_str(),
-                        Tr("Sound log error"));
+                       Tr("Sound log error"));
   }
   if (Display* display = TheDisplay()) display->Focus();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "DemoCartridge.h"
 #include "console/Console.h"
@@ -34,7 +35,7 @@ struct DebugState {
   bool driving = false;
   std::string debugText;
   guint timer = 0;
-  void (*focusGame)() = nullptr;
+  std::function<void()> focusGame;
 };
 DebugState state;
 
@@ -71,8 +72,8 @@ void OnOpen(GtkMenuItem*, gpointer data) {
 
 }  // namespace
 
-GtkWidget* BuildDebugMenu(void (*focusGame)()) {
-  state.focusGame = focusGame;
+GtkWidget* BuildDebugMenu(std::function<void()> focusGame) {
+  state.focusGame = std::move(focusGame);
   GtkWidget* top = gtk_menu_item_new_with_mnemonic(Tr("_Débogage"));
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);

@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ class Session;
 
 // The menu, for the main window's bar. `focusGame` gives the game window
 // the focus back once a window has opened, so the game runs on beside it.
-GtkWidget* BuildDebugMenu(void (*focusGame)());
+GtkWidget* BuildDebugMenu(std::function<void()> focusGame);
 
 // The session the windows look at, and the command line's breakpoints
 // (--break) to set at once; nullptr closes the windows and drops the

@@ -17,60 +17,86 @@
 #include "desktop/debugger/DebugWindows.h"
 #include "desktop/identity/AppIdentity.h"
 
+constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
+
+struct MainWindow::Parts {
+  ~Parts() {
+    // Work left for the loop's idle time goes with the window.
+    while (g_idle_remove_by_data(this)) {
+    }
+  }
+
+  GtkWidget* mainWindow = nullptr;
+  MainWindowCommands handlers;
+  GtkWidget* palItem = nullptr;
+  GtkWidget* japaneseItem = nullptr;
+  GtkWidget* fmUnitItem = nullptr;
+  GtkWidget* soundLogItem = nullptr;
+  GtkWidget* spriteLimitItem = nullptr;
+  GtkWidget* sizeItems[4] = {};
+  // Checked, out of sight, when the window has a size of none of the items.
+  GtkWidget* otherSizeItem = nullptr;
+  GtkWidget* volumeItems[kVolumeSteps] = {};
+  GtkWidget* fullscreenItem = nullptr;
+  GtkWidget* wholeScalesItem = nullptr;
+  // As with the sizes, only the item that takes the check mark is a command.
+  GtkWidget* slotItems[9] = {};
+  GtkWidget* recentMenu = nullptr;
+  GtkWidget* forgetMissingItem = nullptr;
+  std::vector<std::string> recentImages;
+  GtkWidget* menuBar = nullptr;
+  GtkWidget* resetItem = nullptr;
+  // The folder the file chooser opens in: the one last chosen from (the
+  // working folder at first).
+  std::string chooserFolder;
+  // Message boxes still open; they go with the main window. Those that took
+  // the focus are also in focusedBoxes.
+  std::vector<GtkWidget*> openBoxes;
+  std::vector<GtkWidget*> focusedBoxes;
+  // Set while the program changes a check mark itself, so the "toggled"
+  // signal that follows is not taken for a command.
+  bool settingChecks = false;
+  // A file dropped on the strip, loaded once the drop is over.
+  std::string droppedPath;
+  // The right-click menu and the bar items whose menus it has borrowed.
+  GtkWidget* popupMenu = nullptr;
+  std::vector<std::pair<GtkWidget*, GtkWidget*>> lentMenus;  // bar item, its menu
+};
+
 namespace {
 
-char caption[128];
+using Parts = MainWindow::Parts;
 
-GtkWidget* mainWindow = nullptr;
-MainWindowCommands handlers;
-GtkWidget* palItem = nullptr;
-GtkWidget* japaneseItem = nullptr;
-GtkWidget* fmUnitItem = nullptr;
-GtkWidget* soundLogItem = nullptr;
-GtkWidget* spriteLimitItem = nullptr;
-GtkWidget* sizeItems[4] = {};
-// Checked, out of sight, when the window has a size of none of the items.
-GtkWidget* otherSizeItem = nullptr;
-constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
-GtkWidget* volumeItems[kVolumeSteps] = {};
-GtkWidget* fullscreenItem = nullptr;
-GtkWidget* recentMenu = nullptr;
-std::vector<std::string> recentImages;
-GtkWidget* menuBar = nullptr;
-GtkWidget* resetItem = nullptr;
-// The folder the file chooser opens in: the one last chosen from (the
-// working folder at first).
-std::string chooserFolder;
-// Message boxes still open; they go with the main window.
-std::vector<GtkWidget*> openBoxes;
-// Set while the program changes a check mark itself, so the "toggled"
-// signal that follows is not taken for a command.
-bool settingChecks = false;
+// The window's parts, as a signal's user data.
+Parts& Self(gpointer data) { return *static_cast<Parts*>(data); }
+
+// The value a radio item stands for (a scale, a slot, a volume, a board).
+int ItemValue(gpointer item) { return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), "value")); }
 
 // Sets a check mark (or chooses a radio item) without running its command.
-void SetCheckQuietly(GtkWidget* item, bool on) {
+void SetCheckQuietly(Parts& w, GtkWidget* item, bool on) {
   if (!item) return;
-  settingChecks = true;
+  w.settingChecks = true;
   gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item), on ? TRUE : FALSE);
-  settingChecks = false;
+  w.settingChecks = false;
 }
 
-GtkWidget* wholeScalesItem = nullptr;
-
-gboolean RunFocusGame(gpointer) {
-  if (handlers.focusGame) handlers.focusGame();
+gboolean RunFocusGame(gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.focusGame) w.handlers.focusGame();
   return G_SOURCE_REMOVE;
 }
 
 // Once the menu or dialog has let go of the pointer and the keyboard, the
 // game window takes the focus back (left on the strip, the game would wait
 // for a click, and the strip's Escape would end the program).
-void FocusGameLater() { g_idle_add(RunFocusGame, nullptr); }
+void FocusGameLater(Parts& w) { g_idle_add(RunFocusGame, &w); }
 
-void OnDestroy(GtkWidget*, gpointer) {
-  mainWindow = nullptr;
-  recentMenu = nullptr;
-  if (handlers.destroyed) handlers.destroyed();
+void OnDestroy(GtkWidget*, gpointer data) {
+  Parts& w = Self(data);
+  w.mainWindow = nullptr;
+  w.recentMenu = nullptr;
+  if (w.handlers.destroyed) w.handlers.destroyed();
 }
 
 gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
@@ -81,16 +107,18 @@ gboolean OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer) {
   return FALSE;
 }
 
-void OnQuit(GtkMenuItem*, gpointer) {
-  if (mainWindow) gtk_widget_destroy(mainWindow);
+void OnQuit(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.mainWindow) gtk_widget_destroy(w.mainWindow);
 }
 
 // The file chooser runs once the menu has closed: run from inside the menu's
 // "activate", its own loop would take the menu's pending button release for
 // a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
-gboolean RunFileChooser(gpointer) {
+gboolean RunFileChooser(gpointer data) {
+  Parts& w = Self(data);
   GtkWidget* dialog =
-      gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Cancel"),
+      gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Cancel"),
                                   GTK_RESPONSE_CANCEL, Tr("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileFilter* both = gtk_file_filter_new();
   gtk_file_filter_set_name(both, Tr("Cartouches [*.sms, *.gg]"));
@@ -115,42 +143,43 @@ gboolean RunFileChooser(gpointer) {
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sg);
   gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), both);
-  if (chooserFolder.empty()) {
+  if (w.chooserFolder.empty()) {
     char* working = g_get_current_dir();
-    chooserFolder = working;
+    w.chooserFolder = working;
     g_free(working);
   }
-  gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), chooserFolder.c_str());
+  gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), w.chooserFolder.c_str());
 
   char* path = nullptr;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
     if (char* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog))) {
-      chooserFolder = folder;
+      w.chooserFolder = folder;
       g_free(folder);
     }
   }
   gtk_widget_destroy(dialog);
   if (path) {
-    if (handlers.loadCartridge) handlers.loadCartridge(path);
+    if (w.handlers.loadCartridge) w.handlers.loadCartridge(path);
     g_free(path);
   } else {
-    FocusGameLater();
+    FocusGameLater(w);
   }
   return G_SOURCE_REMOVE;
 }
 
-void OnLoad(GtkMenuItem*, gpointer) { g_idle_add(RunFileChooser, nullptr); }
+void OnLoad(GtkMenuItem*, gpointer data) { g_idle_add(RunFileChooser, data); }
 
 // The sound log's file, asked for once the menu has closed (as the file
 // chooser above); the check mark stays only when the log started.
-gboolean RunSoundLogChooser(gpointer) {
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("Enregistrer le son (VGM)"), GTK_WINDOW(mainWindow),
+gboolean RunSoundLogChooser(gpointer data) {
+  Parts& w = Self(data);
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("Enregistrer le son (VGM)"), GTK_WINDOW(w.mainWindow),
                                                   GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Cancel"), GTK_RESPONSE_CANCEL,
                                                   Tr("_Save"), GTK_RESPONSE_ACCEPT, nullptr);
   gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), TRUE);
   gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "son.vgm");
-  if (!chooserFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), chooserFolder.c_str());
+  if (!w.chooserFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), w.chooserFolder.c_str());
   char* path = nullptr;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
@@ -158,139 +187,159 @@ gboolean RunSoundLogChooser(gpointer) {
   gtk_widget_destroy(dialog);
   bool started = false;
   if (path) {
-    started = handlers.startSoundLog && handlers.startSoundLog(path);
+    started = w.handlers.startSoundLog && w.handlers.startSoundLog(path);
     g_free(path);
   }
-  SetCheckQuietly(soundLogItem, started);
+  SetCheckQuietly(w, w.soundLogItem, started);
   return G_SOURCE_REMOVE;
 }
 
-void OnSoundLog(GtkCheckMenuItem* item, gpointer) {
-  if (settingChecks) return;
+void OnSoundLog(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
   if (gtk_check_menu_item_get_active(item)) {
-    g_idle_add(RunSoundLogChooser, nullptr);
-  } else if (handlers.stopSoundLog) {
-    handlers.stopSoundLog();
+    g_idle_add(RunSoundLogChooser, &w);
+  } else if (w.handlers.stopSoundLog) {
+    w.handlers.stopSoundLog();
   }
 }
 
-void OnFmUnit(GtkCheckMenuItem* item, gpointer) {
-  if (!settingChecks && handlers.setFmUnit) handlers.setFmUnit(gtk_check_menu_item_get_active(item));
+void OnFmUnit(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (!w.settingChecks && w.handlers.setFmUnit) w.handlers.setFmUnit(gtk_check_menu_item_get_active(item));
 }
 
-void OnPal(GtkCheckMenuItem* item, gpointer) {
-  if (settingChecks) return;
-  if (handlers.setPal) handlers.setPal(gtk_check_menu_item_get_active(item));
-  FocusGameLater();
+void OnPal(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setPal) w.handlers.setPal(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
 }
 
-void OnJapanese(GtkCheckMenuItem* item, gpointer) {
-  if (settingChecks) return;
-  if (handlers.setJapanese) handlers.setJapanese(gtk_check_menu_item_get_active(item));
-  FocusGameLater();
+void OnJapanese(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setJapanese) w.handlers.setJapanese(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
 }
 
-void OnNoSpriteLimit(GtkCheckMenuItem* item, gpointer) {
-  if (settingChecks) return;
-  if (handlers.setNoSpriteLimit) handlers.setNoSpriteLimit(gtk_check_menu_item_get_active(item));
-  FocusGameLater();
+void OnNoSpriteLimit(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setNoSpriteLimit) w.handlers.setNoSpriteLimit(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
 }
 
 // A size item was activated. The radio group has already moved the check
 // mark (and "activated" the item it left, which is not a command). Choosing
 // the item already checked resizes and centres the window again.
 void OnSize(GtkMenuItem* item, gpointer data) {
-  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
-  if (handlers.setScale) handlers.setScale(GPOINTER_TO_INT(data));
-  FocusGameLater();
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setScale) w.handlers.setScale(ItemValue(item));
+  FocusGameLater(w);
 }
 
-void OnWholeScales(GtkCheckMenuItem* item, gpointer) {
-  if (settingChecks) return;
-  if (handlers.setWholeScales) handlers.setWholeScales(gtk_check_menu_item_get_active(item));
-  FocusGameLater();
+void OnWholeScales(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setWholeScales) w.handlers.setWholeScales(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
 }
 
 void OnVolume(GtkMenuItem* item, gpointer data) {
-  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
-  if (handlers.setVolume) handlers.setVolume(GPOINTER_TO_INT(data));
-  FocusGameLater();
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setVolume) w.handlers.setVolume(ItemValue(item));
+  FocusGameLater(w);
 }
 
-void OnKeys(GtkMenuItem*, gpointer) {
-  if (handlers.keys) handlers.keys();
+void OnKeys(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.keys) w.handlers.keys();
 }
 
-void OnFullscreen(GtkCheckMenuItem* item, gpointer) {
-  if (settingChecks) return;
-  if (handlers.setFullscreen) handlers.setFullscreen(gtk_check_menu_item_get_active(item));
-  FocusGameLater();
+void OnFullscreen(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setFullscreen) w.handlers.setFullscreen(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
 }
 
-gboolean RunReset(gpointer) {
-  if (handlers.reset) handlers.reset();
+gboolean RunReset(gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.reset) w.handlers.reset();
   return G_SOURCE_REMOVE;
 }
 
 // The reset (which focuses the display window) runs once GTK has let go of
 // the pointer and the keyboard.
-void OnReset(GtkMenuItem*, gpointer) {
-  if (menuBar) gtk_menu_shell_deactivate(GTK_MENU_SHELL(menuBar));
-  g_idle_add(RunReset, nullptr);
+void OnReset(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.menuBar) gtk_menu_shell_deactivate(GTK_MENU_SHELL(w.menuBar));
+  g_idle_add(RunReset, &w);
 }
 
 // An item right on the menu bar has no menu to open. The bar takes a quick
 // click on it for the click that opens a menu: it stays active with the item
 // highlighted and holds the pointer, and only the next click activates it.
 // A button released over that item is its click, every time.
-gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton*, gpointer) {
-  if (!resetItem || gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) != resetItem) return FALSE;
-  OnReset(nullptr, nullptr);
+gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton*, gpointer data) {
+  Parts& w = Self(data);
+  if (!w.resetItem || gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) != w.resetItem) return FALSE;
+  OnReset(nullptr, data);
   return TRUE;
 }
 
-GtkWidget* AddItem(GtkWidget* menu, GtkWidget* item, GCallback callback, gpointer data, const char* signal) {
+// Appends `item` to `menu`; its `signal` runs `callback` with the window's
+// parts, and `value` is what the item stands for (ItemValue).
+GtkWidget* AddItem(Parts& w, GtkWidget* menu, GtkWidget* item, GCallback callback, const char* signal, int value = 0) {
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
-  g_signal_connect(item, signal, callback, data);
+  g_object_set_data(G_OBJECT(item), "value", GINT_TO_POINTER(value));
+  g_signal_connect(item, signal, callback, &w);
   return item;
 }
 
-void OnSaveState(GtkMenuItem*, gpointer) {
-  if (handlers.saveState) handlers.saveState();
+void OnSaveState(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.saveState) w.handlers.saveState();
 }
 
-void OnLoadState(GtkMenuItem*, gpointer) {
-  if (handlers.loadState) handlers.loadState();
+void OnLoadState(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.loadState) w.handlers.loadState();
 }
-
-// As with the sizes, only the item that takes the check mark is a command.
-GtkWidget* slotItems[9] = {};
 
 void OnStateSlot(GtkMenuItem* item, gpointer data) {
-  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
-  if (handlers.setStateSlot) handlers.setStateSlot(GPOINTER_TO_INT(data));
-  FocusGameLater();
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setStateSlot) w.handlers.setStateSlot(ItemValue(item));
+  FocusGameLater(w);
 }
 
-void OnFastForward(GtkCheckMenuItem* item, gpointer) {
-  if (handlers.setFastForward) handlers.setFastForward(gtk_check_menu_item_get_active(item));
+void OnFastForward(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.setFastForward) w.handlers.setFastForward(gtk_check_menu_item_get_active(item));
 }
 
 void OnBoard(GtkMenuItem* item, gpointer data) {
-  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
-  if (handlers.setBoard) handlers.setBoard(GPOINTER_TO_INT(data));
-  FocusGameLater();
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setBoard) w.handlers.setBoard(ItemValue(item));
+  FocusGameLater(w);
 }
 
 void OnConsoleKind(GtkMenuItem* item, gpointer data) {
-  if (settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
-  if (handlers.setConsole) handlers.setConsole(GPOINTER_TO_INT(data));
-  FocusGameLater();
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setConsole) w.handlers.setConsole(ItemValue(item));
+  FocusGameLater(w);
 }
 
 // A submenu of radio items, the first checked; item k runs `command` with
 // values[k].
-GtkWidget* RadioSubmenu(const char* caption, const char* const* names, const int* values, int count, GCallback command) {
+GtkWidget* RadioSubmenu(Parts& w, const char* caption, const char* const* names, const int* values, int count,
+                        GCallback command) {
   GtkWidget* top = gtk_menu_item_new_with_mnemonic(caption);
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
@@ -298,19 +347,18 @@ GtkWidget* RadioSubmenu(const char* caption, const char* const* names, const int
   for (int k = 0; k < count; ++k) {
     GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, names[k]);
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
-    AddItem(menu, item, command, GINT_TO_POINTER(values[k]), "activate");
+    AddItem(w, menu, item, command, "activate", values[k]);
   }
   return top;
 }
 
 // "État": save and load a slot, the slot to use (1 at start), fast-forward.
-GtkWidget* BuildStateMenu() {
+GtkWidget* BuildStateMenu(Parts& w) {
   GtkWidget* state = gtk_menu_item_new_with_mnemonic(Tr("Ét_at"));
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(state), menu);
-  AddItem(menu, gtk_menu_item_new_with_mnemonic(Tr("_Sauvegarder l'état")), G_CALLBACK(OnSaveState), nullptr,
-          "activate");
-  AddItem(menu, gtk_menu_item_new_with_mnemonic(Tr("_Charger l'état")), G_CALLBACK(OnLoadState), nullptr, "activate");
+  AddItem(w, menu, gtk_menu_item_new_with_mnemonic(Tr("_Sauvegarder l'état")), G_CALLBACK(OnSaveState), "activate");
+  AddItem(w, menu, gtk_menu_item_new_with_mnemonic(Tr("_Charger l'état")), G_CALLBACK(OnLoadState), "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
   GSList* group = nullptr;
   for (int slot = 1; slot <= 9; ++slot) {
@@ -318,35 +366,36 @@ GtkWidget* BuildStateMenu() {
     std::snprintf(name, sizeof name, Tr("Emplacement _%d"), slot);
     GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, name);
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
-    slotItems[slot - 1] = AddItem(menu, item, G_CALLBACK(OnStateSlot), GINT_TO_POINTER(slot), "activate");
+    w.slotItems[slot - 1] = AddItem(w, menu, item, G_CALLBACK(OnStateSlot), "activate", slot);
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
-  AddItem(menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")), G_CALLBACK(OnFastForward), nullptr,
-          "toggled");
+  AddItem(w, menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")), G_CALLBACK(OnFastForward), "toggled");
   return state;
 }
 
-void OnRecent(GtkMenuItem* item, gpointer) {
+void OnRecent(GtkMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
   // The path is copied: loading rebuilds the menu, destroying this item.
   const std::string path = static_cast<const char*>(g_object_get_data(G_OBJECT(item), "path"));
-  if (handlers.loadCartridge) handlers.loadCartridge(path.c_str());
+  if (w.handlers.loadCartridge) w.handlers.loadCartridge(path.c_str());
 }
 
-void OnClearRecent(GtkMenuItem*, gpointer) {
-  if (handlers.clearRecent) handlers.clearRecent();
-  FocusGameLater();
+void OnClearRecent(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.clearRecent) w.handlers.clearRecent();
+  FocusGameLater(w);
 }
 
-void OnForgetMissingRecent(GtkMenuItem*, gpointer) {
-  if (handlers.forgetMissingRecent) handlers.forgetMissingRecent();
-  FocusGameLater();
+void OnForgetMissingRecent(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.forgetMissingRecent) w.handlers.forgetMissingRecent();
+  FocusGameLater(w);
 }
-
-GtkWidget* forgetMissingItem = nullptr;
 
 // An image moved or deleted since it was listed cannot be chosen; the item
 // that forgets such images is offered only while there is one.
-void OnRecentMenuShown(GtkWidget* menu, gpointer) {
+void OnRecentMenuShown(GtkWidget* menu, gpointer data) {
+  Parts& w = Self(data);
   bool missing = false;
   GList* items = gtk_container_get_children(GTK_CONTAINER(menu));
   for (GList* at = items; at; at = at->next) {
@@ -357,15 +406,15 @@ void OnRecentMenuShown(GtkWidget* menu, gpointer) {
     }
   }
   g_list_free(items);
-  if (forgetMissingItem) gtk_widget_set_sensitive(forgetMissingItem, missing);
+  if (w.forgetMissingItem) gtk_widget_set_sensitive(w.forgetMissingItem, missing);
 }
 
-void FillRecentMenu() {
-  if (!recentMenu) return;
-  GList* items = gtk_container_get_children(GTK_CONTAINER(recentMenu));
+void FillRecentMenu(Parts& w) {
+  if (!w.recentMenu) return;
+  GList* items = gtk_container_get_children(GTK_CONTAINER(w.recentMenu));
   for (GList* at = items; at; at = at->next) gtk_widget_destroy(GTK_WIDGET(at->data));
   g_list_free(items);
-  for (const std::string& path : recentImages) {
+  for (const std::string& path : w.recentImages) {
     gchar* name = g_filename_display_basename(path.c_str());
     GtkWidget* item = gtk_menu_item_new_with_label(name);
     g_free(name);
@@ -373,48 +422,47 @@ void FillRecentMenu() {
     gtk_widget_set_tooltip_text(item, shown);
     g_free(shown);
     g_object_set_data_full(G_OBJECT(item), "path", g_strdup(path.c_str()), g_free);
-    AddItem(recentMenu, item, G_CALLBACK(OnRecent), nullptr, "activate");
+    AddItem(w, w.recentMenu, item, G_CALLBACK(OnRecent), "activate");
   }
-  if (!recentImages.empty()) gtk_menu_shell_append(GTK_MENU_SHELL(recentMenu), gtk_separator_menu_item_new());
-  forgetMissingItem = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Retirer les images absentes")),
-                              G_CALLBACK(OnForgetMissingRecent), nullptr, "activate");
-  GtkWidget* clear = AddItem(recentMenu, gtk_menu_item_new_with_label(Tr("Effacer la liste")),
-                             G_CALLBACK(OnClearRecent), nullptr, "activate");
-  gtk_widget_set_sensitive(clear, !recentImages.empty());
-  OnRecentMenuShown(recentMenu, nullptr);
-  gtk_widget_show_all(recentMenu);
+  if (!w.recentImages.empty()) gtk_menu_shell_append(GTK_MENU_SHELL(w.recentMenu), gtk_separator_menu_item_new());
+  w.forgetMissingItem = AddItem(w, w.recentMenu, gtk_menu_item_new_with_label(Tr("Retirer les images absentes")),
+                                G_CALLBACK(OnForgetMissingRecent), "activate");
+  GtkWidget* clear = AddItem(w, w.recentMenu, gtk_menu_item_new_with_label(Tr("Effacer la liste")),
+                             G_CALLBACK(OnClearRecent), "activate");
+  gtk_widget_set_sensitive(clear, !w.recentImages.empty());
+  OnRecentMenuShown(w.recentMenu, &w);
+  gtk_widget_show_all(w.recentMenu);
 }
 
-GtkWidget* BuildMenuBar() {
+GtkWidget* BuildMenuBar(Parts& w) {
   GtkWidget* bar = gtk_menu_bar_new();
-  menuBar = bar;
+  w.menuBar = bar;
 
   GtkWidget* file = gtk_menu_item_new_with_mnemonic(Tr("_Fichier"));
   GtkWidget* fileMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
-  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Charger une ROM…")), G_CALLBACK(OnLoad), nullptr, "activate");
+  AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Charger une ROM…")), G_CALLBACK(OnLoad), "activate");
   GtkWidget* recent = gtk_menu_item_new_with_mnemonic(Tr("R_écents"));
-  recentMenu = gtk_menu_new();
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), recentMenu);
-  g_signal_connect(recentMenu, "show", G_CALLBACK(OnRecentMenuShown), nullptr);
+  w.recentMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(recent), w.recentMenu);
+  g_signal_connect(w.recentMenu, "show", G_CALLBACK(OnRecentMenuShown), &w);
   gtk_menu_shell_append(GTK_MENU_SHELL(fileMenu), recent);
-  FillRecentMenu();
-  soundLogItem = AddItem(fileMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Enregistrer le _son (VGM)…")),
-                         G_CALLBACK(OnSoundLog), nullptr, "toggled");
-  AddItem(fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), nullptr, "activate");
+  FillRecentMenu(w);
+  w.soundLogItem = AddItem(w, fileMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Enregistrer le _son (VGM)…")),
+                           G_CALLBACK(OnSoundLog), "toggled");
+  AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
 
   GtkWidget* options = gtk_menu_item_new_with_mnemonic(Tr("_Options"));
   GtkWidget* optionsMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
-  palItem =
-      AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), nullptr, "toggled");
-  japaneseItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
-                         G_CALLBACK(OnJapanese), nullptr, "toggled");
-  fmUnitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Unité _FM")), G_CALLBACK(OnFmUnit),
-                       nullptr, "toggled");
-  spriteLimitItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
-                            G_CALLBACK(OnNoSpriteLimit), nullptr, "toggled");
+  w.palItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), "toggled");
+  w.japaneseItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
+                           G_CALLBACK(OnJapanese), "toggled");
+  w.fmUnitItem =
+      AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Unité _FM")), G_CALLBACK(OnFmUnit), "toggled");
+  w.spriteLimitItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
+                              G_CALLBACK(OnNoSpriteLimit), "toggled");
   GtkWidget* size = gtk_menu_item_new_with_mnemonic(Tr("_Taille de la fenêtre"));
   GtkWidget* sizeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
@@ -423,15 +471,15 @@ GtkWidget* BuildMenuBar() {
   for (int i = 0; i < 4; ++i) {
     GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, sizeNames[i]);
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
-    sizeItems[i] = AddItem(sizeMenu, item, G_CALLBACK(OnSize), GINT_TO_POINTER(i + 1), "activate");
+    w.sizeItems[i] = AddItem(w, sizeMenu, item, G_CALLBACK(OnSize), "activate", i + 1);
   }
-  otherSizeItem = gtk_radio_menu_item_new(group);
-  g_object_ref_sink(otherSizeItem);
+  w.otherSizeItem = gtk_radio_menu_item_new(group);
+  g_object_ref_sink(w.otherSizeItem);
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
-  wholeScalesItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
-                            G_CALLBACK(OnWholeScales), nullptr, "toggled");
-  fullscreenItem = AddItem(optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
-                           G_CALLBACK(OnFullscreen), nullptr, "toggled");
+  w.wholeScalesItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
+                              G_CALLBACK(OnWholeScales), "toggled");
+  w.fullscreenItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
+                             G_CALLBACK(OnFullscreen), "toggled");
   GtkWidget* volume = gtk_menu_item_new_with_mnemonic(Tr("_Volume"));
   GtkWidget* volumeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(volume), volumeMenu);
@@ -441,34 +489,33 @@ GtkWidget* BuildMenuBar() {
     std::snprintf(name, sizeof name, Tr("%d %%"), i * 25);
     GtkWidget* item = gtk_radio_menu_item_new_with_label(volumeGroup, name);
     volumeGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
-    volumeItems[i] = AddItem(volumeMenu, item, G_CALLBACK(OnVolume), GINT_TO_POINTER(i * 25), "activate");
+    w.volumeItems[i] = AddItem(w, volumeMenu, item, G_CALLBACK(OnVolume), "activate", i * 25);
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), volume);
-  AddItem(optionsMenu, gtk_menu_item_new_with_mnemonic(Tr("To_uches…")), G_CALLBACK(OnKeys), nullptr, "activate");
+  AddItem(w, optionsMenu, gtk_menu_item_new_with_mnemonic(Tr("To_uches…")), G_CALLBACK(OnKeys), "activate");
   // The board and the console apply to the image running (it is loaded
   // again) and to the next ones.
   const char* boardNames[] = {Tr("_Automatique"), Tr("_Sega"),        Tr("_Codemasters"), Tr("C_oréenne"),
                               Tr("Coréenne _8 Ko"), Tr("_Multi-jeux"), Tr("Sa_ns mappeur")};
   const int boardValues[] = {-1, 1, 2, 3, 4, 5, 0};
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
-                        RadioSubmenu(Tr("Ca_rte"), boardNames, boardValues, 7, G_CALLBACK(OnBoard)));
+                        RadioSubmenu(w, Tr("Ca_rte"), boardNames, boardValues, 7, G_CALLBACK(OnBoard)));
   const char* consoleNames[] = {Tr("Selon l'_image"), Tr("_Master System"), Tr("_Game Gear"), Tr("_SG-1000"),
                                 Tr("S_C-3000")};
   const int consoleValues[] = {0, 1, 2, 3, 4};
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
-                        RadioSubmenu(Tr("Con_sole"), consoleNames, consoleValues, 5, G_CALLBACK(OnConsoleKind)));
+                        RadioSubmenu(w, Tr("Con_sole"), consoleNames, consoleValues, 5, G_CALLBACK(OnConsoleKind)));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu());
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildDebugMenu(FocusGameLater));
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu(w));
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildDebugMenu([&w] { FocusGameLater(w); }));
 
   // "&Redémarrer" is a command right on the menu bar.
-  resetItem =
-      AddItem(bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), nullptr, "activate");
-  g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), nullptr);
+  w.resetItem = AddItem(w, bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), "activate");
+  g_signal_connect(bar, "button-release-event", G_CALLBACK(OnBarButtonRelease), &w);
 
   // Check marks at start: the display window opens at twice the picture's size.
-  SetCheckQuietly(sizeItems[1], true);
-  SetCheckQuietly(volumeItems[kVolumeSteps - 1], true);
+  SetCheckQuietly(w, w.sizeItems[1], true);
+  SetCheckQuietly(w, w.volumeItems[kVolumeSteps - 1], true);
   return bar;
 }
 
@@ -490,59 +537,58 @@ void SetDefaultIcon() {
   g_object_unref(pixbuf);
 }
 
-std::string droppedPath;
-
-// The right-click menu and the bar items whose menus it has borrowed.
-GtkWidget* popupMenu = nullptr;
-std::vector<std::pair<GtkWidget*, GtkWidget*>> lentMenus;  // bar item, its menu
-
-gboolean ReturnLentMenus(gpointer) {
-  for (auto& [barItem, menu] : lentMenus) {
+gboolean ReturnLentMenus(gpointer data) {
+  Parts& w = Self(data);
+  for (auto& [barItem, menu] : w.lentMenus) {
     if (GtkWidget* holder = gtk_menu_get_attach_widget(GTK_MENU(menu))) {
       gtk_menu_item_set_submenu(GTK_MENU_ITEM(holder), nullptr);
     }
     gtk_menu_item_set_submenu(GTK_MENU_ITEM(barItem), menu);
     g_object_unref(menu);
   }
-  lentMenus.clear();
-  if (popupMenu) gtk_widget_destroy(popupMenu);
-  popupMenu = nullptr;
+  w.lentMenus.clear();
+  if (w.popupMenu) gtk_widget_destroy(w.popupMenu);
+  w.popupMenu = nullptr;
   return G_SOURCE_REMOVE;
 }
 
 // An item's command runs after "deactivate": the menus go back once it has.
-void OnPopupDeactivate(GtkMenuShell*, gpointer) {
-  g_idle_add(ReturnLentMenus, nullptr);
-  FocusGameLater();
+void OnPopupDeactivate(GtkMenuShell*, gpointer data) {
+  Parts& w = Self(data);
+  g_idle_add(ReturnLentMenus, &w);
+  FocusGameLater(w);
 }
 
-gboolean LoadDropped(gpointer) {
-  const std::string path = droppedPath;
-  droppedPath.clear();
-  if (!path.empty() && handlers.loadCartridge) handlers.loadCartridge(path.c_str());
+gboolean LoadDropped(gpointer data) {
+  Parts& w = Self(data);
+  const std::string path = w.droppedPath;
+  w.droppedPath.clear();
+  if (!path.empty() && w.handlers.loadCartridge) w.handlers.loadCartridge(path.c_str());
   return G_SOURCE_REMOVE;
 }
 
 // A file dropped on the strip loads as "Charger une ROM" would load it, once
 // the drop is over (a box about a bad image must not run inside it).
-void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,
-                        guint time, gpointer) {
-  const guchar* bytes = data ? gtk_selection_data_get_data(data) : nullptr;
-  const gint length = data ? gtk_selection_data_get_length(data) : -1;
+void OnDragDataReceived(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* selection, guint, guint time,
+                        gpointer data) {
+  Parts& w = Self(data);
+  const guchar* bytes = selection ? gtk_selection_data_get_data(selection) : nullptr;
+  const gint length = selection ? gtk_selection_data_get_length(selection) : -1;
   std::string path;
   if (bytes && length > 0) path = FirstPathInUriList(std::string(reinterpret_cast<const char*>(bytes), length).c_str());
   gtk_drag_finish(context, !path.empty(), FALSE, time);
   if (path.empty()) return;
-  if (droppedPath.empty()) g_idle_add(LoadDropped, nullptr);
-  droppedPath = path;
+  if (w.droppedPath.empty()) g_idle_add(LoadDropped, &w);
+  w.droppedPath = path;
 }
 
 }  // namespace
 
-void PopupMainMenu() {
-  if (!menuBar || popupMenu) return;
-  popupMenu = gtk_menu_new();
-  GList* items = gtk_container_get_children(GTK_CONTAINER(menuBar));
+void MainWindow::PopupMenu() {
+  Parts& w = *parts;
+  if (!w.menuBar || w.popupMenu) return;
+  w.popupMenu = gtk_menu_new();
+  GList* items = gtk_container_get_children(GTK_CONTAINER(w.menuBar));
   for (GList* at = items; at; at = at->next) {
     GtkWidget* barItem = GTK_WIDGET(at->data);
     GtkWidget* item = gtk_menu_item_new_with_mnemonic(gtk_menu_item_get_label(GTK_MENU_ITEM(barItem)));
@@ -550,19 +596,19 @@ void PopupMainMenu() {
       g_object_ref(menu);
       gtk_menu_item_set_submenu(GTK_MENU_ITEM(barItem), nullptr);
       gtk_menu_item_set_submenu(GTK_MENU_ITEM(item), menu);
-      lentMenus.emplace_back(barItem, menu);
-    } else if (barItem == resetItem) {
-      g_signal_connect(item, "activate", G_CALLBACK(OnReset), nullptr);
+      w.lentMenus.emplace_back(barItem, menu);
+    } else if (barItem == w.resetItem) {
+      g_signal_connect(item, "activate", G_CALLBACK(OnReset), &w);
     }
-    gtk_menu_shell_append(GTK_MENU_SHELL(popupMenu), item);
+    gtk_menu_shell_append(GTK_MENU_SHELL(w.popupMenu), item);
   }
   g_list_free(items);
-  g_signal_connect(popupMenu, "deactivate", G_CALLBACK(OnPopupDeactivate), nullptr);
-  gtk_widget_show_all(popupMenu);
+  g_signal_connect(w.popupMenu, "deactivate", G_CALLBACK(OnPopupDeactivate), &w);
+  gtk_widget_show_all(w.popupMenu);
   // The click came to SDL's window, not to a GTK one: there is no GTK event
   // to place the menu by, so it opens at the pointer the older way.
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-  gtk_menu_popup(GTK_MENU(popupMenu), nullptr, nullptr, nullptr, nullptr, 3, GDK_CURRENT_TIME);
+  gtk_menu_popup(GTK_MENU(w.popupMenu), nullptr, nullptr, nullptr, nullptr, 3, GDK_CURRENT_TIME);
   G_GNUC_END_IGNORE_DEPRECATIONS
 }
 
@@ -581,40 +627,45 @@ std::string FirstPathInUriList(const char* text) {
 }
 
 bool GtkHostInit() {
-  static bool initialised = false;
-  if (!initialised) {
-    // WM_CLASS "tavrin", "Tavrin" on every window, as on the display window:
-    // GDK takes the class from the program name with a capital first letter.
-    // (gdk_set_program_class would say it outright, but GDK then loses track
-    // of the copy it made, which the sanitizer build reports as a leak.)
-    g_set_prgname(kWindowResName);
-    initialised = gtk_init_check(nullptr, nullptr);
-    // GTK has taken the whole locale from the environment; numbers are still
-    // written the C way (a French locale's decimal comma would change the
-    // figures and log lines the program prints).
-    std::setlocale(LC_NUMERIC, "C");
-    if (initialised) SetDefaultIcon();
-  }
+  // GTK is initialised once it has opened its default display.
+  if (gdk_display_get_default()) return true;
+  // WM_CLASS "tavrin", "Tavrin" on every window, as on the display window:
+  // GDK takes the class from the program name with a capital first letter.
+  // (gdk_set_program_class would say it outright, but GDK then loses track
+  // of the copy it made, which the sanitizer build reports as a leak.)
+  g_set_prgname(kWindowResName);
+  const bool initialised = gtk_init_check(nullptr, nullptr);
+  // GTK has taken the whole locale from the environment; numbers are still
+  // written the C way (a French locale's decimal comma would change the
+  // figures and log lines the program prints).
+  std::setlocale(LC_NUMERIC, "C");
+  if (initialised) SetDefaultIcon();
   return initialised;
 }
 
-const char* MainWindowCaption() {
+std::string MainWindowCaption() {
+  char caption[128];
   std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", TAVRIN_VERSION, TAVRIN_BUILD_DATE);
   return caption;
 }
 
-bool CreateMainWindow(const MainWindowCommands& commands) {
+MainWindow::MainWindow() : parts(std::make_unique<Parts>()) {}
+
+MainWindow::~MainWindow() { Destroy(); }
+
+bool MainWindow::Create(const MainWindowCommands& commands) {
   LogPrintf("Creating Main Toolbar Window\n");
   if (!GtkHostInit()) return false;
-  handlers = commands;
+  Parts& w = *parts;
+  w.handlers = commands;
 
-  mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  if (!mainWindow) return false;
-  gtk_window_set_title(GTK_WINDOW(mainWindow), MainWindowCaption());
-  gtk_window_set_keep_above(GTK_WINDOW(mainWindow), TRUE);
+  w.mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  if (!w.mainWindow) return false;
+  gtk_window_set_title(GTK_WINDOW(w.mainWindow), MainWindowCaption().c_str());
+  gtk_window_set_keep_above(GTK_WINDOW(w.mainWindow), TRUE);
   // The strip is mapped after the display window; a window manager would
   // hand it the focus, and the console would wait for a click.
-  gtk_window_set_focus_on_map(GTK_WINDOW(mainWindow), FALSE);
+  gtk_window_set_focus_on_map(GTK_WINDOW(w.mainWindow), FALSE);
 
   // A strip as wide as the screen's work area, as tall as the menu bar.
   int width = 800;
@@ -628,73 +679,102 @@ bool CreateMainWindow(const MainWindowCommands& commands) {
     gdk_monitor_get_workarea(gdk_display_get_monitor(display, 0), &area);
     width = area.width;
   }
-  gtk_window_set_default_size(GTK_WINDOW(mainWindow), width, 1);
-  gtk_window_move(GTK_WINDOW(mainWindow), 0, 0);
+  gtk_window_set_default_size(GTK_WINDOW(w.mainWindow), width, 1);
+  gtk_window_move(GTK_WINDOW(w.mainWindow), 0, 0);
 
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-  gtk_box_pack_start(GTK_BOX(box), BuildMenuBar(), FALSE, FALSE, 0);
-  gtk_container_add(GTK_CONTAINER(mainWindow), box);
+  gtk_box_pack_start(GTK_BOX(box), BuildMenuBar(w), FALSE, FALSE, 0);
+  gtk_container_add(GTK_CONTAINER(w.mainWindow), box);
 
-  g_signal_connect(mainWindow, "destroy", G_CALLBACK(OnDestroy), nullptr);
-  g_signal_connect(mainWindow, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
-  gtk_drag_dest_set(mainWindow, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
-  gtk_drag_dest_add_uri_targets(mainWindow);
-  g_signal_connect(mainWindow, "drag-data-received", G_CALLBACK(OnDragDataReceived), nullptr);
+  g_signal_connect(w.mainWindow, "destroy", G_CALLBACK(OnDestroy), &w);
+  g_signal_connect(w.mainWindow, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
+  gtk_drag_dest_set(w.mainWindow, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+  gtk_drag_dest_add_uri_targets(w.mainWindow);
+  g_signal_connect(w.mainWindow, "drag-data-received", G_CALLBACK(OnDragDataReceived), &w);
   return true;
 }
 
-void ShowMainWindow() {
-  if (mainWindow) gtk_widget_show_all(mainWindow);
+void MainWindow::Show() {
+  Parts& w = *parts;
+  if (w.mainWindow) gtk_widget_show_all(w.mainWindow);
 }
 
-void SetJapaneseCheck(bool on) { SetCheckQuietly(japaneseItem, on); }
-
-void SetFmUnitCheck(bool on) { SetCheckQuietly(fmUnitItem, on); }
-
-void SetSoundLogCheck(bool on) { SetCheckQuietly(soundLogItem, on); }
-void SetPalCheck(bool on) { SetCheckQuietly(palItem, on); }
-
-void SetNoSpriteLimitCheck(bool on) { SetCheckQuietly(spriteLimitItem, on); }
-
-void SetScaleCheck(int scale) {
-  SetCheckQuietly(scale >= 1 && scale <= 4 ? sizeItems[scale - 1] : otherSizeItem, true);
+void MainWindow::SetJapaneseCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.japaneseItem, on);
 }
 
-void SetWholeScalesCheck(bool on) { SetCheckQuietly(wholeScalesItem, on); }
-
-void SetStateSlotCheck(int slot) {
-  if (slot >= 1 && slot <= 9) SetCheckQuietly(slotItems[slot - 1], true);
+void MainWindow::SetFmUnitCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.fmUnitItem, on);
 }
 
-void SetVolumeCheck(int percent) { SetCheckQuietly(volumeItems[(std::clamp(percent, 0, 100) + 12) / 25], true); }
-
-void SetFullscreenCheck(bool on) { SetCheckQuietly(fullscreenItem, on); }
-
-void SetRecentImages(const std::vector<std::string>& paths) {
-  recentImages = paths;
-  FillRecentMenu();
+void MainWindow::SetSoundLogCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.soundLogItem, on);
+}
+void MainWindow::SetPalCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.palItem, on);
 }
 
-void SetLoadFolder(const std::string& folder) { chooserFolder = folder; }
+void MainWindow::SetNoSpriteLimitCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.spriteLimitItem, on);
+}
 
-void DestroyMainWindow() {
-  for (GtkWidget* box : std::vector<GtkWidget*>(openBoxes)) gtk_widget_destroy(box);
-  openBoxes.clear();
-  ReturnLentMenus(nullptr);
-  if (!mainWindow) return;
-  handlers.destroyed = nullptr;
-  gtk_widget_destroy(mainWindow);
-  mainWindow = nullptr;
-  recentMenu = nullptr;
-  menuBar = nullptr;
-  resetItem = nullptr;
-  fullscreenItem = nullptr;
-  wholeScalesItem = nullptr;
-  for (GtkWidget*& item : volumeItems) item = nullptr;
-  for (GtkWidget*& item : slotItems) item = nullptr;
-  for (GtkWidget*& item : sizeItems) item = nullptr;
-  if (otherSizeItem) g_object_unref(otherSizeItem);
-  otherSizeItem = nullptr;
+void MainWindow::SetScaleCheck(int scale) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, scale >= 1 && scale <= 4 ? w.sizeItems[scale - 1] : w.otherSizeItem, true);
+}
+
+void MainWindow::SetWholeScalesCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.wholeScalesItem, on);
+}
+
+void MainWindow::SetStateSlotCheck(int slot) {
+  Parts& w = *parts;
+  if (slot >= 1 && slot <= 9) SetCheckQuietly(w, w.slotItems[slot - 1], true);
+}
+
+void MainWindow::SetVolumeCheck(int percent) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.volumeItems[(std::clamp(percent, 0, 100) + 12) / 25], true);
+}
+
+void MainWindow::SetFullscreenCheck(bool on) {
+  Parts& w = *parts;
+  SetCheckQuietly(w, w.fullscreenItem, on);
+}
+
+void MainWindow::SetRecentImages(const std::vector<std::string>& paths) {
+  Parts& w = *parts;
+  w.recentImages = paths;
+  FillRecentMenu(w);
+}
+
+void MainWindow::SetLoadFolder(const std::string& folder) { parts->chooserFolder = folder; }
+
+void MainWindow::Destroy() {
+  Parts& w = *parts;
+  for (GtkWidget* box : std::vector<GtkWidget*>(w.openBoxes)) gtk_widget_destroy(box);
+  w.openBoxes.clear();
+  ReturnLentMenus(&w);
+  if (!w.mainWindow) return;
+  w.handlers.destroyed = nullptr;
+  gtk_widget_destroy(w.mainWindow);
+  w.mainWindow = nullptr;
+  w.recentMenu = nullptr;
+  w.menuBar = nullptr;
+  w.resetItem = nullptr;
+  w.fullscreenItem = nullptr;
+  w.wholeScalesItem = nullptr;
+  for (GtkWidget*& item : w.volumeItems) item = nullptr;
+  for (GtkWidget*& item : w.slotItems) item = nullptr;
+  for (GtkWidget*& item : w.sizeItems) item = nullptr;
+  if (w.otherSizeItem) g_object_unref(w.otherSizeItem);
+  w.otherSizeItem = nullptr;
 }
 
 void GtkHandlePendingEvents() {
@@ -719,8 +799,9 @@ gboolean OnSignalDuringBox(gpointer data) {
 
 }  // namespace
 
-void GtkMessageBox(const char* text, const char* title) {
+void MainWindow::MessageBox(const char* text, const char* title) {
   if (!GtkHostInit()) return;
+  Parts& w = *parts;
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s", text);
   gtk_window_set_title(GTK_WINDOW(box), title);
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
@@ -742,26 +823,25 @@ void GtkMessageBox(const char* text, const char* title) {
     sigaction(watches[i].number, &before[i], nullptr);
   }
   gtk_widget_destroy(box);
-  FocusGameLater();
+  FocusGameLater(w);
   for (const SignalDuringBox& watch : watches) {
     if (watch.received) raise(watch.number);
   }
 }
 
 namespace {
-// The boxes open that took the focus.
-std::vector<GtkWidget*> focusedBoxes;
-
-void OnBoxResponse(GtkDialog* box, gint, gpointer) {
+void OnBoxResponse(GtkDialog* box, gint, gpointer data) {
+  Parts& w = Self(data);
   auto* check = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(box), "choice"));
   auto* chosen = static_cast<std::function<void()>*>(g_object_get_data(G_OBJECT(box), "chosen"));
   if (check && chosen && *chosen && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check))) (*chosen)();
   gtk_widget_destroy(GTK_WIDGET(box));
-  FocusGameLater();
+  FocusGameLater(w);
 }
-void OnBoxDestroyed(GtkWidget* box, gpointer) {
-  std::erase(openBoxes, box);
-  std::erase(focusedBoxes, box);
+void OnBoxDestroyed(GtkWidget* box, gpointer data) {
+  Parts& w = Self(data);
+  std::erase(w.openBoxes, box);
+  std::erase(w.focusedBoxes, box);
 }
 // Once on screen the box asks for the focus (through the window manager, or
 // straight from the server when there is none).
@@ -770,7 +850,7 @@ gboolean OnBoxMapped(GtkWidget* box, GdkEvent*, gpointer) {
   return FALSE;
 }
 
-void OpenBox(const char* text, const char* title, bool takeFocus, const char* choice = nullptr,
+void OpenBox(Parts& w, const char* text, const char* title, bool takeFocus, const char* choice = nullptr,
              std::function<void()> chosen = {}) {
   if (!GtkHostInit()) return;
   GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_DESTROY_WITH_PARENT, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
@@ -779,8 +859,8 @@ void OpenBox(const char* text, const char* title, bool takeFocus, const char* ch
   gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
   // A box that does not take the focus leaves the game going on under it.
   gtk_window_set_focus_on_map(GTK_WINDOW(box), takeFocus ? TRUE : FALSE);
-  g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), nullptr);
-  g_signal_connect(box, "destroy", G_CALLBACK(OnBoxDestroyed), nullptr);
+  g_signal_connect(box, "response", G_CALLBACK(OnBoxResponse), &w);
+  g_signal_connect(box, "destroy", G_CALLBACK(OnBoxDestroyed), &w);
   if (choice) {
     GtkWidget* check = gtk_check_button_new_with_mnemonic(choice);
     gtk_box_pack_end(GTK_BOX(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box))), check, FALSE, FALSE, 0);
@@ -793,20 +873,20 @@ void OpenBox(const char* text, const char* title, bool takeFocus, const char* ch
   }
   if (takeFocus) {
     g_signal_connect(box, "map-event", G_CALLBACK(OnBoxMapped), nullptr);
-    focusedBoxes.push_back(box);
+    w.focusedBoxes.push_back(box);
   }
-  openBoxes.push_back(box);
+  w.openBoxes.push_back(box);
   gtk_widget_show_all(box);
 }
 }  // namespace
 
-void GtkMessageBoxLater(const char* text, const char* title) { OpenBox(text, title, false); }
+void MainWindow::MessageBoxLater(const char* text, const char* title) { OpenBox(*parts, text, title, false); }
 
-void GtkMessageBoxFocused(const char* text, const char* title) { OpenBox(text, title, true); }
+void MainWindow::MessageBoxFocused(const char* text, const char* title) { OpenBox(*parts, text, title, true); }
 
-void GtkMessageBoxLaterWithChoice(const char* text, const char* title, const char* choice,
-                                  std::function<void()> chosen) {
-  OpenBox(text, title, false, choice, std::move(chosen));
+void MainWindow::MessageBoxLaterWithChoice(const char* text, const char* title, const char* choice,
+                                           std::function<void()> chosen) {
+  OpenBox(*parts, text, title, false, choice, std::move(chosen));
 }
 
-bool GtkFocusedBoxOpen() { return !focusedBoxes.empty(); }
+bool MainWindow::FocusedBoxOpen() const { return !parts->focusedBoxes.empty(); }

@@ -7,6 +7,7 @@
 // console.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -67,82 +68,106 @@ struct MainWindowCommands {
 // Initialises GTK if needed. False when there is no display to open.
 bool GtkHostInit();
 
-// Logs "Creating Main Toolbar Window" and builds the window with its menu;
-// true when the window exists.
-bool CreateMainWindow(const MainWindowCommands& commands);
-// Shows the window.
-void ShowMainWindow();
-// Sets the "&Marque japonaise III" check mark without running its command
-// (a Japanese console asked for on the command line).
-void SetJapaneseCheck(bool on);
-// Sets the "Unité FM" and "Enregistrer le son (VGM)…" check marks without
-// running their commands.
-void SetFmUnitCheck(bool on);
-void SetSoundLogCheck(bool on);
-// Sets the "&PAL" check mark without running its command.
-void SetPalCheck(bool on);
-// Sets the "Sans limite de sprites" check mark without running its command.
-void SetNoSpriteLimitCheck(bool on);
-// Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
-// its command; any other scale leaves every item unchecked.
-void SetScaleCheck(int scale);
-// Checks "Emplacement `slot`" (1-9) under "État" without running its command.
-void SetStateSlotCheck(int slot);
-// Sets the "Échelle entière" check mark without running its command.
-void SetWholeScalesCheck(bool on);
-// Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
-void SetVolumeCheck(int percent);
-void SetFullscreenCheck(bool on);
-// The images listed under "Fichier > Récents", newest first; those no
-// longer there are greyed out when the menu opens.
-void SetRecentImages(const std::vector<std::string>& paths);
-// The folder the open-file dialog starts in (empty: the toolkit's choice).
-void SetLoadFolder(const std::string& folder);
-// Destroys the window if it still exists (without calling `destroyed`).
-void DestroyMainWindow();
+// Handles every GTK event that is waiting, without blocking.
+void GtkHandlePendingEvents();
 
 // The window's caption: "Tavrin 0.3    (Build: 2026-12-09)", the
 // project's version and the day the build was configured.
-const char* MainWindowCaption();
+std::string MainWindowCaption();
 
 // The file of the first file: URI of a text/uri-list (lines ending in CR LF
 // or LF, '#' starting a comment); empty when there is none.
 std::string FirstPathInUriList(const char* text);
 
-// The menu bar's menus in a menu at the pointer (a right click on the game
-// window, where full screen hides the strip). They are lent to it while it
-// is up and go back to the bar when it closes.
-void PopupMainMenu();
+// The main window and the message boxes that go with it. The desktop
+// program owns one; its widgets' signals reach it through their user data.
+class MainWindow {
+ public:
+  MainWindow();
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
-// Handles every GTK event that is waiting, without blocking.
-void GtkHandlePendingEvents();
+  // Logs "Creating Main Toolbar Window" and builds the window with its menu;
+  // true when the window exists.
+  bool Create(const MainWindowCommands& commands);
+  // Shows the window.
+  void Show();
+  // Destroys the window if it still exists (without calling `destroyed`).
+  void Destroy();
 
-// A modal message box with one OK button: `text` under the title `caption`.
-// Returns when the player has dismissed it.
-void GtkMessageBox(const char* text, const char* caption);
+  // Sets the "&Marque japonaise III" check mark without running its command
+  // (a Japanese console asked for on the command line).
+  void SetJapaneseCheck(bool on);
+  // Sets the "Unité FM" and "Enregistrer le son (VGM)…" check marks without
+  // running their commands.
+  void SetFmUnitCheck(bool on);
+  void SetSoundLogCheck(bool on);
+  // Sets the "&PAL" check mark without running its command.
+  void SetPalCheck(bool on);
+  // Sets the "Sans limite de sprites" check mark without running its command.
+  void SetNoSpriteLimitCheck(bool on);
+  // Checks the "Taille de la fenêtre" item of `scale` (1-4) without running
+  // its command; any other scale leaves every item unchecked.
+  void SetScaleCheck(int scale);
+  // Checks "Emplacement `slot`" (1-9) under "État" without running its command.
+  void SetStateSlotCheck(int slot);
+  // Sets the "Échelle entière" check mark without running its command.
+  void SetWholeScalesCheck(bool on);
+  // Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
+  void SetVolumeCheck(int percent);
+  void SetFullscreenCheck(bool on);
+  // The images listed under "Fichier > Récents", newest first; those no
+  // longer there are greyed out when the menu opens.
+  void SetRecentImages(const std::vector<std::string>& paths);
+  // The folder the open-file dialog starts in (empty: the toolkit's choice).
+  void SetLoadFolder(const std::string& folder);
 
-// The same box without waiting: it appears without taking the focus and
-// closes itself when dismissed, while the program goes on. Boxes still open
-// go with DestroyMainWindow.
-void GtkMessageBoxLater(const char* text, const char* caption);
-// The same box with a check button under the text (`choice`); `chosen` runs
-// when the box closes with it ticked.
-void GtkMessageBoxLaterWithChoice(const char* text, const char* caption, const char* choice,
-                                  std::function<void()> chosen);
-// The same again, taking the keyboard focus (Return dismisses it at once):
-// for a box about what the player just did.
-void GtkMessageBoxFocused(const char* text, const char* caption);
-// True while a box that took the focus is open: the game window leaves the
-// focus to it.
-bool GtkFocusedBoxOpen();
+  // The menu bar's menus in a menu at the pointer (a right click on the game
+  // window, where full screen hides the strip). They are lent to it while it
+  // is up and go back to the bar when it closes.
+  void PopupMenu();
 
-// The two as the boxes the program hands to what may show one: the modal
-// box, and the focused one that does not wait.
+  // A modal message box with one OK button: `text` under the title `caption`.
+  // Returns when the player has dismissed it.
+  void MessageBox(const char* text, const char* caption);
+  // The same box without waiting: it appears without taking the focus and
+  // closes itself when dismissed, while the program goes on. Boxes still
+  // open go with Destroy.
+  void MessageBoxLater(const char* text, const char* caption);
+  // The same box with a check button under the text (`choice`); `chosen` runs
+  // when the box closes with it ticked.
+  void MessageBoxLaterWithChoice(const char* text, const char* caption, const char* choice,
+                                 std::function<void()> chosen);
+  // The same again, taking the keyboard focus (Return dismisses it at once):
+  // for a box about what the player just did.
+  void MessageBoxFocused(const char* text, const char* caption);
+  // True while a box that took the focus is open: the game window leaves the
+  // focus to it.
+  bool FocusedBoxOpen() const;
+
+  // The widgets and what the window remembers, in MainWindow.cpp.
+  struct Parts;
+
+ private:
+  std::unique_ptr<Parts> parts;
+};
+
+// The window's boxes as the boxes the program hands to what may show one:
+// the modal box, and the focused one that does not wait.
 class GtkModalBox final : public HostMessageBox {
  public:
-  void Show(const char* text, const char* caption) override { GtkMessageBox(text, caption); }
+  explicit GtkModalBox(MainWindow& window) : window(window) {}
+  void Show(const char* text, const char* caption) override { window.MessageBox(text, caption); }
+
+ private:
+  MainWindow& window;
 };
 class GtkFocusedBox final : public HostMessageBox {
  public:
-  void Show(const char* text, const char* caption) override { GtkMessageBoxFocused(text, caption); }
+  explicit GtkFocusedBox(MainWindow& window) : window(window) {}
+  void Show(const char* text, const char* caption) override { window.MessageBoxFocused(text, caption); }
+
+ private:
+  MainWindow& window;
 };

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "debug/DebugConsole.h"
+#include "host/dialogs/HostMessageBox.h"
+#include "host/display/Display.h"
 #include "host/files/ArchiveImage.h"
 #include "host/files/ImageFile.h"
 #include "host/i18n/Translate.h"
-#include "host/display/Display.h"
-#include "host/dialogs/HostMessageBox.h"
 
 bool Session::Startup(const HostParts& host) {
   ConsoleInit();
@@ -188,7 +188,8 @@ void Session::ReportSaveFailure(const std::string& error) {
   LogPrintf("tavrin: %s\n", error.c_str());
   saveFailed = true;
   // Once per file and reason on the desktop (the box filter drops repeats).
-  ShowHostMessageBox(hostParts.messageBox, Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
+  ShowHostMessageBox(hostParts.messageBox,
+                     Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
                      Tr("User Ram Save Error"));
 }
 
