@@ -96,5 +96,5 @@ void DesktopBindings::OpenKeysDialog(std::function<void()> closed) {
   setup.keysChanged = [this](const KeyTable& table) { KeysChanged(table); };
   setup.padChanged = [this](int slot, const PadTable& table) { PadChanged(slot, table); };
   setup.closed = std::move(closed);
-  ::OpenKeysDialog(setup);
+  dialog.Open(setup);
 }

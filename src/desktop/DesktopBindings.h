@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "desktop/gtk/KeysDialog.h"
 #include "host/input/Bindings.h"
 
 class DesktopPlay;
@@ -29,6 +30,8 @@ class DesktopBindings {
   void SetTargets(SdlInput* input, DesktopPlay* play);
   // "Touches…"; `closed` runs when the player closes it.
   void OpenKeysDialog(std::function<void()> closed);
+  // Closes "Touches…" if it is open (without a change).
+  void CloseKeysDialog() { dialog.Close(); }
 
  private:
   void Apply();
@@ -44,4 +47,5 @@ class DesktopBindings {
   // The pads shown in the dialog, by slot: their GUIDs and defaults.
   std::string dialogGuids[2];
   PadTable dialogDefaults[2];
+  KeysDialog dialog;
 };

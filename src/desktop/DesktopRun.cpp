@@ -16,7 +16,6 @@
 #include "debug/DebugConsole.h"
 #include "desktop/DesktopApp.h"
 #include "desktop/debugger/DebugWindows.h"
-#include "desktop/gtk/KeysDialog.h"
 #include "host/i18n/Translate.h"
 #include "host/session/DemoImage.h"
 #include "host/settings/Settings.h"
@@ -359,7 +358,8 @@ void DesktopApp::Run() {
 void DesktopApp::Finish() {
   const long long presents = display.PresentCount();
   bindings.SetTargets(nullptr, nullptr);
-  CloseKeysDialog();
+  bindings.CloseKeysDialog();
+  AttachDebugWindows(nullptr, {});
   if (int x = 0, y = 0; display.Place(x, y)) settings.RememberWindowPlace(x, y);
   session.Shutdown();
   window.Destroy();

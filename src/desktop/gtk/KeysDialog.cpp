@@ -15,14 +15,6 @@ constexpr int kResponseDefaults = 1;
 constexpr int kHeldMax = 32;
 constexpr int kPadPollMs = 20;
 
-GtkWidget* dialog = nullptr;
-GtkWidget* cells[kControlCount][kColumns] = {};
-GtkWidget* status = nullptr;
-KeysDialogSetup setup;
-std::string note;      // what the last change did, until the next one
-int robbedRow = -1;    // the control the last change left without a binding
-int robbedColumn = -1;
-
 struct Capture {
   bool active = false;
   int row = -1;
@@ -31,7 +23,26 @@ struct Capture {
   int alreadyCount = 0;
   guint timer = 0;
 };
-Capture capture;
+
+}  // namespace
+
+struct KeysDialog::Parts {
+  GtkWidget* dialog = nullptr;
+  GtkWidget* cells[kControlCount][kColumns] = {};
+  GtkWidget* status = nullptr;
+  KeysDialogSetup setup;
+  std::string note;      // what the last change did, until the next one
+  int robbedRow = -1;    // the control the last change left without a binding
+  int robbedColumn = -1;
+  Capture capture;
+};
+
+namespace {
+
+using Parts = KeysDialog::Parts;
+
+// The dialog's parts, as a signal's user data.
+Parts& Self(gpointer data) { return *static_cast<Parts*>(data); }
 
 std::string RowLabel(int row) {
   // Marked for the catalog here, looked up below.
@@ -62,21 +73,21 @@ int RowOfPadIndex(int index, int slot) {
   return index < static_cast<int>(Control::Pad2Up) && slot == 1 ? index + static_cast<int>(Control::Pad2Up) : index;
 }
 
-std::string KeyText(std::uint8_t scan) { return scan && setup.keyName ? setup.keyName(scan) : std::string(); }
+std::string KeyText(Parts& d, std::uint8_t scan) { return scan && d.setup.keyName ? d.setup.keyName(scan) : std::string(); }
 
-std::string CellText(int row, int column) {
-  if (column == 0) return KeyText(setup.keys.scan[row]);
+std::string CellText(Parts& d, int row, int column) {
+  if (column == 0) return KeyText(d, d.setup.keys.scan[row]);
   const int index = PadIndex(row, column - 1);
-  return index < 0 ? std::string() : FormatPadInputs(setup.pads[column - 1].table.inputs[index]);
+  return index < 0 ? std::string() : FormatPadInputs(d.setup.pads[column - 1].table.inputs[index]);
 }
 
 // The first two rows of a column sharing a key or input, and what they share.
-bool FindConflict(int column, int& first, int& second, std::string& shared) {
+bool FindConflict(Parts& d, int column, int& first, int& second, std::string& shared) {
   for (int a = 0; a < kControlCount; ++a) {
     for (int b = a + 1; b < kControlCount; ++b) {
       if (column == 0) {
-        if (setup.keys.scan[a] != 0 && setup.keys.scan[a] == setup.keys.scan[b]) {
-          first = a, second = b, shared = KeyText(setup.keys.scan[a]);
+        if (d.setup.keys.scan[a] != 0 && d.setup.keys.scan[a] == d.setup.keys.scan[b]) {
+          first = a, second = b, shared = KeyText(d, d.setup.keys.scan[a]);
           return true;
         }
         continue;
@@ -85,8 +96,8 @@ bool FindConflict(int column, int& first, int& second, std::string& shared) {
       const int ia = PadIndex(a, slot);
       const int ib = PadIndex(b, slot);
       if (ia < 0 || ib < 0) continue;
-      for (const PadInput& x : setup.pads[slot].table.inputs[ia]) {
-        for (const PadInput& y : setup.pads[slot].table.inputs[ib]) {
+      for (const PadInput& x : d.setup.pads[slot].table.inputs[ia]) {
+        for (const PadInput& y : d.setup.pads[slot].table.inputs[ib]) {
           if (x.kind != PadInput::None && x == y) {
             first = a, second = b, shared = FormatPadInput(x);
             return true;
@@ -98,8 +109,8 @@ bool FindConflict(int column, int& first, int& second, std::string& shared) {
   return false;
 }
 
-void SetCell(int row, int column, const std::string& text, bool marked) {
-  GtkWidget* label = gtk_bin_get_child(GTK_BIN(cells[row][column]));
+void SetCell(Parts& d, int row, int column, const std::string& text, bool marked) {
+  GtkWidget* label = gtk_bin_get_child(GTK_BIN(d.cells[row][column]));
   const std::string shown = text.empty() ? Tr("(aucune)") : text;
   gchar* escaped = g_markup_escape_text(shown.c_str(), -1);
   const std::string markup =
@@ -108,14 +119,14 @@ void SetCell(int row, int column, const std::string& text, bool marked) {
   gtk_label_set_markup(GTK_LABEL(label), markup.c_str());
 }
 
-void Refresh() {
-  if (!dialog) return;
+void Refresh(Parts& d) {
+  if (!d.dialog) return;
   bool conflict[kControlCount][kColumns] = {};
   std::string conflictNote;
   for (int column = 0; column < kColumns; ++column) {
     int first = 0, second = 0;
     std::string shared;
-    if (FindConflict(column, first, second, shared)) {
+    if (FindConflict(d, column, first, second, shared)) {
       conflict[first][column] = conflict[second][column] = true;
       if (conflictNote.empty()) {
         conflictNote = Format(Tr("Conflit : %s sert à « %s » et à « %s »."), shared.c_str(),
@@ -125,51 +136,51 @@ void Refresh() {
   }
   for (int row = 0; row < kControlCount; ++row) {
     for (int column = 0; column < kColumns; ++column) {
-      if (!cells[row][column]) continue;
-      if (capture.active && capture.row == row && capture.column == column) {
-        SetCell(row, column, Tr("Appuyez…"), true);
+      if (!d.cells[row][column]) continue;
+      if (d.capture.active && d.capture.row == row && d.capture.column == column) {
+        SetCell(d, row, column, Tr("Appuyez…"), true);
         continue;
       }
-      const bool robbed = row == robbedRow && column == robbedColumn;
-      SetCell(row, column, CellText(row, column), conflict[row][column] || robbed);
+      const bool robbed = row == d.robbedRow && column == d.robbedColumn;
+      SetCell(d, row, column, CellText(d, row, column), conflict[row][column] || robbed);
     }
   }
-  std::string text = note;
-  if (capture.active) {
-    text = capture.column == 0 ? Tr("Appuyez sur la touche voulue (Échap pour annuler).")
+  std::string text = d.note;
+  if (d.capture.active) {
+    text = d.capture.column == 0 ? Tr("Appuyez sur la touche voulue (Échap pour annuler).")
                                : Tr("Appuyez sur un bouton de la manette ou poussez un stick (Échap pour annuler).");
   } else if (!conflictNote.empty()) {
     text = conflictNote;
   }
-  gtk_label_set_text(GTK_LABEL(status), text.c_str());
-  const std::string title = capture.active ? std::string(Tr("Touches")) + " — " + Tr("Appuyez…") : Tr("Touches");
-  gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
+  gtk_label_set_text(GTK_LABEL(d.status), text.c_str());
+  const std::string title = d.capture.active ? std::string(Tr("Touches")) + " — " + Tr("Appuyez…") : Tr("Touches");
+  gtk_window_set_title(GTK_WINDOW(d.dialog), title.c_str());
 }
 
-void EndCapture() {
-  if (capture.timer) g_source_remove(capture.timer);
-  capture = Capture{};
+void EndCapture(Parts& d) {
+  if (d.capture.timer) g_source_remove(d.capture.timer);
+  d.capture = Capture{};
 }
 
-void NoteRobbed(int row, int column, const std::string& what) {
-  robbedRow = row;
-  robbedColumn = column;
-  note = row < 0 ? std::string() : Format(Tr("%s servait à « %s », qui n'en a plus."), what.c_str(), RowLabel(row).c_str());
+void NoteRobbed(Parts& d, int row, int column, const std::string& what) {
+  d.robbedRow = row;
+  d.robbedColumn = column;
+  d.note = row < 0 ? std::string() : Format(Tr("%s servait à « %s », qui n'en a plus."), what.c_str(), RowLabel(row).c_str());
 }
 
-void BindKey(int row, std::uint8_t scan) {
-  const int robbed = setup.keys.Bind(static_cast<Control>(row), scan);
-  NoteRobbed(robbed, 0, KeyText(scan));
-  if (setup.keysChanged) setup.keysChanged(setup.keys);
+void BindKey(Parts& d, int row, std::uint8_t scan) {
+  const int robbed = d.setup.keys.Bind(static_cast<Control>(row), scan);
+  NoteRobbed(d, robbed, 0, KeyText(d, scan));
+  if (d.setup.keysChanged) d.setup.keysChanged(d.setup.keys);
 }
 
-void BindPad(int row, int slot, const PadInput& input) {
+void BindPad(Parts& d, int row, int slot, const PadInput& input) {
   const int index = PadIndex(row, slot);
   if (index < 0) return;
-  PadTable& table = setup.pads[slot].table;
+  PadTable& table = d.setup.pads[slot].table;
   const int robbed = table.Bind(static_cast<Control>(index), input);
-  NoteRobbed(robbed < 0 ? -1 : RowOfPadIndex(robbed, slot), slot + 1, FormatPadInput(input));
-  if (setup.padChanged) setup.padChanged(slot, table);
+  NoteRobbed(d, robbed < 0 ? -1 : RowOfPadIndex(robbed, slot), slot + 1, FormatPadInput(input));
+  if (d.setup.padChanged) d.setup.padChanged(slot, table);
 }
 
 bool Contains(const PadInput* list, int count, const PadInput& input) {
@@ -177,89 +188,94 @@ bool Contains(const PadInput* list, int count, const PadInput& input) {
 }
 
 // While a pad's cell waits: the first input pushed that was not already held.
-gboolean PollPad(gpointer) {
-  const int slot = capture.column - 1;
+gboolean PollPad(gpointer data) {
+  Parts& d = Self(data);
+  const int slot = d.capture.column - 1;
   PadInput held[kHeldMax];
-  const int count = setup.heldInputs ? setup.heldInputs(slot, held, kHeldMax) : 0;
+  const int count = d.setup.heldInputs ? d.setup.heldInputs(slot, held, kHeldMax) : 0;
   // An input let go since the capture began counts again once pushed anew.
   int kept = 0;
-  for (int i = 0; i < capture.alreadyCount; ++i) {
-    if (Contains(held, count, capture.alreadyHeld[i])) capture.alreadyHeld[kept++] = capture.alreadyHeld[i];
+  for (int i = 0; i < d.capture.alreadyCount; ++i) {
+    if (Contains(held, count, d.capture.alreadyHeld[i])) d.capture.alreadyHeld[kept++] = d.capture.alreadyHeld[i];
   }
-  capture.alreadyCount = kept;
+  d.capture.alreadyCount = kept;
   for (int i = 0; i < count; ++i) {
-    if (Contains(capture.alreadyHeld, capture.alreadyCount, held[i])) continue;
-    const int row = capture.row;
-    capture.timer = 0;  // this source ends by returning G_SOURCE_REMOVE
-    EndCapture();
-    BindPad(row, slot, held[i]);
-    Refresh();
+    if (Contains(d.capture.alreadyHeld, d.capture.alreadyCount, held[i])) continue;
+    const int row = d.capture.row;
+    d.capture.timer = 0;  // this source ends by returning G_SOURCE_REMOVE
+    EndCapture(d);
+    BindPad(d, row, slot, held[i]);
+    Refresh(d);
     return G_SOURCE_REMOVE;
   }
   return G_SOURCE_CONTINUE;
 }
 
-void OnCellClicked(GtkButton* button, gpointer) {
+void OnCellClicked(GtkButton* button, gpointer data) {
+  Parts& d = Self(data);
   const int row = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "row"));
   const int column = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(button), "column"));
-  EndCapture();
-  capture.active = true;
-  capture.row = row;
-  capture.column = column;
+  EndCapture(d);
+  d.capture.active = true;
+  d.capture.row = row;
+  d.capture.column = column;
   if (column > 0) {
-    if (setup.heldInputs) capture.alreadyCount = setup.heldInputs(column - 1, capture.alreadyHeld, kHeldMax);
-    capture.timer = g_timeout_add(kPadPollMs, PollPad, nullptr);
+    if (d.setup.heldInputs) d.capture.alreadyCount = d.setup.heldInputs(column - 1, d.capture.alreadyHeld, kHeldMax);
+    d.capture.timer = g_timeout_add(kPadPollMs, PollPad, &d);
   }
-  Refresh();
+  Refresh(d);
 }
 
-gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer) {
-  if (!capture.active) return FALSE;
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
+  Parts& d = Self(data);
+  if (!d.capture.active) return FALSE;
   if (event->keyval == GDK_KEY_Escape) {
-    EndCapture();
-    note = Tr("Rien n'a changé.");
-    Refresh();
+    EndCapture(d);
+    d.note = Tr("Rien n'a changé.");
+    Refresh(d);
     return TRUE;
   }
-  if (capture.column != 0) return TRUE;  // a pad's cell waits for the pad
+  if (d.capture.column != 0) return TRUE;  // a pad's cell waits for the pad
   // The key's place on the keyboard, whatever its layout prints on it.
   const std::uint8_t scan = PcScanCodeFromLinux(static_cast<int>(event->hardware_keycode) - 8);
-  if (KeyText(scan).empty()) {
-    note = Tr("Cette touche ne peut pas servir.");
-    Refresh();
+  if (KeyText(d, scan).empty()) {
+    d.note = Tr("Cette touche ne peut pas servir.");
+    Refresh(d);
     return TRUE;
   }
-  const int row = capture.row;
-  EndCapture();
-  BindKey(row, scan);
-  Refresh();
+  const int row = d.capture.row;
+  EndCapture(d);
+  BindKey(d, row, scan);
+  Refresh(d);
   return TRUE;
 }
 
-void OnResponse(GtkDialog* self, gint response, gpointer) {
+void OnResponse(GtkDialog* self, gint response, gpointer data) {
+  Parts& d = Self(data);
   if (response != kResponseDefaults) {
     gtk_widget_destroy(GTK_WIDGET(self));
     return;
   }
-  EndCapture();
-  setup.keys = KeyTable::Defaults();
-  if (setup.keysChanged) setup.keysChanged(setup.keys);
+  EndCapture(d);
+  d.setup.keys = KeyTable::Defaults();
+  if (d.setup.keysChanged) d.setup.keysChanged(d.setup.keys);
   for (int slot = 0; slot < 2; ++slot) {
-    if (!setup.pads[slot].present) continue;
-    setup.pads[slot].table = setup.pads[slot].defaults;
-    if (setup.padChanged) setup.padChanged(slot, setup.pads[slot].table);
+    if (!d.setup.pads[slot].present) continue;
+    d.setup.pads[slot].table = d.setup.pads[slot].defaults;
+    if (d.setup.padChanged) d.setup.padChanged(slot, d.setup.pads[slot].table);
   }
-  NoteRobbed(-1, -1, {});
-  note = Tr("Les touches par défaut sont rétablies.");
-  Refresh();
+  NoteRobbed(d, -1, -1, {});
+  d.note = Tr("Les touches par défaut sont rétablies.");
+  Refresh(d);
 }
 
-void OnDestroy(GtkWidget*, gpointer) {
-  EndCapture();
-  if (setup.closed) setup.closed();
-  dialog = nullptr;
-  status = nullptr;
-  for (auto& row : cells) {
+void OnDestroy(GtkWidget*, gpointer data) {
+  Parts& d = Self(data);
+  EndCapture(d);
+  if (d.setup.closed) d.setup.closed();
+  d.dialog = nullptr;
+  d.status = nullptr;
+  for (auto& row : d.cells) {
     for (GtkWidget*& cell : row) cell = nullptr;
   }
 }
@@ -289,19 +305,24 @@ GtkWidget* HeaderLabel(const std::string& text) {
 
 }  // namespace
 
-void OpenKeysDialog(const KeysDialogSetup& given) {
-  if (dialog) {
-    gtk_window_present(GTK_WINDOW(dialog));
+KeysDialog::KeysDialog() : parts(std::make_unique<Parts>()) {}
+
+KeysDialog::~KeysDialog() { Close(); }
+
+void KeysDialog::Open(const KeysDialogSetup& given) {
+  Parts& d = *parts;
+  if (d.dialog) {
+    gtk_window_present(GTK_WINDOW(d.dialog));
     return;
   }
-  setup = given;
-  note.clear();
-  robbedRow = robbedColumn = -1;
-  dialog = gtk_dialog_new_with_buttons(Tr("Touches"), ActiveWindow(),
+  d.setup = given;
+  d.note.clear();
+  d.robbedRow = d.robbedColumn = -1;
+  d.dialog = gtk_dialog_new_with_buttons(Tr("Touches"), ActiveWindow(),
                                        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                        Tr("Par _défaut"), kResponseDefaults, Tr("_Fermer"), GTK_RESPONSE_CLOSE,
                                        nullptr);
-  gtk_window_set_default_size(GTK_WINDOW(dialog), 720, 560);
+  gtk_window_set_default_size(GTK_WINDOW(d.dialog), 720, 560);
 
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 2);
@@ -309,7 +330,7 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
   gtk_container_set_border_width(GTK_CONTAINER(grid), 8);
   gtk_grid_attach(GTK_GRID(grid), HeaderLabel(Tr("Clavier")), 1, 0, 1, 1);
   for (int slot = 0; slot < 2; ++slot) {
-    const KeysDialogPad& pad = setup.pads[slot];
+    const KeysDialogPad& pad = d.setup.pads[slot];
     const std::string header = pad.present ? Format(Tr("Manette %d : %s"), slot + 1, pad.name.c_str())
                                            : Format(Tr("Manette %d : aucune"), slot + 1);
     GtkWidget* label = HeaderLabel(header);
@@ -322,7 +343,7 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     gtk_grid_attach(GTK_GRID(grid), label, 0, row + 1, 1, 1);
     for (int column = 0; column < kColumns; ++column) {
-      const bool bindable = column == 0 || (setup.pads[column - 1].present && PadIndex(row, column - 1) >= 0);
+      const bool bindable = column == 0 || (d.setup.pads[column - 1].present && PadIndex(row, column - 1) >= 0);
       if (!bindable) {
         gtk_grid_attach(GTK_GRID(grid), gtk_label_new("—"), column + 1, row + 1, 1, 1);
         continue;
@@ -332,9 +353,9 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
       gtk_widget_set_hexpand(button, TRUE);
       g_object_set_data(G_OBJECT(button), "row", GINT_TO_POINTER(row));
       g_object_set_data(G_OBJECT(button), "column", GINT_TO_POINTER(column));
-      g_signal_connect(button, "clicked", G_CALLBACK(OnCellClicked), nullptr);
+      g_signal_connect(button, "clicked", G_CALLBACK(OnCellClicked), &d);
       gtk_grid_attach(GTK_GRID(grid), button, column + 1, row + 1, 1, 1);
-      cells[row][column] = button;
+      d.cells[row][column] = button;
     }
   }
 
@@ -364,24 +385,25 @@ void OpenKeysDialog(const KeysDialogSetup& given) {
   // Moving the focus down the list scrolls it along.
   gtk_container_set_focus_vadjustment(GTK_CONTAINER(grid),
                                       gtk_scrolled_window_get_vadjustment(GTK_SCROLLED_WINDOW(scrolled)));
-  status = gtk_label_new("");
-  gtk_label_set_xalign(GTK_LABEL(status), 0);
-  gtk_label_set_line_wrap(GTK_LABEL(status), TRUE);
-  gtk_widget_set_margin_start(status, 8);
-  gtk_widget_set_margin_end(status, 8);
-  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+  d.status = gtk_label_new("");
+  gtk_label_set_xalign(GTK_LABEL(d.status), 0);
+  gtk_label_set_line_wrap(GTK_LABEL(d.status), TRUE);
+  gtk_widget_set_margin_start(d.status, 8);
+  gtk_widget_set_margin_end(d.status, 8);
+  GtkWidget* content = gtk_dialog_get_content_area(GTK_DIALOG(d.dialog));
   gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
-  gtk_box_pack_start(GTK_BOX(content), status, FALSE, FALSE, 6);
+  gtk_box_pack_start(GTK_BOX(content), d.status, FALSE, FALSE, 6);
 
-  g_signal_connect(dialog, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
-  g_signal_connect(dialog, "response", G_CALLBACK(OnResponse), nullptr);
-  g_signal_connect(dialog, "destroy", G_CALLBACK(OnDestroy), nullptr);
-  Refresh();
-  gtk_widget_show_all(dialog);
-  gtk_widget_grab_focus(cells[0][0]);
+  g_signal_connect(d.dialog, "key-press-event", G_CALLBACK(OnKeyPress), &d);
+  g_signal_connect(d.dialog, "response", G_CALLBACK(OnResponse), &d);
+  g_signal_connect(d.dialog, "destroy", G_CALLBACK(OnDestroy), &d);
+  Refresh(d);
+  gtk_widget_show_all(d.dialog);
+  gtk_widget_grab_focus(d.cells[0][0]);
 }
 
-void CloseKeysDialog() {
-  setup.closed = nullptr;
-  if (dialog) gtk_widget_destroy(dialog);
+void KeysDialog::Close() {
+  Parts& d = *parts;
+  d.setup.closed = nullptr;
+  if (d.dialog) gtk_widget_destroy(d.dialog);
 }

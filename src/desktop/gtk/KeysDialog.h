@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "host/input/Bindings.h"
@@ -38,8 +39,24 @@ struct KeysDialogSetup {
   std::function<void()> closed;
 };
 
-// Opens the dialog over the active window; one at a time (a second call
-// brings the open one forward).
-void OpenKeysDialog(const KeysDialogSetup& setup);
-// Closes it if open (without a change, and without `closed`).
-void CloseKeysDialog();
+// The dialog's owner keeps one of these; the dialog's widgets reach it
+// through their user data.
+class KeysDialog {
+ public:
+  KeysDialog();
+  ~KeysDialog();
+  KeysDialog(const KeysDialog&) = delete;
+  KeysDialog& operator=(const KeysDialog&) = delete;
+
+  // Opens the dialog over the active window; one at a time (a second call
+  // brings the open one forward).
+  void Open(const KeysDialogSetup& setup);
+  // Closes it if open (without a change, and without `closed`).
+  void Close();
+
+  // The widgets and the capture under way, in KeysDialog.cpp.
+  struct Parts;
+
+ private:
+  std::unique_ptr<Parts> parts;
+};
