@@ -106,12 +106,12 @@ TEST_F(BatteryFiles, AFailedWriteKeepsTheOldFile) {
   LogCapture quiet;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    BatteryFile battery(Write("game.sav", old));
+    FileOps broken = SystemFileOps();
+    c.breakIt(broken);
+    BatteryFile battery(Write("game.sav", old), broken);
     ASSERT_TRUE(battery.Load(ram.data()));
-    c.breakIt(ActiveFileOps());
     std::string error;
     EXPECT_EQ(battery.Save(ram.data(), error), BatteryFile::SaveResult::kFailed);
-    ActiveFileOps() = SystemFileOps();
     EXPECT_NE(error.find(Path("game.sav")), std::string::npos) << error;
     EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     EXPECT_EQ(Read("game.sav"), old);

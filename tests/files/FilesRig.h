@@ -9,10 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/files/FileOps.h"
-
-// A scratch folder per test, byte-level file helpers, and the system's file
-// calls restored after each test that replaced some.
+// A scratch folder per test and byte-level file helpers.
 class FilesRig : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -23,7 +20,6 @@ class FilesRig : public ::testing::Test {
     std::filesystem::create_directories(folder);
   }
   void TearDown() override {
-    ActiveFileOps() = SystemFileOps();
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(folder);
   }

@@ -27,12 +27,13 @@ TEST_F(WavFiles, StreamedFileHasItsSizesAndNothingIsLeftOnFailure) {
   WavWriter aborted;
   ASSERT_TRUE(aborted.Open(Path("aborted.wav"), error));
   aborted.Abort();
-  WavWriter full;
+  FileOps diskFull = SystemFileOps();
+  WavWriter full(diskFull);
   ASSERT_TRUE(full.Open(Path("full.wav"), error));
-  ActiveFileOps().write = [](int, const void*, std::size_t) -> ssize_t { errno = ENOSPC; return -1; };
+  diskFull.write = [](int, const void*, std::size_t) -> ssize_t { errno = ENOSPC; return -1; };
   EXPECT_FALSE(full.Append(samples, 5, error));
   EXPECT_NE(error.find("No space left"), std::string::npos);
-  ActiveFileOps() = SystemFileOps();
+  diskFull = SystemFileOps();
   EXPECT_FALSE(full.Finish(error));
   EXPECT_EQ(Entries(), 1u);  // out.wav alone
 }

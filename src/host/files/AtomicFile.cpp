@@ -82,7 +82,7 @@ bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
   if (name.size() >= kPathMax) name = FolderOf(target) + "/.tavrin-XXXXXX";
   std::vector<char> buffer(name.begin(), name.end());
   buffer.push_back('\0');
-  int made = ActiveFileOps().makeTemporary(buffer.data());
+  int made = ops->makeTemporary(buffer.data());
   if (made < 0) return Fail("", errno, error);
   descriptor = made;
   temporary = buffer.data();
@@ -93,7 +93,7 @@ bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
 bool TemporaryFile::Write(const void* bytes, std::size_t count, std::string& error) {
   const auto* at = static_cast<const std::uint8_t*>(bytes);
   while (count > 0) {
-    ssize_t done = ActiveFileOps().write(descriptor, at, count);
+    ssize_t done = ops->write(descriptor, at, count);
     if (done < 0 && errno == EINTR) continue;
     if (done <= 0) return Fail("", done == 0 ? ENOSPC : errno, error);
     at += done;
@@ -113,7 +113,7 @@ bool TemporaryFile::Commit(std::string& error) {
   if (inPlace) {
     // Most devices refuse fsync (EINVAL); their bytes are
     // handed over once written. A failed close still fails the write.
-    const bool synced = ActiveFileOps().sync(descriptor) == 0 || errno == EINVAL || errno == EROFS;
+    const bool synced = ops->sync(descriptor) == 0 || errno == EINVAL || errno == EROFS;
     const int syncError = errno;
     const int closing = ::close(descriptor);
     const int closeError = errno;
@@ -123,18 +123,18 @@ bool TemporaryFile::Commit(std::string& error) {
     if (closing != 0) return Fail("", closeError, error);
     return true;
   }
-  if (ActiveFileOps().sync(descriptor) != 0) return Fail("", errno, error);
+  if (ops->sync(descriptor) != 0) return Fail("", errno, error);
   int closing = ::close(descriptor);
   descriptor = -1;
   if (closing != 0) return Fail("", errno, error);
-  if (ActiveFileOps().rename(temporary.c_str(), target.c_str()) != 0) return Fail("", errno, error);
+  if (ops->rename(temporary.c_str(), target.c_str()) != 0) return Fail("", errno, error);
   temporary.clear();
   // The rename is only durable once the folder's entry is on disk. The new
   // file is in place either way, so a folder that cannot be synced (some
   // file systems refuse) is not a failed write.
   int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder >= 0) {
-    ActiveFileOps().sync(folder);
+    ops->sync(folder);
     ::close(folder);
   }
   return true;
@@ -149,13 +149,13 @@ void TemporaryFile::Abort() {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
-                         std::string& error) {
+                         std::string& error, const FileOps& ops) {
   std::string target = links == LinkPolicy::kFollowLink ? ResolveLinks(path) : path;
   if (target.empty()) {
     error = "cannot write '" + path + "': " + std::strerror(ELOOP);
     return false;
   }
-  TemporaryFile file;
+  TemporaryFile file(ops);
   if (!file.Open(target, error) || !file.Write(bytes, count, error) || !file.Commit(error)) {
     if (target != path) error += " (through the link '" + path + "')";
     return false;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/files/FileOps.h"
+
 // What a write does when the path names a symbolic link.
 enum class LinkPolicy {
   kReplaceLink,  // the link itself is replaced by the new file
@@ -24,7 +26,8 @@ std::string ResolveLinks(const std::string& path);
 // replace the device node); every write and the close are checked.
 class TemporaryFile {
  public:
-  TemporaryFile() = default;
+  // Writes through `ops` (which must outlive the file).
+  explicit TemporaryFile(const FileOps& ops = SystemFileOps()) : ops(&ops) {}
   ~TemporaryFile() { Abort(); }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -47,6 +50,7 @@ class TemporaryFile {
  private:
   bool Fail(const std::string& what, int error, std::string& message);
 
+  const FileOps* ops;
   int descriptor = -1;
   bool inPlace = false;  // writing straight into a character device
   int reason = 0;
@@ -58,8 +62,8 @@ class TemporaryFile {
 // False with the path and the system's reason in `error`; the old file is
 // then as it was.
 bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
-                         std::string& error);
+                         std::string& error, const FileOps& ops = SystemFileOps());
 inline bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, LinkPolicy links,
-                                std::string& error) {
-  return WriteFileAtomically(path, bytes.data(), bytes.size(), links, error);
+                                std::string& error, const FileOps& ops = SystemFileOps()) {
+  return WriteFileAtomically(path, bytes.data(), bytes.size(), links, error, ops);
 }

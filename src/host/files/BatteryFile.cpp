@@ -48,7 +48,7 @@ bool BatteryPathFor(const std::string& imagePath, std::string& batteryPath, std:
   return true;
 }
 
-BatteryFile::BatteryFile(std::string path) : path(std::move(path)) {}
+BatteryFile::BatteryFile(std::string path, const FileOps& ops) : path(std::move(path)), ops(&ops) {}
 
 BatteryFile::~BatteryFile() {
   if (lockDescriptor >= 0) ::close(lockDescriptor);  // closing releases the flock
@@ -121,7 +121,7 @@ BatteryFile::SaveResult BatteryFile::Save(const std::uint8_t* ram, std::string& 
   }
   std::vector<std::uint8_t> bytes(ram, ram + kRamSize);
   bytes.insert(bytes.end(), extra.begin(), extra.end());
-  if (!WriteFileAtomically(path, bytes, LinkPolicy::kFollowLink, error)) return SaveResult::kFailed;
+  if (!WriteFileAtomically(path, bytes, LinkPolicy::kFollowLink, error, *ops)) return SaveResult::kFailed;
   if (!extra.empty()) LogPrintf("Saved User Ram; the %zu bytes after it are kept unchanged.\n", extra.size());
   return SaveResult::kSaved;
 }

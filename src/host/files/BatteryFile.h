@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/files/FileOps.h"
+
 // The battery file's name for an image: a three-letter extension replaced by
 // ".sav" (game.sms gives game.sav), else ".sav" appended (game.gg gives
 // game.gg.sav). False with a clear line when that would be the image itself
@@ -34,7 +36,9 @@ class BatteryFile {
 
   enum class SaveResult { kSaved, kHeldByAnotherRun, kRefused, kFailed };
 
-  explicit BatteryFile(std::string path);
+  // Saves write through `ops` (which must outlive the file): the system's
+  // calls, unless a test hands in failing ones.
+  explicit BatteryFile(std::string path, const FileOps& ops = SystemFileOps());
   ~BatteryFile();
   BatteryFile(const BatteryFile&) = delete;
   BatteryFile& operator=(const BatteryFile&) = delete;
@@ -59,6 +63,7 @@ class BatteryFile {
   void Lock();
 
   std::string path;
+  const FileOps* ops;
   std::vector<std::uint8_t> extra;  // bytes past kRamSize, written back unchanged
   int lockDescriptor = -1;
   bool lockTried = false;

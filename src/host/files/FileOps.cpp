@@ -11,10 +11,7 @@ namespace {
 int MakeTemporary(char* nameTemplate) { return ::mkostemp(nameTemplate, O_CLOEXEC); }
 
 constexpr FileOps kSystemOps{MakeTemporary, ::write, ::fsync, ::rename};
-FileOps activeOps = kSystemOps;
 
 }  // namespace
 
 const FileOps& SystemFileOps() { return kSystemOps; }
-
-FileOps& ActiveFileOps() { return activeOps; }

@@ -21,6 +21,9 @@ class WavWriter {
   // with a clear line to check before anything runs.
   static bool CheckLength(std::uint64_t frames, double framesPerSecond, std::string& error);
 
+  // Writes through `ops` (which must outlive the writer).
+  explicit WavWriter(const FileOps& ops = SystemFileOps()) : file(ops) {}
+
   bool Open(const std::string& path, std::string& error);
   bool Append(const std::int16_t* samples, std::size_t count, std::string& error);
   bool Finish(std::string& error);
