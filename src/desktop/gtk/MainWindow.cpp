@@ -94,6 +94,11 @@ void FocusGameLater(Parts& w) { g_idle_add(RunFocusGame, &w); }
 
 void OnDestroy(GtkWidget*, gpointer data) {
   Parts& w = Self(data);
+  // The bar goes first, while the window is still its toplevel: a bar left
+  // in keyboard mode by Alt+letter would otherwise show or hide its
+  // mnemonics on the box it sat in, once the window has let go of that.
+  if (w.menuBar) gtk_widget_destroy(w.menuBar);
+  w.menuBar = nullptr;
   w.mainWindow = nullptr;
   w.recentMenu = nullptr;
   if (w.handlers.destroyed) w.handlers.destroyed();
