@@ -303,27 +303,9 @@ GtkWidget* HeaderLabel(const std::string& text) {
   return label;
 }
 
-}  // namespace
-
-KeysDialog::KeysDialog() : parts(std::make_unique<Parts>()) {}
-
-KeysDialog::~KeysDialog() { Close(); }
-
-void KeysDialog::Open(const KeysDialogSetup& given) {
-  Parts& d = *parts;
-  if (d.dialog) {
-    gtk_window_present(GTK_WINDOW(d.dialog));
-    return;
-  }
-  d.setup = given;
-  d.note.clear();
-  d.robbedRow = d.robbedColumn = -1;
-  d.dialog = gtk_dialog_new_with_buttons(Tr("Touches"), ActiveWindow(),
-                                       static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                       Tr("Par _défaut"), kResponseDefaults, Tr("_Fermer"), GTK_RESPONSE_CLOSE,
-                                       nullptr);
-  gtk_window_set_default_size(GTK_WINDOW(d.dialog), 720, 560);
-
+// Every control with its key and the inputs of each pad plugged in, a
+// button each.
+GtkWidget* BuildBindingGrid(Parts& d) {
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 2);
   gtk_grid_set_column_spacing(GTK_GRID(grid), 8);
@@ -358,8 +340,12 @@ void KeysDialog::Open(const KeysDialogSetup& given) {
       d.cells[row][column] = button;
     }
   }
+  return grid;
+}
 
-  // The SC-3000's keyboard on the PC's, for reading only: four keys a row.
+// The SC-3000's keyboard on the PC's, for reading only: four keys a row,
+// under the bindings.
+void AddScKeyMap(GtkWidget* grid) {
   int mapRow = kControlCount + 2;
   GtkWidget* mapHeader = HeaderLabel(Tr("Clavier du SC-3000 (touche du PC → touche du SC-3000)"));
   gtk_widget_set_margin_top(mapHeader, 12);
@@ -377,6 +363,31 @@ void KeysDialog::Open(const KeysDialogSetup& given) {
   GtkWidget* resetKey = gtk_label_new("Page Up → RESET");
   gtk_label_set_xalign(GTK_LABEL(resetKey), 0);
   gtk_grid_attach(GTK_GRID(grid), resetKey, mapColumn, mapRow, 1, 1);
+}
+
+}  // namespace
+
+KeysDialog::KeysDialog() : parts(std::make_unique<Parts>()) {}
+
+KeysDialog::~KeysDialog() { Close(); }
+
+void KeysDialog::Open(const KeysDialogSetup& given) {
+  Parts& d = *parts;
+  if (d.dialog) {
+    gtk_window_present(GTK_WINDOW(d.dialog));
+    return;
+  }
+  d.setup = given;
+  d.note.clear();
+  d.robbedRow = d.robbedColumn = -1;
+  d.dialog = gtk_dialog_new_with_buttons(Tr("Touches"), ActiveWindow(),
+                                       static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                                       Tr("Par _défaut"), kResponseDefaults, Tr("_Fermer"), GTK_RESPONSE_CLOSE,
+                                       nullptr);
+  gtk_window_set_default_size(GTK_WINDOW(d.dialog), 720, 560);
+
+  GtkWidget* grid = BuildBindingGrid(d);
+  AddScKeyMap(grid);
 
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);

@@ -462,10 +462,8 @@ void FillRecentMenu(Parts& w) {
   gtk_widget_show_all(w.recentMenu);
 }
 
-GtkWidget* BuildMenuBar(Parts& w) {
-  GtkWidget* bar = gtk_menu_bar_new();
-  w.menuBar = bar;
-
+// "Fichier": load, "Récents", the sound log, quit.
+GtkWidget* BuildFileMenu(Parts& w) {
   GtkWidget* file = gtk_menu_item_new_with_mnemonic(Tr("_Fichier"));
   GtkWidget* fileMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(file), fileMenu);
@@ -479,18 +477,12 @@ GtkWidget* BuildMenuBar(Parts& w) {
   w.soundLogItem = AddItem(w, fileMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Enregistrer le _son (VGM)…")),
                            G_CALLBACK(OnSoundLog), "toggled");
   AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), "activate");
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), file);
+  return file;
+}
 
-  GtkWidget* options = gtk_menu_item_new_with_mnemonic(Tr("_Options"));
-  GtkWidget* optionsMenu = gtk_menu_new();
-  gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
-  w.palItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), "toggled");
-  w.japaneseItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
-                           G_CALLBACK(OnJapanese), "toggled");
-  w.fmUnitItem =
-      AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Unité _FM")), G_CALLBACK(OnFmUnit), "toggled");
-  w.spriteLimitItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
-                              G_CALLBACK(OnNoSpriteLimit), "toggled");
+// "Taille de la fenêtre": 1 to 4 times the picture, and an item out of sight
+// for any other size.
+GtkWidget* BuildSizeMenu(Parts& w) {
   GtkWidget* size = gtk_menu_item_new_with_mnemonic(Tr("_Taille de la fenêtre"));
   GtkWidget* sizeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(size), sizeMenu);
@@ -503,11 +495,11 @@ GtkWidget* BuildMenuBar(Parts& w) {
   }
   w.otherSizeItem = gtk_radio_menu_item_new(group);
   g_object_ref_sink(w.otherSizeItem);
-  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), size);
-  w.wholeScalesItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
-                              G_CALLBACK(OnWholeScales), "toggled");
-  w.fullscreenItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
-                             G_CALLBACK(OnFullscreen), "toggled");
+  return size;
+}
+
+// "Volume": 0 to 100 % in steps of 25.
+GtkWidget* BuildVolumeMenu(Parts& w) {
   GtkWidget* volume = gtk_menu_item_new_with_mnemonic(Tr("_Volume"));
   GtkWidget* volumeMenu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(volume), volumeMenu);
@@ -519,7 +511,28 @@ GtkWidget* BuildMenuBar(Parts& w) {
     volumeGroup = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
     w.volumeItems[i] = AddItem(w, volumeMenu, item, G_CALLBACK(OnVolume), "activate", i * 25);
   }
-  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), volume);
+  return volume;
+}
+
+// "Options": the console's marks, the window's size and scaling, the sound,
+// the keys, the board and the console.
+GtkWidget* BuildOptionsMenu(Parts& w) {
+  GtkWidget* options = gtk_menu_item_new_with_mnemonic(Tr("_Options"));
+  GtkWidget* optionsMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(options), optionsMenu);
+  w.palItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_PAL")), G_CALLBACK(OnPal), "toggled");
+  w.japaneseItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Marque japonaise III")),
+                           G_CALLBACK(OnJapanese), "toggled");
+  w.fmUnitItem =
+      AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Unité _FM")), G_CALLBACK(OnFmUnit), "toggled");
+  w.spriteLimitItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Sans _limite de sprites")),
+                              G_CALLBACK(OnNoSpriteLimit), "toggled");
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), BuildSizeMenu(w));
+  w.wholeScalesItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
+                              G_CALLBACK(OnWholeScales), "toggled");
+  w.fullscreenItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
+                             G_CALLBACK(OnFullscreen), "toggled");
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), BuildVolumeMenu(w));
   AddItem(w, optionsMenu, gtk_menu_item_new_with_mnemonic(Tr("To_uches…")), G_CALLBACK(OnKeys), "activate");
   // The board and the console apply to the image running (it is loaded
   // again) and to the next ones.
@@ -533,7 +546,14 @@ GtkWidget* BuildMenuBar(Parts& w) {
   const int consoleValues[] = {0, 1, 2, 3, 4};
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
                         RadioSubmenu(w, Tr("Con_sole"), consoleNames, consoleValues, 5, G_CALLBACK(OnConsoleKind)));
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), options);
+  return options;
+}
+
+GtkWidget* BuildMenuBar(Parts& w) {
+  GtkWidget* bar = gtk_menu_bar_new();
+  w.menuBar = bar;
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildFileMenu(w));
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildOptionsMenu(w));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu(w));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildDebugMenu([&w] { FocusGameLater(w); }));
 
