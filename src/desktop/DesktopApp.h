@@ -17,6 +17,7 @@
 #include "desktop/sdl/SdlInput.h"
 #include "desktop/sdl/SdlSound.h"
 #include "host/session/RunOptions.h"
+#include "host/input/PointerMotion.h"
 #include "host/session/Session.h"
 
 union SDL_Event;
@@ -77,6 +78,7 @@ class DesktopApp {
   void CloseRunningSpan();
 
   bool quitPosted = false;
+  SportsPadMotion sportsPadMotion[2][2];  // by port, x and y
   std::string soundFailure;
   // The window goes back where the player left it once it has the focus.
   bool placePending = false;

@@ -221,11 +221,21 @@ void DesktopApp::HandlePadEvent(const SDL_Event& event) {
 void DesktopApp::MouseMoved(const SDL_MouseMotionEvent& motion) {
   int x = -1, y = -1;
   if (!display.FramePoint(motion.x, motion.y, x, y)) x = y = -1;
-  for (PointerInput& pointer : session.input.pointer) {
-    pointer.x = x;
-    pointer.y = y;
-    pointer.dx += motion.xrel;
-    pointer.dy += motion.yrel;
+  // The paddle turns through its whole travel across the window
+  // (PaddleFromColumn); the sports pad moves in the picture's pixels
+  // (SportsPadMotion).
+  int windowWidth = 0, shownWidth = 0, shownHeight = 0;
+  const bool sized = display.PointSizes(windowWidth, shownWidth, shownHeight);
+  const PictureRect& picture = display.picture;
+  for (int port = 0; port < 2; ++port) {
+    PointerInput& pointer = session.input.pointer[port];
+    const bool paddle = session.console.GetPeripheral(port) == Peripheral::kPaddle;
+    pointer.x = paddle && sized ? PaddleFromColumn(motion.x, windowWidth) : x;
+    pointer.y = paddle && sized ? 0 : y;
+    if (sized) {
+      pointer.dx += sportsPadMotion[port][0].Take(motion.xrel, picture.width, shownWidth);
+      pointer.dy += sportsPadMotion[port][1].Take(motion.yrel, picture.height, shownHeight);
+    }
   }
 }
 
@@ -270,6 +280,8 @@ void DesktopApp::HandleEvent(const SDL_Event& event) {
     } else {
       input.KeyPressed(event.key.keysym.scancode, event.key.keysym.mod);
     }
+  } else if (event.type == SDL_KEYUP) {
+    input.KeyReleased(event.key.keysym.scancode);
   } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
     window.PopupMenu();
   } else if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {

@@ -49,6 +49,11 @@ TEST_F(SettingsFiles, EverySettingComesBackAsSaved) {
   s.fm = true;
   s.spriteLimit = false;
   s.bios = "/home/joueur/bios.sms";
+  s.filter = "scanlines";
+  s.pixelAspect = true;
+  s.port[0] = "lightgun";
+  s.port[1] = "sportspad";
+  s.glasses = "anaglyph";
   s.volume = 40;
   s.muted = true;
   s.lastFolder = "/home/joueur/Jeux; et [autres]";
@@ -97,6 +102,9 @@ TEST_F(SettingsFiles, BadFilesGiveDefaultsOneLogLineAndAreNeverLost) {
       // the entry is left out (and, under the sanitizer, nothing leaks).
       {"bad escapes", [&] { WriteText(path, "[files]\nlast-folder=/a\\q\n[keys]\npause=P\\q\nrewind=R\n"); },
        [](Settings& s) { s.keyBindings = {{"rewind", "R"}}; }, 1, false, true},
+      {"unknown filter, device and view",
+       [&] { WriteText(path, "[window]\nfilter=blur\n[console]\nport1=paddle\nport2=mouse\nglasses=right\n"); },
+       [](Settings& s) { s.port[0] = "paddle"; }, 1, false, true},
       {"an empty pad group", [&] { WriteText(path, "[pad 0300]\n"); }, [](Settings&) {}, 0, false, true},
       {"too many recent images",
        [&] { WriteText(path, "[files]\nrecent=a;b;a;c;d;e;f;g;h;i;j;k;l;\n"); },

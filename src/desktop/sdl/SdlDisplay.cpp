@@ -239,6 +239,19 @@ bool SdlDisplay::FramePoint(int windowX, int windowY, int& x, int& y) const {
   return FramePointAt(clientX, clientY, view, picture, x, y);
 }
 
+bool SdlDisplay::PointSizes(int& windowWidth, int& pictureWidth, int& pictureHeight) const {
+  if (!window) return false;
+  int windowHeight = 0;
+  SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+  int clientWidth = windowWidth, clientHeight = windowHeight;
+  if (renderer) SDL_GetRendererOutputSize(renderer, &clientWidth, &clientHeight);
+  if (windowWidth <= 0 || clientWidth <= 0 || clientHeight <= 0) return false;
+  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  pictureWidth = static_cast<int>(static_cast<long long>(view.width) * windowWidth / clientWidth);
+  pictureHeight = static_cast<int>(static_cast<long long>(view.height) * windowHeight / clientHeight);
+  return pictureWidth > 0 && pictureHeight > 0;
+}
+
 bool SdlDisplay::HasSurfaces() const { return back != nullptr; }
 
 bool SdlDisplay::LockBackBuffer(SurfaceLock& lock) {

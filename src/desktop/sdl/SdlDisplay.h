@@ -58,6 +58,9 @@ class SdlDisplay final : public Display {
   // The point of the console's frame under a point of the window (SDL's
   // window coordinates); false outside the picture.
   bool FramePoint(int windowX, int windowY, int& x, int& y) const;
+  // The window's width and the picture's size in it, in window points
+  // (what the mouse's motion is counted in); false without a window.
+  bool PointSizes(int& windowWidth, int& pictureWidth, int& pictureHeight) const;
 
   SDL_Window* Window() const { return window; }
   std::uint32_t WindowId() const { return window ? SDL_GetWindowID(window) : 0; }

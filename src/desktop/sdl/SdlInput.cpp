@@ -173,21 +173,34 @@ bool SdlInput::ReadKeyboard(uint8_t (&keys)[kKeyboardKeyCount]) {
   int count = 0;
   const Uint8* state = SDL_GetKeyboardState(&count);
   if (!state) return false;
-  TranslateKeyboardState(state, count, keys);
-  for (int key = 0; key < kKeyboardKeyCount; ++key) keys[key] |= pressed[key];
+  std::uint8_t held[kKeyboardKeyCount];
+  TranslateKeyboardState(state, count, held);
+  edges.View(held, keys);
   return true;
 }
 
 void SdlInput::KeyPressed(SDL_Scancode scancode, Uint16 modifiers) {
-  if (const std::uint8_t key = PcScanCode(scancode)) pressed[key] = 1;
-  if (modifiers & KMOD_LSHIFT) KeyPressed(SDL_SCANCODE_LSHIFT, 0);
-  if (modifiers & KMOD_RSHIFT) KeyPressed(SDL_SCANCODE_RSHIFT, 0);
-  if (modifiers & KMOD_LALT) KeyPressed(SDL_SCANCODE_LALT, 0);
-  if (modifiers & KMOD_RALT) KeyPressed(SDL_SCANCODE_RALT, 0);
+  if (const std::uint8_t key = PcScanCode(scancode)) edges.Pressed(key);
+  const struct {
+    Uint16 mask;
+    SDL_Scancode key;
+  } held[] = {{KMOD_LSHIFT, SDL_SCANCODE_LSHIFT}, {KMOD_RSHIFT, SDL_SCANCODE_RSHIFT},
+              {KMOD_LALT, SDL_SCANCODE_LALT},     {KMOD_RALT, SDL_SCANCODE_RALT}};
+  for (const auto& modifier : held) {
+    if (modifiers & modifier.mask) edges.HeldWithPress(PcScanCode(modifier.key));
+  }
+}
+
+void SdlInput::KeyReleased(SDL_Scancode scancode) {
+  if (const std::uint8_t key = PcScanCode(scancode)) edges.Released(key);
 }
 
 void SdlInput::FrameRead() {
-  for (std::uint8_t& key : pressed) key = 0;
+  int count = 0;
+  const Uint8* state = SDL_GetKeyboardState(&count);
+  std::uint8_t held[kKeyboardKeyCount];
+  TranslateKeyboardState(state, count, held);
+  edges.FrameDone(held);
 }
 
 JoystickRead SdlInput::ReadJoystick(int index, JoystickState& state) {

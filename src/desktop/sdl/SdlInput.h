@@ -7,6 +7,7 @@
 
 #include "host/input/Bindings.h"
 #include "host/input/InputSource.h"
+#include "host/input/KeyEdges.h"
 
 class HostMessageBox;
 
@@ -20,9 +21,10 @@ class HostMessageBox;
 // (SDL_JoystickGetGUIDString), else its defaults (the layout above).
 //
 // Device state changes arrive with the events the main loop pumps. A key
-// pressed and let go between two frames would be missed by the state alone,
-// so the key-down events are latched too: a key counts as held in the frame
-// after its press, however short the press was.
+// pressed and let go between two frames, or let go and pressed again, would
+// be missed by the state alone, so both edges are latched (KeyEdges): a
+// short press counts as held for a frame, and a quick release and press as
+// a release and a new press.
 class SdlInput final : public InputSource {
  public:
   ~SdlInput() override;
@@ -35,7 +37,9 @@ class SdlInput final : public InputSource {
   // the modifiers held when it came: a Shift+F4 tapped between two frames
   // reads as Shift+F4 even when the Shift key is up again by then.
   void KeyPressed(SDL_Scancode scancode, Uint16 modifiers);
-  // The frame's reads are done: the keys latched so far are forgotten.
+  // A key-up event.
+  void KeyReleased(SDL_Scancode scancode);
+  // The frame's reads are done: the key events latched so far are spent.
   void FrameRead();
   JoystickRead ReadJoystick(int index, JoystickState& state) override;
 
@@ -73,5 +77,5 @@ class SdlInput final : public InputSource {
   Pad pads[kJoystickMax];
   bool subsystemOpen = false;
   std::map<std::string, PadChoice> padChoices;
-  std::uint8_t pressed[kKeyboardKeyCount] = {};  // by PC scan code, since the last FrameRead
+  KeyEdges edges;  // by PC scan code, since the last FrameRead
 };

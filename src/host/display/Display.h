@@ -73,6 +73,9 @@ class Display {
   // than the whole frame), and whether it is shown at whole scales only.
   PictureRect picture = kMasterSystemPicture;
   bool wholeScales = false;
+  // The console's pixels shown 8:7 wide (ShownWidth), as a television shows them.
+  bool pixelAspect = false;
+  int ShownPictureWidth() const { return ShownWidth(picture.width, pixelAspect); }
   // Rows of the back surface the last frame filled (192 to 240).
   int frameRows = 192;
   // The display window is the active window; the idle loop runs the console

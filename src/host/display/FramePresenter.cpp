@@ -42,7 +42,12 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
     return;
   }
   Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0, colours, rows);
-  if (paused) DrawPauseOverlay(lockDesc, display->depth, display->is565 != 0, display->picture);
+  if (filter == PictureFilter::kLcd && gameGear) {
+    ghosting.Apply(lockDesc, display->depth, display->is565 != 0, rows);
+  } else {
+    ghosting.Forget();
+  }
+  if (paused) DrawPauseOverlay(lockDesc, display->depth, display->is565 != 0, display->picture, pauseLine);
   if (showFrameRate) {
     // In the visible picture's top-left corner (the Game Gear shows less).
     SurfaceLock corner = lockDesc;

@@ -6,6 +6,7 @@
 #include "host/clock/MillisecondClock.h"
 #include "host/display/Display.h"
 #include "host/display/OnScreenNote.h"
+#include "host/display/PictureFilter.h"
 
 // The host's end of a frame: converts the console's indexed picture through
 // its colour RAM into the display's back surface, stamps the frame-rate
@@ -37,11 +38,18 @@ class FramePresenter {
   // The console waits for the player: the frame is shown dimmed, with the
   // pause line (PauseOverlay) over it.
   bool paused = false;
+  // The line drawn over the paused frame in place of the default one
+  // (nullptr: "Pause - cliquez pour continuer").
+  const char* pauseLine = nullptr;
 
   // A sign in the picture's top-right corner while the player runs it
   // backwards ("<<") or fast (">>").
   enum class PlaySign { None, Rewind, Fast };
   PlaySign sign = PlaySign::None;
+
+  // The filter chosen; the presenter does the Game Gear's slow screen
+  // (kLcd, on Game Gear pictures only), the display the others.
+  PictureFilter filter = PictureFilter::kNone;
 
   // A message over the bottom of the picture for a moment (states saved and
   // loaded), drawn into every frame presented while it lasts.
@@ -61,4 +69,5 @@ class FramePresenter {
  private:
   Display* display = nullptr;
   SurfaceLock lockDesc;  // reused for every back-surface lock
+  LcdGhosting ghosting;
 };

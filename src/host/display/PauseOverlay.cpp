@@ -79,7 +79,7 @@ void Dim(std::uint8_t* at, int bytesPerPixel, PixelFormat format) {
 
 int PauseTextWidth() { return static_cast<int>(std::strlen(Text())) * kAdvance - 1; }
 
-void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const PictureRect& area) {
+void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const PictureRect& area, const char* line) {
   const int bytesPerPixel = BackBytesPerPixel(depth);
   if (!lock.bits || area.x < 0 || area.y < 0 || area.width <= 0 || area.height <= 0) return;
   if (lock.pitch < (area.x + area.width) * bytesPerPixel) return;
@@ -93,7 +93,7 @@ void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const Pict
 
   const std::uint32_t white = ColourPixel(0xFFFFFF, format);
   const std::uint32_t black = ColourPixel(0x000000, format);
-  const char* text = Text();
+  const char* text = line ? line : Text();
   const int length = static_cast<int>(std::strlen(text));
   const int left = area.x + (area.width - (length * kAdvance - 1)) / 2;
   const int top = area.y + (area.height - 8) / 2;

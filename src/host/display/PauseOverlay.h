@@ -11,6 +11,8 @@
 // The line's width in surface pixels (it fits the Game Gear's 160 columns).
 int PauseTextWidth();
 
-// Dims `area` of a converted back surface and writes the line centred in it.
+// Dims `area` of a converted back surface and writes the line centred in it
+// (`line`, in the letters of the default one, in its place when given).
 // Surfaces whose rows are shorter than the area are left alone.
-void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const PictureRect& area);
+void DrawPauseOverlay(const SurfaceLock& lock, int depth, bool is565, const PictureRect& area,
+                      const char* line = nullptr);

@@ -21,6 +21,11 @@ constexpr PictureRect kMasterSystemPicture{0, 0, Video::kWidth, Video::kHeight};
 constexpr PictureRect kGameGearPicture{kGameGearScreenX, kGameGearScreenY, kGameGearScreenWidth, kGameGearScreenHeight};
 inline PictureRect VisiblePicture(bool gameGear) { return gameGear ? kGameGearPicture : kMasterSystemPicture; }
 
+// The width a picture `width` console pixels wide takes on screen, at the
+// scale of its height: the same, or 8/7 of it (rounded) when the pixels are
+// shown at the 8:7 shape a television gives them.
+constexpr int ShownWidth(int width, bool pixelAspect) { return pixelAspect ? (width * 8 + 3) / 7 : width; }
+
 // The largest whole scale (at most maxScale, at least 1) at which a picture
 // of pictureWidth x pictureHeight plus the window's frame fits the work area.
 int LargestFittingScale(int pictureWidth, int pictureHeight, int frameWidth, int frameHeight, int workWidth,

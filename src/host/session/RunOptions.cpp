@@ -61,14 +61,15 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                "Draw every sprite on a line, not only the first 8 the console shows");
   std::string ports[2] = {"pad", "pad"};
   const std::vector<std::string> peripherals = {"pad", "lightgun", "paddle", "sportspad", "glasses"};
-  app.add_option("--port1", ports[0],
+  CLI::Option* portOptions[2] = {};
+  portOptions[0] = app.add_option("--port1", ports[0],
                  "What is plugged into controller port 1: pad (the default), lightgun, paddle, sportspad or "
                  "glasses (the 3-D glasses)")
       ->check(CLI::IsMember(peripherals));
-  app.add_option("--port2", ports[1], "What is plugged into controller port 2 (as --port1)")
+  portOptions[1] = app.add_option("--port2", ports[1], "What is plugged into controller port 2 (as --port1)")
       ->check(CLI::IsMember(peripherals));
   std::string glasses = "left";
-  app.add_option("--glasses", glasses,
+  CLI::Option* glassesOption = app.add_option("--glasses", glasses,
                  "How a 3-D program shows with the glasses plugged in: left (the left eye's frames only, the "
                  "default) or anaglyph (both eyes in red and cyan)")
       ->check(CLI::IsMember({"left", "anaglyph"}));
@@ -137,7 +138,11 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   }
   if (options.japanese) options.region = "jp";
   options.japanese = options.region == "jp";
-  for (int port = 0; port < 2; ++port) PeripheralFromName(ports[port].c_str(), options.port[port]);
+  for (int port = 0; port < 2; ++port) {
+    PeripheralFromName(ports[port].c_str(), options.port[port]);
+    options.portGiven[port] = portOptions[port]->count() > 0;
+  }
+  options.glassesGiven = glassesOption->count() > 0;
   options.glassesView = glasses == "anaglyph" ? GlassesView::kAnaglyph : GlassesView::kLeftEye;
   options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
   options.rgb565 = depth != "16-555";

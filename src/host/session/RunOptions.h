@@ -26,6 +26,8 @@ struct RunOptions {
   bool noSpriteLimit = false; // draw every sprite on a line, not only the first 8
   Peripheral port[2] = {Peripheral::kPad, Peripheral::kPad};  // what is plugged into ports 1 and 2
   GlassesView glassesView = GlassesView::kLeftEye;            // how the 3-D glasses' eyes are shown
+  bool portGiven[2] = {false, false};  // --port1, --port2 given (over the desktop's settings)
+  bool glassesGiven = false;           // --glasses given
   int depth = 32;             // desktop depth the conversion targets
   bool rgb565 = true;         // 16-bit layout
   bool bench = false;         // print speed and peak memory at the end

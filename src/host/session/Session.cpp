@@ -108,6 +108,16 @@ bool Session::LoadAndReset(const char* path) {
   return true;
 }
 
+bool Session::Unload() {
+  if (!cartridgeLoaded) return true;
+  FlushBackgroundSaves();
+  if (console.CartridgeRamDirty() && !SaveBattery() && !(battery && battery->HeldByAnotherRun())) return false;
+  battery.reset();
+  cartridgeLoaded = false;
+  imagePath.clear();
+  return true;
+}
+
 void Session::RunFrame() {
   input.Update();
   if (input.hotkeys & kHotkeyFrameRate) presenter.showFrameRate = !presenter.showFrameRate;

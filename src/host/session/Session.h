@@ -53,6 +53,9 @@ class Session {
   // last save is saved first. On failure loadError says why, for the player.
   bool LoadAndReset(const char* path);
   void Reset() { console.Reset(); }
+  // Takes the image out, saving its cartridge RAM first: nothing runs until
+  // the next load. False, the image still in, when that save failed.
+  bool Unload();
 
   // One frame with the host's controls: hotkeys applied, the console run, the
   // picture presented, the samples handed on, the battery file written when

@@ -224,6 +224,23 @@ void SettingsFile::Load() {
   if (s.japanese) s.pal = false;  // one console at a time; the Japanese ones are NTSC
   reader.Bool(kConsole, "sprite-limit", s.spriteLimit);
   reader.String(kConsole, "bios", s.bios);
+  // Names this program does not know fall back to the default, with a note.
+  auto oneOf = [&](const char* group, const char* key, std::string& value,
+                   std::initializer_list<const char*> names) {
+    const std::string fallback = value;
+    if (!reader.String(group, key, value)) return;
+    for (const char* name : names) {
+      if (value == name) return;
+    }
+    if (!problems.empty()) problems += ", ";
+    problems += std::string("[") + group + "] " + key + " '" + value + "' unknown";
+    value = fallback;
+  };
+  oneOf(kWindow, "filter", s.filter, {"none", "smooth", "scanlines", "lcd"});
+  reader.Bool(kWindow, "pixel-aspect", s.pixelAspect);
+  oneOf(kConsole, "port1", s.port[0], {"pad", "lightgun", "paddle", "sportspad", "glasses"});
+  oneOf(kConsole, "port2", s.port[1], {"pad", "lightgun", "paddle", "sportspad", "glasses"});
+  oneOf(kConsole, "glasses", s.glasses, {"left", "anaglyph"});
   reader.Int(kSound, "volume", 0, Settings::kMaxVolume, s.volume);
   reader.Bool(kSound, "muted", s.muted);
   reader.Bool(kSound, "no-device-box", s.noDeviceBox);
@@ -277,6 +294,20 @@ bool SettingsFile::Save(std::string& error) {
     g_key_file_set_boolean(keys.get(), kConsole, "pal", s.pal);
   }
   g_key_file_set_boolean(keys.get(), kConsole, "sprite-limit", s.spriteLimit);
+  // The picture and the ports are written once changed, as the FM unit is.
+  const Settings defaults;
+  auto setString = [&](const char* group, const char* key, const std::string& value, const std::string& fallback) {
+    if (value != fallback || g_key_file_has_key(keys.get(), group, key, nullptr)) {
+      g_key_file_set_string(keys.get(), group, key, value.c_str());
+    }
+  };
+  setString(kWindow, "filter", s.filter, defaults.filter);
+  if (s.pixelAspect || g_key_file_has_key(keys.get(), kWindow, "pixel-aspect", nullptr)) {
+    g_key_file_set_boolean(keys.get(), kWindow, "pixel-aspect", s.pixelAspect);
+  }
+  setString(kConsole, "port1", s.port[0], defaults.port[0]);
+  setString(kConsole, "port2", s.port[1], defaults.port[1]);
+  setString(kConsole, "glasses", s.glasses, defaults.glasses);
   g_key_file_set_integer(keys.get(), kSound, "volume", s.volume);
   g_key_file_set_boolean(keys.get(), kSound, "muted", s.muted);
   g_key_file_set_boolean(keys.get(), kSound, "no-device-box", s.noDeviceBox);

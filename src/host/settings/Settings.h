@@ -26,6 +26,15 @@ struct Settings {
   bool fm = false;  // the FM unit fitted to an export console too
   bool spriteLimit = true;
   std::string bios;  // the console's boot program the player supplies; empty: none
+  // The picture filter: "none" (sharp pixels), "smooth" (linear scaling),
+  // "scanlines" or "lcd" (the Game Gear's slow screen: each frame mixed with
+  // the one before); an unknown name reads as "none".
+  std::string filter = "none";
+  bool pixelAspect = false;  // the console's pixels shown 8:7 wide, as on a television
+  // What is plugged into controller ports 1 and 2 (PeripheralName's names),
+  // and how the 3-D glasses' pictures show ("left" or "anaglyph").
+  std::string port[2] = {"pad", "pad"};
+  std::string glasses = "left";
   int volume = kMaxVolume;  // 0-100
   bool muted = false;
   bool noDeviceBox = true;  // a box says so when there is no sound device (once a login session)
