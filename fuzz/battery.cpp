@@ -19,8 +19,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SilenceLog();
   SaveWithoutSync();
-  std::string batteryPath, error;
-  if (!BatteryPathFor(ScratchFolder("battery") + "/game.sms", batteryPath, error)) std::abort();
+  std::string batteryPath;
+  if (!BatteryPathFor(ScratchFolder("battery") + "/game.sms", batteryPath)) std::abort();
   std::ofstream(batteryPath, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 

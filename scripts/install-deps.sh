@@ -14,7 +14,7 @@ packages=(
   xvfb xauth libx11-dev libxtst-dev openbox
   desktop-file-utils appstream groff-base shared-mime-info dpkg-dev
   clang libclang-rt-14-dev
-  gettext locales
+  gettext locales libc-l10n
 )
 
 missing=()

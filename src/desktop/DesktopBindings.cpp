@@ -89,7 +89,7 @@ void DesktopBindings::OpenKeysDialog(std::function<void()> closed) {
     pad.present = padInput && padInput->PadInfo(slot, dialogGuids[slot], pad.name, pad.table, pad.defaults);
     dialogDefaults[slot] = pad.defaults;
   }
-  setup.keyName = KeyName;
+  setup.keyName = ShownKeyName;
   setup.heldInputs = [this](int slot, PadInput* out, int max) {
     return padInput ? padInput->HeldInputs(slot, out, max) : 0;
   };

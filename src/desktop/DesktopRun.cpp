@@ -131,9 +131,9 @@ void DesktopApp::SayNoSoundDevice() {
     if (made >= 0) ::close(made);
   }
   const std::string text =
-      Format(Tr("The sound device could not be opened, so the game runs without sound.\n\nSDL says: %s"),
+      Format(Tr("Le périphérique audio n'a pas pu être ouvert : le jeu tourne sans le son.\n\nSDL dit : %s"),
              soundFailure.c_str());
-  window.MessageBoxLaterWithChoice(text.c_str(), Tr("Waveout error"), Tr("_Ne plus le signaler"),
+  window.MessageBoxLaterWithChoice(text.c_str(), Tr("Erreur audio"), Tr("_Ne plus le signaler"),
                                    [this] { NeverSayNoSoundDevice(); });
 }
 

@@ -42,7 +42,7 @@ std::string AbsolutePath(const char* path) {
 
 void DesktopSettings::LoadImageAndRemember(const char* path) {
   menu.LoadCartridge(path);
-  if (!path || !settings || !session.cartridgeLoaded || !session.loadError.empty()) {
+  if (!path || !settings || !session.cartridgeLoaded || !session.loadError.Empty()) {
     return;
   }
   const std::string absolute = AbsolutePath(path);

@@ -34,12 +34,12 @@ void MenuCommands::LoadCartridge(const char* path) {
   if (!session.LoadAndReset(path)) {
     // Every attempt gets its box, even the same file twice: the player tried again.
     // The reason names the file.
-    const char* loadError = session.loadError.c_str();
+    const char* loadError = session.loadError.shown.c_str();
     const std::string text = session.cartridgeLoaded
-                                 ? Format(Tr("%s.\n\nThe game that was running goes on."), loadError)
+                                 ? Format(Tr("%s.\n\nLe jeu qui tournait continue."), loadError)
                                  : Format("%s.", loadError);
     if (!session.cartridgeLoaded) ShowLoadHint();
-    ShowHostMessageBox(againBox, text.c_str(), Tr("Cartridge error"));
+    ShowHostMessageBox(againBox, text.c_str(), Tr("Erreur de cartouche"));
     return;
   }
   session.presenter.note.Hide();
@@ -136,20 +136,22 @@ void MenuCommands::SetFmUnit(bool on) {
 
 bool MenuCommands::StartSoundLog(const char* path) {
   if (!path) return false;
-  std::string error;
-  if (session.StartSoundLog(path, error)) return true;
-  ShowHostMessageBox(againBox, Format(Tr("The sound log cannot be written: %s."), error.c_str()).c_str(),
-                     Tr("Sound log error"));
+  const Result started = session.StartSoundLog(path);
+  if (started) return true;
+  ShowHostMessageBox(againBox,
+                     Format(Tr("L'enregistrement du son ne peut pas être écrit : %s."), started.Shown().c_str()).c_str(),
+                     Tr("Erreur d'enregistrement du son"));
   return false;
 }
 
 void MenuCommands::StopSoundLog() {
-  std::string error;
-  if (session.StopSoundLog(error)) {
+  if (const Result stopped = session.StopSoundLog(); stopped) {
     session.presenter.ShowNote(Tr("Son enregistré"));
   } else {
-    ShowHostMessageBox(againBox, Format(Tr("The sound log could not be written whole: %s."), error.c_str()).c_str(),
-                       Tr("Sound log error"));
+    ShowHostMessageBox(
+        againBox,
+        Format(Tr("L'enregistrement du son n'a pas pu être écrit en entier : %s."), stopped.Shown().c_str()).c_str(),
+        Tr("Erreur d'enregistrement du son"));
   }
   if (Display* display = TheDisplay()) display->Focus();
 }

@@ -15,13 +15,18 @@
 #include "headless/Screenshot.h"
 #include "host/conversion/ColourConversion.h"
 #include "host/display/PictureLayout.h"
+#include "host/i18n/SystemError.h"
+#include "host/i18n/Translate.h"
 
 namespace {
 
 // More shots than this within one millisecond means something is wrong.
 constexpr int kMaxSuffix = 1000;
 
-std::string SystemError(const std::string& path, int error) { return "'" + path + "': " + std::strerror(error); }
+// The reason is shown in the note, so in the player's words.
+std::string SystemError(const std::string& path, int error) {
+  return Format(Tr("« %s » : %s"), path.c_str(), ShownSystemError(error).c_str());
+}
 
 bool WriteAll(int descriptor, const std::vector<std::uint8_t>& bytes) {
   std::size_t done = 0;
@@ -119,7 +124,7 @@ std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int heigh
   }
   ::unlink(temporary.c_str());
   if (path.empty()) {
-    if (error.empty()) error = "'" + stem + ".png': too many screenshots of that name";
+    if (error.empty()) error = Format(Tr("« %s.png » : trop de captures de ce nom"), stem.c_str());
     return {};
   }
   if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {

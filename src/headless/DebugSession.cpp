@@ -37,7 +37,7 @@ bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& er
   std::vector<std::uint8_t> bytes;
   const FileRead read = ReadRegularFile(path, kMaxSymbolFileSize, bytes);
   if (read.error != 0) {
-    error = read.reason;
+    error = read.reason.log;
     return false;
   }
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -88,7 +88,7 @@ bool DebugSession::Start(const RunOptions& options, const std::string& image, bo
   if (!options.trace.empty()) {
     trace = std::fopen(options.trace.c_str(), "w");
     if (trace == nullptr) {
-      error = DescribePathError(options.trace, errno);
+      error = DescribePathError(options.trace, errno).log;
       return false;
     }
     tracePath = options.trace;

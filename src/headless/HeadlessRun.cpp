@@ -45,14 +45,14 @@ bool CheckWritable(const std::string& path) {
 // overwrite the image, its battery file or another output, and the sound
 // fits a WAV file.
 bool CheckRunFiles(const RunOptions& options, const std::string& image) {
-  std::string error;
   std::vector<std::uint8_t> bytes;
   std::string entry;
   const std::uint64_t minimum = ImageMinimum(CommandLineConsole(options), image);
-  if (!(IsArchivePath(image) ? ReadArchiveImage(image, bytes, entry, error, minimum)
-                             : ReadImageFile(image, bytes, error, minimum))) {
+  if (Result read = IsArchivePath(image) ? ReadArchiveImage(image, bytes, entry, minimum)
+                                         : ReadImageFile(image, bytes, minimum);
+      !read) {
     LogPrintf("file error\r\n");
-    std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", error.c_str());
+    std::fprintf(stderr, "tavrin: cannot load cartridge image %s\n", read.Log().c_str());
     return false;
   }
   std::string battery;
@@ -62,7 +62,10 @@ bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   outputs.push_back(OutputFile{"--vgm", options.vgm});
   outputs.push_back(OutputFile{"--save-state", options.saveState});
   outputs.push_back(OutputFile{"--trace", options.trace});
-  bool ok = BatteryPathFor(image, battery, error) && CheckOutputs(image, battery, outputs, error) &&
+  std::string error;
+  const Result batteryPath = BatteryPathFor(image, battery);
+  if (!batteryPath) error = batteryPath.Log();
+  bool ok = batteryPath && CheckOutputs(image, battery, outputs, error) &&
             (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
                                                              TimingOf(options.region == "eu" ? Region::kExportPal : Region::kExport).FramesPerSecond(), error));
   if (!ok) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
@@ -150,9 +153,8 @@ int RunHeadless(const RunOptions& options) {
   }
 
   if (!options.loadState.empty()) {
-    std::string error;
-    if (!ReadStateFile(options.loadState, session->console, error)) {
-      std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), error.c_str());
+    if (Result read = ReadStateFile(options.loadState, session->console); !read) {
+      std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), read.Log().c_str());
       wav.Abort();
       session->Shutdown();
       return 1;
@@ -160,9 +162,8 @@ int RunHeadless(const RunOptions& options) {
   }
 
   if (!options.vgm.empty()) {
-    std::string error;
-    if (!session->StartSoundLog(options.vgm, error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+    if (Result started = session->StartSoundLog(options.vgm); !started) {
+      std::fprintf(stderr, "tavrin: %s\n", started.Log().c_str());
       wav.Abort();
       session->Shutdown();
       return 1;
@@ -265,17 +266,15 @@ int RunHeadless(const RunOptions& options) {
 
   bool ok = true;
   if (!options.saveState.empty()) {
-    std::string error;
-    if (!WriteStateFile(options.saveState, session->console, error)) {
-      std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), error.c_str());
+    if (Result written = WriteStateFile(options.saveState, session->console); !written) {
+      std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), written.Log().c_str());
       ok = false;
     }
   }
 
   if (!options.vgm.empty()) {
-    std::string error;
-    if (!session->StopSoundLog(error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+    if (Result stopped = session->StopSoundLog(); !stopped) {
+      std::fprintf(stderr, "tavrin: %s\n", stopped.Log().c_str());
       ok = false;
     }
   }

@@ -43,7 +43,9 @@ bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, st
   }
   // Written whole under a temporary name and renamed: a failure leaves no
   // partial picture behind.
-  return WriteFileAtomically(path, png, LinkPolicy::kReplaceLink, error);
+  const Result written = WriteFileAtomically(path, png, LinkPolicy::kReplaceLink);
+  if (!written) error = written.Log();
+  return static_cast<bool>(written);
 }
 
 bool EncodeRgbPng(const std::uint8_t* rgb, int width, int height, std::vector<std::uint8_t>& png, std::string& error) {

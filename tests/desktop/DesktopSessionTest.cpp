@@ -23,7 +23,7 @@
 namespace {
 
 constexpr const char* kDisplayCaption = "Sega Master System";  // then the image's name
-constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: " TAVRIN_BUILD_DATE ")";
+constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Compilation : " TAVRIN_BUILD_DATE ")";
 constexpr int kWindowTimeoutMs = kPatienceMs;
 constexpr int kExitTimeoutMs = kPatienceMs;
 constexpr std::size_t kBatteryBytes = 32768;

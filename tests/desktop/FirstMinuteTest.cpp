@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: ";
+constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Compilation : ";
 constexpr int kTimeoutMs = kPatienceMs;
 
 class FirstMinute : public testing::TestWithParam<bool> {
@@ -153,7 +153,7 @@ TEST_P(FirstMinute, RunsWithoutAClickAndSaysWhenPaused) {
 TEST_P(FirstMinute, NoSoundDeviceSaysSoAndTheGameRunsOn) {
   Launch({}, "none");
   if (HasFatalFailure()) return;
-  const Window box = x.WaitForWindow("Waveout error", kTimeoutMs);
+  const Window box = x.WaitForWindow("Erreur audio", kTimeoutMs);
   ASSERT_NE(box, 0u);
   EXPECT_TRUE(Runs()) << "the game runs silent under the box";
   EXPECT_TRUE(x.HasFocus(display));
@@ -183,7 +183,7 @@ TEST_P(FirstMinute, NoSoundDeviceIsSaidOnceASession) {
   EXPECT_TRUE(WaitUntil([&] { return program->Errors().find("already said in this session") != std::string::npos; },
                         kTimeoutMs))
       << program->Errors();
-  EXPECT_EQ(x.WaitForWindow("Waveout error", 0), 0u);
+  EXPECT_EQ(x.WaitForWindow("Erreur audio", 0), 0u);
   Close();
 }
 
@@ -195,7 +195,7 @@ TEST_P(FirstMinute, NoSoundDeviceIsSaidOnceASession) {
 void FirstMinute::ExpectBadCartridgeBox(const std::string& image) {
   Launch({image});
   if (HasFatalFailure()) return;
-  const Window box = x.WaitForWindow("Cartridge error", kTimeoutMs);
+  const Window box = x.WaitForWindow("Erreur de cartouche", kTimeoutMs);
   ASSERT_NE(box, 0u) << program->Errors();
   EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(box); }, kTimeoutMs)) << "the box takes the focus";
   EXPECT_TRUE(WaitUntil([&] {
@@ -209,7 +209,7 @@ void FirstMinute::ExpectBadCartridgeBox(const std::string& image) {
   if (HasFailure()) KeepPicture("tavrin-hint");
   x.Key(XK_Return, true);
   x.Key(XK_Return, false);
-  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Cartridge error", 0) == 0; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Erreur de cartouche", 0) == 0; }, kTimeoutMs));
   EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
   EXPECT_TRUE(program->Running());
   Close();
@@ -373,7 +373,7 @@ TEST_P(FirstMinute, TheFileChooserOpensAndClosesCleanly) {
     return found;
   }, kTimeoutMs));
   x.Click(root, menu.x + 30, menu.y + menu.height / 8);  // "Charger une ROM", the first of four items
-  const Window chooser = x.WaitForWindow("Open", kTimeoutMs);
+  const Window chooser = x.WaitForWindow("Ouvrir", kTimeoutMs);
   ASSERT_NE(chooser, 0u);
   x.Focus(chooser);
   // A path typed into the chooser (lower case, digits and "/-._" only), then Return.
@@ -387,7 +387,7 @@ TEST_P(FirstMinute, TheFileChooserOpensAndClosesCleanly) {
   }
   x.Key(XK_Return, true);
   x.Key(XK_Return, false);
-  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Open", 0) == 0; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("Ouvrir", 0) == 0; }, kTimeoutMs));
   EXPECT_TRUE(CaptionIs("Sega Master System — other.sms")) << x.Caption(display);
   EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
   Close();  // the program writes other.sav beside the image as it ends
@@ -410,7 +410,7 @@ TEST_P(FirstMinute, MenuCommandsAndDialogsGiveTheFocusBack) {
       {"Échelle entière", XK_o, XK_e, nullptr},
       {"Emplacement 3", XK_a, XK_3, nullptr},
       {"Touches…", XK_o, XK_u, "Touches"},
-      {"Charger une ROM cancelled", XK_f, XK_c, "Open"},
+      {"Charger une ROM cancelled", XK_f, XK_c, "Ouvrir"},
   };
   for (const Case& step : cases) {
     SCOPED_TRACE(step.name);

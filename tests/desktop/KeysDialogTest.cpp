@@ -61,7 +61,7 @@ TEST_P(KeysDialog, AKeyReboundInTheDialogDrivesThePadAndIsSaved) {
                                   ":print_suppressions=0"},
                              scratch.string()));
   display = x.WaitForWindow("Sega ", kTimeoutMs);
-  const Window strip = x.WaitForWindow("Tavrin " TAVRIN_VERSION "    (Build: ", kTimeoutMs);
+  const Window strip = x.WaitForWindow("Tavrin " TAVRIN_VERSION "    (Compilation : ", kTimeoutMs);
   ASSERT_NE(display, 0u) << program->Errors();
   ASSERT_NE(strip, 0u) << program->Errors();
   double startX = -1;

@@ -11,9 +11,15 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "desktop/DisplayCaption.h"
+#include "desktop/gtk/MainWindow.h"
+#include "desktop/sdl/KeyTranslation.h"
+#include "host/files/ArchiveImage.h"
+#include "host/files/ImageFile.h"
 #include "host/i18n/Language.h"
+#include "host/i18n/SystemError.h"
 #include "host/i18n/Translate.h"
 
 namespace {
@@ -79,9 +85,65 @@ TEST_F(Language, TheLocaleChoosesTheTexts) {
     char figure[16];
     std::snprintf(figure, sizeof figure, "%.1f", 2.5);
     EXPECT_STREQ(figure, "2.5") << c.name;
-    EXPECT_STREQ(std::strerror(ENOENT), "No such file or directory") << c.name;
+    EXPECT_EQ(LoggedSystemError(ENOENT), "No such file or directory") << c.name;
     TearDown();
   }
+}
+
+// What a player reads in boxes, dialogs and captions under each locale: the
+// C locale reads French like a French one; the log's words stay English.
+TEST_F(Language, BoxesDialogsAndReasonsFollowTheLocale) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("tavrin-reasons-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::string missing = (folder / "absent.sms").string();
+  const std::string small = (folder / "small.sms").string();
+  const std::string junk = (folder / "junk.zip").string();
+  std::ofstream(small, std::ios::binary) << std::string(1000, 'x');
+  std::ofstream(junk, std::ios::binary) << std::string(100, 'j');
+  auto shown = [](const Result& result) { return result.Shown(); };
+  std::vector<std::uint8_t> bytes;
+  std::string entry;
+
+  struct Case {
+    const char* locale;
+    const char* waveout;      // the refused sound device's box title
+    const char* cancel;       // the file chooser's button
+    const char* build;        // in the main window's caption
+    const char* up;           // the key's name in the Keys dialog
+    std::string absent, tooSmall, archive;
+  };
+  const Case cases[] = {
+      {"C", "Erreur audio", "_Annuler", "    (Compilation : ", "Haut",
+       "« " + missing + " » : Aucun fichier ou dossier de ce type",
+       "« " + small + " » : trop petit (1000 octets) : une cartouche tient au moins une page de 16384 octets",
+       "« " + junk + " » : Format d'archive non reconnu"},
+      {"fr_FR.UTF-8", "Erreur audio", "_Annuler", "    (Compilation : ", "Haut",
+       "« " + missing + " » : Aucun fichier ou dossier de ce type",
+       "« " + small + " » : trop petit (1000 octets) : une cartouche tient au moins une page de 16384 octets",
+       "« " + junk + " » : Format d'archive non reconnu"},
+      {"en_US.UTF-8", "Waveout error", "_Cancel", "    (Build: ", "Up", "'" + missing + "': No such file or directory",
+       "'" + small + "': too small (1000 bytes); a cartridge holds at least one 16384-byte page",
+       "'" + junk + "': Unrecognized archive format"},
+  };
+  for (const Case& c : cases) {
+    if (!HaveLocale(c.locale)) {
+      std::printf("skipped %s: the locale is not installed (locale-gen)\n", c.locale);
+      continue;
+    }
+    StartIn(c.locale, nullptr);
+    EXPECT_STREQ(Tr("Erreur audio"), c.waveout) << c.locale;
+    EXPECT_STREQ(Tr("_Annuler"), c.cancel) << c.locale;
+    EXPECT_NE(std::string(MainWindowCaption()).find(c.build), std::string::npos) << c.locale;
+    EXPECT_EQ(ShownKeyName(0xC8), c.up) << c.locale;
+    EXPECT_EQ(shown(ReadImageFile(missing, bytes)), c.absent) << c.locale;
+    EXPECT_EQ(shown(ReadImageFile(small, bytes)), c.tooSmall) << c.locale;
+    EXPECT_EQ(shown(ReadArchiveImage(junk, bytes, entry)), c.archive) << c.locale;
+    // The log's words, whatever the locale.
+    EXPECT_EQ(ReadImageFile(missing, bytes).Log(), "'" + missing + "': No such file or directory") << c.locale;
+    TearDown();
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST(LanguageList, OtherLanguagesEndInEnglish) {

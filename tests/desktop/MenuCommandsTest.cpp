@@ -92,7 +92,7 @@ TEST_F(MenuCommandsTest, JapaneseSpriteLimitAndPalMarksAndReset) {
   menu.LoadCartridge("/nonexistent/cartridge.sms");
   EXPECT_FALSE(session.cartridgeLoaded);
   EXPECT_EQ(display.focusCount, focused + 1);
-  const std::string box = "[Cartridge error] '/nonexistent/cartridge.sms': No such file or directory.\n";
+  const std::string box = "[Erreur de cartouche] « /nonexistent/cartridge.sms » : Aucun fichier ou dossier de ce type.\n";
   const std::size_t first = log.text().find(box);
   ASSERT_NE(first, std::string::npos) << log.text();
   EXPECT_NE(log.text().find(box, first + 1), std::string::npos) << log.text();

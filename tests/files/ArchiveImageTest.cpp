@@ -44,8 +44,9 @@ TEST_F(ArchiveImages, TheFirstImageEntryIsReadAndAnythingElseIsAClearError) {
     ASSERT_TRUE(IsArchivePath(Path(c.file)));
     std::vector<std::uint8_t> bytes;
     std::string entry;
-    std::string error;
-    const bool read = ReadArchiveImage(Path(c.file), bytes, entry, error);
+    const Result result = ReadArchiveImage(Path(c.file), bytes, entry);
+    const bool read = static_cast<bool>(result);
+    const std::string& error = result.Log();
     EXPECT_EQ(read, *c.entry != '\0') << error;
     EXPECT_EQ(entry, c.entry);
     if (read) {

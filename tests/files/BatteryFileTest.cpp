@@ -34,8 +34,10 @@ TEST_F(BatteryFiles, NamesNeverNameTheImage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.image);
-    std::string battery, error;
-    EXPECT_EQ(BatteryPathFor(c.image, battery, error), !c.battery.empty());
+    std::string battery;
+    const Result found = BatteryPathFor(c.image, battery);
+    const std::string& error = found.Log();
+    EXPECT_EQ(static_cast<bool>(found), !c.battery.empty());
     EXPECT_EQ(battery, c.battery);
     if (c.battery.empty()) {
       EXPECT_NE(error.find("would be the image itself"), std::string::npos) << error;
@@ -56,9 +58,9 @@ TEST_F(BatteryFiles, AnySizeLoadsAndExtraBytesSurviveSaves) {
       EXPECT_NE(log.text().find("User Ram file holds"), std::string::npos);
     }
 
-    std::string error;
+    Reason error;
     ram.assign(BatteryFile::kRamSize, 0x11);
-    ASSERT_EQ(battery.Save(ram.data(), error), BatteryFile::SaveResult::kSaved) << error;
+    ASSERT_EQ(battery.Save(ram.data(), error), BatteryFile::SaveResult::kSaved) << error.log;
     std::vector<std::uint8_t> expected(std::max(size, BatteryFile::kRamSize), 0x11);
     for (std::size_t i = BatteryFile::kRamSize; i < size; ++i) expected[i] = old[i];
     EXPECT_EQ(Read("game.sav"), expected);
@@ -70,10 +72,10 @@ TEST_F(BatteryFiles, SavesWriteThroughLinksAndNeverOverUnreadableFiles) {
   std::filesystem::create_directory(Path("real"));
   Write("real/game.sav", Filled(BatteryFile::kRamSize, 1));
   std::filesystem::create_symlink("real/game.sav", Path("game.sav"));
-  std::string error;
+  Reason error;
   BatteryFile linked(Path("game.sav"));
   ASSERT_TRUE(linked.Load(ram.data()));
-  ASSERT_EQ(linked.Save(ram.data(), error), BatteryFile::SaveResult::kSaved) << error;
+  ASSERT_EQ(linked.Save(ram.data(), error), BatteryFile::SaveResult::kSaved) << error.log;
   EXPECT_TRUE(std::filesystem::is_symlink(Path("game.sav")));
   EXPECT_EQ(Read("real/game.sav"), ram);
 
@@ -110,10 +112,10 @@ TEST_F(BatteryFiles, AFailedWriteKeepsTheOldFile) {
     c.breakIt(broken);
     BatteryFile battery(Write("game.sav", old), broken);
     ASSERT_TRUE(battery.Load(ram.data()));
-    std::string error;
+    Reason error;
     EXPECT_EQ(battery.Save(ram.data(), error), BatteryFile::SaveResult::kFailed);
-    EXPECT_NE(error.find(Path("game.sav")), std::string::npos) << error;
-    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_NE(error.log.find(Path("game.sav")), std::string::npos) << error.log;
+    EXPECT_NE(error.log.find(c.reason), std::string::npos) << error.log;
     EXPECT_EQ(Read("game.sav"), old);
     EXPECT_EQ(Entries(), 2u);
   }
@@ -129,10 +131,10 @@ TEST_F(BatteryFiles, ASecondRunWarnsOnceAndDoesNotSave) {
   EXPECT_NE(log.text().find("in use by another run"), std::string::npos);
   EXPECT_TRUE(second.TakeHeldNotice());
   EXPECT_FALSE(second.TakeHeldNotice());
-  std::string error;
+  Reason error;
   EXPECT_EQ(second.Save(Filled(BatteryFile::kRamSize, 0).data(), error), BatteryFile::SaveResult::kHeldByAnotherRun);
   EXPECT_EQ(Read("game.sav"), old);
-  EXPECT_EQ(first.Save(ram.data(), error), BatteryFile::SaveResult::kSaved) << error;
+  EXPECT_EQ(first.Save(ram.data(), error), BatteryFile::SaveResult::kSaved) << error.log;
 }
 
 // A child process saves in a folder it may not write (as nobody when the
@@ -149,9 +151,9 @@ TEST_F(BatteryFiles, AReadOnlyFolderKeepsTheOldFile) {
     if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(3);
     LogCapture quiet;
     BatteryFile battery(Path("game.sav"));
-    std::string error;
+    Reason error;
     bool failed = battery.Load(ram.data()) && battery.Save(ram.data(), error) == BatteryFile::SaveResult::kFailed &&
-                  error.find("Permission denied") != std::string::npos;
+                  error.log.find("Permission denied") != std::string::npos;
     ::_exit(failed ? 0 : 1);
   }
   int status = 0;
@@ -177,7 +179,7 @@ TEST_F(BatteryFiles, KilledDuringSavesTheFileIsAlwaysWhole) {
       battery.Load(mine.data());
       for (std::uint8_t value = 0;; ++value) {
         std::fill(mine.begin(), mine.end(), value);
-        std::string error;
+        Reason error;
         battery.Save(mine.data(), error);
       }
     }

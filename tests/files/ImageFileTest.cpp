@@ -31,8 +31,9 @@ TEST_F(ImageFiles, OnlyRegularFilesOfCartridgeSizeAreRead) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.substr(0, 80));
     std::vector<std::uint8_t> bytes;
-    std::string error;
-    bool read = ReadImageFile(c.path, bytes, error);
+    const Result result = ReadImageFile(c.path, bytes);
+    const bool read = static_cast<bool>(result);
+    const std::string& error = result.Log();
     EXPECT_EQ(read, *c.message == '\0') << error;
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
     EXPECT_EQ(bytes.size(), read ? 2u * 16384 + 512 : 0u);

@@ -33,7 +33,7 @@ TEST(HostFailure, LogsAndShowsFailures) {
     LogCapture log;
     ReportHostFailure(&box, c.context, c.failure);
     EXPECT_EQ(log.text(), c.expectedLog);
-    EXPECT_EQ(box.shown, std::string("Error:") + c.context + ";");
+    EXPECT_EQ(box.shown, std::string("Erreur:") + c.context + ";");
   }
 }
 
@@ -41,7 +41,7 @@ TEST(HostFailure, HeadlessMessageBoxOnlyLogs) {
   HeadlessMessageBox box;
   LogCapture log;
   ReportHostFailure(&box, "Blt");
-  EXPECT_EQ(log.text(), "Blt Error[16389]: Generic Error\n[Error] Blt\n");
+  EXPECT_EQ(log.text(), "Blt Error[16389]: Generic Error\n[Erreur] Blt\n");
 }
 
 TEST(HostFailure, NoMessageBoxOnlyLogs) {

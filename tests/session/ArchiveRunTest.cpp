@@ -70,12 +70,12 @@ TEST_F(ArchiveSession, TheEntrysNameDecidesTheGameGear) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.archive);
     LogCapture log;
-    ASSERT_TRUE(Load(Write(c.archive, MakeArchive(c.kind, {{c.entry, Pages(2)}})))) << session->loadError;
+    ASSERT_TRUE(Load(Write(c.archive, MakeArchive(c.kind, {{c.entry, Pages(2)}})))) << session->loadError.log;
     EXPECT_EQ(machine->GameGear(), c.gameGear);
   }
   LogCapture log;
   EXPECT_FALSE(Load(Write("nothing.zip", MakeArchive(ArchiveKind::kZip, {{"readme.txt", Pages(1)}}))));
-  EXPECT_NE(session->loadError.find("no .sms, .gg, .sg or .sc image inside"), std::string::npos) << session->loadError;
+  EXPECT_NE(session->loadError.log.find("no .sms, .gg, .sg or .sc image inside"), std::string::npos) << session->loadError.log;
 }
 
 }  // namespace

@@ -80,8 +80,8 @@ TEST(StateSlots, SaveAndLoadWithNotesAndRefusalsChangeNothing) {
   };
   const Refusal refusals[] = {
       {console.get(), 4, "\xC3\x89tat 4 : aucun fichier"},
-      {console.get(), 5, "\xC3\x89tat 5 : not a save state"},
-      {other.get(), 3, "\xC3\x89tat 3 : made from another cartridge image"},
+      {console.get(), 5, "\xC3\x89tat 5 : ce n'est pas un \xC3\xA9tat sauvegard\xC3\xA9"},
+      {other.get(), 3, "\xC3\x89tat 3 : fait avec une autre image de cartouche"},
   };
   for (const Refusal& r : refusals) {
     const std::vector<std::uint8_t> before = Save(*r.target);

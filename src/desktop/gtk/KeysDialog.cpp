@@ -51,7 +51,7 @@ std::string RowLabel(int row) {
       TrLater("Manette 1 : droite"), TrLater("Manette 1 : bouton 1"), TrLater("Manette 1 : bouton 2"),
       TrLater("Manette 2 : haut"), TrLater("Manette 2 : bas"), TrLater("Manette 2 : gauche"),
       TrLater("Manette 2 : droite"), TrLater("Manette 2 : bouton 1"), TrLater("Manette 2 : bouton 2"),
-      TrLater("Start (Game Gear)"), TrLater("Pause"), TrLater("Reset"),
+      TrLater("Start (Game Gear)"), TrLater("Pause"), TrLater("Réinitialisation"),
       TrLater("Afficher les images par seconde"), TrLater("Masquer les sprites"), TrLater("Plein écran"),
       TrLater("Capture d'écran"), TrLater("Couper le son"), TrLater("Retour en arrière (maintenue)"),
       TrLater("Avance rapide (maintenue)"),

@@ -146,8 +146,8 @@ void OnQuit(GtkMenuItem*, gpointer data) {
 gboolean RunFileChooser(gpointer data) {
   Parts& w = Self(data);
   GtkWidget* dialog =
-      gtk_file_chooser_dialog_new(Tr("Open"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Cancel"),
-                                  GTK_RESPONSE_CANCEL, Tr("_Open"), GTK_RESPONSE_ACCEPT, nullptr);
+      gtk_file_chooser_dialog_new(Tr("Ouvrir"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Annuler"),
+                                  GTK_RESPONSE_CANCEL, Tr("_Ouvrir"), GTK_RESPONSE_ACCEPT, nullptr);
   GtkFileFilter* both = gtk_file_filter_new();
   gtk_file_filter_set_name(both, Tr("Cartouches [*.sms, *.gg]"));
   // Images inside archives are cartridges too.
@@ -203,8 +203,8 @@ void OnLoad(GtkMenuItem*, gpointer data) { g_idle_add(RunFileChooser, data); }
 gboolean RunSoundLogChooser(gpointer data) {
   Parts& w = Self(data);
   GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("Enregistrer le son (VGM)"), GTK_WINDOW(w.mainWindow),
-                                                  GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Cancel"), GTK_RESPONSE_CANCEL,
-                                                  Tr("_Save"), GTK_RESPONSE_ACCEPT, nullptr);
+                                                  GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Annuler"), GTK_RESPONSE_CANCEL,
+                                                  Tr("_Enregistrer"), GTK_RESPONSE_ACCEPT, nullptr);
   gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), TRUE);
   gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "son.vgm");
   if (!w.chooserFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), w.chooserFolder.c_str());
@@ -693,7 +693,7 @@ bool GtkHostInit() {
 
 std::string MainWindowCaption() {
   char caption[128];
-  std::snprintf(caption, sizeof caption, Tr("%s %s    (Build: %s)"), "Tavrin", TAVRIN_VERSION, TAVRIN_BUILD_DATE);
+  std::snprintf(caption, sizeof caption, Tr("%s %s    (Compilation : %s)"), "Tavrin", TAVRIN_VERSION, TAVRIN_BUILD_DATE);
   return caption;
 }
 

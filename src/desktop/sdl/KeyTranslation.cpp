@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "host/i18n/Translate.h"
+
 namespace {
 
 struct KeyPair {
@@ -87,6 +89,45 @@ std::string KeyName(std::uint8_t pcScanCode) {
     if (key.pc == pcScanCode) return SDL_GetScancodeName(key.sdl);
   }
   return {};
+}
+
+// The names of the keys whose SDL name is a word, in the player's language.
+struct ShownName {
+  const char* sdl;
+  const char* shown;
+};
+constexpr ShownName kShownNames[] = {
+    {"Up", TrLater("Haut")},
+    {"Down", TrLater("Bas")},
+    {"Left", TrLater("Gauche")},
+    {"Right", TrLater("Droite")},
+    {"Space", TrLater("Espace")},
+    {"Backspace", TrLater("Retour arrière")},
+    {"Tab", TrLater("Tabulation")},
+    {"Return", TrLater("Entrée")},
+    {"Escape", TrLater("Échap")},
+    {"Left Shift", TrLater("Maj gauche")},
+    {"Right Shift", TrLater("Maj droite")},
+    {"Left Ctrl", TrLater("Ctrl gauche")},
+    {"Right Ctrl", TrLater("Ctrl droite")},
+    {"Left Alt", TrLater("Alt gauche")},
+    {"Right Alt", TrLater("Alt Gr")},
+    {"CapsLock", TrLater("Verr. Maj")},
+    {"Insert", TrLater("Inser")},
+    {"Delete", TrLater("Suppr")},
+    {"Home", TrLater("Début")},
+    {"End", TrLater("Fin")},
+    {"PageUp", TrLater("Page préc.")},
+    {"PageDown", TrLater("Page suiv.")},
+};
+
+std::string ShownKeyName(std::uint8_t pcScanCode) {
+  const std::string name = KeyName(pcScanCode);
+  for (const ShownName& shown : kShownNames) {
+    if (name == shown.sdl) return Tr(shown.shown);
+  }
+  if (name.rfind("Keypad ", 0) == 0) return Format(Tr("Pavé num. %s"), name.c_str() + 7);
+  return name;
 }
 
 std::uint8_t KeyFromName(const std::string& name) {

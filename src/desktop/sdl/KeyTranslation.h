@@ -19,5 +19,8 @@ void TranslateKeyboardState(const std::uint8_t* sdlState, int count, std::uint8_
 // The name of a key as SDL gives it ("Right", "D", "Left Shift", "F1"):
 // what the settings file keeps. Empty for 0 or a code no key has.
 std::string KeyName(std::uint8_t pcScanCode);
-// The reverse, case aside; 0 for a name of no key the PC set has.
+// The name the Keys dialog shows, in the player's language ("Haut",
+// "Espace", "Maj gauche"); letters, digits and F-keys as SDL names them.
+std::string ShownKeyName(std::uint8_t pcScanCode);
+// The reverse of KeyName, case aside; 0 for a name of no key the PC set has.
 std::uint8_t KeyFromName(const std::string& name);

@@ -72,7 +72,7 @@ SdlInput::~SdlInput() { Close(); }
 bool SdlInput::Open() {
   if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) {
     LogPrintf("Unable to get DirectInput interface\n");
-    ShowHostMessageBox(messageBox, Tr("Unable to create DirectInput Interface!\n"), Tr("No DirectInput!"));
+    ShowHostMessageBox(messageBox, Tr("Impossible de créer l'interface DirectInput !\n"), Tr("Pas de DirectInput !"));
     return false;
   }
   subsystemOpen = true;

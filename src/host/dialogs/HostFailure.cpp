@@ -11,5 +11,5 @@ void ReportHostFailure(HostMessageBox* box, const char* context, HostFailure fai
   } else {
     LogPrintf("%s Error[%d]: %s\n", context, 16389, "Generic Error");
   }
-  ShowHostMessageBox(box, context, Tr("Error"));
+  ShowHostMessageBox(box, context, Tr("Erreur"));
 }

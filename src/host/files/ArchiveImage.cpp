@@ -4,10 +4,12 @@
 #include <archive_entry.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "host/files/FileRead.h"
 #include "host/files/ImageFile.h"
+#include "host/i18n/Translate.h"
 
 namespace {
 
@@ -41,42 +43,61 @@ struct ArchiveCloser {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
-std::string Reason(archive* a) {
+// libarchive's words in the log; ours shown, since libarchive speaks only
+// English: its "Unrecognized archive format", else a damaged archive.
+Reason ArchiveReason(archive* a) {
   const char* text = archive_error_string(a);
-  return text ? text : "unreadable archive";
+  if (!text) return {"unreadable archive", Tr("archive illisible")};
+  if (std::strcmp(text, "Unrecognized archive format") == 0) return {text, Tr("Format d'archive non reconnu")};
+  if (archive_errno(a) == ENOMEM) return {text, Tr("pas assez de mémoire pour lire l'archive")};
+  return {text, Tr("archive endommagée ou illisible")};
+}
+
+// "name: why", "name is why" about an entry of the archive.
+Reason AboutEntry(const std::string& name, const Reason& why) {
+  return {name + ": " + why.log, Format(Tr("%s : %s"), name.c_str(), why.shown.c_str())};
+}
+
+Reason LargerThanACartridge(const std::string& name, const std::string& size) {
+  const auto most = static_cast<unsigned long long>(kImageMaxBytes);
+  if (size.empty()) {
+    return {name + " is larger than a cartridge (at most " + std::to_string(kImageMaxBytes) +
+                " bytes with its header)",
+            Format(Tr("%s est plus grand qu'une cartouche (au plus %llu octets avec son en-tête)"), name.c_str(),
+                   most)};
+  }
+  return {name + " is larger than a cartridge (" + size + " bytes; at most " + std::to_string(kImageMaxBytes) +
+              " with its header)",
+          Format(Tr("%s est plus grand qu'une cartouche (%s octets ; au plus %llu avec son en-tête)"), name.c_str(),
+                 size.c_str(), most)};
 }
 
 // Reads the current entry whole: at most kImageMaxBytes, whatever its header
 // claims (a size can be missing or false).
-bool ReadEntry(archive* a, const std::string& path, const std::string& name, std::vector<std::uint8_t>& bytes,
-               std::string& error, std::uint64_t minimum) {
+Result ReadEntry(archive* a, const std::string& path, const std::string& name, std::vector<std::uint8_t>& bytes,
+                 std::uint64_t minimum) {
   bytes.clear();
   std::uint8_t block[65536];
   while (true) {
     const la_ssize_t got = archive_read_data(a, block, sizeof block);
     if (got == 0) break;
     if (got < 0) {
-      error = "'" + path + "': " + name + ": " + Reason(a);
       bytes.clear();
-      return false;
+      return AboutPath(path, AboutEntry(name, ArchiveReason(a)));
     }
     if (bytes.size() + static_cast<std::size_t>(got) > kImageMaxBytes) {
-      error = "'" + path + "': " + name + " is larger than a cartridge (at most " + std::to_string(kImageMaxBytes) +
-              " bytes with its header)";
       bytes.clear();
-      return false;
+      return AboutPath(path, LargerThanACartridge(name, ""));
     }
     bytes.insert(bytes.end(), block, block + got);
   }
   if (EndsWithNoCase(name, ".sg") || EndsWithNoCase(name, ".sc")) minimum = kOlderImageMinimum;
   if (bytes.size() < minimum) {
-    error = "'" + path + "': " + name + " is too small (" + std::to_string(bytes.size()) +
-            " bytes); a cartridge holds at least " +
-            (minimum >= kImagePageSize ? "one " + std::to_string(kImagePageSize) + "-byte page" : std::string("a byte"));
+    const Reason small = TooSmall(bytes.size(), minimum);
     bytes.clear();
-    return false;
+    return AboutPath(path, {name + " is " + small.log, Format(Tr("%s est %s"), name.c_str(), small.shown.c_str())});
   }
-  return true;
+  return {};
 }
 
 }  // namespace
@@ -85,8 +106,8 @@ bool IsArchivePath(const std::string& path) {
   return EndsWithNoCase(path, ".zip") || EndsWithNoCase(path, ".7z") || EndsWithNoCase(path, ".gz");
 }
 
-bool ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& entryName,
-                      std::string& error, std::uint64_t minimum) {
+Result ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& entryName,
+                        std::uint64_t minimum) {
   bytes.clear();
   entryName.clear();
   // The archive is read whole through the same checks as an image (regular
@@ -94,20 +115,15 @@ bool ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes,
   std::vector<std::uint8_t> file;
   const FileRead read = ReadRegularFile(path, kArchiveMaxBytes, file);
   if (read.error == EFBIG) {
-    error = "'" + path + "': archive too large (" + std::to_string(read.size) + " bytes)";
-    return false;
+    return AboutPath(path, {"archive too large (" + std::to_string(read.size) + " bytes)",
+                            Format(Tr("archive trop grande (%llu octets)"),
+                                   static_cast<unsigned long long>(read.size))});
   }
-  if (read.error != 0) {
-    error = read.reason;
-    return false;
-  }
+  if (read.error != 0) return read.reason;
 
   const bool gzip = EndsWithNoCase(path, ".gz");
   ArchivePtr a(archive_read_new());
-  if (!a) {
-    error = "'" + path + "': cannot start reading the archive";
-    return false;
-  }
+  if (!a) return AboutPath(path, {"cannot start reading the archive", Tr("impossible de commencer à lire l'archive")});
   if (gzip) {
     // One compressed stream and nothing else: a tar inside is not opened.
     archive_read_support_filter_gzip(a.get());
@@ -119,24 +135,19 @@ bool ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes,
     archive_read_support_format_7zip(a.get());
   }
   if (archive_read_open_memory(a.get(), file.data(), file.size()) != ARCHIVE_OK) {
-    error = "'" + path + "': " + Reason(a.get());
-    return false;
+    return AboutPath(path, ArchiveReason(a.get()));
   }
 
   archive_entry* entry = nullptr;
   while (true) {
     const int status = archive_read_next_header(a.get(), &entry);
     if (status == ARCHIVE_EOF) break;
-    if (status < ARCHIVE_WARN) {
-      error = "'" + path + "': " + Reason(a.get());
-      return false;
-    }
+    if (status < ARCHIVE_WARN) return AboutPath(path, ArchiveReason(a.get()));
     std::string name;
     if (gzip) {
       // Without the filter the raw reader hands over any file as it is.
       if (archive_filter_code(a.get(), 0) != ARCHIVE_FILTER_GZIP) {
-        error = "'" + path + "': not a gzip file";
-        return false;
+        return AboutPath(path, {"not a gzip file", Tr("pas un fichier gzip")});
       }
       name = BaseName(path.substr(0, path.size() - 3));
       if (!IsImageName(name)) break;
@@ -148,16 +159,12 @@ bool ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes,
       // A size in the header larger than a cartridge is refused unread.
       if (archive_entry_size_is_set(entry) &&
           static_cast<std::uint64_t>(archive_entry_size(entry)) > kImageMaxBytes) {
-        error = "'" + path + "': " + name + " is larger than a cartridge (" +
-                std::to_string(archive_entry_size(entry)) + " bytes; at most " + std::to_string(kImageMaxBytes) +
-                " with its header)";
-        return false;
+        return AboutPath(path, LargerThanACartridge(name, std::to_string(archive_entry_size(entry))));
       }
     }
-    if (!ReadEntry(a.get(), path, name, bytes, error, minimum)) return false;
-    entryName = name;
-    return true;
+    Result read = ReadEntry(a.get(), path, name, bytes, minimum);
+    if (read) entryName = name;
+    return read;
   }
-  error = "'" + path + "': no .sms, .gg, .sg or .sc image inside";
-  return false;
+  return AboutPath(path, {"no .sms, .gg, .sg or .sc image inside", Tr("aucune image .sms, .gg, .sg ou .sc dedans")});
 }

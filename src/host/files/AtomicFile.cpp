@@ -10,6 +10,7 @@
 
 #include "host/files/FileOps.h"
 #include "host/files/FileRead.h"
+#include "host/i18n/Translate.h"
 
 namespace {
 
@@ -51,18 +52,23 @@ std::string ResolveLinks(const std::string& path) {
   return {};
 }
 
-bool TemporaryFile::Fail(const std::string& what, int error, std::string& message) {
-  message = "cannot write '" + target + "': " + what + std::strerror(error);
-  Abort();
-  reason = error;
-  return false;
+Reason CannotWrite(const std::string& path, const Reason& why) {
+  return {"cannot write '" + path + "': " + why.log,
+          Format(Tr("impossible d'écrire « %s » : %s"), path.c_str(), why.shown.c_str())};
 }
 
-bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
+Result TemporaryFile::Fail(int error) {
+  Result failed = CannotWrite(target, SystemReason(error));
+  Abort();
+  reason = error;
+  return failed;
+}
+
+Result TemporaryFile::Open(const std::string& targetPath) {
   Abort();
   reason = 0;
   target = targetPath;
-  if (!CheckPathLength(target, error)) return false;
+  if (Result length = CheckPathLength(target); !length) return length;
   // A character device named as the target itself (/dev/full, /dev/null)
   // is written in place: a file renamed over it would replace the device
   // node, and the bytes would never reach the device. Links, pipes and
@@ -70,10 +76,10 @@ bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
   struct stat info;
   if (::lstat(target.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
     int opened = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (opened < 0) return Fail("", errno, error);
+    if (opened < 0) return Fail(errno);
     descriptor = opened;
     inPlace = true;
-    return true;
+    return {};
   }
   // The target's name plus a unique suffix, so a file left by a kill names
   // the file it was for; a short hidden name when that would be too long.
@@ -83,33 +89,33 @@ bool TemporaryFile::Open(const std::string& targetPath, std::string& error) {
   std::vector<char> buffer(name.begin(), name.end());
   buffer.push_back('\0');
   int made = ops->makeTemporary(buffer.data());
-  if (made < 0) return Fail("", errno, error);
+  if (made < 0) return Fail(errno);
   descriptor = made;
   temporary = buffer.data();
-  if (::fchmod(descriptor, ModeFor(target)) != 0) return Fail("", errno, error);
-  return true;
+  if (::fchmod(descriptor, ModeFor(target)) != 0) return Fail(errno);
+  return {};
 }
 
-bool TemporaryFile::Write(const void* bytes, std::size_t count, std::string& error) {
+Result TemporaryFile::Write(const void* bytes, std::size_t count) {
   const auto* at = static_cast<const std::uint8_t*>(bytes);
   while (count > 0) {
     ssize_t done = ops->write(descriptor, at, count);
     if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return Fail("", done == 0 ? ENOSPC : errno, error);
+    if (done <= 0) return Fail(done == 0 ? ENOSPC : errno);
     at += done;
     count -= static_cast<std::size_t>(done);
   }
-  return true;
+  return {};
 }
 
-bool TemporaryFile::WriteAt(std::uint64_t offset, const void* bytes, std::size_t count, std::string& error) {
-  if (::lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) < 0) return Fail("", errno, error);
-  if (!Write(bytes, count, error)) return false;
-  if (::lseek(descriptor, 0, SEEK_END) < 0) return Fail("", errno, error);
-  return true;
+Result TemporaryFile::WriteAt(std::uint64_t offset, const void* bytes, std::size_t count) {
+  if (::lseek(descriptor, static_cast<off_t>(offset), SEEK_SET) < 0) return Fail(errno);
+  if (Result written = Write(bytes, count); !written) return written;
+  if (::lseek(descriptor, 0, SEEK_END) < 0) return Fail(errno);
+  return {};
 }
 
-bool TemporaryFile::Commit(std::string& error) {
+Result TemporaryFile::Commit() {
   if (inPlace) {
     // Most devices refuse fsync (EINVAL); their bytes are
     // handed over once written. A failed close still fails the write.
@@ -119,15 +125,15 @@ bool TemporaryFile::Commit(std::string& error) {
     const int closeError = errno;
     descriptor = -1;
     inPlace = false;
-    if (!synced) return Fail("", syncError, error);
-    if (closing != 0) return Fail("", closeError, error);
-    return true;
+    if (!synced) return Fail(syncError);
+    if (closing != 0) return Fail(closeError);
+    return {};
   }
-  if (ops->sync(descriptor) != 0) return Fail("", errno, error);
+  if (ops->sync(descriptor) != 0) return Fail(errno);
   int closing = ::close(descriptor);
   descriptor = -1;
-  if (closing != 0) return Fail("", errno, error);
-  if (ops->rename(temporary.c_str(), target.c_str()) != 0) return Fail("", errno, error);
+  if (closing != 0) return Fail(errno);
+  if (ops->rename(temporary.c_str(), target.c_str()) != 0) return Fail(errno);
   temporary.clear();
   // The rename is only durable once the folder's entry is on disk. The new
   // file is in place either way, so a folder that cannot be synced (some
@@ -137,7 +143,7 @@ bool TemporaryFile::Commit(std::string& error) {
     ops->sync(folder);
     ::close(folder);
   }
-  return true;
+  return {};
 }
 
 void TemporaryFile::Abort() {
@@ -148,17 +154,17 @@ void TemporaryFile::Abort() {
   temporary.clear();
 }
 
-bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
-                         std::string& error, const FileOps& ops) {
+Result WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
+                           const FileOps& ops) {
   std::string target = links == LinkPolicy::kFollowLink ? ResolveLinks(path) : path;
-  if (target.empty()) {
-    error = "cannot write '" + path + "': " + std::strerror(ELOOP);
-    return false;
-  }
+  if (target.empty()) return CannotWrite(path, SystemReason(ELOOP));
   TemporaryFile file(ops);
-  if (!file.Open(target, error) || !file.Write(bytes, count, error) || !file.Commit(error)) {
-    if (target != path) error += " (through the link '" + path + "')";
-    return false;
+  Result written = file.Open(target);
+  if (written) written = file.Write(bytes, count);
+  if (written) written = file.Commit();
+  if (!written && target != path) {
+    return Reason{written.Log() + " (through the link '" + path + "')",
+                  Format(Tr("%s (par le lien « %s »)"), written.Shown().c_str(), path.c_str())};
   }
-  return true;
+  return written;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/files/FileOps.h"
+#include "host/files/Result.h"
 
 // What a write does when the path names a symbolic link.
 enum class LinkPolicy {
@@ -33,12 +34,12 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
   // Creates the temporary file beside `target` (already resolved).
-  bool Open(const std::string& target, std::string& error);
-  bool Write(const void* bytes, std::size_t count, std::string& error);
+  Result Open(const std::string& target);
+  Result Write(const void* bytes, std::size_t count);
   // Overwrites bytes already written (a header fixed up at the end).
-  bool WriteAt(std::uint64_t offset, const void* bytes, std::size_t count, std::string& error);
+  Result WriteAt(std::uint64_t offset, const void* bytes, std::size_t count);
   // fsync, close, rename over the target, fsync the folder.
-  bool Commit(std::string& error);
+  Result Commit();
   // Closes and removes the temporary file, if any.
   void Abort();
   bool IsOpen() const { return descriptor >= 0; }
@@ -48,7 +49,7 @@ class TemporaryFile {
   int Reason() const { return reason; }
 
  private:
-  bool Fail(const std::string& what, int error, std::string& message);
+  Result Fail(int error);
 
   const FileOps* ops;
   int descriptor = -1;
@@ -59,11 +60,14 @@ class TemporaryFile {
 };
 
 // Writes `bytes` as the whole new content of `path` through a TemporaryFile.
-// False with the path and the system's reason in `error`; the old file is
-// then as it was.
-bool WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
-                         std::string& error, const FileOps& ops = SystemFileOps());
-inline bool WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, LinkPolicy links,
-                                std::string& error, const FileOps& ops = SystemFileOps()) {
-  return WriteFileAtomically(path, bytes.data(), bytes.size(), links, error, ops);
+// A failure names the path and the system's reason; the old file is then as
+// it was.
+Result WriteFileAtomically(const std::string& path, const std::uint8_t* bytes, std::size_t count, LinkPolicy links,
+                           const FileOps& ops = SystemFileOps());
+inline Result WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, LinkPolicy links,
+                                  const FileOps& ops = SystemFileOps()) {
+  return WriteFileAtomically(path, bytes.data(), bytes.size(), links, ops);
 }
+
+// "cannot write 'path': why", for the outputs written through a TemporaryFile.
+Reason CannotWrite(const std::string& path, const Reason& why);

@@ -27,7 +27,7 @@ void BackgroundSaver::Flush() {
   idle.wait(lock, [this] { return pendingFile == nullptr && !busy; });
 }
 
-bool BackgroundSaver::TakeResult(Result& result) {
+bool BackgroundSaver::TakeResult(Outcome& result) {
   std::lock_guard<std::mutex> lock(mutex);
   if (results.empty()) return false;
   result = std::move(results.front());
@@ -46,7 +46,7 @@ void BackgroundSaver::Work() {
     ram.swap(pendingRam);
     busy = true;
     lock.unlock();
-    Result outcome;
+    Outcome outcome;
     outcome.result = file->Save(ram.data(), outcome.error);
     lock.lock();
     busy = false;

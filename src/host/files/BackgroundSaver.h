@@ -16,9 +16,9 @@
 // TakeResult.
 class BackgroundSaver {
  public:
-  struct Result {
+  struct Outcome {
     BatteryFile::SaveResult result = BatteryFile::SaveResult::kSaved;
-    std::string error;
+    Reason error;
   };
 
   BackgroundSaver();
@@ -32,7 +32,7 @@ class BackgroundSaver {
   // Waits until every save submitted is written (or has failed).
   void Flush();
   // The next finished save's outcome, oldest first; false when none is waiting.
-  bool TakeResult(Result& result);
+  bool TakeResult(Outcome& result);
 
  private:
   void Work();
@@ -44,6 +44,6 @@ class BackgroundSaver {
   std::vector<std::uint8_t> pendingRam;
   bool busy = false;
   bool stopping = false;
-  std::vector<Result> results;
+  std::vector<Outcome> results;
   std::thread worker;
 };

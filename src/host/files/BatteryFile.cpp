@@ -12,6 +12,8 @@
 #include "debug/DebugConsole.h"
 #include "host/files/AtomicFile.h"
 #include "host/files/FileRead.h"
+#include "host/i18n/SystemError.h"
+#include "host/i18n/Translate.h"
 
 namespace {
 
@@ -30,22 +32,24 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-bool BatteryPathFor(const std::string& imagePath, std::string& batteryPath, std::string& error) {
-  if (!CheckPathLength(imagePath, error)) return false;
+Result BatteryPathFor(const std::string& imagePath, std::string& batteryPath) {
+  if (Result length = CheckPathLength(imagePath); !length) return length;
   // The extension must be in the file's own name: "saves.d/game" is no
   // "saves" image with a ".d/g" extension.
   std::size_t length = imagePath.size();
   bool extension = length >= 4 && imagePath[length - 4] == '.' &&
                    imagePath.find('/', length - 3) == std::string::npos;
   std::string candidate = (extension ? imagePath.substr(0, length - 4) : imagePath) + ".sav";
-  if (!CheckPathLength(candidate, error)) return false;
+  if (Result length = CheckPathLength(candidate); !length) return length;
   if (SameFile(imagePath, candidate) || SameFile(imagePath, ResolveLinks(candidate))) {
-    error = "the battery file of '" + imagePath + "' would be the image itself ('" + candidate +
-            "'), and saving would destroy it; rename the image (for example to .sms or .gg)";
-    return false;
+    return Reason{"the battery file of '" + imagePath + "' would be the image itself ('" + candidate +
+                      "'), and saving would destroy it; rename the image (for example to .sms or .gg)",
+                  Format(Tr("la sauvegarde de « %s » serait l'image elle-même (« %s ») et l'écraserait : "
+                            "renommez l'image (en .sms ou .gg par exemple)"),
+                         imagePath.c_str(), candidate.c_str())};
   }
   batteryPath = std::move(candidate);
-  return true;
+  return {};
 }
 
 BatteryFile::BatteryFile(std::string path, const FileOps& ops) : path(std::move(path)), ops(&ops) {}
@@ -65,7 +69,7 @@ void BatteryFile::Lock() {
   int descriptor = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (descriptor < 0) {
     // A folder that takes no new file takes no save either; the save reports it.
-    LogPrintf("Battery lock %s cannot be made (%s).\n", lockPath.c_str(), std::strerror(errno));
+    LogPrintf("Battery lock %s cannot be made (%s).\n", lockPath.c_str(), LoggedSystemError(errno).c_str());
     return;
   }
   if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
@@ -93,7 +97,7 @@ bool BatteryFile::Load(std::uint8_t* ram) {
   if (read.error != 0) {
     unreadable = true;
     unreadableReason = read.reason;
-    LogPrintf("User Ram file %s cannot be read; it will be left as it is.\n", read.reason.c_str());
+    LogPrintf("User Ram file %s cannot be read; it will be left as it is.\n", read.reason.log.c_str());
     return false;
   }
   std::size_t used = std::min(bytes.size(), kRamSize);
@@ -109,19 +113,25 @@ bool BatteryFile::Load(std::uint8_t* ram) {
   return true;
 }
 
-BatteryFile::SaveResult BatteryFile::Save(const std::uint8_t* ram, std::string& error) {
+BatteryFile::SaveResult BatteryFile::Save(const std::uint8_t* ram, Reason& error) {
   if (unreadable) {
-    error = "not saving over " + unreadableReason + " (it could not be read, so it is left as it is)";
+    error = {"not saving over " + unreadableReason.log + " (it could not be read, so it is left as it is)",
+             Format(Tr("pas de sauvegarde par-dessus %s (il n'a pas pu être lu, il reste tel quel)"),
+                    unreadableReason.shown.c_str())};
     return SaveResult::kRefused;
   }
   Lock();
   if (heldElsewhere) {
-    error = "not saving '" + path + "': another run holds it";
+    error = {"not saving '" + path + "': another run holds it",
+             Format(Tr("pas de sauvegarde de « %s » : une autre instance le tient"), path.c_str())};
     return SaveResult::kHeldByAnotherRun;
   }
   std::vector<std::uint8_t> bytes(ram, ram + kRamSize);
   bytes.insert(bytes.end(), extra.begin(), extra.end());
-  if (!WriteFileAtomically(path, bytes, LinkPolicy::kFollowLink, error, *ops)) return SaveResult::kFailed;
+  if (Result written = WriteFileAtomically(path, bytes, LinkPolicy::kFollowLink, *ops); !written) {
+    error = written.Why();
+    return SaveResult::kFailed;
+  }
   if (!extra.empty()) LogPrintf("Saved User Ram; the %zu bytes after it are kept unchanged.\n", extra.size());
   return SaveResult::kSaved;
 }

@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "host/files/FileOps.h"
+#include "host/files/Result.h"
 
 // The battery file's name for an image: a three-letter extension replaced by
 // ".sav" (game.sms gives game.sav), else ".sav" appended (game.gg gives
-// game.gg.sav). False with a clear line when that would be the image itself
-// (an image named game.sav, or a battery path that is a link to the image),
-// since the first save would destroy the image, or when the path is too long.
-bool BatteryPathFor(const std::string& imagePath, std::string& batteryPath, std::string& error);
+// game.gg.sav). A failure with a clear line when that would be the image
+// itself (an image named game.sav, or a battery path that is a link to the
+// image), since the first save would destroy the image, or when the path is
+// too long.
+Result BatteryPathFor(const std::string& imagePath, std::string& batteryPath);
 
 // One run's battery file: the cartridge RAM the console keeps powered, kept
 // beside the image between runs.
@@ -50,7 +52,7 @@ class BatteryFile {
   bool Load(std::uint8_t* ram);
   // Writes `ram` and any kept bytes as a new file. Anything but kSaved has
   // the path and the reason in `error`.
-  SaveResult Save(const std::uint8_t* ram, std::string& error);
+  SaveResult Save(const std::uint8_t* ram, Reason& error);
 
   const std::string& Path() const { return path; }
   // Another run holds the lock: this run does not save.
@@ -70,5 +72,5 @@ class BatteryFile {
   bool heldElsewhere = false;
   bool heldNoticeTaken = false;
   bool unreadable = false;
-  std::string unreadableReason;
+  Reason unreadableReason;
 };

@@ -13,7 +13,7 @@ bool ReadBiosFile(const std::string& path, std::vector<std::uint8_t>& bytes, std
     return false;
   }
   if (read.error != 0) {
-    error = read.reason;
+    error = read.reason.log;
     return false;
   }
   if (bytes.empty()) {

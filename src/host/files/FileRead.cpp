@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
+#include "host/i18n/Translate.h"
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+namespace {
 
 class Descriptor {
  public:
@@ -25,65 +25,75 @@ class Descriptor {
   int value;
 };
 
-FileRead Failed(const std::string& path, int error, const std::string& why) {
+FileRead Failed(const std::string& path, int error, const Reason& why) {
   FileRead result;
   result.error = error;
-  result.reason = Quoted(path) + ": " + why;
+  result.reason = AboutPath(path, why);
   return result;
 }
 
+FileRead Failed(const std::string& path, int error) { return Failed(path, error, SystemReason(error)); }
+
+Reason IsAFolder() { return {"is a folder", Tr("est un dossier")}; }
+
 // The reason a file that is not a regular file is refused.
-std::string Kind(mode_t mode) {
-  if (S_ISDIR(mode)) return "is a folder";
-  if (S_ISFIFO(mode)) return "is a pipe, not a regular file";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "is a device, not a regular file";
-  if (S_ISSOCK(mode)) return "is a socket, not a regular file";
-  return "not a regular file";
+Reason Kind(mode_t mode) {
+  if (S_ISDIR(mode)) return IsAFolder();
+  if (S_ISFIFO(mode)) return {"is a pipe, not a regular file", Tr("est un tube, pas un fichier ordinaire")};
+  if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    return {"is a device, not a regular file", Tr("est un périphérique, pas un fichier ordinaire")};
+  }
+  if (S_ISSOCK(mode)) return {"is a socket, not a regular file", Tr("est une socket, pas un fichier ordinaire")};
+  return {"not a regular file", Tr("n'est pas un fichier ordinaire")};
+}
+
+Reason ReadError(const Reason& why) {
+  return {"read error: " + why.log, Format(Tr("erreur de lecture : %s"), why.shown.c_str())};
 }
 
 }  // namespace
 
-std::string DescribePathError(const std::string& path, int error) {
-  return Quoted(path) + ": " + (error == EISDIR ? "is a folder" : std::strerror(error));
+Reason DescribePathError(const std::string& path, int error) {
+  return AboutPath(path, error == EISDIR ? IsAFolder() : SystemReason(error));
 }
 
-bool CheckPathLength(const std::string& path, std::string& error) {
-  if (path.empty()) {
-    error = "empty file name";
-    return false;
-  }
+Result CheckPathLength(const std::string& path) {
+  if (path.empty()) return Reason{"empty file name", Tr("nom de fichier vide")};
   if (path.size() >= kPathMax) {
-    error = "path is " + std::to_string(path.size()) + " characters long, longer than the system's limit of " +
-            std::to_string(kPathMax - 1) + ": '" + path.substr(0, 60) + "...'";
-    return false;
+    const std::string start = path.substr(0, 60);
+    return Reason{"path is " + std::to_string(path.size()) + " characters long, longer than the system's limit of " +
+                      std::to_string(kPathMax - 1) + ": '" + start + "...'",
+                  Format(Tr("le chemin a %zu caractères, plus que la limite du système, %zu : « %s… »"), path.size(),
+                         kPathMax - 1, start.c_str())};
   }
-  return true;
+  return {};
 }
 
 FileRead ReadRegularFile(const std::string& path, std::uint64_t limit, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
-  std::string lengthError;
-  if (!CheckPathLength(path, lengthError)) {
+  if (Result length = CheckPathLength(path); !length) {
     FileRead result;
     result.error = ENAMETOOLONG;
-    result.reason = lengthError;
+    result.reason = length.Why();
     return result;
   }
   // Look before opening: opening some devices already does something.
   struct stat info;
-  if (::stat(path.c_str(), &info) != 0) return Failed(path, errno, std::strerror(errno));
+  if (::stat(path.c_str(), &info) != 0) return Failed(path, errno);
   if (!S_ISREG(info.st_mode)) return Failed(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, Kind(info.st_mode));
 
   // O_NONBLOCK: should the path have been swapped for a pipe since, the open
   // does not wait for a writer; fstat then refuses it.
   Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.get() < 0) return Failed(path, errno, std::strerror(errno));
-  if (::fstat(file.get(), &info) != 0) return Failed(path, errno, std::strerror(errno));
+  if (file.get() < 0) return Failed(path, errno);
+  if (::fstat(file.get(), &info) != 0) return Failed(path, errno);
   if (!S_ISREG(info.st_mode)) return Failed(path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL, Kind(info.st_mode));
 
   const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
   if (size > limit) {
-    FileRead result = Failed(path, EFBIG, "larger than " + std::to_string(limit) + " bytes");
+    FileRead result = Failed(path, EFBIG,
+                             {"larger than " + std::to_string(limit) + " bytes",
+                              Format(Tr("plus de %llu octets"), static_cast<unsigned long long>(limit))});
     result.size = size;
     return result;
   }
@@ -95,11 +105,11 @@ FileRead ReadRegularFile(const std::string& path, std::uint64_t limit, std::vect
     if (got < 0) {
       int error = errno;
       bytes.clear();
-      return Failed(path, error, std::string("read error: ") + std::strerror(error));
+      return Failed(path, error, ReadError(SystemReason(error)));
     }
     if (got == 0) {
       bytes.clear();
-      return Failed(path, EIO, "read error: the file shrank while being read");
+      return Failed(path, EIO, ReadError({"the file shrank while being read", Tr("le fichier a raccourci pendant sa lecture")}));
     }
     done += static_cast<std::size_t>(got);
   }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "host/files/Result.h"
+
 // Longest path the system takes, terminator included. A longer one is refused
 // with a clear line instead of being cut to name some other file.
 inline constexpr std::size_t kPathMax = 4096;
@@ -14,14 +16,14 @@ inline constexpr std::size_t kPathMax = 4096;
 struct FileRead {
   int error = 0;
   std::uint64_t size = 0;
-  std::string reason;
+  Reason reason;
 };
 
 // "'path': reason" for an errno value, in the system's words.
-std::string DescribePathError(const std::string& path, int error);
+Reason DescribePathError(const std::string& path, int error);
 
-// False, with a reason, when a path is empty or longer than the system takes.
-bool CheckPathLength(const std::string& path, std::string& error);
+// A failure when a path is empty or longer than the system takes.
+Result CheckPathLength(const std::string& path);
 
 // Reads a whole regular file of at most `limit` bytes. Folders, pipes and
 // devices are refused without reading (a pipe with no writer would hang a

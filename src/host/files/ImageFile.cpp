@@ -3,26 +3,39 @@
 #include <cerrno>
 
 #include "host/files/FileRead.h"
+#include "host/i18n/Translate.h"
 
-bool ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
-                   std::uint64_t minimum) {
+Reason TooSmall(std::uint64_t size, std::uint64_t minimum) {
+  const auto bytes = static_cast<unsigned long long>(size);
+  if (minimum >= kImagePageSize) {
+    return {"too small (" + std::to_string(size) + " bytes); a cartridge holds at least one " +
+                std::to_string(kImagePageSize) + "-byte page",
+            Format(Tr("trop petit (%llu octets) : une cartouche tient au moins une page de %llu octets"), bytes,
+                   static_cast<unsigned long long>(kImagePageSize))};
+  }
+  return {"too small (" + std::to_string(size) + " bytes); a cartridge holds at least a byte",
+          Format(Tr("trop petit (%llu octets) : une cartouche tient au moins un octet"), bytes)};
+}
+
+Result ReadImageFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t minimum) {
   FileRead read = ReadRegularFile(path, kImageMaxBytes, bytes);
   if (read.error == EFBIG) {
-    error = "'" + path + "': more than " + std::to_string(kImageMaxPages) + " pages (" + std::to_string(read.size) +
-            " bytes); a cartridge holds at most " + std::to_string(kImageMaxBytes) + " bytes with its header";
-    return false;
+    const auto size = static_cast<unsigned long long>(read.size);
+    return AboutPath(path, {"more than " + std::to_string(kImageMaxPages) + " pages (" + std::to_string(read.size) +
+                                " bytes); a cartridge holds at most " + std::to_string(kImageMaxBytes) +
+                                " bytes with its header",
+                            Format(Tr("plus de %llu pages (%llu octets) : une cartouche tient au plus %llu octets "
+                                      "avec son en-tête"),
+                                   static_cast<unsigned long long>(kImageMaxPages), size,
+                                   static_cast<unsigned long long>(kImageMaxBytes))});
   }
-  if (read.error != 0) {
-    error = read.reason;
-    return false;
-  }
+  if (read.error != 0) return read.reason;
   if (bytes.size() < minimum) {
-    error = "'" + path + "': too small (" + std::to_string(bytes.size()) + " bytes); a cartridge holds at least " +
-            (minimum >= kImagePageSize ? "one " + std::to_string(kImagePageSize) + "-byte page" : std::string("a byte"));
+    const std::size_t size = bytes.size();
     bytes.clear();
-    return false;
+    return AboutPath(path, TooSmall(size, minimum));
   }
-  return true;
+  return {};
 }
 
 std::uint64_t ImageMinimum(ConsoleKind chosen, const std::string& path) {

@@ -63,7 +63,10 @@ bool CheckOutputs(const std::string& imagePath, const std::string& batteryPath,
 }
 
 bool CheckOutputWritable(const std::string& path, std::string& error) {
-  if (!CheckPathLength(path, error)) return false;
+  if (Result length = CheckPathLength(path); !length) {
+    error = length.Log();
+    return false;
+  }
   std::size_t slash = path.rfind('/');
   std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   struct stat info;
@@ -78,7 +81,7 @@ bool CheckOutputWritable(const std::string& path, std::string& error) {
     problem = EISDIR;
   }
   if (problem != 0) {
-    error = "cannot write " + DescribePathError(path, problem);
+    error = "cannot write " + DescribePathError(path, problem).log;
     return false;
   }
   return true;

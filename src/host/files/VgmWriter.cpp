@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "host/i18n/Translate.h"
+
 namespace {
 
 // The format counts offsets in 32 bits.
@@ -54,18 +56,20 @@ void AppendUtf16(std::vector<std::uint8_t>& out, const std::string& text) {
   unit(0);
 }
 
+Reason NoneOpen() { return {"no VGM file is open", Tr("aucun fichier VGM n'est ouvert")}; }
+
 }  // namespace
 
-bool VgmWriter::Open(const std::string& path, std::uint32_t clockHz, std::string& error) {
+Result VgmWriter::Open(const std::string& path, std::uint32_t clockHz) {
   clock = clockHz;
   cycles = 0;
   samples = 0;
   dataBytes = 0;
   fmUsed = false;
   pending.clear();
-  if (!file.Open(path, error)) return false;
+  if (Result opened = file.Open(path); !opened) return opened;
   const std::uint8_t header[kHeaderBytes] = {};
-  return file.Write(header, sizeof header, error);  // filled in by Finish
+  return file.Write(header, sizeof header);  // filled in by Finish
 }
 
 void VgmWriter::WaitUntil(std::uint64_t sample) {
@@ -91,11 +95,9 @@ void VgmWriter::WaitUntil(std::uint64_t sample) {
   }
 }
 
-bool VgmWriter::AppendFrame(const Console::SoundWrite* writes, int count, std::uint32_t frameCycles,
-                            std::string& error) {
+Result VgmWriter::AppendFrame(const Console::SoundWrite* writes, int count, std::uint32_t frameCycles) {
   if (!file.IsOpen()) {
-    error = "no VGM file is open";
-    return false;
+    return NoneOpen();
   }
   for (int k = 0; k < count; ++k) {
     const Console::SoundWrite& w = writes[k];
@@ -112,29 +114,30 @@ bool VgmWriter::AppendFrame(const Console::SoundWrite* writes, int count, std::u
   }
   cycles += frameCycles;
   WaitUntil(cycles * kSampleRate / clock);
-  return Flush(error);
+  return Flush();
 }
 
-bool VgmWriter::Flush(std::string& error) {
+Result VgmWriter::Flush() {
   // Room is kept for the end mark and a GD3 tag of a few kilobytes.
   if (kHeaderBytes + dataBytes + pending.size() + 0x10000 > kMaxFileBytes) {
-    error = "cannot write '" + file.Target() + "': a VGM file holds at most 4 GB";
+    Result full = CannotWrite(file.Target(), {"a VGM file holds at most 4 GB", Tr("un fichier VGM tient au plus 4 Go")});
     Abort();
-    return false;
+    return full;
   }
-  if (!pending.empty() && !file.Write(pending.data(), pending.size(), error)) return false;
+  if (!pending.empty()) {
+    if (Result written = file.Write(pending.data(), pending.size()); !written) return written;
+  }
   dataBytes += pending.size();
   pending.clear();
-  return true;
+  return {};
 }
 
-bool VgmWriter::Finish(const std::string& title, std::string& error) {
+Result VgmWriter::Finish(const std::string& title) {
   if (!file.IsOpen()) {
-    error = "no VGM file is open";
-    return false;
+    return NoneOpen();
   }
   pending.push_back(kEnd);
-  if (!Flush(error)) return false;
+  if (Result flushed = Flush(); !flushed) return flushed;
   const std::uint64_t gd3At = kHeaderBytes + dataBytes;
 
   // GD3: track, game, system and author in English and Japanese, date,
@@ -147,7 +150,7 @@ bool VgmWriter::Finish(const std::string& title, std::string& error) {
   Put32(gd3.data() + 4, 0x100);
   Put32(gd3.data() + 8, static_cast<std::uint32_t>(strings.size()));
   gd3.insert(gd3.end(), strings.begin(), strings.end());
-  if (!file.Write(gd3.data(), gd3.size(), error)) return false;
+  if (Result written = file.Write(gd3.data(), gd3.size()); !written) return written;
   const std::uint64_t end = gd3At + gd3.size();
 
   std::uint8_t header[kHeaderBytes] = {};
@@ -162,8 +165,8 @@ bool VgmWriter::Finish(const std::string& title, std::string& error) {
   header[0x28] = 0x09;                         // noise feedback: bits 0 and 3, as Sega's chip taps them
   header[0x2A] = 16;                           // shift register width
   Put32(header + 0x34, kHeaderBytes - 0x34);   // data start, from this field
-  if (!file.WriteAt(0, header, sizeof header, error)) return false;
-  return file.Commit(error);
+  if (Result written = file.WriteAt(0, header, sizeof header); !written) return written;
+  return file.Commit();
 }
 
 void VgmWriter::Abort() {

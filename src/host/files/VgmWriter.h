@@ -18,19 +18,19 @@ class VgmWriter {
   static constexpr std::uint32_t kHeaderBytes = 0x100;
 
   // `clockHz` is the processor's clock, which both chips share.
-  bool Open(const std::string& path, std::uint32_t clockHz, std::string& error);
+  Result Open(const std::string& path, std::uint32_t clockHz);
   // One frame's writes (Console::SoundWrites) and the frame's length.
-  bool AppendFrame(const Console::SoundWrite* writes, int count, std::uint32_t frameCycles, std::string& error);
+  Result AppendFrame(const Console::SoundWrite* writes, int count, std::uint32_t frameCycles);
   // Ends the data, adds the GD3 tag with `title` (UTF-8) as the game's and
   // the track's name, fills in the header and puts the file in place.
-  bool Finish(const std::string& title, std::string& error);
+  Result Finish(const std::string& title);
   void Abort();
   bool IsOpen() const { return file.IsOpen(); }
   std::uint64_t Samples() const { return samples; }
 
  private:
   void WaitUntil(std::uint64_t sample);
-  bool Flush(std::string& error);
+  Result Flush();
 
   TemporaryFile file;
   std::vector<std::uint8_t> pending;

@@ -16,6 +16,13 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
   Put16(at + 2, static_cast<std::uint16_t>(value >> 16));
 }
 
+// The WAV file is the command line's (--audio): its failures are said in
+// the log's words.
+bool Written(const Result& result, std::string& error) {
+  if (!result) error = result.Log();
+  return static_cast<bool>(result);
+}
+
 }  // namespace
 
 bool WavWriter::CheckLength(std::uint64_t frames, double framesPerSecond, std::string& error) {
@@ -31,7 +38,10 @@ bool WavWriter::CheckLength(std::uint64_t frames, double framesPerSecond, std::s
 
 bool WavWriter::Open(const std::string& path, std::string& error) {
   dataBytes = 0;
-  if (!file.Open(path, error)) return false;
+  if (Result opened = file.Open(path); !opened) {
+    error = opened.Log();
+    return false;
+  }
   std::uint8_t header[kHeaderBytes] = {};
   std::memcpy(header, "RIFF", 4);
   std::memcpy(header + 8, "WAVEfmt ", 8);
@@ -43,7 +53,7 @@ bool WavWriter::Open(const std::string& path, std::string& error) {
   Put16(header + 32, 2);                  // bytes per sample frame
   Put16(header + 34, 16);                 // bits per sample
   std::memcpy(header + 36, "data", 4);
-  return file.Write(header, sizeof header, error);  // sizes stay 0 until Finish
+  return Written(file.Write(header, sizeof header), error);  // sizes stay 0 until Finish
 }
 
 bool WavWriter::Append(const std::int16_t* samples, std::size_t count, std::string& error) {
@@ -61,7 +71,7 @@ bool WavWriter::Append(const std::int16_t* samples, std::size_t count, std::stri
   while (count > 0) {
     std::size_t block = std::min(count, sizeof bytes / 2);
     for (std::size_t i = 0; i < block; ++i) Put16(&bytes[i * 2], static_cast<std::uint16_t>(samples[i]));
-    if (!file.Write(bytes, block * 2, error)) return false;
+    if (!Written(file.Write(bytes, block * 2), error)) return false;
     dataBytes += block * 2;
     samples += block;
     count -= block;
@@ -76,10 +86,10 @@ bool WavWriter::Finish(std::string& error) {
   }
   std::uint8_t size[4];
   Put32(size, static_cast<std::uint32_t>(dataBytes + kHeaderBytes - 8));
-  if (!file.WriteAt(4, size, 4, error)) return false;
+  if (!Written(file.WriteAt(4, size, 4), error)) return false;
   Put32(size, static_cast<std::uint32_t>(dataBytes));
-  if (!file.WriteAt(40, size, 4, error)) return false;
-  return file.Commit(error);
+  if (!Written(file.WriteAt(40, size, 4), error)) return false;
+  return Written(file.Commit(), error);
 }
 
 void WavWriter::Abort() { file.Abort(); }

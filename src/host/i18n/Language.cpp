@@ -18,12 +18,12 @@
 #define TAVRIN_BUILT_LOCALE "../locale"
 #endif
 
-namespace {
-
 bool IsCLocale(const char* name) {
   return !name || !*name || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0 ||
          std::strncmp(name, "C.", 2) == 0;
 }
+
+namespace {
 
 std::string ExecutableFolder() {
   std::error_code error;
@@ -60,12 +60,9 @@ void SetUpLanguage() {
   // Before any thread starts: nothing else reads the environment yet.
   if (!list.empty()) setenv("LANGUAGE", list.c_str(), 1);
 
+  // The C library's messages follow the locale too (ShownSystemError); log
+  // lines take its English words (LoggedSystemError).
   const std::string executableFolder = ExecutableFolder();
-  // The C library's messages (strerror) end up in log lines, which read the
-  // same in every locale: its domain is looked up in a folder holding no
-  // catalog of its own.
-  bindtextdomain("libc", executableFolder.empty() ? "/" : executableFolder.c_str());
-
   const std::string folder = LocaleFolder(executableFolder, TAVRIN_INSTALLED_LOCALE, TAVRIN_BUILT_LOCALE);
   if (folder.empty()) return;  // the texts as written
   bindtextdomain(kTextDomain, folder.c_str());

@@ -13,6 +13,10 @@
 
 #include <string>
 
+// True for the C and POSIX locales (C.UTF-8 too), whose texts are the code's
+// own: French.
+bool IsCLocale(const char* name);
+
 // The folder holding <lang>/LC_MESSAGES/tavrin.mo: `installed` (relative to
 // the executable's folder) when it exists there, else `built` (also relative
 // to the executable's folder, the build tree's catalogs). Empty when neither

@@ -3,7 +3,8 @@
 // Texts the player reads (menus, dialogs, boxes, on-screen notes) are
 // written in French in the code and looked up in the "tavrin" message
 // catalog: a C, POSIX or French locale shows them as written, an English
-// locale shows the English catalog's text. Log lines are never translated.
+// locale shows the English catalog's text. Log lines are never translated:
+// a failure's reason comes in both forms (host/files/Result.h).
 
 #include <libintl.h>
 

@@ -34,9 +34,8 @@ bool HoldsDemo(const std::string& path) {
 // Anything else under the name (a changed copy, a pipe, a link) is replaced
 // by a fresh copy, whole or not at all.
 bool WriteDemo(const std::string& path) {
-  std::string error;
-  return WriteFileAtomically(path, static_cast<const std::uint8_t*>(DemoCartridgeData()), DemoCartridgeSize(),
-                             LinkPolicy::kReplaceLink, error);
+  return static_cast<bool>(WriteFileAtomically(path, static_cast<const std::uint8_t*>(DemoCartridgeData()),
+                                               DemoCartridgeSize(), LinkPolicy::kReplaceLink));
 }
 
 }  // namespace

@@ -44,22 +44,26 @@ bool Session::Startup(const HostParts& host) {
 }
 
 namespace {
-// What the cartridge refuses, in the player's words: an image holds one to
-// Cartridge::kMaxPages pages of 16 KB, perhaps behind a header shorter than
-// a page.
-std::string RefusalReason(std::size_t size) {
+// What the cartridge refuses: an image holds one to Cartridge::kMaxPages
+// pages of 16 KB, perhaps behind a header shorter than a page.
+Reason RefusalReason(std::size_t size) {
   constexpr std::size_t kPage = Cartridge::kPageSize;
-  if (size < kPage) return "the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least 16384";
-  if (size / kPage > static_cast<std::size_t>(Cartridge::kMaxPages)) {
-    return "the image is too large (a cartridge holds at most " + std::to_string(Cartridge::kMaxPages) +
-           " pages of 16 KB)";
+  if (size < kPage) {
+    return {"the image is too small: " + std::to_string(size) + " bytes, where a cartridge holds at least 16384",
+            Format(Tr("l'image est trop petite : %zu octets, quand une cartouche en tient au moins 16384"), size)};
   }
-  return "the image was refused";
+  if (size / kPage > static_cast<std::size_t>(Cartridge::kMaxPages)) {
+    return {"the image is too large (a cartridge holds at most " + std::to_string(Cartridge::kMaxPages) +
+                " pages of 16 KB)",
+            Format(Tr("l'image est trop grande (une cartouche tient au plus %d pages de 16 Ko)"),
+                   static_cast<int>(Cartridge::kMaxPages))};
+  }
+  return {"the image was refused", Tr("l'image a été refusée")};
 }
 }  // namespace
 
 bool Session::LoadAndReset(const char* path) {
-  loadError.clear();
+  loadError = {};
   if (!path) return false;
   // An image whose battery file would be itself (game.sav) is destroyed by
   // its first save: it is refused before anything is read.
@@ -70,11 +74,14 @@ bool Session::LoadAndReset(const char* path) {
   std::string name = path;
   // The older consoles' images may be smaller than a page.
   const std::uint64_t minimum = ImageMinimum(console.GetConsoleKind(), path);
-  if (!BatteryPathFor(path, batteryPath, loadError) ||
-      !(IsArchivePath(path) ? ReadArchiveImage(path, image, name, loadError, minimum)
-                            : ReadImageFile(path, image, loadError, minimum))) {
+  Result read = BatteryPathFor(path, batteryPath);
+  if (read) {
+    read = IsArchivePath(path) ? ReadArchiveImage(path, image, name, minimum) : ReadImageFile(path, image, minimum);
+  }
+  if (!read) {
+    loadError = read.Why();
     LogPrintf("file error\r\n");
-    LogPrintf("tavrin: %s\n", loadError.c_str());
+    LogPrintf("tavrin: %s\n", loadError.log.c_str());
     return false;
   }
   FlushBackgroundSaves();
@@ -82,12 +89,15 @@ bool Session::LoadAndReset(const char* path) {
   // that save fails the old image keeps running, so its RAM is not lost.
   if (cartridgeLoaded && console.CartridgeRamDirty() && !SaveBattery() &&
       !(battery && battery->HeldByAnotherRun())) {
-    loadError = std::string(path) + " was not loaded: the cartridge RAM of the image running could not be saved";
-    LogPrintf("tavrin: %s\n", loadError.c_str());
+    loadError = {std::string(path) + " was not loaded: the cartridge RAM of the image running could not be saved",
+                 Format(Tr("%s n'a pas été chargé : la mémoire de la cartouche en cours n'a pas pu être sauvegardée"),
+                        path)};
+    LogPrintf("tavrin: %s\n", loadError.log.c_str());
     return false;
   }
   if (!console.LoadCartridge(image.data(), image.size(), name.c_str())) {
-    loadError = std::string(path) + ": " + RefusalReason(image.size());
+    const Reason refused = RefusalReason(image.size());
+    loadError = {std::string(path) + ": " + refused.log, Format(Tr("%s : %s"), path, refused.shown.c_str())};
     return false;
   }
   battery.reset();  // the old image's lock goes before the new one is taken
@@ -131,10 +141,10 @@ void Session::RunFrame() {
   }
   if (sound) sound->Samples(console.Samples(), console.SampleCount());
   if (soundLog) {
-    std::string error;
-    if (!soundLog->AppendFrame(console.SoundWrites(), console.SoundWriteCount(),
-                               static_cast<std::uint32_t>(console.timing.CyclesPerFrame()), error)) {
-      soundLogError = error;
+    if (Result written = soundLog->AppendFrame(console.SoundWrites(), console.SoundWriteCount(),
+                                               static_cast<std::uint32_t>(console.timing.CyclesPerFrame()));
+        !written) {
+      soundLogError = written.Why();
       soundLog.reset();
       console.SetSoundLog(false);
     }
@@ -150,32 +160,32 @@ void Session::RunFrame() {
   if (saver) CollectBackgroundSaves();
 }
 
-bool Session::StartSoundLog(const std::string& path, std::string& error) {
+Result Session::StartSoundLog(const std::string& path) {
   auto writer = std::make_unique<VgmWriter>();
-  if (!writer->Open(path, console.timing.clockHz, error)) return false;
+  if (Result opened = writer->Open(path, console.timing.clockHz); !opened) return opened;
   soundLog = std::move(writer);
-  soundLogError.clear();
+  soundLogError = {};
   console.SetSoundLog(true);
-  return true;
+  return {};
 }
 
-bool Session::StopSoundLog(std::string& error) {
+Result Session::StopSoundLog() {
   if (!soundLog) {
-    error = soundLogError.empty() ? "no sound log is being written" : soundLogError;
-    return false;
+    if (!soundLogError.Empty()) return soundLogError;
+    return Reason{"no sound log is being written", Tr("aucun son n'est en cours d'enregistrement")};
   }
   console.SetSoundLog(false);
   // The image's file name without its folder and extension names the log.
   std::string title = imagePath.substr(imagePath.find_last_of('/') + 1);
   if (const std::size_t dot = title.find_last_of('.'); dot != std::string::npos && dot > 0) title.resize(dot);
-  const bool done = soundLog->Finish(title, error);
+  Result done = soundLog->Finish(title);
   if (!done) soundLog->Abort();
   soundLog.reset();
   return done;
 }
 
 void Session::CollectBackgroundSaves() {
-  BackgroundSaver::Result outcome;
+  BackgroundSaver::Outcome outcome;
   while (saver->TakeResult(outcome)) {
     if (outcome.result == BatteryFile::SaveResult::kSaved) {
       LogPrintf("Saved User Ram.\n");
@@ -193,19 +203,19 @@ void Session::FlushBackgroundSaves() {
   CollectBackgroundSaves();
 }
 
-void Session::ReportSaveFailure(const std::string& error) {
+void Session::ReportSaveFailure(const Reason& error) {
   LogPrintf("User Ram Save Error.\n");
-  LogPrintf("tavrin: %s\n", error.c_str());
+  LogPrintf("tavrin: %s\n", error.log.c_str());
   saveFailed = true;
   // Once per file and reason on the desktop (the box filter drops repeats).
   ShowHostMessageBox(hostParts.messageBox,
-                     Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.c_str()).c_str(),
-                     Tr("User Ram Save Error"));
+                     Format(Tr("La sauvegarde de la cartouche a échoué : %s"), error.shown.c_str()).c_str(),
+                     Tr("Erreur de sauvegarde de la cartouche"));
 }
 
 bool Session::SaveBattery() {
   if (!battery) return false;
-  std::string error;
+  Reason error;
   switch (battery->Save(console.CartridgeRam(), error)) {
     case BatteryFile::SaveResult::kSaved:
       LogPrintf("Saved User Ram.\n");
@@ -226,8 +236,7 @@ void Session::Shutdown() {
   FlushBackgroundSaves();
   // A sound log still being written is finished: what was recorded is kept.
   if (soundLog) {
-    std::string error;
-    if (!StopSoundLog(error)) LogPrintf("Sound log: %s\n", error.c_str());
+    if (Result stopped = StopSoundLog(); !stopped) LogPrintf("Sound log: %s\n", stopped.Log().c_str());
   }
   if (cartridgeLoaded && console.CartridgeRamDirty()) SaveBattery();
   saver.reset();

@@ -68,10 +68,10 @@ class Session {
   // The sound log (VGM): from now on every frame's sound-chip writes go to
   // `path`; StopSoundLog finishes the file, tagged with the image's name. A
   // write that fails ends the log at once, with the reason in soundLogError.
-  bool StartSoundLog(const std::string& path, std::string& error);
-  bool StopSoundLog(std::string& error);
+  Result StartSoundLog(const std::string& path);
+  Result StopSoundLog();
   bool SoundLogOn() const { return soundLog != nullptr; }
-  std::string soundLogError;
+  Reason soundLogError;
 
   // Writes the cartridge RAM to the image's battery file now. False when it
   // could not be saved (the RAM is then still owed).
@@ -90,13 +90,13 @@ class Session {
   bool cartridgeLoaded = false;  // an image runs
   bool present = true;           // present frames (off: headless skips the conversion)
   bool saveFailed = false;       // a battery save the session owed failed
-  std::string loadError;         // why the last load was refused (path and reason)
+  Reason loadError;              // why the last load was refused (path and reason)
   std::string imagePath;         // the image running, as it was loaded
   int stateSlot = 1;             // the save-state slot the menu saves to and loads from
   bool fastForward = false;      // the menu's fast-forward, on until turned off
 
  private:
-  void ReportSaveFailure(const std::string& error);
+  void ReportSaveFailure(const Reason& error);
   void CollectBackgroundSaves();
   void FlushBackgroundSaves();
 

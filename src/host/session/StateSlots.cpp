@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "host/files/StateFile.h"
+#include "host/i18n/SystemError.h"
 #include "host/i18n/Translate.h"
 
 std::string StateFolder() {
@@ -29,9 +30,10 @@ std::string SaveStateSlot(const Console& console, const std::string& folder, con
   if (path.empty()) return Format(Tr("État %d : aucun dossier"), slot);
   std::error_code made;
   std::filesystem::create_directories(folder, made);
-  if (made) return Format(Tr("État %d : %s"), slot, made.message().c_str());
-  std::string error;
-  if (!WriteStateFile(path, console, error)) return Format(Tr("État %d : %s"), slot, error.c_str());
+  if (made) return Format(Tr("État %d : %s"), slot, ShownSystemError(made.value()).c_str());
+  if (Result written = WriteStateFile(path, console); !written) {
+    return Format(Tr("État %d : %s"), slot, written.Shown().c_str());
+  }
   return Format(Tr("État %d sauvegardé"), slot);
 }
 
@@ -39,7 +41,6 @@ std::string LoadStateSlot(Console& console, const std::string& folder, const std
   const std::string path = StateSlotPath(folder, imagePath, slot);
   std::error_code missing;
   if (path.empty() || !std::filesystem::exists(path, missing)) return Format(Tr("État %d : aucun fichier"), slot);
-  std::string error;
-  if (!ReadStateFile(path, console, error)) return Format(Tr("État %d : %s"), slot, error.c_str());
+  if (Result read = ReadStateFile(path, console); !read) return Format(Tr("État %d : %s"), slot, read.Shown().c_str());
   return Format(Tr("État %d chargé"), slot);
 }

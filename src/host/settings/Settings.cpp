@@ -11,6 +11,7 @@
 
 #include "debug/DebugConsole.h"
 #include "host/files/AtomicFile.h"
+#include "host/i18n/SystemError.h"
 #include "host/files/FileRead.h"
 
 namespace {
@@ -164,7 +165,7 @@ void SettingsFile::Load() {
   if (read.error != 0 && read.error != EFBIG) {
     // Saving would replace a file this run could not even read.
     canSave = false;
-    LogPrintf("tavrin: settings not read, defaults used and nothing saved this run: %s\n", read.reason.c_str());
+    LogPrintf("tavrin: settings not read, defaults used and nothing saved this run: %s\n", read.reason.log.c_str());
     return;
   }
 
@@ -190,7 +191,7 @@ void SettingsFile::Load() {
       canSave = false;
       LogPrintf("tavrin: settings file '%s' is malformed (%s) and cannot be renamed '%s' (%s): defaults used, "
                 "nothing saved this run\n",
-                path.c_str(), why.c_str(), bad.c_str(), std::strerror(errno));
+                path.c_str(), why.c_str(), bad.c_str(), LoggedSystemError(errno).c_str());
       return;
     }
     std::string saveError;
@@ -347,13 +348,14 @@ bool SettingsFile::Save(std::string& error) {
   gchar* text = g_key_file_to_data(keys.get(), &length, nullptr);
   const std::string folder = path.substr(0, path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/'));
   if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
-    error = "'" + folder + "': " + std::strerror(errno);
+    error = "'" + folder + "': " + LoggedSystemError(errno);
     g_free(text);
     return false;
   }
-  const bool saved = WriteFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text), length,
-                                         LinkPolicy::kFollowLink, error);
+  const Result saved =
+      WriteFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text), length, LinkPolicy::kFollowLink);
   if (saved) loadedText.assign(text, length);
+  if (!saved) error = saved.Log();  // the settings file is the log's business
   g_free(text);
-  return saved;
+  return static_cast<bool>(saved);
 }
