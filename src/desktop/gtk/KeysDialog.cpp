@@ -15,6 +15,34 @@ constexpr int kResponseDefaults = 1;
 constexpr int kHeldMax = 32;
 constexpr int kPadPollMs = 20;
 
+// A pad's input as the dialog shows it, in the player's language; the
+// settings file keeps FormatPadInput's words.
+std::string ShownPadInput(const PadInput& input) {
+  static constexpr const char* kHats[4] = {TrLater("haut"), TrLater("droite"), TrLater("bas"), TrLater("gauche")};
+  switch (input.kind) {
+    case PadInput::Button: return Format(Tr("bouton %d"), input.index);
+    case PadInput::AxisMinus: return Format(Tr("axe %d-"), input.index);
+    case PadInput::AxisPlus: return Format(Tr("axe %d+"), input.index);
+    case PadInput::Hat:
+      for (int bit = 0; bit < 4; ++bit) {
+        if (input.hat == 1 << bit) return Format(Tr("croix %d %s"), input.index, Tr(kHats[bit]));
+      }
+      return {};
+    case PadInput::None: break;
+  }
+  return {};
+}
+
+std::string ShownPadInputs(const PadInputs& list) {
+  std::string text;
+  for (const PadInput& input : list) {
+    if (input.kind == PadInput::None) continue;
+    if (!text.empty()) text += ", ";
+    text += ShownPadInput(input);
+  }
+  return text;
+}
+
 struct Capture {
   bool active = false;
   int row = -1;
@@ -78,7 +106,7 @@ std::string KeyText(Parts& d, std::uint8_t scan) { return scan && d.setup.keyNam
 std::string CellText(Parts& d, int row, int column) {
   if (column == 0) return KeyText(d, d.setup.keys.scan[row]);
   const int index = PadIndex(row, column - 1);
-  return index < 0 ? std::string() : FormatPadInputs(d.setup.pads[column - 1].table.inputs[index]);
+  return index < 0 ? std::string() : ShownPadInputs(d.setup.pads[column - 1].table.inputs[index]);
 }
 
 // The first two rows of a column sharing a key or input, and what they share.
@@ -99,7 +127,7 @@ bool FindConflict(Parts& d, int column, int& first, int& second, std::string& sh
       for (const PadInput& x : d.setup.pads[slot].table.inputs[ia]) {
         for (const PadInput& y : d.setup.pads[slot].table.inputs[ib]) {
           if (x.kind != PadInput::None && x == y) {
-            first = a, second = b, shared = FormatPadInput(x);
+            first = a, second = b, shared = ShownPadInput(x);
             return true;
           }
         }

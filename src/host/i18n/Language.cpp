@@ -56,9 +56,16 @@ std::string LanguageList(const char* language, const char* messagesLocale) {
 void SetUpLanguage() {
   std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
-  const std::string list = LanguageList(std::getenv("LANGUAGE"), std::setlocale(LC_MESSAGES, nullptr));
-  // Before any thread starts: nothing else reads the environment yet.
-  if (!list.empty()) setenv("LANGUAGE", list.c_str(), 1);
+  if (IsCLocale(std::setlocale(LC_MESSAGES, nullptr))) {
+    // The C locale reads the code's own texts, French. GTK's own texts (the
+    // file chooser's) and the C library's follow them in French too: unlike
+    // "C", "C.UTF-8" takes a LANGUAGE list.
+    if (std::setlocale(LC_MESSAGES, "C.UTF-8")) setenv("LANGUAGE", "fr", 1);
+  } else {
+    const std::string list = LanguageList(std::getenv("LANGUAGE"), std::setlocale(LC_MESSAGES, nullptr));
+    // Before any thread starts: nothing else reads the environment yet.
+    if (!list.empty()) setenv("LANGUAGE", list.c_str(), 1);
+  }
 
   // The C library's messages follow the locale too (ShownSystemError); log
   // lines take its English words (LoggedSystemError).

@@ -31,7 +31,8 @@ std::string LanguageList(const char* language, const char* messagesLocale);
 
 // Sets the locale from the environment, keeps LC_NUMERIC at "C", sets the
 // LANGUAGE fallback and binds the "tavrin" catalog found beside the running
-// executable.
+// executable. Under C or POSIX, LC_MESSAGES becomes "C.UTF-8" with LANGUAGE
+// "fr", so GTK's own texts and the C library's are French like ours.
 void SetUpLanguage();
 
 // Back to the texts as written (LC_MESSAGES "C"): for a desktop run that
