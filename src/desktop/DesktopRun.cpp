@@ -188,9 +188,8 @@ void DesktopApp::ApplyCommandLine(const std::string& image) {
   // program unless the command line names one.
   RunOptions consoleOptions = options;
   if (consoleOptions.bios.empty()) consoleOptions.bios = settings.File()->values.bios;
-  std::string error;
-  if (!ApplyConsoleOptions(consoleOptions, session.console, error)) {
-    std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
+  if (const Result applied = ApplyConsoleOptions(consoleOptions, session.console); !applied) {
+    std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", applied.Log().c_str());
   }
   for (int port = 0; port < 2; ++port) session.console.SetPeripheral(port, options.port[port]);
   session.console.SetGlassesView(options.glassesView);

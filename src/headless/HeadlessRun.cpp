@@ -123,9 +123,8 @@ int RunHeadless(const RunOptions& options) {
   display->active = true;
   session->console.video.spriteLimit = !options.noSpriteLimit;
   {
-    std::string error;
-    if (!ApplyConsoleOptions(options, session->console, error)) {
-      std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", error.c_str());
+    if (const Result applied = ApplyConsoleOptions(options, session->console); !applied) {
+      std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", applied.Log().c_str());
       session->Shutdown();
       return 1;
     }

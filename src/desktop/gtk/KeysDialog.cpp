@@ -207,7 +207,7 @@ void BindPad(Parts& d, int row, int slot, const PadInput& input) {
   if (index < 0) return;
   PadTable& table = d.setup.pads[slot].table;
   const int robbed = table.Bind(static_cast<Control>(index), input);
-  NoteRobbed(d, robbed < 0 ? -1 : RowOfPadIndex(robbed, slot), slot + 1, FormatPadInput(input));
+  NoteRobbed(d, robbed < 0 ? -1 : RowOfPadIndex(robbed, slot), slot + 1, ShownPadInput(input));
   if (d.setup.padChanged) d.setup.padChanged(slot, table);
 }
 

@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "host/files/Result.h"
+
 // Reads the console's boot program that the player supplies: a regular file
-// of 1 byte up to Console::kMaxBiosSize. False with the path and the reason
-// in `error` otherwise; the bytes are then empty.
-bool ReadBiosFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+// of 1 byte up to Console::kMaxBiosSize. Otherwise a failure naming the path
+// and the reason; the bytes are then empty.
+Result ReadBiosFile(const std::string& path, std::vector<std::uint8_t>& bytes);

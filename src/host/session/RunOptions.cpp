@@ -6,6 +6,7 @@
 
 #include "console/Console.h"
 #include "host/files/BiosFile.h"
+#include "host/i18n/Translate.h"
 
 namespace {
 constexpr int kMaxFrames = 100000000;
@@ -172,7 +173,7 @@ ConsoleKind CommandLineConsole(const RunOptions& options) {
   return ConsoleKindOfName(name.c_str());
 }
 
-bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error) {
+Result ApplyConsoleOptions(const RunOptions& options, Console& console) {
   Board board;
   if (!options.mapper.empty() && BoardFromName(options.mapper.c_str(), board)) console.SetBoardChoice(board);
   ConsoleKind kind;
@@ -185,12 +186,12 @@ bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::strin
   if (options.region == "jp") console.SetRegion(Region::kJapanese);
   if (options.region == "us") console.SetRegion(Region::kExport);
   if (options.region == "eu") console.SetRegion(Region::kExportPal);
-  if (options.bios.empty()) return true;
+  if (options.bios.empty()) return {};
   std::vector<std::uint8_t> bytes;
-  if (!ReadBiosFile(options.bios, bytes, error)) return false;
+  if (Result read = ReadBiosFile(options.bios, bytes); !read) return read;
   if (!console.SetBios(bytes.data(), bytes.size())) {
-    error = "'" + options.bios + "': the boot program cannot be held in memory";
-    return false;
+    return AboutPath(options.bios, {"the boot program cannot be held in memory",
+                                    Tr("le programme de démarrage ne tient pas en mémoire")});
   }
-  return true;
+  return {};
 }

@@ -6,6 +6,7 @@
 
 #include "host/input/InputScript.h"
 #include "console/Peripheral.h"
+#include "host/files/Result.h"
 
 // What the command line asked for.
 struct RunOptions {
@@ -55,7 +56,7 @@ ConsoleKind CommandLineConsole(const RunOptions& options);
 // Gives the console what the options choose for the next load: the board,
 // the console, the boot program (read from its file). False, with the
 // reason in `error`, when the boot program cannot be read.
-bool ApplyConsoleOptions(const RunOptions& options, Console& console, std::string& error);
+Result ApplyConsoleOptions(const RunOptions& options, Console& console);
 
 // Parses argv into options. Returns -1 to go on, or the exit status to end
 // with at once (0 after --help or --version, nonzero after a bad option, with
