@@ -1,7 +1,5 @@
 #include "z80/Z80Core.h"
 
-#include "z80/Z80Execute.h"
-
 Z80Core::Z80Core() { Reset(); }
 
 void Z80Core::Reset() {
@@ -16,12 +14,3 @@ void Z80Core::Reset() {
   heldRequest = kNoInterrupt;
   flagsWrittenAt = static_cast<uint32_t>(cyclesLeft) + 1;  // no instruction has written F
 }
-
-void Z80Core::WriteMem(uint16_t, uint8_t) {}
-uint8_t Z80Core::ReadMem(uint16_t) { return 0; }
-void Z80Core::OutPort(uint16_t, uint8_t) {}
-uint8_t Z80Core::InPort(uint16_t) { return 0; }
-void Z80Core::Patch() {}
-uint16_t Z80Core::Loop() { return kNoInterrupt; }
-
-void Z80Core::Run() { Z80Executor<Z80Core>(*this, *this).RunPeriod(); }

@@ -37,46 +37,30 @@ inline constexpr uint8_t kIff2 = 0x40;      // set and cleared with IFF1 by EI, 
                                             // an NMI keeps IFF1 here for RETN
 inline constexpr uint8_t kIffHalted = 0x80; // stopped on a HALT opcode
 
-// The Z80 processor: registers, interrupt state and cycle counter, with six
-// virtual hooks through which it reaches memory, ports and the per-period
-// work of whatever it is built into.
+// The Z80 processor: registers, interrupt state and cycle counter. It is a
+// part of whatever it is built into, which is its bus: the bus provides, as
+// plain member functions bound statically,
+//   void WriteMem(uint16_t address, uint8_t value);
+//   uint8_t ReadMem(uint16_t address);
+//   void OutPort(uint16_t port, uint8_t value);  // port high byte always 0
+//   uint8_t InPort(uint16_t port);               // port high byte always 0
+//   void Patch();                                // called by the opcode ED FE
+//   uint16_t Loop();                             // once per period; returns a request
 //
-// Run() executes instructions until `cyclesLeft` is used up (each fetched
-// opcode byte subtracts its table cost), reloads it with `cyclesPerLine`,
-// calls Loop() once and accepts or drops the interrupt request Loop returns
-// (after one more instruction when the period ended on EI, which lets
-// maskable interrupts in only after the next instruction). One call of Run()
-// is one period (a scanline on the console).
+// RunWith(bus) executes instructions until `cyclesLeft` is used up (each
+// fetched opcode byte subtracts its table cost), reloads it with
+// `cyclesPerLine`, calls Loop() once and accepts or drops the interrupt
+// request Loop returns (after one more instruction when the period ended on
+// EI, which lets maskable interrupts in only after the next instruction).
+// One call is one period (a scanline on the console).
 class Z80Core {
  public:
   Z80Core();
   Z80Core(const Z80Core&) = delete;
   Z80Core& operator=(const Z80Core&) = delete;
 
-  // Hooks, in this slot order of the virtual table (the destructor comes
-  // after them). The defaults do nothing, read 0 and return no request.
-  virtual void WriteMem(uint16_t address, uint8_t value);
-  virtual uint8_t ReadMem(uint16_t address);
-  virtual void OutPort(uint16_t port, uint8_t value);  // port high byte always 0
-  virtual uint8_t InPort(uint16_t port);               // port high byte always 0
-  virtual void Patch();                                // called by the opcode ED FE
-  virtual uint16_t Loop();                             // once per period; returns a request
-  virtual ~Z80Core() = default;
-
-  // Runs one period through the virtual hooks.
-  void Run();
-
-  // Runs one period with the hooks of Derived bound statically (no virtual
-  // calls), for a Derived whose dynamic type this object really is and
-  // whose hooks are public. Defined in z80/Z80Execute.h: include that header
-  // in the one source file that calls it.
-  template <class Derived>
-  void RunAs();
-
-  // Runs one period with the hooks of `bus` bound statically: the processor
-  // is then a part of whatever owns it, and `bus` provides ReadMem, WriteMem,
-  // InPort, OutPort, Patch and Loop as plain member functions. Defined in
-  // z80/Z80Execute.h, like RunAs.
+  // Runs one period with the hooks of `bus`. Defined in z80/Z80Execute.h:
+  // include that header in the one source file that calls it.
   template <class Bus>
   [[gnu::always_inline]] inline void RunWith(Bus& bus);
 

@@ -6,11 +6,10 @@
 #include "z80/Z80Core.h"
 #include "z80/Z80Tables.h"
 
-// The instruction interpreter. It is a template over the class whose hooks
-// it calls: for Z80Core itself the hooks are called through the virtual
-// table (Z80Core::Run); for a derived class they are bound statically and
-// can be inlined (Z80Core::RunAs<Derived>). The instruction sets live in
-// Z80Base.h, Z80CB.h, Z80ED.h and Z80Index.h, included at the end.
+// The instruction interpreter. It is a template over the bus whose hooks it
+// calls, bound statically so they can be inlined (Z80Core::RunWith and
+// RunWithStops). The instruction sets live in Z80Base.h, Z80CB.h, Z80ED.h
+// and Z80Index.h, included at the end.
 //
 // The executor is a short-lived view of one processor: it holds nothing but
 // a reference, so all state stays in the Z80Core record, where the hooks can
@@ -28,8 +27,6 @@ class Z80Executor {
   bool RunPeriodStoppable(bool resume);
 
  private:
-  static constexpr bool kVirtualHooks = std::is_same_v<Derived, Z80Core>;
-
   // Which register stands in for HL: plain, or after the DD / FD prefixes.
   static constexpr int kHL = 0;
   static constexpr int kIX = 1;
@@ -44,29 +41,23 @@ class Z80Executor {
 
   // ---- Hooks ----
   uint8_t Read(uint16_t address) {
-    if constexpr (kVirtualHooks) return b.ReadMem(address);
-    else return b.Derived::ReadMem(address);
+    return b.ReadMem(address);
   }
   void Write(uint16_t address, uint8_t value) {
-    if constexpr (kVirtualHooks) b.WriteMem(address, value);
-    else b.Derived::WriteMem(address, value);
+    b.WriteMem(address, value);
   }
   // Ports are 8 bits wide here: B or A never become the high byte.
   uint8_t In(uint8_t port) {
-    if constexpr (kVirtualHooks) return b.InPort(port);
-    else return b.Derived::InPort(port);
+    return b.InPort(port);
   }
   void Out(uint8_t port, uint8_t value) {
-    if constexpr (kVirtualHooks) b.OutPort(port, value);
-    else b.Derived::OutPort(port, value);
+    b.OutPort(port, value);
   }
   void CallPatch() {
-    if constexpr (kVirtualHooks) b.Patch();
-    else b.Derived::Patch();
+    b.Patch();
   }
   uint16_t CallLoop() {
-    if constexpr (kVirtualHooks) return b.Loop();
-    else return b.Derived::Loop();
+    return b.Loop();
   }
 
   // ---- Fetching and the stack ----
@@ -471,12 +462,6 @@ void Z80Core::RunWith(Bus& bus) {
 template <class Bus>
 bool Z80Core::RunWithStops(Bus& bus, bool resume) {
   return Z80Executor<Bus>(*this, bus).RunPeriodStoppable(resume);
-}
-
-template <class Derived>
-void Z80Core::RunAs() {
-  static_assert(std::is_base_of_v<Z80Core, Derived>, "RunAs needs a class derived from Z80Core");
-  RunWith(static_cast<Derived&>(*this));
 }
 
 #include "z80/Z80Base.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestCpu.h"
+#include "z80/Z80Execute.h"
 
 TEST(RunLoop, PeriodsAndCycleCarry) {
   {
@@ -40,12 +41,13 @@ TEST(RunLoop, PeriodsAndCycleCarry) {
 }
 
 TEST(RunLoop, ConstructionAndReset) {
-  Z80Core bare;  // the default hooks: memory reads 0, Loop asks for nothing
+  Z80Core bare;  // on a bus whose memory reads 0 and whose Loop asks for nothing
   EXPECT_EQ(bare.sp, 0xF000);
   EXPECT_EQ(bare.cyclesLeft, 0);
   bare.cyclesPerLine = 228;
   bare.Reset();
-  bare.Run();
+  EmptyBus empty;
+  bare.RunWith(empty);
   EXPECT_EQ(bare.pc, 57);
 
   TestCpu cpu;

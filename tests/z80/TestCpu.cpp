@@ -2,6 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "z80/Z80Execute.h"
+
+void TestCpu::Run() { RunWith(*this); }
+
+int StoppingTestCpu::RunStopping() {
+  int stops = 0;
+  for (bool resume = false; !RunWithStops(*this, resume); resume = true) ++stops;
+  return stops;
+}
+
 namespace {
 
 uint16_t Or(const std::optional<uint16_t>& value, uint16_t fallback) { return value.value_or(fallback); }

@@ -12,8 +12,8 @@
 
 #include "z80/Z80Core.h"
 
-// A processor with 64 KB of flat memory and 256 input ports behind its
-// hooks, which records every hook call with the cycle counter it saw.
+// A processor with 64 KB of flat memory and 256 input ports on its own bus,
+// which records every hook call with the cycle counter it saw.
 class TestCpu : public Z80Core {
  public:
   enum class Hook { Read, Write, In, Out, Patch, Loop };
@@ -33,22 +33,26 @@ class TestCpu : public Z80Core {
     Reset();
   }
 
-  void WriteMem(uint16_t address, uint8_t value) override {
+  // One period (Z80Core::RunWith with this bus).
+  void Run();
+
+  // The bus.
+  void WriteMem(uint16_t address, uint8_t value) {
     Record({Hook::Write, address, value});
     memory[address] = value;
   }
-  uint8_t ReadMem(uint16_t address) override {
+  uint8_t ReadMem(uint16_t address) {
     Record({Hook::Read, address, memory[address]});
     return memory[address];
   }
-  void OutPort(uint16_t port, uint8_t value) override { Record({Hook::Out, port, value}); }
-  uint8_t InPort(uint16_t port) override {
+  void OutPort(uint16_t port, uint8_t value) { Record({Hook::Out, port, value}); }
+  uint8_t InPort(uint16_t port) {
     const uint8_t value = inputs[port & 0xFF];
     Record({Hook::In, port, value});
     return value;
   }
-  void Patch() override { Record({Hook::Patch}); }
-  uint16_t Loop() override {
+  void Patch() { Record({Hook::Patch}); }
+  uint16_t Loop() {
     Record({Hook::Loop});
     ++loopCalls;
     if (requests.empty()) return kNoInterrupt;
@@ -84,9 +88,28 @@ class TestCpu : public Z80Core {
   }
 };
 
-// The same processor with its hooks bound statically, to run the
-// interpreter as a final console class would.
-class StaticTestCpu final : public TestCpu {};
+// The same processor run through the debugger's stoppable loop: it stops
+// before every `stopEvery`-th instruction it is asked about.
+class StoppingTestCpu : public TestCpu {
+ public:
+  // One period, resumed after each stop; returns how many stops it made.
+  int RunStopping();
+  bool StopBeforeInstruction() { return ++asked % stopEvery == 0; }
+
+  int stopEvery = 7;
+  long asked = 0;
+};
+
+// A bus with nothing on it: memory reads 0 (NOP), writes and ports do
+// nothing, Loop asks for nothing.
+struct EmptyBus {
+  void WriteMem(uint16_t, uint8_t) {}
+  uint8_t ReadMem(uint16_t) { return 0; }
+  void OutPort(uint16_t, uint8_t) {}
+  uint8_t InPort(uint16_t) { return 0; }
+  void Patch() {}
+  uint16_t Loop() { return kNoInterrupt; }
+};
 
 inline std::ostream& operator<<(std::ostream& out, const TestCpu::Event& event) {
   static const char* const names[] = {"Read", "Write", "In", "Out", "Patch", "Loop"};
