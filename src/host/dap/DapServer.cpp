@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/i18n/SystemError.h"
+
 namespace {
 
 // A client that reads nothing while the program prints is dropped before
@@ -48,7 +50,7 @@ DapServer::~DapServer() {
 bool DapServer::Listen(int wanted, std::string& error) {
   listener = socket(AF_INET, SOCK_STREAM, 0);
   if (listener < 0) {
-    error = std::string("cannot open a socket: ") + std::strerror(errno);
+    error = "cannot open a socket: " + LoggedSystemError(errno);
     return false;
   }
   const int yes = 1;
@@ -60,7 +62,7 @@ bool DapServer::Listen(int wanted, std::string& error) {
   socklen_t length = sizeof address;
   if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 4) != 0 ||
       !NonBlocking(listener) || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    error = "cannot listen on 127.0.0.1:" + std::to_string(wanted) + ": " + std::strerror(errno);
+    error = "cannot listen on 127.0.0.1:" + std::to_string(wanted) + ": " + LoggedSystemError(errno);
     close(listener);
     listener = -1;
     return false;
