@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Build: ";
+constexpr const char* kMainCaption = "Tavrin " TAVRIN_VERSION "    (Compilation : ";
 constexpr int kTimeoutMs = kPatienceMs;
 
 class DebugWindows : public testing::TestWithParam<bool> {
