@@ -18,6 +18,28 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+// The value of a Content-Length header: decimal digits, at most kMaxBody.
+// False with the reason in `failed` otherwise.
+bool ReadContentLength(std::string_view value, std::size_t& length, std::string& failed) {
+  if (value.empty() || value.size() > 8) {
+    failed = "a Content-Length that is not a number or is too large";
+    return false;
+  }
+  length = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') {
+      failed = "a Content-Length that is not a number";
+      return false;
+    }
+    length = length * 10 + static_cast<std::size_t>(c - '0');
+  }
+  if (length > DapReader::kMaxBody) {
+    failed = "a message longer than " + std::to_string(DapReader::kMaxBody) + " bytes";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 DapReader::Result DapReader::Next(std::string& body, std::string& error) {
@@ -48,15 +70,7 @@ DapReader::Result DapReader::Next(std::string& body, std::string& error) {
         failed = "a message without Content-Length";
         break;
       }
-      if (unread.size() - at < length) return Result::kNeedMore;
-      body.assign(unread.substr(at, length));
-      start += at + length;
-      // Drop what has been read once it is most of the buffer.
-      if (start > 65536 || start == buffer.size()) {
-        buffer.erase(0, start);
-        start = 0;
-      }
-      return Result::kMessage;
+      return TakeBody(at, length, body);
     }
     const std::size_t colon = line.find(':');
     if (colon == std::string_view::npos) {
@@ -64,24 +78,7 @@ DapReader::Result DapReader::Next(std::string& body, std::string& error) {
       break;
     }
     if (!SameName(Trim(line.substr(0, colon)), "Content-Length")) continue;
-    const std::string_view value = Trim(line.substr(colon + 1));
-    if (value.empty() || value.size() > 8) {
-      failed = "a Content-Length that is not a number or is too large";
-      break;
-    }
-    length = 0;
-    for (char c : value) {
-      if (c < '0' || c > '9') {
-        failed = "a Content-Length that is not a number";
-        break;
-      }
-      length = length * 10 + static_cast<std::size_t>(c - '0');
-    }
-    if (!failed.empty()) break;
-    if (length > kMaxBody) {
-      failed = "a message longer than " + std::to_string(kMaxBody) + " bytes";
-      break;
-    }
+    if (!ReadContentLength(Trim(line.substr(colon + 1)), length, failed)) break;
     haveLength = true;
   }
   if (failed.empty()) return Result::kNeedMore;
@@ -89,6 +86,19 @@ DapReader::Result DapReader::Next(std::string& body, std::string& error) {
   start = 0;
   error = failed;
   return Result::kError;
+}
+
+DapReader::Result DapReader::TakeBody(std::size_t at, std::size_t length, std::string& body) {
+  const std::string_view unread = std::string_view(buffer).substr(start);
+  if (unread.size() - at < length) return Result::kNeedMore;
+  body.assign(unread.substr(at, length));
+  start += at + length;
+  // Drop what has been read once it is most of the buffer.
+  if (start > 65536 || start == buffer.size()) {
+    buffer.erase(0, start);
+    start = 0;
+  }
+  return Result::kMessage;
 }
 
 std::string FrameMessage(std::string_view body) {

@@ -24,6 +24,10 @@ class DapReader {
   std::size_t Buffered() const { return buffer.size(); }
 
  private:
+  // The body of `length` bytes that starts `at` bytes into the unread ones,
+  // if all of it has come.
+  Result TakeBody(std::size_t at, std::size_t length, std::string& body);
+
   std::string buffer;
   std::size_t start = 0;  // where the unread bytes begin
   std::string failed;

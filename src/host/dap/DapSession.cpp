@@ -125,167 +125,248 @@ void DapSession::Receive(std::string_view body) {
   }
 }
 
+// Every request the session answers, by command name.
+const DapSession::Command DapSession::kCommands[] = {
+    {"initialize", &DapSession::Initialize},
+    {"launch", &DapSession::Launch},
+    {"attach", &DapSession::Launch},
+    {"configurationDone", &DapSession::ConfigurationDone},
+    {"disconnect", &DapSession::Disconnect},
+    {"terminate", &DapSession::Disconnect},
+    {"setBreakpoints", &DapSession::SetBreakpoints},
+    {"setFunctionBreakpoints", &DapSession::SetFunctionBreakpoints},
+    {"setInstructionBreakpoints", &DapSession::SetInstructionBreakpoints},
+    {"threads", &DapSession::Threads},
+    {"continue", &DapSession::ContinueRequest},
+    {"next", &DapSession::Next},
+    {"stepIn", &DapSession::StepIn},
+    {"stepOut", &DapSession::StepOut},
+    {"pause", &DapSession::Pause},
+    {"stackTrace", &DapSession::StackTrace},
+    {"scopes", &DapSession::Scopes},
+    {"variables", &DapSession::VariablesRequest},
+    {"evaluate", &DapSession::EvaluateRequest},
+    {"readMemory", &DapSession::ReadMemory},
+    {"writeMemory", &DapSession::WriteMemory},
+    {"disassemble", &DapSession::DisassembleRequest},
+};
+
 void DapSession::Handle(const Json& request) {
   const std::string command = String(request, "command");
   const Json* found = Member(request, "arguments");
   const Json arguments = found && found->is_object() ? *found : Json::object();
-  Z80Core& cpu = console.cpu;
-
-  if (command == "initialize") {
-    Respond(request, true,
-            {{"supportsConfigurationDoneRequest", true},
-             {"supportsFunctionBreakpoints", true},
-             {"supportsInstructionBreakpoints", true},
-             {"supportsDisassembleRequest", true},
-             {"supportsReadMemoryRequest", true},
-             {"supportsWriteMemoryRequest", true},
-             {"supportsSteppingGranularity", true},
-             {"supportsEvaluateForHovers", true},
-             {"supportsTerminateRequest", false}});
-    Event("initialized", nullptr);
-  } else if (command == "launch" || command == "attach") {
-    attached = true;
-    if (Boolean(arguments, "stopOnEntry")) {
-      debugger.StepInstruction();
-      step = Step::kNone;
-      pendingReason = "entry";
-    }
-    if (const std::string root = String(arguments, "sourceRoot"); !root.empty()) folder = root;
-    Respond(request, true, nullptr);
-  } else if (command == "configurationDone") {
-    configured = true;
-    Respond(request, true, nullptr);
-  } else if (command == "disconnect" || command == "terminate") {
-    Respond(request, true, nullptr);
-    Detach();
-    ended = true;
-  } else if (command == "setBreakpoints") {
-    SetBreakpoints(request, arguments);
-  } else if (command == "setFunctionBreakpoints" || command == "setInstructionBreakpoints") {
-    const bool function = command == "setFunctionBreakpoints";
-    std::vector<CodePlace>& places = function ? functionBreakpoints : instructionBreakpoints;
-    places.clear();
-    Json result = Json::array();
-    const Json* list = Member(arguments, "breakpoints");
-    if (list && list->is_array()) {
-      for (const Json& item : *list) {
-        std::optional<Symbol> symbol;
-        std::string text = String(item, function ? "name" : "instructionReference");
-        if (function) {
-          for (const SourceFunction& f : lines.Functions()) {
-            if (f.name == text) symbol = Symbol{f.name, f.start, f.bank};
-          }
-          if (!symbol) symbol = debugger.symbols.Find(text);
-          if (!symbol) symbol = debugger.symbols.Find("_" + text);  // sdcc's names of C functions
-        }
-        if (!symbol) symbol = debugger.symbols.Resolve(text);
-        if (!symbol) {
-          result.push_back({{"verified", false}, {"message", "no such function or address: " + text}});
-          continue;
-        }
-        const auto address = static_cast<std::uint16_t>(symbol->address + Integer(item, "offset"));
-        places.push_back(CodePlace{address, address < 0xC000 ? symbol->bank : -1});
-        Json entry = {{"verified", true}, {"instructionReference", Hex(address, 4)}};
-        Json location = Location(address);
-        if (location.contains("source")) {
-          entry["source"] = location["source"];
-          entry["line"] = location["line"];
-        }
-        result.push_back(std::move(entry));
-      }
-    }
-    ApplyBreakpoints();
-    Respond(request, true, {{"breakpoints", std::move(result)}});
-  } else if (command == "threads") {
-    Respond(request, true, {{"threads", Json::array({{{"id", 1}, {"name", "Z80"}}})}});
-  } else if (command == "continue") {
-    step = Step::kNone;
-    pendingReason.clear();
-    debugger.Continue();
-    holding = false;
-    Respond(request, true, {{"allThreadsContinued", true}});
-  } else if (command == "next" || command == "stepIn" || command == "stepOut") {
-    StartStep(command == "next" ? Step::kLineOver : command == "stepIn" ? Step::kLineIn : Step::kOut, arguments);
-    Respond(request, true, nullptr);
-  } else if (command == "pause") {
-    Respond(request, true, nullptr);
-    if (!holding) {
-      step = Step::kNone;
-      debugger.StepInstruction();
-      pendingReason = "pause";
-    }
-  } else if (command == "stackTrace") {
-    Json frame = Location(cpu.pc);
-    frame["id"] = 1;
-    frame["instructionPointerReference"] = Hex(cpu.pc, 4);
-    Respond(request, true, {{"stackFrames", Json::array({std::move(frame)})}, {"totalFrames", 1}});
-  } else if (command == "scopes") {
-    Json scopes = Json::array();
-    scopes.push_back({{"name", "Registers"}, {"variablesReference", dap::kRegisters}, {"expensive", false},
-                      {"presentationHint", "registers"}});
-    scopes.push_back({{"name", "Flags"}, {"variablesReference", dap::kFlags}, {"expensive", false}});
-    if (!lines.Variables().empty()) {
-      scopes.push_back({{"name", "Locals"}, {"variablesReference", dap::kLocals}, {"expensive", false},
-                        {"presentationHint", "locals"}});
-      scopes.push_back({{"name", "Globals"}, {"variablesReference", dap::kGlobals}, {"expensive", false}});
-    }
-    scopes.push_back({{"name", "Stack"}, {"variablesReference", dap::kStack}, {"expensive", false}});
-    Respond(request, true, {{"scopes", std::move(scopes)}});
-  } else if (command == "variables") {
-    Respond(request, true, {{"variables", Variables(static_cast<int>(Integer(arguments, "variablesReference")))}});
-  } else if (command == "evaluate") {
-    std::string reference;
-    bool ok = false;
-    const std::string value = Evaluate(String(arguments, "expression"), reference, ok);
-    if (!ok) {
-      Respond(request, false, nullptr, value);
-      return;
-    }
-    Json body = {{"result", value}, {"variablesReference", 0}};
-    if (!reference.empty()) body["memoryReference"] = reference;
-    Respond(request, true, std::move(body));
-  } else if (command == "readMemory" || command == "writeMemory" || command == "disassemble") {
-    const std::string where = String(arguments, "memoryReference");
-    const std::optional<Symbol> base = debugger.symbols.Resolve(where);
-    if (!base) {
-      Respond(request, false, nullptr, "not an address: " + where);
-      return;
-    }
-    const auto address = static_cast<std::uint16_t>(base->address + Integer(arguments, "offset"));
-    if (command == "disassemble") {
-      const long count = std::clamp(Integer(arguments, "instructionCount"), 0L, dap::kMaxInstructions);
-      Respond(request, true,
-              {{"instructions", Disassemble(address, Integer(arguments, "instructionOffset"), count)}});
-    } else if (command == "readMemory") {
-      const long count = std::clamp(Integer(arguments, "count"), 0L, kMaxReadBytes);
-      std::vector<std::uint8_t> bytes;
-      for (long i = 0; i < count; ++i) bytes.push_back(console.Peek(static_cast<std::uint16_t>(address + i)));
-      Respond(request, true, {{"address", Hex(address, 4)}, {"data", Base64(bytes)}});
-    } else {
-      std::vector<std::uint8_t> bytes;
-      if (!FromBase64(String(arguments, "data"), bytes) || bytes.size() > static_cast<std::size_t>(kMaxReadBytes)) {
-        Respond(request, false, nullptr, "data is not base64");
-        return;
-      }
-      // System RAM only: elsewhere a write reaches the board's registers
-      // or nothing.
-      long written = 0;
-      for (std::uint8_t byte : bytes) {
-        const unsigned at = address + static_cast<unsigned>(written);
-        if (at < 0xC000 || at >= 0xFFF8) break;
-        console.WriteMem(static_cast<std::uint16_t>(at), byte);
-        ++written;
-      }
-      Json body = {{"bytesWritten", written}};
-      if (written == 0 && !bytes.empty()) {
-        Respond(request, false, nullptr, "only system RAM ($C000-$FFF7) can be written");
-        return;
-      }
-      Respond(request, true, std::move(body));
-    }
-  } else {
-    Respond(request, false, nullptr, "unknown request '" + command + "'");
+  for (const Command& known : kCommands) {
+    if (known.name == command) return (this->*known.handler)(request, arguments);
   }
+  Respond(request, false, nullptr, "unknown request '" + command + "'");
+}
+
+void DapSession::Initialize(const Json& request, const Json&) {
+  Respond(request, true,
+          {{"supportsConfigurationDoneRequest", true},
+           {"supportsFunctionBreakpoints", true},
+           {"supportsInstructionBreakpoints", true},
+           {"supportsDisassembleRequest", true},
+           {"supportsReadMemoryRequest", true},
+           {"supportsWriteMemoryRequest", true},
+           {"supportsSteppingGranularity", true},
+           {"supportsEvaluateForHovers", true},
+           {"supportsTerminateRequest", false}});
+  Event("initialized", nullptr);
+}
+
+void DapSession::Launch(const Json& request, const Json& arguments) {
+  attached = true;
+  if (Boolean(arguments, "stopOnEntry")) {
+    debugger.StepInstruction();
+    step = Step::kNone;
+    pendingReason = "entry";
+  }
+  if (const std::string root = String(arguments, "sourceRoot"); !root.empty()) folder = root;
+  Respond(request, true, nullptr);
+}
+
+void DapSession::ConfigurationDone(const Json& request, const Json&) {
+  configured = true;
+  Respond(request, true, nullptr);
+}
+
+void DapSession::Disconnect(const Json& request, const Json&) {
+  Respond(request, true, nullptr);
+  Detach();
+  ended = true;
+}
+
+void DapSession::SetFunctionBreakpoints(const Json& request, const Json& arguments) {
+  SetCodeBreakpoints(request, arguments, true);
+}
+
+void DapSession::SetInstructionBreakpoints(const Json& request, const Json& arguments) {
+  SetCodeBreakpoints(request, arguments, false);
+}
+
+// Breakpoints by function name (a C function by its own name or sdcc's) or
+// by address, each with an offset.
+void DapSession::SetCodeBreakpoints(const Json& request, const Json& arguments, bool function) {
+  std::vector<CodePlace>& places = function ? functionBreakpoints : instructionBreakpoints;
+  places.clear();
+  Json result = Json::array();
+  const Json* list = Member(arguments, "breakpoints");
+  if (list && list->is_array()) {
+    for (const Json& item : *list) {
+      std::optional<Symbol> symbol;
+      std::string text = String(item, function ? "name" : "instructionReference");
+      if (function) {
+        for (const SourceFunction& f : lines.Functions()) {
+          if (f.name == text) symbol = Symbol{f.name, f.start, f.bank};
+        }
+        if (!symbol) symbol = debugger.symbols.Find(text);
+        if (!symbol) symbol = debugger.symbols.Find("_" + text);  // sdcc's names of C functions
+      }
+      if (!symbol) symbol = debugger.symbols.Resolve(text);
+      if (!symbol) {
+        result.push_back({{"verified", false}, {"message", "no such function or address: " + text}});
+        continue;
+      }
+      const auto address = static_cast<std::uint16_t>(symbol->address + Integer(item, "offset"));
+      places.push_back(CodePlace{address, address < 0xC000 ? symbol->bank : -1});
+      Json entry = {{"verified", true}, {"instructionReference", Hex(address, 4)}};
+      Json location = Location(address);
+      if (location.contains("source")) {
+        entry["source"] = location["source"];
+        entry["line"] = location["line"];
+      }
+      result.push_back(std::move(entry));
+    }
+  }
+  ApplyBreakpoints();
+  Respond(request, true, {{"breakpoints", std::move(result)}});
+}
+
+void DapSession::Threads(const Json& request, const Json&) {
+  Respond(request, true, {{"threads", Json::array({{{"id", 1}, {"name", "Z80"}}})}});
+}
+
+void DapSession::ContinueRequest(const Json& request, const Json&) {
+  step = Step::kNone;
+  pendingReason.clear();
+  debugger.Continue();
+  holding = false;
+  Respond(request, true, {{"allThreadsContinued", true}});
+}
+
+void DapSession::Next(const Json& request, const Json& arguments) {
+  StartStep(Step::kLineOver, arguments);
+  Respond(request, true, nullptr);
+}
+
+void DapSession::StepIn(const Json& request, const Json& arguments) {
+  StartStep(Step::kLineIn, arguments);
+  Respond(request, true, nullptr);
+}
+
+void DapSession::StepOut(const Json& request, const Json& arguments) {
+  StartStep(Step::kOut, arguments);
+  Respond(request, true, nullptr);
+}
+
+void DapSession::Pause(const Json& request, const Json&) {
+  Respond(request, true, nullptr);
+  if (!holding) {
+    step = Step::kNone;
+    debugger.StepInstruction();
+    pendingReason = "pause";
+  }
+}
+
+void DapSession::StackTrace(const Json& request, const Json&) {
+  const Z80Core& cpu = console.cpu;
+  Json frame = Location(cpu.pc);
+  frame["id"] = 1;
+  frame["instructionPointerReference"] = Hex(cpu.pc, 4);
+  Respond(request, true, {{"stackFrames", Json::array({std::move(frame)})}, {"totalFrames", 1}});
+}
+
+void DapSession::Scopes(const Json& request, const Json&) {
+  Json scopes = Json::array();
+  scopes.push_back({{"name", "Registers"}, {"variablesReference", dap::kRegisters}, {"expensive", false},
+                    {"presentationHint", "registers"}});
+  scopes.push_back({{"name", "Flags"}, {"variablesReference", dap::kFlags}, {"expensive", false}});
+  if (!lines.Variables().empty()) {
+    scopes.push_back({{"name", "Locals"}, {"variablesReference", dap::kLocals}, {"expensive", false},
+                      {"presentationHint", "locals"}});
+    scopes.push_back({{"name", "Globals"}, {"variablesReference", dap::kGlobals}, {"expensive", false}});
+  }
+  scopes.push_back({{"name", "Stack"}, {"variablesReference", dap::kStack}, {"expensive", false}});
+  Respond(request, true, {{"scopes", std::move(scopes)}});
+}
+
+void DapSession::VariablesRequest(const Json& request, const Json& arguments) {
+  Respond(request, true, {{"variables", Variables(static_cast<int>(Integer(arguments, "variablesReference")))}});
+}
+
+void DapSession::EvaluateRequest(const Json& request, const Json& arguments) {
+  std::string reference;
+  bool ok = false;
+  const std::string value = Evaluate(String(arguments, "expression"), reference, ok);
+  if (!ok) {
+    Respond(request, false, nullptr, value);
+    return;
+  }
+  Json body = {{"result", value}, {"variablesReference", 0}};
+  if (!reference.empty()) body["memoryReference"] = reference;
+  Respond(request, true, std::move(body));
+}
+
+bool DapSession::MemoryAddress(const Json& request, const Json& arguments, std::uint16_t& address) {
+  const std::string where = String(arguments, "memoryReference");
+  const std::optional<Symbol> base = debugger.symbols.Resolve(where);
+  if (!base) {
+    Respond(request, false, nullptr, "not an address: " + where);
+    return false;
+  }
+  address = static_cast<std::uint16_t>(base->address + Integer(arguments, "offset"));
+  return true;
+}
+
+void DapSession::DisassembleRequest(const Json& request, const Json& arguments) {
+  std::uint16_t address = 0;
+  if (!MemoryAddress(request, arguments, address)) return;
+  const long count = std::clamp(Integer(arguments, "instructionCount"), 0L, dap::kMaxInstructions);
+  Respond(request, true, {{"instructions", Disassemble(address, Integer(arguments, "instructionOffset"), count)}});
+}
+
+void DapSession::ReadMemory(const Json& request, const Json& arguments) {
+  std::uint16_t address = 0;
+  if (!MemoryAddress(request, arguments, address)) return;
+  const long count = std::clamp(Integer(arguments, "count"), 0L, kMaxReadBytes);
+  std::vector<std::uint8_t> bytes;
+  for (long i = 0; i < count; ++i) bytes.push_back(console.Peek(static_cast<std::uint16_t>(address + i)));
+  Respond(request, true, {{"address", Hex(address, 4)}, {"data", Base64(bytes)}});
+}
+
+void DapSession::WriteMemory(const Json& request, const Json& arguments) {
+  std::uint16_t address = 0;
+  if (!MemoryAddress(request, arguments, address)) return;
+  std::vector<std::uint8_t> bytes;
+  if (!FromBase64(String(arguments, "data"), bytes) || bytes.size() > static_cast<std::size_t>(kMaxReadBytes)) {
+    Respond(request, false, nullptr, "data is not base64");
+    return;
+  }
+  // System RAM only: elsewhere a write reaches the board's registers or
+  // nothing.
+  long written = 0;
+  for (std::uint8_t byte : bytes) {
+    const unsigned at = address + static_cast<unsigned>(written);
+    if (at < 0xC000 || at >= 0xFFF8) break;
+    console.WriteMem(static_cast<std::uint16_t>(at), byte);
+    ++written;
+  }
+  if (written == 0 && !bytes.empty()) {
+    Respond(request, false, nullptr, "only system RAM ($C000-$FFF7) can be written");
+    return;
+  }
+  Respond(request, true, {{"bytesWritten", written}});
 }
 
 void DapSession::SetBreakpoints(const Json& request, const Json& arguments) {

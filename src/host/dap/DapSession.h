@@ -62,7 +62,37 @@ class DapSession {
   void Event(std::string_view name, Json body);
   void Send(Json& message);
   void Handle(const Json& request);
+  // The requests, one member each, found by Handle in kCommands.
+  using Handler = void (DapSession::*)(const Json& request, const Json& arguments);
+  struct Command {
+    std::string_view name;
+    Handler handler;
+  };
+  static const Command kCommands[];
+  void Initialize(const Json& request, const Json& arguments);
+  void Launch(const Json& request, const Json& arguments);
+  void ConfigurationDone(const Json& request, const Json& arguments);
+  void Disconnect(const Json& request, const Json& arguments);
   void SetBreakpoints(const Json& request, const Json& arguments);
+  void SetFunctionBreakpoints(const Json& request, const Json& arguments);
+  void SetInstructionBreakpoints(const Json& request, const Json& arguments);
+  void SetCodeBreakpoints(const Json& request, const Json& arguments, bool function);
+  void Threads(const Json& request, const Json& arguments);
+  void ContinueRequest(const Json& request, const Json& arguments);
+  void Next(const Json& request, const Json& arguments);
+  void StepIn(const Json& request, const Json& arguments);
+  void StepOut(const Json& request, const Json& arguments);
+  void Pause(const Json& request, const Json& arguments);
+  void StackTrace(const Json& request, const Json& arguments);
+  void Scopes(const Json& request, const Json& arguments);
+  void VariablesRequest(const Json& request, const Json& arguments);
+  void EvaluateRequest(const Json& request, const Json& arguments);
+  void ReadMemory(const Json& request, const Json& arguments);
+  void WriteMemory(const Json& request, const Json& arguments);
+  void DisassembleRequest(const Json& request, const Json& arguments);
+  // The address a memory request names; false once the client was told it
+  // names none.
+  bool MemoryAddress(const Json& request, const Json& arguments, std::uint16_t& address);
   void ApplyBreakpoints();
   void StartStep(Step kind, const Json& arguments);
   bool StepDone() const;
