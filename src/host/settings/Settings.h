@@ -78,6 +78,10 @@ class SettingsFile {
   Settings values;
 
  private:
+  // Renames a file that is not a settings file "<path>.bad" and writes the
+  // defaults in its place (or, when it cannot be renamed, saves nothing).
+  void SetAsideMalformed(const std::string& why);
+
   std::string path;
   std::string loadedText;  // the file as read, for the keys kept at save
   bool canSave = true;
