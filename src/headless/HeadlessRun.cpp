@@ -91,147 +91,168 @@ class WavSink final : public SampleSink {
   WavWriter& wav;
 };
 
-}  // namespace
+// Prints a failure the run cannot go on from; returns false for the caller
+// to pass on.
+bool Complain(const std::string& error) {
+  std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+  return false;
+}
 
-int RunHeadless(const RunOptions& options) {
-  if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio) || !CheckWritable(options.saveState) ||
-      !CheckWritable(options.trace)) {
-    return 1;
+// The same for a step that ends the run with an exit status.
+int Complain(const std::string& error, int status) {
+  Complain(error);
+  return status;
+}
+
+// One run without a window, from its checks to its exit status, in the steps
+// it takes: open the console and its outputs, run the frames, write what the
+// run made.
+class HeadlessRun {
+ public:
+  explicit HeadlessRun(const RunOptions& runOptions) : options(runOptions), wavSink(wav) {}
+
+  int Run() {
+    if (!CheckWritable(options.screenshot) || !CheckWritable(options.audio) ||
+        !CheckWritable(options.saveState) || !CheckWritable(options.trace)) {
+      return 1;
+    }
+    if (!FindImage() || !CheckRunFiles(options, image)) return 1;
+    StartConsole();
+    if (const int status = OpenInputsAndOutputs(); status != 0) {
+      wav.Abort();
+      session->Shutdown();
+      return status;
+    }
+    StartRewind();
+    const double seconds = RunFrames();
+    const bool ok = WriteOutputs();
+    if (options.bench) PrintBench(seconds);
+    const int status = !ok ? 1 : stoppedForGood ? kExitAtBreakpoint : programStatus.value_or(0);
+    if (server) server->Finish(status);
+    return status;
   }
 
-  std::string image = options.image;
-  const bool demo = image.empty();
-  if (image.empty()) {
+ private:
+  // The image asked for, or the demo cartridge when none was.
+  bool FindImage() {
+    image = options.image;
+    demo = image.empty();
+    if (!demo) return true;
     std::string error;
     image = InstallDemoImage(error);
-    if (image.empty()) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      return 1;
-    }
+    return !image.empty() || Complain(error);
   }
-  if (!CheckRunFiles(options, image)) return 1;
 
-  HeadlessMessageBox messageBox;
-  auto display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
-  auto input = std::make_unique<ScriptedInput>(0);
-  auto session = std::make_unique<Session>();
-  HostParts host{display.get(), input.get(), &messageBox};
-  host.console = CommandLineConsole(options);
-  session->input.bannersToLog = true;
-  session->Startup(host);
-  // Nobody can switch away from a window that does not exist.
-  display->active = true;
-  session->console.video.spriteLimit = !options.noSpriteLimit;
-  {
+  void StartConsole() {
+    display = std::make_unique<HeadlessDisplay>(options.depth, options.rgb565);
+    input = std::make_unique<ScriptedInput>(0);
+    session = std::make_unique<Session>();
+    HostParts host{display.get(), input.get(), &messageBox};
+    host.console = CommandLineConsole(options);
+    session->input.bannersToLog = true;
+    session->Startup(host);
+    // Nobody can switch away from a window that does not exist.
+    display->active = true;
+    session->console.video.spriteLimit = !options.noSpriteLimit;
+  }
+
+  // The boot program, peripherals, sound recording, image, saved state, sound
+  // log, debugger and debug server, in that order. Returns 0, or the exit
+  // status of the first that fails.
+  int OpenInputsAndOutputs() {
     if (const Result applied = ApplyConsoleOptions(options, session->console); !applied) {
       std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", applied.Log().c_str());
-      session->Shutdown();
       return 1;
     }
-  }
-  for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
-  session->console.SetGlassesView(options.glassesView);
-
-  WavWriter wav;
-  WavSink wavSink(wav);
-  if (!options.audio.empty()) {
-    std::string error;
-    if (!wav.Open(options.audio, error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      session->Shutdown();
+    std::string error;  // each step below starts with it empty
+    for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
+    session->console.SetGlassesView(options.glassesView);
+    if (!options.audio.empty()) {
+      if (error.clear(); !wav.Open(options.audio, error)) return Complain(error, 1);
+      session->sound = &wavSink;
+    }
+    if (!session->LoadAndReset(image.c_str())) {
+      std::fprintf(stderr, "tavrin: cannot load cartridge image '%s'\n", image.c_str());
       return 1;
     }
-    session->sound = &wavSink;
-  }
-
-  if (!session->LoadAndReset(image.c_str())) {
-    std::fprintf(stderr, "tavrin: cannot load cartridge image '%s'\n", image.c_str());
-    wav.Abort();
-    session->Shutdown();
-    return 1;
-  }
-
-  if (!options.loadState.empty()) {
-    if (Result read = ReadStateFile(options.loadState, session->console); !read) {
-      std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), read.Log().c_str());
-      wav.Abort();
-      session->Shutdown();
-      return 1;
+    if (!options.loadState.empty()) {
+      if (const Result read = ReadStateFile(options.loadState, session->console); !read) {
+        std::fprintf(stderr, "tavrin: cannot load state '%s': %s\n", options.loadState.c_str(), read.Log().c_str());
+        return 1;
+      }
     }
-  }
-
-  if (!options.vgm.empty()) {
-    if (Result started = session->StartSoundLog(options.vgm); !started) {
-      std::fprintf(stderr, "tavrin: %s\n", started.Log().c_str());
-      wav.Abort();
-      session->Shutdown();
-      return 1;
+    if (!options.vgm.empty()) {
+      if (const Result started = session->StartSoundLog(options.vgm); !started) return Complain(started.Log(), 1);
     }
-  }
-
-  // Breakpoints and the trace run on the debugger's interpreter; without
-  // them the frames take the plain one.
-  DebugSession debug;
-  if (DebugSession::Wanted(options)) {
-    std::string error;
-    if (!debug.Start(options, image, demo, session->console, error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      wav.Abort();
-      session->Shutdown();
-      return 2;
+    // Breakpoints and the trace run on the debugger's interpreter; without
+    // them the frames take the plain one.
+    if (error.clear(); DebugSession::Wanted(options) && !debug.Start(options, image, demo, session->console, error)) {
+      return Complain(error, 2);
     }
+    return StartDebugServer() ? 0 : 2;
   }
 
   // An editor's debugger over the Debug Adapter Protocol: the run waits for
   // its client to set its breakpoints before the first frame.
-  std::unique_ptr<DapServer> server;
-  if (options.debugServer >= 0) {
+  bool StartDebugServer() {
+    if (options.debugServer < 0) return true;
     server = std::make_unique<DapServer>(session->console, *debug.GetDebugger(), debug.Lines(), debug.SourceFolder());
     std::string error;
-    if (!server->Listen(options.debugServer, error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      wav.Abort();
-      session->Shutdown();
-      return 2;
-    }
+    if (!server->Listen(options.debugServer, error)) return Complain(error);
     std::fprintf(stderr, "tavrin: debug server on 127.0.0.1:%d, waiting for a client\n", server->Port());
     while (server->WaitingForStart()) server->Poll(100);
+    return true;
   }
 
   // The rewind history a desktop player would have: a snapshot a frame.
-  std::unique_ptr<RewindHistory> history;
-  std::vector<std::uint8_t> snapshot;
-  StateRanges changed;
-  bool snapshotWhole = true;  // the snapshot buffer holds nothing yet
-  double snapshotSeconds = 0;
-  if (options.rewindSeconds > 0) {
+  void StartRewind() {
+    if (options.rewindSeconds <= 0) return;
     history = std::make_unique<RewindHistory>(kRewindBudgetBytes);
     snapshot.resize(StateSize(session->console));
   }
 
-  // A test program ends the run by writing its status to the debug console.
-  std::optional<int> programStatus;
-  bool stoppedForGood = false;  // --on-break exit
   // What the program printed on the debug console, as it comes (and to the
   // debugger's client before it hears of a stop).
-  auto printed = [&] {
+  void PassOnPrinted() {
     SdscConsole& sdsc = session->console.sdsc;
     if (sdsc.Text().empty()) return;
     std::fwrite(sdsc.Text().data(), 1, sdsc.Text().size(), stdout);
     std::fflush(stdout);
     if (server) server->Output(sdsc.Text());
     sdsc.ClearText();
-  };
-  auto started = std::chrono::steady_clock::now();
-  for (int frame = 0; frame < options.frames; ++frame) {
-    input->ReleaseAll();
-    for (std::uint8_t code : options.input.KeysAt(frame)) input->SetKey(code, true);
-    for (int port = 0; port < 2; ++port) session->input.pointer[port] = options.input.PointerAt(port, frame);
-    // Only the last frame is ever looked at: the others are not converted.
-    session->present = frame == options.frames - 1;
-    session->RunFrame();
+  }
+
+  // Runs the frames until the last, a stop for good, a failed trace or the
+  // program's exit status. Returns the seconds they took.
+  double RunFrames() {
+    const auto started = std::chrono::steady_clock::now();
+    for (int frame = 0; frame < options.frames; ++frame) {
+      input->ReleaseAll();
+      for (std::uint8_t code : options.input.KeysAt(frame)) input->SetKey(code, true);
+      for (int port = 0; port < 2; ++port) session->input.pointer[port] = options.input.PointerAt(port, frame);
+      // Only the last frame is ever looked at: the others are not converted.
+      session->present = frame == options.frames - 1;
+      session->RunFrame();
+      ResumeFromStops();
+      PassOnPrinted();
+      const SdscConsole& sdsc = session->console.sdsc;
+      if (server) server->Poll(0);
+      if (stoppedForGood || debug.TraceFailed()) break;
+      // A test program ends the run by writing its status to the debug console.
+      if (sdsc.ExitStatus()) {
+        programStatus = *sdsc.ExitStatus();
+        break;
+      }
+      if (history) TakeSnapshot();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  }
+
+  // A stop the debugger's client or the debugger goes on from finishes the
+  // frame; any other stop is for good (--on-break exit).
+  void ResumeFromStops() {
     while (session->console.Stopped() && !stoppedForGood) {
-      printed();
+      PassOnPrinted();
       if (server && server->NoteStop()) {
         while (server->Holding()) server->Poll(100);
         session->RunFrame();
@@ -241,84 +262,85 @@ int RunHeadless(const RunOptions& options) {
         stoppedForGood = true;
       }
     }
-    printed();
-    const SdscConsole& sdsc = session->console.sdsc;
-    if (server) server->Poll(0);
-    if (stoppedForGood || debug.TraceFailed()) break;
-    if (sdsc.ExitStatus()) {
-      programStatus = *sdsc.ExitStatus();
-      break;
+  }
+
+  void TakeSnapshot() {
+    const auto before = std::chrono::steady_clock::now();
+    if (RefreshState(session->console, snapshot.data(), snapshot.size(), snapshotWhole, changed) ==
+        StateError::None) {
+      history->Push(snapshot, changed);
+      snapshotWhole = false;
+    } else {
+      snapshotWhole = true;
     }
-    if (history) {
-      const auto before = std::chrono::steady_clock::now();
-      if (RefreshState(session->console, snapshot.data(), snapshot.size(), snapshotWhole, changed) ==
-          StateError::None) {
-        history->Push(snapshot, changed);
-        snapshotWhole = false;
-      } else {
-        snapshotWhole = true;
+    snapshotSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
+  }
+
+  // The saved state, sound log, battery save, trace, screenshot and sound
+  // recording; false when any of them failed.
+  bool WriteOutputs() {
+    bool ok = true;
+    if (!options.saveState.empty()) {
+      if (const Result written = WriteStateFile(options.saveState, session->console); !written) {
+        std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), written.Log().c_str());
+        ok = false;
       }
-      snapshotSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
     }
-  }
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-
-  bool ok = true;
-  if (!options.saveState.empty()) {
-    if (Result written = WriteStateFile(options.saveState, session->console); !written) {
-      std::fprintf(stderr, "tavrin: cannot save state '%s': %s\n", options.saveState.c_str(), written.Log().c_str());
-      ok = false;
+    if (!options.vgm.empty()) {
+      if (const Result stopped = session->StopSoundLog(); !stopped) ok = Complain(stopped.Log());
     }
-  }
-
-  if (!options.vgm.empty()) {
-    if (Result stopped = session->StopSoundLog(); !stopped) {
-      std::fprintf(stderr, "tavrin: %s\n", stopped.Log().c_str());
-      ok = false;
-    }
-  }
-
-  session->Shutdown();
-  // A battery save the run owed and could not make is a failed run.
-  if (session->saveFailed) ok = false;
-  {
-    std::string error;
-    if (!debug.Finish(error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      ok = false;
-    }
-  }
-
-  if (!options.screenshot.empty()) {
-    std::string error;
+    std::string error;  // each step below starts with it empty
+    session->Shutdown();
+    // A battery save the run owed and could not make is a failed run.
+    if (session->saveFailed) ok = false;
+    if (error.clear(); !debug.Finish(error)) ok = Complain(error);
     const PictureRect visible = VisiblePicture(session->console.GameGear());
-    if (!WriteScreenshot(*display, options.screenshot, error, options.crop ? &visible : nullptr)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      ok = false;
+    if (error.clear(); !options.screenshot.empty() &&
+        !WriteScreenshot(*display, options.screenshot, error, options.crop ? &visible : nullptr)) {
+      ok = Complain(error);
     }
-  }
-  if (!options.audio.empty()) {
-    std::string error = wavSink.error;
-    if (wavSink.failed || !wav.Finish(error)) {
-      wav.Abort();
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-      ok = false;
+    if (!options.audio.empty()) {
+      error = wavSink.error;
+      if (wavSink.failed || !wav.Finish(error)) {
+        wav.Abort();
+        ok = Complain(error);
+      }
     }
+    return ok;
   }
 
-  if (options.bench) {
-    double fps = seconds > 0 ? options.frames / seconds : 0;
+  void PrintBench(double seconds) const {
+    const double fps = seconds > 0 ? options.frames / seconds : 0;
     std::printf("%d frames in %.3f s: %.0f frames per second (%.1f times real speed), peak memory %ld KB\n",
                 options.frames, seconds, fps, fps / session->console.timing.FramesPerSecond(), PeakMemoryKilobytes());
-    if (history) {
-      const double kept = std::min(static_cast<double>(options.rewindSeconds),
-                                   history->SecondsKept(session->console.timing.FramesPerSecond()));
-      std::printf("rewind: %.1f s kept in %.1f MB, snapshots %.1f%% of run time\n", kept,
-                  static_cast<double>(history->BytesUsed()) / (1024.0 * 1024.0),
-                  seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);
-    }
+    if (!history) return;
+    const double kept = std::min(static_cast<double>(options.rewindSeconds),
+                                 history->SecondsKept(session->console.timing.FramesPerSecond()));
+    std::printf("rewind: %.1f s kept in %.1f MB, snapshots %.1f%% of run time\n", kept,
+                static_cast<double>(history->BytesUsed()) / (1024.0 * 1024.0),
+                seconds > 0 ? 100.0 * snapshotSeconds / seconds : 0.0);
   }
-  const int status = !ok ? 1 : stoppedForGood ? kExitAtBreakpoint : programStatus.value_or(0);
-  if (server) server->Finish(status);
-  return status;
-}
+
+  const RunOptions& options;
+  std::string image;
+  bool demo = false;
+  HeadlessMessageBox messageBox;
+  std::unique_ptr<HeadlessDisplay> display;
+  std::unique_ptr<ScriptedInput> input;
+  std::unique_ptr<Session> session;
+  WavWriter wav;
+  WavSink wavSink;
+  DebugSession debug;
+  std::unique_ptr<DapServer> server;
+  std::unique_ptr<RewindHistory> history;
+  std::vector<std::uint8_t> snapshot;
+  StateRanges changed;
+  bool snapshotWhole = true;  // the snapshot buffer holds nothing yet
+  double snapshotSeconds = 0;
+  std::optional<int> programStatus;
+  bool stoppedForGood = false;  // --on-break exit
+};
+
+}  // namespace
+
+int RunHeadless(const RunOptions& options) { return HeadlessRun(options).Run(); }
