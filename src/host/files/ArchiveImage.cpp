@@ -100,19 +100,9 @@ Result ReadEntry(archive* a, const std::string& path, const std::string& name, s
   return {};
 }
 
-}  // namespace
-
-bool IsArchivePath(const std::string& path) {
-  return EndsWithNoCase(path, ".zip") || EndsWithNoCase(path, ".7z") || EndsWithNoCase(path, ".gz");
-}
-
-Result ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& entryName,
-                        std::uint64_t minimum) {
-  bytes.clear();
-  entryName.clear();
-  // The archive is read whole through the same checks as an image (regular
-  // file, bounded), so a pipe or a device is never handed to libarchive.
-  std::vector<std::uint8_t> file;
+// Reads the archive whole through the same checks as an image (regular
+// file, bounded), so a pipe or a device is never handed to libarchive.
+Result ReadArchiveFile(const std::string& path, std::vector<std::uint8_t>& file) {
   const FileRead read = ReadRegularFile(path, kArchiveMaxBytes, file);
   if (read.error == EFBIG) {
     return AboutPath(path, {"archive too large (" + std::to_string(read.size) + " bytes)",
@@ -120,10 +110,17 @@ Result ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& byte
                                    static_cast<unsigned long long>(read.size))});
   }
   if (read.error != 0) return read.reason;
+  return {};
+}
 
-  const bool gzip = EndsWithNoCase(path, ".gz");
+// Opens the bytes of the archive for reading; null with the reason in
+// `failure` when they cannot be.
+ArchivePtr OpenArchive(const std::string& path, const std::vector<std::uint8_t>& file, bool gzip, Result& failure) {
   ArchivePtr a(archive_read_new());
-  if (!a) return AboutPath(path, {"cannot start reading the archive", Tr("impossible de commencer à lire l'archive")});
+  if (!a) {
+    failure = AboutPath(path, {"cannot start reading the archive", Tr("impossible de commencer à lire l'archive")});
+    return nullptr;
+  }
   if (gzip) {
     // One compressed stream and nothing else: a tar inside is not opened.
     archive_read_support_filter_gzip(a.get());
@@ -135,8 +132,55 @@ Result ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& byte
     archive_read_support_format_7zip(a.get());
   }
   if (archive_read_open_memory(a.get(), file.data(), file.size()) != ARCHIVE_OK) {
-    return AboutPath(path, ArchiveReason(a.get()));
+    failure = AboutPath(path, ArchiveReason(a.get()));
+    return nullptr;
   }
+  return a;
+}
+
+// What to do with the entry just read: skip it, stop looking, read it as the
+// image, or fail (with the reason in `failure`).
+enum class EntryChoice { kSkip, kStop, kRead, kFail };
+
+EntryChoice ChooseEntry(archive* a, archive_entry* entry, const std::string& path, bool gzip, std::string& name,
+                        Result& failure) {
+  if (gzip) {
+    // Without the filter the raw reader hands over any file as it is.
+    if (archive_filter_code(a, 0) != ARCHIVE_FILTER_GZIP) {
+      failure = AboutPath(path, {"not a gzip file", Tr("pas un fichier gzip")});
+      return EntryChoice::kFail;
+    }
+    name = BaseName(path.substr(0, path.size() - 3));
+    return IsImageName(name) ? EntryChoice::kRead : EntryChoice::kStop;
+  }
+  const char* entryPath = archive_entry_pathname(entry);
+  if (!entryPath || archive_entry_filetype(entry) != AE_IFREG) return EntryChoice::kSkip;
+  name = BaseName(entryPath);
+  if (!IsImageName(name)) return EntryChoice::kSkip;
+  // A size in the header larger than a cartridge is refused unread.
+  if (archive_entry_size_is_set(entry) && static_cast<std::uint64_t>(archive_entry_size(entry)) > kImageMaxBytes) {
+    failure = AboutPath(path, LargerThanACartridge(name, std::to_string(archive_entry_size(entry))));
+    return EntryChoice::kFail;
+  }
+  return EntryChoice::kRead;
+}
+
+}  // namespace
+
+bool IsArchivePath(const std::string& path) {
+  return EndsWithNoCase(path, ".zip") || EndsWithNoCase(path, ".7z") || EndsWithNoCase(path, ".gz");
+}
+
+Result ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& entryName,
+                        std::uint64_t minimum) {
+  bytes.clear();
+  entryName.clear();
+  std::vector<std::uint8_t> file;
+  if (Result read = ReadArchiveFile(path, file); !read) return read;
+  const bool gzip = EndsWithNoCase(path, ".gz");
+  Result failure;
+  ArchivePtr a = OpenArchive(path, file, gzip, failure);
+  if (!a) return failure;
 
   archive_entry* entry = nullptr;
   while (true) {
@@ -144,24 +188,10 @@ Result ReadArchiveImage(const std::string& path, std::vector<std::uint8_t>& byte
     if (status == ARCHIVE_EOF) break;
     if (status < ARCHIVE_WARN) return AboutPath(path, ArchiveReason(a.get()));
     std::string name;
-    if (gzip) {
-      // Without the filter the raw reader hands over any file as it is.
-      if (archive_filter_code(a.get(), 0) != ARCHIVE_FILTER_GZIP) {
-        return AboutPath(path, {"not a gzip file", Tr("pas un fichier gzip")});
-      }
-      name = BaseName(path.substr(0, path.size() - 3));
-      if (!IsImageName(name)) break;
-    } else {
-      const char* entryPath = archive_entry_pathname(entry);
-      if (!entryPath || archive_entry_filetype(entry) != AE_IFREG) continue;
-      name = BaseName(entryPath);
-      if (!IsImageName(name)) continue;
-      // A size in the header larger than a cartridge is refused unread.
-      if (archive_entry_size_is_set(entry) &&
-          static_cast<std::uint64_t>(archive_entry_size(entry)) > kImageMaxBytes) {
-        return AboutPath(path, LargerThanACartridge(name, std::to_string(archive_entry_size(entry))));
-      }
-    }
+    const EntryChoice choice = ChooseEntry(a.get(), entry, path, gzip, name, failure);
+    if (choice == EntryChoice::kFail) return failure;
+    if (choice == EntryChoice::kStop) break;
+    if (choice == EntryChoice::kSkip) continue;
     Result read = ReadEntry(a.get(), path, name, bytes, minimum);
     if (read) entryName = name;
     return read;
