@@ -32,6 +32,8 @@ class DesktopBindings {
   void OpenKeysDialog(std::function<void()> closed);
   // Closes "Touches…" if it is open (without a change).
   void CloseKeysDialog() { dialog.Close(); }
+  // The keyboard's bindings in effect.
+  const KeyTable& Keys() const { return keys; }
 
  private:
   void Apply();

@@ -12,10 +12,14 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "debug/DebugConsole.h"
 #include "desktop/DesktopApp.h"
 #include "desktop/debugger/DebugWindows.h"
+#include "desktop/gtk/KeysDialog.h"
+#include "desktop/sdl/KeyTranslation.h"
 #include "host/i18n/Translate.h"
 #include "host/session/DemoImage.h"
 #include "host/settings/Settings.h"
@@ -92,6 +96,15 @@ bool DesktopApp::CreateMainWindow() {
   commands.focusGame = [this] { menu.FocusGame(); };
   commands.destroyed = [this] { quitPosted = true; };
   commands.keys = [this] { bindings.OpenKeysDialog([this] { menu.FocusGame(); }); };
+  commands.closeCartridge = [this] { menu.CloseCartridge(); };
+  commands.keyList = [this] {
+    std::vector<std::pair<std::string, std::string>> list;
+    for (int control = 0; control < kControlCount; ++control) {
+      list.emplace_back(ControlLabel(static_cast<Control>(control)), KeyName(bindings.Keys().scan[control]));
+    }
+    list.emplace_back(Tr("Menu"), Tr("Clic droit"));
+    return list;
+  };
   // Loads, the marks, the scale, the slot, the volume and full screen are
   // also saved.
   settings.UseSavingCommands(commands);
@@ -347,7 +360,7 @@ void DesktopApp::Run() {
   while (true) {
     HandlePendingEvents();
     if (quitPosted) break;
-    if (!window.FocusedBoxOpen()) display.KeepAskingForFocus(NowMs());
+    if (!window.FocusedBoxOpen() && !window.AboutBoxOpen()) display.KeepAskingForFocus(NowMs());
     display.HidePointerWhenIdle(NowMs());
     PlaceWindowOnce();
     debugServer.Poll(session);

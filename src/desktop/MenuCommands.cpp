@@ -83,13 +83,28 @@ void MenuCommands::SetDisplayPaused(bool paused) {
   if (paused == displayPaused) return;
   displayPaused = paused;
   UpdateCaption();
-  session.presenter.paused = paused;
+  // Only a game is dimmed: the hint on loading one stays as it is.
+  session.presenter.paused = paused && session.cartridgeLoaded;
   // The dimmed frame is drawn once and stays while nothing runs.
   if (paused && session.cartridgeLoaded) {
     Console& console = session.console;
     session.presenter.Present(console.Frame(), console.ShownColours(), console.GameGearColours(),
                               console.ScreenColours(), console.FrameHeight());
   }
+}
+
+void MenuCommands::CloseCartridge() {
+  if (!session.cartridgeLoaded) return;
+  if (!session.Unload()) {
+    ShowHostMessageBox(againBox, Tr("La RAM de la cartouche n'a pas pu être sauvegardée : la ROM reste chargée."),
+                       Tr("Erreur de sauvegarde de la cartouche"));
+    return;
+  }
+  displayPaused = false;
+  session.presenter.paused = false;
+  session.presenter.sign = FramePresenter::PlaySign::None;
+  UpdateCaption();
+  ShowLoadHint();
 }
 
 void MenuCommands::ApplyRegionMarks() {

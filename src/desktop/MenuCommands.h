@@ -38,6 +38,10 @@ class MenuCommands {
   // the focus: the caption says so, and the frame is shown dimmed with the
   // pause line.
   void SetDisplayPaused(bool paused);
+  // "Fermer la ROM": saves the cartridge RAM and takes the image out; the
+  // window goes black with the hint on loading one. When the RAM cannot be
+  // saved a box says so and the image stays. Nothing loaded: nothing done.
+  void CloseCartridge();
   // "&PAL" and "&Marque japonaise III" choose the console, one at a time:
   // the export PAL one (313 lines at 50 Hz), the Japanese one (no
   // nationalisation lines), or with neither the one the image's header names.

@@ -90,6 +90,15 @@ class FirstMinute : public testing::TestWithParam<bool> {
     }
   }
   void ExpectBadCartridgeBox(const std::string& image);
+  // Black above the hint on loading a game; the hint's band (white letters
+  // on dark grey) at the bottom.
+  bool ShowsTheHint() {
+    const std::vector<std::uint32_t> picture = Picture();
+    if (picture.size() != 512u * 384u) return false;
+    const auto hint = picture.begin() + 300 * 512;
+    return std::all_of(picture.begin(), hint, [](std::uint32_t p) { return p == 0; }) &&
+           std::count(hint, picture.end(), 0x202020u) > 5000 && std::count(hint, picture.end(), 0xFFFFFFu) > 500;
+  }
   void Close() {
     x.RequestClose(display);
     int status = -1;
@@ -198,14 +207,7 @@ void FirstMinute::ExpectBadCartridgeBox(const std::string& image) {
   const Window box = x.WaitForWindow("Erreur de cartouche", kTimeoutMs);
   ASSERT_NE(box, 0u) << program->Errors();
   EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(box); }, kTimeoutMs)) << "the box takes the focus";
-  EXPECT_TRUE(WaitUntil([&] {
-    const std::vector<std::uint32_t> picture = Picture();
-    if (picture.size() != 512u * 384u) return false;
-    // Black above the hint; the hint's band (white letters on dark grey) at the bottom.
-    const auto hint = picture.begin() + 300 * 512;
-    return std::all_of(picture.begin(), hint, [](std::uint32_t p) { return p == 0; }) &&
-           std::count(hint, picture.end(), 0x202020u) > 5000 && std::count(hint, picture.end(), 0xFFFFFFu) > 500;
-  }, kTimeoutMs)) << "the display window is black with the hint";
+  EXPECT_TRUE(WaitUntil([&] { return ShowsTheHint(); }, kTimeoutMs)) << "the display window is black with the hint";
   if (HasFailure()) KeepPicture("tavrin-hint");
   x.Key(XK_Return, true);
   x.Key(XK_Return, false);
@@ -510,6 +512,30 @@ TEST_P(FirstMinute, TheSlotAndTheWindowsPlaceAreKept) {
   EXPECT_NE(text.find("x=" + std::to_string(moved.first) + "\n"), std::string::npos) << text;
   EXPECT_NE(text.find("y=" + std::to_string(moved.second) + "\n"), std::string::npos) << text;
   EXPECT_NE(text.find("slot=4"), std::string::npos) << text;
+}
+
+// "Aide > À propos de Tavrin" (the box takes the focus and gives it back to
+// the game as it closes) and "Fichier > Fermer la ROM" (the window goes
+// black with the hint on loading a game).
+TEST_P(FirstMinute, AboutBoxAndClosingTheRom) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  ASSERT_TRUE(Runs());
+  Menu(XK_e, {XK_p});
+  const Window about = x.WaitForWindow("À propos de Tavrin", kTimeoutMs);
+  ASSERT_NE(about, 0u) << program->Errors();
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(about); }, kTimeoutMs)) << "the box takes the focus";
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  EXPECT_TRUE(WaitUntil([&] { return x.WaitForWindow("À propos de Tavrin", 0) == 0; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+
+  Menu(XK_f, {XK_f});
+  EXPECT_TRUE(CaptionIs("Sega Master System")) << x.Caption(display);
+  EXPECT_TRUE(WaitUntil([&] { return ShowsTheHint(); }, kTimeoutMs)) << "the display window is black with the hint";
+  if (HasFailure()) KeepPicture("tavrin-closed");
+  Close();
 }
 
 // The figures in the README's "Desktop figures": start to the first frame on

@@ -131,6 +131,33 @@ TEST_F(MenuCommandsTest, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
   std::filesystem::remove_all(folder);
 }
 
+// "Fermer la ROM" saves the cartridge RAM to its battery file and leaves
+// nothing running; with nothing loaded it does nothing.
+TEST_F(MenuCommandsTest, ClosingTheRomSavesItsRam) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("tavrin-menu-close-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "demo.sms", std::filesystem::copy_options::overwrite_existing);
+  LogCapture quiet;
+  menu.LoadCartridge((folder / "demo.sms").c_str());
+  ASSERT_TRUE(session.cartridgeLoaded);
+  session.console.CartridgeRam()[0] = 0x5A;
+  session.console.cartridgeRamDirty = true;
+  menu.CloseCartridge();
+  EXPECT_FALSE(session.cartridgeLoaded);
+  EXPECT_EQ(display.caption, "Sega Master System");
+  int saved = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".sav") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    saved += in.get() == 0x5A;
+  }
+  EXPECT_EQ(saved, 1) << "the RAM went to its battery file";
+  menu.CloseCartridge();  // nothing left to close
+  EXPECT_FALSE(session.cartridgeLoaded);
+  std::filesystem::remove_all(folder);
+}
+
 // "Carte" and "Console" load the running image again with the choice.
 TEST_F(MenuCommandsTest, BoardAndConsoleChoicesReloadTheRunningImage) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /

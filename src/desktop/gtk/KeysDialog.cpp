@@ -89,6 +89,12 @@ std::string RowLabel(int row) {
   return Format(Tr("Charger l'état %d (Maj : sauvegarder)"), slot);
 }
 
+}  // namespace
+
+std::string ControlLabel(Control control) { return RowLabel(static_cast<int>(control)); }
+
+namespace {
+
 // The index in a pad's table of the row's control, -1 where the pad in
 // `slot` has none: a pad's own directions and buttons are its Pad1 rows.
 int PadIndex(int row, int slot) {

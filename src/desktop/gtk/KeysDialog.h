@@ -60,3 +60,6 @@ class KeysDialog {
  private:
   std::unique_ptr<Parts> parts;
 };
+
+// The name of a control as the dialog lists it ("Plein écran").
+std::string ControlLabel(Control control);

@@ -63,6 +63,8 @@ struct MainWindow::Parts {
   // The right-click menu and the bar items whose menus it has borrowed.
   GtkWidget* popupMenu = nullptr;
   std::vector<std::pair<GtkWidget*, GtkWidget*>> lentMenus;  // bar item, its menu
+  // "À propos de Tavrin" while it is open.
+  GtkWidget* aboutBox = nullptr;
 };
 
 namespace {
@@ -462,7 +464,13 @@ void FillRecentMenu(Parts& w) {
   gtk_widget_show_all(w.recentMenu);
 }
 
-// "Fichier": load, "Récents", the sound log, quit.
+void OnCloseCartridge(GtkMenuItem*, gpointer data) {
+  Parts& w = Self(data);
+  if (w.handlers.closeCartridge) w.handlers.closeCartridge();
+  FocusGameLater(w);
+}
+
+// "Fichier": load, "Récents", the sound log, close the image, quit.
 GtkWidget* BuildFileMenu(Parts& w) {
   GtkWidget* file = gtk_menu_item_new_with_mnemonic(Tr("_Fichier"));
   GtkWidget* fileMenu = gtk_menu_new();
@@ -476,8 +484,107 @@ GtkWidget* BuildFileMenu(Parts& w) {
   FillRecentMenu(w);
   w.soundLogItem = AddItem(w, fileMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Enregistrer le _son (VGM)…")),
                            G_CALLBACK(OnSoundLog), "toggled");
+  AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Fermer la ROM")), G_CALLBACK(OnCloseCartridge),
+          "activate");
   AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), "activate");
   return file;
+}
+
+void OnAboutResponse(GtkDialog* box, gint, gpointer data) {
+  gtk_widget_destroy(GTK_WIDGET(box));
+  FocusGameLater(Self(data));
+}
+
+void OnAboutDestroyed(GtkWidget*, gpointer data) { Self(data).aboutBox = nullptr; }
+
+// Once on screen the box asks for the focus, as the message boxes do.
+gboolean OnAboutMapped(GtkWidget* box, GdkEvent*, gpointer) {
+  gtk_window_present(GTK_WINDOW(box));
+  return FALSE;
+}
+
+// The README: the installed copy, else the one of the sources.
+std::string ReadmeUri() {
+  for (const char* path : {TAVRIN_README_INSTALLED, TAVRIN_README_SOURCE}) {
+    if (!g_file_test(path, G_FILE_TEST_IS_REGULAR)) continue;
+    gchar* uri = g_filename_to_uri(path, nullptr, nullptr);
+    std::string result = uri ? uri : "";
+    g_free(uri);
+    if (!result.empty()) return result;
+  }
+  return {};
+}
+
+// The keys, two columns in a frame that scrolls.
+GtkWidget* KeyListWidget(const Parts& w) {
+  GtkWidget* grid = gtk_grid_new();
+  gtk_grid_set_column_spacing(GTK_GRID(grid), 18);
+  gtk_grid_set_row_spacing(GTK_GRID(grid), 2);
+  int row = 0;
+  if (w.handlers.keyList) {
+    for (const auto& [what, key] : w.handlers.keyList()) {
+      GtkWidget* name = gtk_label_new(what.c_str());
+      gtk_widget_set_halign(name, GTK_ALIGN_START);
+      GtkWidget* bound = gtk_label_new(key.empty() ? Tr("(aucune)") : key.c_str());
+      gtk_widget_set_halign(bound, GTK_ALIGN_START);
+      gtk_grid_attach(GTK_GRID(grid), name, 0, row, 1, 1);
+      gtk_grid_attach(GTK_GRID(grid), bound, 1, row, 1, 1);
+      ++row;
+    }
+  }
+  GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(scrolled), 180);
+  gtk_container_add(GTK_CONTAINER(scrolled), grid);
+  GtkWidget* frame = gtk_frame_new(Tr("Touches"));
+  gtk_container_add(GTK_CONTAINER(frame), scrolled);
+  return frame;
+}
+
+gboolean RunAbout(gpointer data) {
+  Parts& w = Self(data);
+  if (w.aboutBox) {
+    gtk_window_present(GTK_WINDOW(w.aboutBox));
+    return G_SOURCE_REMOVE;
+  }
+  w.aboutBox = gtk_about_dialog_new();
+  GtkAboutDialog* about = GTK_ABOUT_DIALOG(w.aboutBox);
+  // Not transient for the strip: a window manager would hand the strip the
+  // focus as the box closes, where the game window must have it.
+  gtk_window_set_keep_above(GTK_WINDOW(w.aboutBox), TRUE);
+  gtk_about_dialog_set_program_name(about, "Tavrin");
+  gtk_about_dialog_set_version(about, TAVRIN_VERSION);
+  gtk_about_dialog_set_logo_icon_name(about, nullptr);
+  const std::string comments =
+      Format(Tr("Émulateur Master System, Game Gear, SG-1000 et SC-3000.\nCompilé le %s."), TAVRIN_BUILD_DATE);
+  gtk_about_dialog_set_comments(about, comments.c_str());
+  gtk_about_dialog_set_license_type(about, GTK_LICENSE_MIT_X11);
+  gtk_about_dialog_set_copyright(about, Tr("Licence MIT"));
+  const std::string readme = ReadmeUri();
+  if (!readme.empty()) {
+    gtk_about_dialog_set_website(about, readme.c_str());
+    gtk_about_dialog_set_website_label(about, Tr("Lisez-moi (README)"));
+  }
+  // After the name and the version, which set GTK's own title.
+  gtk_window_set_title(GTK_WINDOW(w.aboutBox), Tr("À propos de Tavrin"));
+  gtk_box_pack_end(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(w.aboutBox))), KeyListWidget(w), TRUE, TRUE, 6);
+  g_signal_connect(w.aboutBox, "response", G_CALLBACK(OnAboutResponse), &w);
+  g_signal_connect(w.aboutBox, "destroy", G_CALLBACK(OnAboutDestroyed), &w);
+  g_signal_connect(w.aboutBox, "map-event", G_CALLBACK(OnAboutMapped), nullptr);
+  gtk_widget_show_all(w.aboutBox);
+  return G_SOURCE_REMOVE;
+}
+
+// Opened once the menu has let go of the keyboard.
+void OnAbout(GtkMenuItem*, gpointer data) { g_idle_add(RunAbout, data); }
+
+// "Aide": "À propos de Tavrin".
+GtkWidget* BuildHelpMenu(Parts& w) {
+  GtkWidget* help = gtk_menu_item_new_with_mnemonic(Tr("Aid_e"));
+  GtkWidget* helpMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(help), helpMenu);
+  AddItem(w, helpMenu, gtk_menu_item_new_with_mnemonic(Tr("À _propos de Tavrin")), G_CALLBACK(OnAbout), "activate");
+  return help;
 }
 
 // "Taille de la fenêtre": 1 to 4 times the picture, and an item out of sight
@@ -556,6 +663,7 @@ GtkWidget* BuildMenuBar(Parts& w) {
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildOptionsMenu(w));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu(w));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildDebugMenu([&w] { FocusGameLater(w); }));
+  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildHelpMenu(w));
 
   // "&Redémarrer" is a command right on the menu bar.
   w.resetItem = AddItem(w, bar, gtk_menu_item_new_with_mnemonic(Tr("_Redémarrer")), G_CALLBACK(OnReset), "activate");
@@ -809,6 +917,7 @@ void MainWindow::Destroy() {
   Parts& w = *parts;
   for (GtkWidget* box : std::vector<GtkWidget*>(w.openBoxes)) gtk_widget_destroy(box);
   w.openBoxes.clear();
+  if (w.aboutBox) gtk_widget_destroy(w.aboutBox);
   ReturnLentMenus(&w);
   if (!w.mainWindow) return;
   w.handlers.destroyed = nullptr;
@@ -939,3 +1048,5 @@ void MainWindow::MessageBoxLaterWithChoice(const char* text, const char* title, 
 }
 
 bool MainWindow::FocusedBoxOpen() const { return !parts->focusedBoxes.empty(); }
+
+bool MainWindow::AboutBoxOpen() const { return parts->aboutBox != nullptr; }

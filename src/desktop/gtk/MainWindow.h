@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/dialogs/HostMessageBox.h"
@@ -63,6 +64,10 @@ struct MainWindowCommands {
   // "Retirer les images absentes" under "Récents": forgets the listed images
   // that are no longer there.
   std::function<void()> forgetMissingRecent;
+  // "Fermer la ROM": the image out, its cartridge RAM saved.
+  std::function<void()> closeCartridge;
+  // The keys "À propos de Tavrin" lists: what each does and the key bound.
+  std::function<std::vector<std::pair<std::string, std::string>>()> keyList;
 };
 
 // Initialises GTK if needed. False when there is no display to open.
@@ -145,6 +150,9 @@ class MainWindow {
   // True while a box that took the focus is open: the game window leaves the
   // focus to it.
   bool FocusedBoxOpen() const;
+  // True while "À propos de Tavrin" is open: the game window leaves it the
+  // focus too.
+  bool AboutBoxOpen() const;
 
   // The widgets and what the window remembers, in MainWindow.cpp.
   struct Parts;
