@@ -204,8 +204,17 @@ void DesktopApp::ApplyCommandLine(const std::string& image) {
   if (const Result applied = ApplyConsoleOptions(consoleOptions, session.console); !applied) {
     std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", applied.Log().c_str());
   }
-  for (int port = 0; port < 2; ++port) session.console.SetPeripheral(port, options.port[port]);
-  session.console.SetGlassesView(options.glassesView);
+  // The ports and the glasses' view the command line names, over the settings'.
+  for (int port = 0; port < 2; ++port) {
+    if (!options.portGiven[port]) continue;
+    menu.SetPort(port, static_cast<int>(options.port[port]));
+    window.SetPortCheck(port, static_cast<int>(options.port[port]));
+  }
+  if (options.glassesGiven) {
+    const int view = options.glassesView == GlassesView::kAnaglyph ? 1 : 0;
+    menu.SetGlassesView(view);
+    window.SetGlassesCheck(view);
+  }
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) menu.LoadCartridge(image.c_str());

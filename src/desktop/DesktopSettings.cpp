@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "console/Peripheral.h"
 #include "debug/DebugConsole.h"
 #include "desktop/MenuCommands.h"
 #include "desktop/gtk/MainWindow.h"
@@ -112,6 +113,15 @@ void DesktopSettings::ApplyLoaded() {
     menu.SetStateSlot(values.stateSlot);
     window.SetStateSlotCheck(values.stateSlot);
   }
+  for (int port = 0; port < 2; ++port) {
+    Peripheral device = Peripheral::kPad;
+    PeripheralFromName(values.port[port].c_str(), device);
+    menu.SetPort(port, static_cast<int>(device));
+    window.SetPortCheck(port, static_cast<int>(device));
+  }
+  const int view = values.glasses == "anaglyph" ? 1 : 0;
+  menu.SetGlassesView(view);
+  window.SetGlassesCheck(view);
   if (values.integerScaling) {
     menu.SetWholeScales(true);
     window.SetWholeScalesCheck(true);
@@ -184,6 +194,24 @@ void DesktopSettings::UseSavingCommands(MainWindowCommands& commands) {
     if (settings) settings->values.fm = on;
     Save();
   };
+  commands.setPort = [this](int port, int device) {
+    menu.SetPort(port, device);
+    if (settings && port >= 0 && port < 2 && device >= 0 && device < kPeripheralCount) {
+      settings->values.port[port] = PeripheralName(static_cast<Peripheral>(device));
+    }
+    Save();
+  };
+  commands.setGlassesView = [this](int view) {
+    menu.SetGlassesView(view);
+    if (settings) settings->values.glasses = view == 1 ? "anaglyph" : "left";
+    Save();
+  };
+  commands.chooseBios = [this](const char* path) {
+    if (!menu.ChooseBios(path)) return;
+    if (settings) settings->values.bios = path ? path : "";
+    Save();
+  };
+  commands.biosPath = [this] { return settings ? settings->values.bios : std::string(); };
   commands.setNoSpriteLimit = [this](bool on) {
     menu.SetNoSpriteLimit(on);
     if (settings) settings->values.spriteLimit = !on;

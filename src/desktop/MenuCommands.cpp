@@ -1,11 +1,18 @@
 #include "desktop/MenuCommands.h"
 
+#include <glib.h>
+
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "console/Peripheral.h"
+#include "debug/DebugConsole.h"
 #include "desktop/DesktopPlay.h"
 #include "desktop/DisplayCaption.h"
 #include "host/dialogs/HostMessageBox.h"
+#include "host/files/BiosFile.h"
 #include "host/display/Display.h"
 #include "host/i18n/Translate.h"
 #include "host/session/Session.h"
@@ -105,6 +112,41 @@ void MenuCommands::CloseCartridge() {
   session.presenter.sign = FramePresenter::PlaySign::None;
   UpdateCaption();
   ShowLoadHint();
+}
+
+void MenuCommands::SetPort(int port, int device) {
+  if (port < 0 || port > 1 || device < 0 || device >= kPeripheralCount) return;
+  session.console.SetPeripheral(port, static_cast<Peripheral>(device));
+}
+
+void MenuCommands::SetGlassesView(int view) {
+  if (view != 0 && view != 1) return;
+  session.console.SetGlassesView(view == 1 ? GlassesView::kAnaglyph : GlassesView::kLeftEye);
+}
+
+bool MenuCommands::ChooseBios(const char* path) {
+  if (!path) {
+    session.console.ClearBios();
+  } else {
+    std::vector<std::uint8_t> bytes;
+    Result read = ReadBiosFile(path, bytes);
+    if (read && !session.console.SetBios(bytes.data(), bytes.size())) {
+      read = AboutPath(path, {"the boot program cannot be held in memory",
+                              Tr("le programme de démarrage ne tient pas en mémoire")});
+    }
+    if (!read) {
+      LogPrintf("tavrin: cannot use the boot program: %s\n", read.Log().c_str());
+      ShowHostMessageBox(againBox, Format(Tr("Le BIOS ne peut pas être utilisé : %s."), read.Shown().c_str()).c_str(),
+                         Tr("BIOS"));
+      return false;
+    }
+  }
+  gchar* name = path ? g_path_get_basename(path) : nullptr;
+  session.presenter.ShowNote(name ? Format(Tr("BIOS : %s"), name) : std::string(Tr("BIOS : aucun")));
+  g_free(name);
+  // The console starts again, with the boot program or without.
+  ReloadRunningImage();
+  return true;
 }
 
 void MenuCommands::ApplyRegionMarks() {

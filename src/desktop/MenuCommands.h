@@ -42,6 +42,15 @@ class MenuCommands {
   // window goes black with the hint on loading one. When the RAM cannot be
   // saved a box says so and the image stays. Nothing loaded: nothing done.
   void CloseCartridge();
+  // "Ports de manette": what is plugged into port 0 or 1 (a Peripheral's
+  // number), and how the 3-D glasses show (0: the left eye, 1: red and
+  // cyan); other numbers change nothing.
+  void SetPort(int port, int device);
+  void SetGlassesView(int view);
+  // "BIOS…": the console's boot program read from `path` (nullptr: "Aucun",
+  // none), with a note on screen; the image running starts again with it or
+  // without. False, after a box saying why, when the file cannot be used.
+  bool ChooseBios(const char* path);
   // "&PAL" and "&Marque japonaise III" choose the console, one at a time:
   // the export PAL one (313 lines at 50 Hz), the Japanese one (no
   // nationalisation lines), or with neither the one the image's header names.

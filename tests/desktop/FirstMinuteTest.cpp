@@ -538,6 +538,27 @@ TEST_P(FirstMinute, AboutBoxAndClosingTheRom) {
   Close();
 }
 
+// A port's device chosen in "Options > Ports de manette" is written to the
+// settings, and those of the run before are read back (port 1's light gun
+// stays in the file the next choice writes).
+TEST_P(FirstMinute, PortDevicesAreKept) {
+  std::filesystem::create_directories(scratch / ".config" / "tavrin");
+  std::ofstream(scratch / ".config" / "tavrin" / "tavrin.conf") << "[console]\nport1=lightgun\n";
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  Menu(XK_o, {XK_o, XK_2, XK_a});  // Ports de manette > Port 2 > Paddle
+  const auto settings = [&] {
+    std::ifstream in(scratch / ".config" / "tavrin" / "tavrin.conf");
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  EXPECT_TRUE(WaitUntil([&] { return settings().find("port2=paddle") != std::string::npos; }, kTimeoutMs))
+      << settings();
+  EXPECT_NE(settings().find("port1=lightgun"), std::string::npos) << settings();
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  Close();
+}
+
 // The figures in the README's "Desktop figures": start to the first frame on
 // screen, processor use running and paused, and the exit. Printed, never
 // asserted; run with --gtest_also_run_disabled_tests.

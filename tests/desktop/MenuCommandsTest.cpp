@@ -158,6 +158,22 @@ TEST_F(MenuCommandsTest, ClosingTheRomSavesItsRam) {
   std::filesystem::remove_all(folder);
 }
 
+// "Ports de manette" plugs a device in (out-of-range choices change
+// nothing); "BIOS…" refuses a file it cannot read, in a box, and "Aucun"
+// takes the boot program out.
+TEST_F(MenuCommandsTest, PortsAndBios) {
+  menu.SetPort(1, static_cast<int>(Peripheral::kPaddle));
+  menu.SetPort(2, static_cast<int>(Peripheral::kLightGun));
+  menu.SetPort(0, kPeripheralCount);
+  EXPECT_EQ(session.console.GetPeripheral(0), Peripheral::kPad);
+  EXPECT_EQ(session.console.GetPeripheral(1), Peripheral::kPaddle);
+  LogCapture log;
+  EXPECT_FALSE(menu.ChooseBios("/nonexistent/bios.sms"));
+  EXPECT_NE(log.text().find("[BIOS] "), std::string::npos) << log.text();
+  EXPECT_TRUE(menu.ChooseBios(nullptr));
+  EXPECT_FALSE(session.console.HasBios());
+}
+
 // "Carte" and "Console" load the running image again with the choice.
 TEST_F(MenuCommandsTest, BoardAndConsoleChoicesReloadTheRunningImage) {
   const std::filesystem::path folder = std::filesystem::temp_directory_path() /

@@ -18,6 +18,8 @@
 #include "desktop/identity/AppIdentity.h"
 
 constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
+// A port's devices: pad, light gun, paddle, sports pad, 3-D glasses.
+constexpr int kPortDevices = 5;
 
 struct MainWindow::Parts {
   ~Parts() {
@@ -65,6 +67,9 @@ struct MainWindow::Parts {
   std::vector<std::pair<GtkWidget*, GtkWidget*>> lentMenus;  // bar item, its menu
   // "À propos de Tavrin" while it is open.
   GtkWidget* aboutBox = nullptr;
+  // "Ports de manette": each port's devices, and the glasses' two views.
+  GtkWidget* portItems[2][kPortDevices] = {};
+  GtkWidget* glassesItems[2] = {};
 };
 
 namespace {
@@ -369,7 +374,7 @@ void OnConsoleKind(GtkMenuItem* item, gpointer data) {
 // A submenu of radio items, the first checked; item k runs `command` with
 // values[k].
 GtkWidget* RadioSubmenu(Parts& w, const char* caption, const char* const* names, const int* values, int count,
-                        GCallback command) {
+                        GCallback command, GtkWidget** items = nullptr) {
   GtkWidget* top = gtk_menu_item_new_with_mnemonic(caption);
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(top), menu);
@@ -378,6 +383,7 @@ GtkWidget* RadioSubmenu(Parts& w, const char* caption, const char* const* names,
     GtkWidget* item = gtk_radio_menu_item_new_with_mnemonic(group, names[k]);
     group = gtk_radio_menu_item_get_group(GTK_RADIO_MENU_ITEM(item));
     AddItem(w, menu, item, command, "activate", values[k]);
+    if (items) items[k] = item;
   }
   return top;
 }
@@ -464,6 +470,42 @@ void FillRecentMenu(Parts& w) {
   gtk_widget_show_all(w.recentMenu);
 }
 
+// The boot program's file, asked for once the menu has closed; "Aucun"
+// takes the boot program out.
+gboolean RunBiosChooser(gpointer data) {
+  Parts& w = Self(data);
+  constexpr int kResponseNone = 1;
+  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("BIOS"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN,
+                                                  Tr("_Aucun"), kResponseNone, Tr("_Annuler"), GTK_RESPONSE_CANCEL,
+                                                  Tr("_Ouvrir"), GTK_RESPONSE_ACCEPT, nullptr);
+  const std::string current = w.handlers.biosPath ? w.handlers.biosPath() : std::string();
+  if (!current.empty()) gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(dialog), current.c_str());
+  const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+  char* path = response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog)) : nullptr;
+  gtk_widget_destroy(dialog);
+  if (w.handlers.chooseBios && (path || response == kResponseNone)) w.handlers.chooseBios(path);
+  g_free(path);
+  FocusGameLater(w);
+  return G_SOURCE_REMOVE;
+}
+
+void OnBios(GtkMenuItem*, gpointer data) { g_idle_add(RunBiosChooser, data); }
+
+// The port and its device in one value: port * kPortDevices + device.
+void OnPort(GtkMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setPort) w.handlers.setPort(ItemValue(item) / kPortDevices, ItemValue(item) % kPortDevices);
+  FocusGameLater(w);
+}
+
+void OnGlasses(GtkMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setGlassesView) w.handlers.setGlassesView(ItemValue(item));
+  FocusGameLater(w);
+}
+
 void OnCloseCartridge(GtkMenuItem*, gpointer data) {
   Parts& w = Self(data);
   if (w.handlers.closeCartridge) w.handlers.closeCartridge();
@@ -486,6 +528,7 @@ GtkWidget* BuildFileMenu(Parts& w) {
                            G_CALLBACK(OnSoundLog), "toggled");
   AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Fermer la ROM")), G_CALLBACK(OnCloseCartridge),
           "activate");
+  AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_BIOS…")), G_CALLBACK(OnBios), "activate");
   AddItem(w, fileMenu, gtk_menu_item_new_with_mnemonic(Tr("_Quitter")), G_CALLBACK(OnQuit), "activate");
   return file;
 }
@@ -621,6 +664,28 @@ GtkWidget* BuildVolumeMenu(Parts& w) {
   return volume;
 }
 
+// "Ports de manette": each port's device, and the 3-D glasses' view.
+GtkWidget* BuildPortsMenu(Parts& w) {
+  GtkWidget* ports = gtk_menu_item_new_with_mnemonic(Tr("P_orts de manette"));
+  GtkWidget* portsMenu = gtk_menu_new();
+  gtk_menu_item_set_submenu(GTK_MENU_ITEM(ports), portsMenu);
+  const char* deviceNames[kPortDevices] = {Tr("_Manette"), Tr("_Pistolet optique"), Tr("P_addle"), Tr("_Sports Pad"),
+                                           Tr("_Lunettes 3-D")};
+  for (int port = 0; port < 2; ++port) {
+    int values[kPortDevices];
+    for (int device = 0; device < kPortDevices; ++device) values[device] = port * kPortDevices + device;
+    char caption[32];
+    std::snprintf(caption, sizeof caption, Tr("Port _%d"), port + 1);
+    gtk_menu_shell_append(GTK_MENU_SHELL(portsMenu), RadioSubmenu(w, caption, deviceNames, values, kPortDevices,
+                                                                  G_CALLBACK(OnPort), w.portItems[port]));
+  }
+  const char* viewNames[] = {Tr("Œil _gauche"), Tr("_Rouge-cyan")};
+  const int viewValues[] = {0, 1};
+  gtk_menu_shell_append(GTK_MENU_SHELL(portsMenu), RadioSubmenu(w, Tr("Vue des _lunettes 3-D"), viewNames, viewValues,
+                                                                2, G_CALLBACK(OnGlasses), w.glassesItems));
+  return ports;
+}
+
 // "Options": the console's marks, the window's size and scaling, the sound,
 // the keys, the board and the console.
 GtkWidget* BuildOptionsMenu(Parts& w) {
@@ -653,6 +718,7 @@ GtkWidget* BuildOptionsMenu(Parts& w) {
   const int consoleValues[] = {0, 1, 2, 3, 4};
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu),
                         RadioSubmenu(w, Tr("Con_sole"), consoleNames, consoleValues, 5, G_CALLBACK(OnConsoleKind)));
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), BuildPortsMenu(w));
   return options;
 }
 
@@ -905,6 +971,15 @@ void MainWindow::SetFullscreenCheck(bool on) {
   SetCheckQuietly(w, w.fullscreenItem, on);
 }
 
+void MainWindow::SetPortCheck(int port, int device) {
+  if (port < 0 || port > 1 || device < 0 || device >= kPortDevices) return;
+  SetCheckQuietly(*parts, parts->portItems[port][device], true);
+}
+
+void MainWindow::SetGlassesCheck(int view) {
+  if (view == 0 || view == 1) SetCheckQuietly(*parts, parts->glassesItems[view], true);
+}
+
 void MainWindow::SetRecentImages(const std::vector<std::string>& paths) {
   Parts& w = *parts;
   w.recentImages = paths;
@@ -931,6 +1006,10 @@ void MainWindow::Destroy() {
   for (GtkWidget*& item : w.volumeItems) item = nullptr;
   for (GtkWidget*& item : w.slotItems) item = nullptr;
   for (GtkWidget*& item : w.sizeItems) item = nullptr;
+  for (auto& items : w.portItems) {
+    for (GtkWidget*& item : items) item = nullptr;
+  }
+  for (GtkWidget*& item : w.glassesItems) item = nullptr;
   if (w.otherSizeItem) g_object_unref(w.otherSizeItem);
   w.otherSizeItem = nullptr;
 }

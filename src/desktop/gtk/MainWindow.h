@@ -66,6 +66,14 @@ struct MainWindowCommands {
   std::function<void()> forgetMissingRecent;
   // "Fermer la ROM": the image out, its cartridge RAM saved.
   std::function<void()> closeCartridge;
+  // "Ports de manette": a port (0 or 1) and its device (a Peripheral's
+  // number); the 3-D glasses' view (0: left eye, 1: red and cyan).
+  std::function<void(int port, int device)> setPort;
+  std::function<void(int view)> setGlassesView;
+  // "BIOS…": the file chosen, or nullptr for "Aucun"; the chooser starts at
+  // the boot program in use (biosPath, empty: none).
+  std::function<void(const char* path)> chooseBios;
+  std::function<std::string()> biosPath;
   // The keys "À propos de Tavrin" lists: what each does and the key bound.
   std::function<std::vector<std::pair<std::string, std::string>>()> keyList;
 };
@@ -122,6 +130,10 @@ class MainWindow {
   // Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
   void SetVolumeCheck(int percent);
   void SetFullscreenCheck(bool on);
+  // Checks the device of `port` (0 or 1, a Peripheral's number) and the
+  // glasses' view (0 or 1) under "Ports de manette" without running them.
+  void SetPortCheck(int port, int device);
+  void SetGlassesCheck(int view);
   // The images listed under "Fichier > Récents", newest first; those no
   // longer there are greyed out when the menu opens.
   void SetRecentImages(const std::vector<std::string>& paths);
