@@ -26,8 +26,14 @@ inline const std::string& ScratchFolder(const char* kind) {
   return folder;
 }
 
-// Saves go without fsync: the disk is not what is tested, and syncing would
-// slow each run a thousandfold.
-inline void SaveWithoutSync() {
-  ActiveFileOps().sync = [](int) { return 0; };
+// The system's file calls without fsync, for writers that take their calls:
+// the disk is not what is tested, and syncing would slow each run a
+// thousandfold.
+inline const FileOps& NoSyncFileOps() {
+  static const FileOps ops = [] {
+    FileOps calls = SystemFileOps();
+    calls.sync = [](int) { return 0; };
+    return calls;
+  }();
+  return ops;
 }

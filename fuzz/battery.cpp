@@ -18,7 +18,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SilenceLog();
-  SaveWithoutSync();
   std::string batteryPath;
   if (!BatteryPathFor(ScratchFolder("battery") + "/game.sms", batteryPath)) std::abort();
   std::ofstream(batteryPath, std::ios::binary | std::ios::trunc)
@@ -26,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<std::uint8_t> ram(BatteryFile::kRamSize);
   {
-    BatteryFile battery(batteryPath);
+    BatteryFile battery(batteryPath, NoSyncFileOps());
     if (!battery.Load(ram.data())) std::abort();  // a regular file of any size is readable
     static const std::vector<std::uint8_t> blank(BatteryFile::kRamSize, 0xFF);
     const std::size_t used = std::min(size, ram.size());
@@ -35,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     for (auto& byte : ram) byte ^= 0x5A;
+    Reason error;
     if (battery.Save(ram.data(), error) != BatteryFile::SaveResult::kSaved) std::abort();
   }
 

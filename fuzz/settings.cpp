@@ -11,11 +11,9 @@
 #include "FuzzScratch.h"
 #include "desktop/BindingSettings.h"
 #include "host/settings/Settings.h"
-#include "host/files/FileOps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SilenceLog();
-  SaveWithoutSync();
   const std::string path = ScratchFolder("settings") + "/tavrin.conf";
   std::error_code ignored;
   std::filesystem::remove(path + ".bad", ignored);
