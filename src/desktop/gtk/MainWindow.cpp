@@ -55,8 +55,6 @@ struct MainWindow::Parts {
   // the focus are also in focusedBoxes.
   std::vector<GtkWidget*> openBoxes;
   std::vector<GtkWidget*> focusedBoxes;
-  // When a command's end last handed the focus to the game window.
-  gint64 focusGivenUs = 0;
   // Set while the program changes a check mark itself, so the "toggled"
   // signal that follows is not taken for a command.
   bool settingChecks = false;
@@ -90,31 +88,10 @@ void SetCheckQuietly(Parts& w, GtkWidget* item, bool on) {
   w.settingChecks = false;
 }
 
-// How long after a command ends the strip hands on a focus it is given.
-constexpr gint64 kFocusBackUs = 2'000'000;
-
 gboolean RunFocusGame(gpointer data) {
   Parts& w = Self(data);
-  w.focusGivenUs = g_get_monotonic_time();
   if (w.handlers.focusGame) w.handlers.focusGame();
   return G_SOURCE_REMOVE;
-}
-
-gboolean RefocusGameUnlessBusy(gpointer data) {
-  Parts& w = Self(data);
-  const bool menuOpen = w.menuBar && gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(w.menuBar));
-  if (!menuOpen && w.focusedBoxes.empty() && w.handlers.focusGame) w.handlers.focusGame();
-  return G_SOURCE_REMOVE;
-}
-
-// A window manager may give the strip the focus after the game window took
-// it back (a closed dialog's parent, handled late on a busy machine): for a
-// moment after a command ends the strip passes it on, unless the player has
-// opened a menu since.
-gboolean OnStripFocusIn(GtkWidget*, GdkEventFocus*, gpointer data) {
-  Parts& w = Self(data);
-  if (w.focusGivenUs && g_get_monotonic_time() - w.focusGivenUs < kFocusBackUs) g_idle_add(RefocusGameUnlessBusy, &w);
-  return FALSE;
 }
 
 // Once the menu or dialog has let go of the pointer and the keyboard, the
@@ -910,7 +887,6 @@ bool MainWindow::Create(const MainWindowCommands& commands) {
 
   g_signal_connect(w.mainWindow, "destroy", G_CALLBACK(OnDestroy), &w);
   g_signal_connect(w.mainWindow, "key-press-event", G_CALLBACK(OnKeyPress), nullptr);
-  g_signal_connect(w.mainWindow, "focus-in-event", G_CALLBACK(OnStripFocusIn), &w);
   gtk_drag_dest_set(w.mainWindow, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
   gtk_drag_dest_add_uri_targets(w.mainWindow);
   g_signal_connect(w.mainWindow, "drag-data-received", G_CALLBACK(OnDragDataReceived), &w);
