@@ -94,8 +94,9 @@ bool DesktopApp::CreateMainWindow() {
   commands.loadState = [this] { menu.LoadState(); };
   commands.setFastForward = [this](bool on) { menu.SetFastForward(on); };
   commands.focusGame = [this] { menu.FocusGame(); };
+  commands.gameHasFocus = [this] { return display.active; };
   commands.destroyed = [this] { quitPosted = true; };
-  commands.keys = [this] { bindings.OpenKeysDialog([this] { menu.FocusGame(); }); };
+  commands.keys = [this] { bindings.OpenKeysDialog([this] { window.FocusGameAfterDialog(); }); };
   commands.closeCartridge = [this] { menu.CloseCartridge(); };
   commands.keyList = [this] {
     std::vector<std::pair<std::string, std::string>> list;

@@ -432,6 +432,35 @@ TEST_P(FirstMinute, MenuCommandsAndDialogsGiveTheFocusBack) {
   Close();
 }
 
+// A window manager hands a closed dialog's focus to its parent, the strip,
+// when it gets round to it; a busy one does so after the program could have
+// given the focus back to the game. The game window waits for that hand-over
+// and then keeps the focus.
+TEST_P(FirstMinute, ALateWindowManagerLeavesTheGameTheFocus) {
+  if (!GetParam()) GTEST_SKIP() << "the hand-over is the window manager's";
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  Menu(XK_f, {XK_c});
+  const Window dialog = x.WaitForWindow("Ouvrir", kTimeoutMs);
+  ASSERT_NE(dialog, 0u);
+  x.Focus(dialog);
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(dialog); }, kTimeoutMs));
+  x.HoldWindowManager(true);
+  x.Key(XK_Escape, true);
+  x.Key(XK_Escape, false);
+  const bool closed = WaitUntil([&] { return x.WaitForWindow("Ouvrir", 0) == 0; }, kTimeoutMs);
+  // The manager sleeps on until the game has the focus, or for a second.
+  WaitUntil([&] { return x.HasFocus(display); }, 1000);
+  x.HoldWindowManager(false);
+  ASSERT_TRUE(closed);
+  const auto focusHolds = [&] {
+    return WaitUntil([&] { return !x.HasFocus(display); }, 1000) == false;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return x.HasFocus(display) && focusHolds(); }, kTimeoutMs));
+  Close();
+}
+
 // Full screen hides the strip: Escape leaves it (the program goes on), and a
 // right click opens the menus at the pointer; they go back to the bar after.
 TEST_P(FirstMinute, FullScreenHasAWayOutAndItsMenus) {

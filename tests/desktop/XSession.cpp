@@ -72,6 +72,7 @@ int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 XSession::~XSession() {
   if (connection) XCloseDisplay(connection);
   if (windowManager > 0) {
+    kill(windowManager, SIGCONT);
     kill(windowManager, SIGTERM);
     int status = 0;
     waitpid(windowManager, &status, 0);
@@ -381,6 +382,10 @@ double Child::CpuSeconds() const {
     if (index == 15) break;
   }
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+void XSession::HoldWindowManager(bool held) {
+  if (windowManager > 0) kill(windowManager, held ? SIGSTOP : SIGCONT);
 }
 
 bool XSession::StartWindowManager(std::string& error) {

@@ -24,6 +24,9 @@ class XSession {
   // Starts openbox on the server and waits until it manages windows. False,
   // with the reason, when it cannot (the package is missing, say).
   bool StartWindowManager(std::string& error);
+  // Stops (or lets go on) the window manager, as a busy machine that has
+  // not scheduled it for a while would.
+  void HoldWindowManager(bool held);
   const std::string& DisplayName() const { return displayName; }
   Display* Connection() const { return connection; }
 

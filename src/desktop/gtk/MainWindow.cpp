@@ -1,5 +1,6 @@
 #include "desktop/gtk/MainWindow.h"
 
+#include <gdk/gdkx.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <signal.h>
@@ -26,6 +27,7 @@ struct MainWindow::Parts {
     // Work left for the loop's idle time goes with the window.
     while (g_idle_remove_by_data(this)) {
     }
+    if (afterDialogSource) g_source_remove(afterDialogSource);
   }
 
   GtkWidget* mainWindow = nullptr;
@@ -68,6 +70,11 @@ struct MainWindow::Parts {
   // "Ports de manette": each port's devices, and the glasses' two views.
   GtkWidget* portItems[2][kPortDevices] = {};
   GtkWidget* glassesItems[2] = {};
+  // What runs once a closed dialog's focus has found its window, the
+  // timer that waits for that, and when it stops waiting (monotonic µs).
+  std::function<void()> afterDialog;
+  guint afterDialogSource = 0;
+  gint64 afterDialogUntil = 0;
 };
 
 namespace {
@@ -98,6 +105,48 @@ gboolean RunFocusGame(gpointer data) {
 // game window takes the focus back (left on the strip, the game would wait
 // for a click, and the strip's Escape would end the program).
 void FocusGameLater(Parts& w) { g_idle_add(RunFocusGame, &w); }
+
+// A window manager hands the focus of a window that goes away to another
+// (a dialog's to its parent, the strip) once it has seen the window go. On
+// a busy machine that can come after the game window took the focus back,
+// and the game would wait on the strip for a click. So after a dialog the
+// game's turn waits for the manager's choice: the strip or the game window
+// active, or a while without either. Without a window manager the server
+// moves the focus itself, at once.
+constexpr gint64 kManagerFocusWaitUs = 3'000'000;
+constexpr guint kManagerFocusPollMs = 20;
+
+bool WindowManagerMovesFocus() {
+  GdkDisplay* display = gdk_display_get_default();
+  if (!display || !GDK_IS_X11_DISPLAY(display)) return false;
+  return gdk_x11_screen_supports_net_wm_hint(gdk_display_get_default_screen(display),
+                                             gdk_atom_intern_static_string("_NET_ACTIVE_WINDOW")) != FALSE;
+}
+
+gboolean RunAfterDialog(gpointer data) {
+  Parts& w = Self(data);
+  const bool placed = (w.mainWindow && gtk_window_is_active(GTK_WINDOW(w.mainWindow))) ||
+                      (w.handlers.gameHasFocus && w.handlers.gameHasFocus());
+  if (!placed && g_get_monotonic_time() < w.afterDialogUntil) return G_SOURCE_CONTINUE;
+  w.afterDialogSource = 0;
+  std::function<void()> then = std::move(w.afterDialog);
+  w.afterDialog = nullptr;
+  if (then) then();
+  return G_SOURCE_REMOVE;
+}
+
+void AfterDialogClosed(Parts& w, std::function<void()> then) {
+  if (w.afterDialogSource) g_source_remove(w.afterDialogSource);
+  w.afterDialog = std::move(then);
+  w.afterDialogUntil = WindowManagerMovesFocus() ? g_get_monotonic_time() + kManagerFocusWaitUs : 0;
+  w.afterDialogSource = g_timeout_add(kManagerFocusPollMs, RunAfterDialog, &w);
+}
+
+void GameFocusAfterDialog(Parts& w) {
+  AfterDialogClosed(w, [&w] {
+    if (w.handlers.focusGame) w.handlers.focusGame();
+  });
+}
 
 void OnDestroy(GtkWidget*, gpointer data) {
   Parts& w = Self(data);
@@ -172,10 +221,13 @@ gboolean RunFileChooser(gpointer data) {
   }
   gtk_widget_destroy(dialog);
   if (path) {
-    if (w.handlers.loadCartridge) w.handlers.loadCartridge(path);
+    std::string chosen = path;
     g_free(path);
+    AfterDialogClosed(w, [&w, chosen] {
+      if (w.handlers.loadCartridge) w.handlers.loadCartridge(chosen.c_str());
+    });
   } else {
-    FocusGameLater(w);
+    GameFocusAfterDialog(w);
   }
   return G_SOURCE_REMOVE;
 }
@@ -203,6 +255,7 @@ gboolean RunSoundLogChooser(gpointer data) {
     g_free(path);
   }
   SetCheckQuietly(w, w.soundLogItem, started);
+  GameFocusAfterDialog(w);
   return G_SOURCE_REMOVE;
 }
 
@@ -462,7 +515,7 @@ gboolean RunBiosChooser(gpointer data) {
   gtk_widget_destroy(dialog);
   if (w.handlers.chooseBios && (path || response == kResponseNone)) w.handlers.chooseBios(path);
   g_free(path);
-  FocusGameLater(w);
+  GameFocusAfterDialog(w);
   return G_SOURCE_REMOVE;
 }
 
@@ -512,7 +565,7 @@ GtkWidget* BuildFileMenu(Parts& w) {
 
 void OnAboutResponse(GtkDialog* box, gint, gpointer data) {
   gtk_widget_destroy(GTK_WIDGET(box));
-  FocusGameLater(Self(data));
+  GameFocusAfterDialog(Self(data));
 }
 
 void OnAboutDestroyed(GtkWidget*, gpointer data) { Self(data).aboutBox = nullptr; }
@@ -1012,6 +1065,8 @@ gboolean OnSignalDuringBox(gpointer data) {
 
 }  // namespace
 
+void MainWindow::FocusGameAfterDialog() { GameFocusAfterDialog(*parts); }
+
 void MainWindow::MessageBox(const char* text, const char* title) {
   if (!GtkHostInit()) return;
   Parts& w = *parts;
@@ -1036,7 +1091,7 @@ void MainWindow::MessageBox(const char* text, const char* title) {
     sigaction(watches[i].number, &before[i], nullptr);
   }
   gtk_widget_destroy(box);
-  FocusGameLater(w);
+  GameFocusAfterDialog(w);
   for (const SignalDuringBox& watch : watches) {
     if (watch.received) raise(watch.number);
   }
@@ -1049,7 +1104,7 @@ void OnBoxResponse(GtkDialog* box, gint, gpointer data) {
   auto* chosen = static_cast<std::function<void()>*>(g_object_get_data(G_OBJECT(box), "chosen"));
   if (check && chosen && *chosen && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(check))) (*chosen)();
   gtk_widget_destroy(GTK_WIDGET(box));
-  FocusGameLater(w);
+  GameFocusAfterDialog(w);
 }
 void OnBoxDestroyed(GtkWidget* box, gpointer data) {
   Parts& w = Self(data);

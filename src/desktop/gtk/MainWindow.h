@@ -56,6 +56,8 @@ struct MainWindowCommands {
   // A command or dialog of the window has ended: the game window takes the
   // focus back, so play goes on without a click.
   std::function<void()> focusGame;
+  // Whether the game window has the focus now.
+  std::function<bool()> gameHasFocus;
   // The window is being destroyed ("&Quitter", Escape, or closing it).
   std::function<void()> destroyed;
   // "Effacer la liste" under "Récents" (choosing a recent image runs
@@ -162,6 +164,9 @@ class MainWindow {
   // True while a box that took the focus is open: the game window leaves the
   // focus to it.
   bool FocusedBoxOpen() const;
+  // A dialog of the program's own (the keys dialog) has closed: the game
+  // window takes the focus back once the window manager has placed it.
+  void FocusGameAfterDialog();
   // True while "À propos de Tavrin" is open: the game window leaves it the
   // focus too.
   bool AboutBoxOpen() const;
