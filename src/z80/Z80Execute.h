@@ -23,10 +23,12 @@ class Z80Executor {
   // Loop hook and the acceptance of its request. Always inlined into the
   // caller's line loop (RunWith): a call per scanline and the hooks' calls
   // it then keeps cost a plain frame 2 % of its instructions.
-  [[gnu::always_inline]] inline void RunPeriod();
-  bool RunPeriodStoppable(bool resume);
+  [[gnu::always_inline]] inline void RunPeriod() { RunPeriodOf<false>(false); }
+  bool RunPeriodStoppable(bool resume) { return RunPeriodOf<true>(resume); }
 
  private:
+  template <bool kAsks>
+  [[gnu::always_inline]] inline bool RunPeriodOf(bool resume);
   // Which register stands in for HL: plain, or after the DD / FD prefixes.
   static constexpr int kHL = 0;
   static constexpr int kIX = 1;
@@ -357,12 +359,30 @@ class Z80Executor {
   void AcceptInterrupt(uint16_t request);
 };
 
+// One period of instructions, then the interrupt the line asks for. With
+// kAsks, a debugging bus is asked before each instruction whether to stop
+// there. A stop leaves the period unfinished with everything it needs in the
+// processor's record: the counter, the program counter, and an interrupt
+// waiting for the instruction after EI (heldRequest). The next call, with
+// `resume`, carries on from there, running the instruction it stopped before
+// without asking again. A plain run after a stop (the debugger gone) takes
+// the waiting interrupt up the same way.
 template <class Derived>
-inline void Z80Executor<Derived>::RunPeriod() {
-  bool stepAfterEi = false;
-  uint16_t request = kNoInterrupt;
+template <bool kAsks>
+[[gnu::always_inline]] inline bool Z80Executor<Derived>::RunPeriodOf(bool resume) {
+  uint16_t request = c.heldRequest;
+  bool stepAfterEi = request != kNoInterrupt;
+  c.heldRequest = kNoInterrupt;
+  [[maybe_unused]] bool ask = !resume;
   for (;;) {
     do {
+      if constexpr (kAsks) {
+        if (ask && b.StopBeforeInstruction()) {
+          if (stepAfterEi) c.heldRequest = request;
+          return false;
+        }
+        ask = true;
+      }
       const uint8_t op = Fetch();
       Charge(cyclesBase[op]);
       Exec<kHL>(op);
@@ -375,7 +395,7 @@ inline void Z80Executor<Derived>::RunPeriod() {
     const bool endsOnEi = c.cyclesLeft == cyclesLeftAfterEi;
     Reload(c.cyclesPerLine);
     request = CallLoop();
-    if (request == kNoInterrupt) return;
+    if (request == kNoInterrupt) return true;
     if (request == kNmiRequest || !endsOnEi || !(c.iff & kIff1)) break;
     // EI lets maskable interrupts in only after the instruction that
     // follows it (so that EI; RETI returns before the next interrupt, and
@@ -386,44 +406,6 @@ inline void Z80Executor<Derived>::RunPeriod() {
     stepAfterEi = true;
   }
   // A maskable request that meets IFF1 clear is dropped, not remembered.
-  if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
-}
-
-// A debugging bus is asked before each instruction whether to stop there.
-// A stop leaves the period unfinished with everything it needs in the
-// processor's record: the counter, the program counter, and an interrupt
-// waiting for the instruction after EI (heldRequest). The next call, with
-// `resume`, carries on from there, running the instruction it stopped before
-// without asking again. The steps are RunPeriod's, in the same order.
-template <class Derived>
-bool Z80Executor<Derived>::RunPeriodStoppable(bool resume) {
-  uint16_t request = c.heldRequest;
-  bool stepAfterEi = request != kNoInterrupt;
-  c.heldRequest = kNoInterrupt;
-  bool ask = !resume;
-  for (;;) {
-    do {
-      if (ask && b.StopBeforeInstruction()) {
-        if (stepAfterEi) c.heldRequest = request;
-        return false;
-      }
-      ask = true;
-      const uint8_t op = Fetch();
-      Charge(cyclesBase[op]);
-      Exec<kHL>(op);
-    } while (c.cyclesLeft > 0);
-    if (stepAfterEi) {
-      Reload(c.cyclesPerLine);
-      break;
-    }
-    const bool endsOnEi = c.cyclesLeft == cyclesLeftAfterEi;
-    Reload(c.cyclesPerLine);
-    request = CallLoop();
-    if (request == kNoInterrupt) return true;
-    if (request == kNmiRequest || !endsOnEi || !(c.iff & kIff1)) break;
-    Reload(-c.cyclesPerLine);
-    stepAfterEi = true;
-  }
   if (request == kNmiRequest || (c.iff & kIff1)) AcceptInterrupt(request);
   return true;
 }
