@@ -76,3 +76,27 @@ TEST(StoppableLoop, StoppedAndResumedMatchesThePlainLoop) {
   EXPECT_EQ(plain.pc, 0x0128);
   EXPECT_EQ(plain.bc.Hi(), 0);
 }
+
+// A stop can fall between EI and the instruction after it, with the line's
+// interrupt waiting for that instruction. The debugger may then go and the
+// plain loop carry on: the interrupt is still taken after that instruction.
+TEST(StoppableLoop, APlainRunAfterAStopTakesTheInterruptWaitingAfterEi) {
+  const std::vector<uint8_t> program = {0xFB, 0x00, 0x00, 0x00};  // EI, NOP...
+  TestCpu plain;
+  StoppingTestCpu stopping;
+  stopping.stopEvery = 2;  // lets EI run, stops before the instruction after it
+  for (TestCpu* cpu : {static_cast<TestCpu*>(&plain), static_cast<TestCpu*>(&stopping)}) {
+    cpu->Load(0x0100, program);
+    cpu->pc = 0x0100;
+    cpu->sp = 0xF000;
+    cpu->cyclesLeft = 4;  // the period ends with EI
+    cpu->requests = {0x0038};
+  }
+  plain.Run();
+  ASSERT_FALSE(stopping.RunWithStops(stopping, false)) << "stopped after EI";
+  stopping.Run();
+  EXPECT_EQ(plain.pc, 0x0038);
+  EXPECT_EQ(stopping.pc, plain.pc);
+  EXPECT_EQ(stopping.sp, plain.sp);
+  EXPECT_EQ(stopping.iff, plain.iff);
+}
