@@ -42,8 +42,6 @@ int RateSteps(int rate, std::uint32_t counter) {
 constexpr int kOutputShift = 0;
 constexpr std::int32_t kOutputLimit = 24000;
 
-constexpr int kLeakShiftA = 9;
-constexpr int kLeakShiftB = 11;
 // Bounds for loaded state: the output is held within kOutputLimit, so a
 // pending delta stays within kOutputLimit times the step's total variation.
 constexpr std::int32_t kDeltaLimit = 1 << 30;
@@ -359,21 +357,11 @@ void Fm::EndFrame(std::uint32_t frameCycles) {
   }
   silentFrame = false;
 
-  std::int64_t sum = integrator;
-  for (int i = 0; i < count; ++i) {
-    sum += deltas[i];
-    const std::int64_t value = sum >> psg::kStepUnitBits;
-    samples[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
-    sum -= (sum >> kLeakShiftA) + (sum >> kLeakShiftB);
-  }
-  integrator = sum;
-
-  settled = sum >= 0 && sum < (1 << kLeakShiftA);  // the leak no longer moves it, and it reads as 0
-  for (int k = 0; k < psg::kStepTaps; ++k) {
-    deltas[k] = deltas[count + k];
-    if (deltas[k] != 0) settled = false;
-  }
-  std::fill(deltas + psg::kStepTaps, deltas + kMaxFrameSamples + psg::kStepTaps, 0);
+  integrator = psg::IntegrateSteps(deltas, count, integrator, samples);
+  // Settled: the leak no longer moves the sum, it reads as 0, and no step
+  // reaches into the next frame.
+  const bool carried = psg::CarrySteps(deltas, count, kMaxFrameSamples + psg::kStepTaps);
+  settled = integrator >= 0 && integrator < (1 << psg::kLeakShiftA) && !carried;
   stepped = false;
 }
 

@@ -14,12 +14,6 @@ constexpr std::uint32_t kCyclesPerStep = 16;
 // band-limited step's overshoot) stays inside 16 bits.
 constexpr std::int32_t kVolumeScale = 12;
 
-// The DC filter: the running sum loses 1/512 + 1/2048 of itself per sample,
-// a one-pole high-pass at 48,000 * 0.00244 / (2 pi), about 19 Hz. The loss
-// rounds down: a positive rest below 512 shows as 0, a negative one drains,
-// so silence settles on exactly 0.
-constexpr int kLeakShiftA = 9;
-constexpr int kLeakShiftB = 11;
 
 // Bounds for loaded state. In play a pending delta stays within about 2^29
 // (each channel's changes alternate in sign, so their weighted sum stays near
@@ -254,21 +248,9 @@ void Psg::EndFrame(std::uint32_t frameCycles) {
   sampleFraction = static_cast<std::uint32_t>(end % clock);
   UpdatePositions();
 
-  std::int64_t sum = integrator;
-  for (int i = 0; i < count; ++i) {
-    sum += deltas[i];
-    const std::int64_t value = sum >> psg::kStepUnitBits;
-    samples[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
-    sum -= (sum >> kLeakShiftA) + (sum >> kLeakShiftB);
-  }
-  integrator = sum;
+  integrator = psg::IntegrateSteps(deltas, count, integrator, samples);
   sampleCount = count;
-
-  // The steps drawn near the end reach into the next frame's first samples.
-  // The rest is cleared whole: after a clock change within the frame, steps
-  // may have landed past this frame's count.
-  for (int k = 0; k < psg::kStepTaps; ++k) deltas[k] = deltas[count + k];
-  std::fill(deltas + psg::kStepTaps, deltas + kMaxFrameSamples + psg::kStepTaps, 0);
+  psg::CarrySteps(deltas, count, kMaxFrameSamples + psg::kStepTaps);
 
   renderedCycle -= length;
   nextStepCycle -= length;

@@ -114,4 +114,38 @@ inline void AddStep(std::int32_t* deltas, std::uint32_t lastIndex, std::uint64_t
   for (int k = 0; k < kStepTaps; ++k) out[k] += delta * taps[k];
 }
 
+// The DC filter: the running sum loses 1/512 + 1/2048 of itself per sample,
+// a one-pole high-pass at 48,000 * 0.00244 / (2 pi), about 19 Hz. The loss
+// rounds down: a positive rest below 512 shows as 0, a negative one drains,
+// so silence settles on exactly 0.
+inline constexpr int kLeakShiftA = 9;
+inline constexpr int kLeakShiftB = 11;
+
+// Turns a frame's first `count` deltas into samples: the running sum (carried
+// from frame to frame in `sum`) read out in level units, leaking as above.
+// Returns the sum after the last sample.
+inline std::int64_t IntegrateSteps(const std::int32_t* deltas, int count, std::int64_t sum, std::int16_t* samples) {
+  for (int i = 0; i < count; ++i) {
+    sum += deltas[i];
+    const std::int64_t value = sum >> kStepUnitBits;
+    samples[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(value, -32768, 32767));
+    sum -= (sum >> kLeakShiftA) + (sum >> kLeakShiftB);
+  }
+  return sum;
+}
+
+// Once a frame's `count` samples are out: the steps drawn near its end reach
+// into the next frame's first samples, and move there. The rest of the
+// `size` entries is cleared whole: after a clock change within the frame,
+// steps may have landed past the frame's count. True when a step carried over.
+inline bool CarrySteps(std::int32_t* deltas, int count, int size) {
+  bool carried = false;
+  for (int k = 0; k < kStepTaps; ++k) {
+    deltas[k] = deltas[count + k];
+    if (deltas[k] != 0) carried = true;
+  }
+  std::fill(deltas + kStepTaps, deltas + size, 0);
+  return carried;
+}
+
 }  // namespace psg
