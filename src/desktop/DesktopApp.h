@@ -61,6 +61,13 @@ class DesktopApp {
 
  private:
   bool CreateMainWindow();
+  // The keys beside the menu items, from the bindings and the slot chosen.
+  void ShowMenuShortcuts();
+  // The emulator's pause (its key, or "Pause de l'émulation"): the console
+  // and the sound stop, and the frame shows dimmed with the pause line, until
+  // the key again, the item, or a click on the picture. Only while a
+  // cartridge is loaded.
+  void SetEmulatorPaused(bool on);
   void OpenSound();
   void SayNoSoundDevice();
   void NeverSayNoSoundDevice();
@@ -78,6 +85,7 @@ class DesktopApp {
   void CloseRunningSpan();
 
   bool quitPosted = false;
+  bool emulatorPaused = false;
   SportsPadMotion sportsPadMotion[2][2];  // by port, x and y
   std::string soundFailure;
   // The window goes back where the player left it once it has the focus.

@@ -39,6 +39,7 @@ void DesktopBindings::KeysChanged(const KeyTable& table) {
     file->values.keyBindings = keys == KeyTable::Defaults() ? SettingsGroup{} : KeyTableToSettings(keys);
   }
   settings.Save();
+  if (keysChanged) keysChanged();
 }
 
 void DesktopBindings::PadChanged(int slot, const PadTable& table) {

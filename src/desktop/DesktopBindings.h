@@ -34,6 +34,8 @@ class DesktopBindings {
   void CloseKeysDialog() { dialog.Close(); }
   // The keyboard's bindings in effect.
   const KeyTable& Keys() const { return keys; }
+  // Runs after the keyboard's bindings changed in "Touches…".
+  std::function<void()> keysChanged;
 
  private:
   void Apply();

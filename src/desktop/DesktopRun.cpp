@@ -17,11 +17,13 @@
 
 #include "debug/DebugConsole.h"
 #include "desktop/DesktopApp.h"
+#include "desktop/MenuShortcuts.h"
 #include "desktop/debugger/DebugWindows.h"
 #include "desktop/gtk/KeysDialog.h"
 #include "desktop/sdl/KeyTranslation.h"
 #include "host/i18n/Translate.h"
 #include "host/session/DemoImage.h"
+#include "host/session/StateSlots.h"
 #include "host/settings/Settings.h"
 
 namespace {
@@ -109,8 +111,26 @@ bool DesktopApp::CreateMainWindow() {
   // Loads, the marks, the scale, the slot, the volume and full screen are
   // also saved.
   settings.UseSavingCommands(commands);
+  // The keys shown beside "Sauvegarder l'état" and "Charger l'état" are the
+  // chosen slot's.
+  commands.setStateSlot = [this, saving = commands.setStateSlot](int slot) {
+    if (saving) saving(slot);
+    ShowMenuShortcuts();
+  };
+  commands.setEmulatorPause = [this](bool on) { SetEmulatorPaused(on); };
+  commands.stateSlotLabel = [this](int slot) {
+    return StateSlotLabel(slot, StateFolder(), session.cartridgeLoaded ? session.imagePath : std::string());
+  };
+  bindings.keysChanged = [this] { ShowMenuShortcuts(); };
   return window.Create(commands);
 }
+
+void DesktopApp::SetEmulatorPaused(bool on) {
+  emulatorPaused = on && session.cartridgeLoaded;
+  window.SetEmulatorPauseCheck(emulatorPaused);
+}
+
+void DesktopApp::ShowMenuShortcuts() { window.SetShortcuts(MenuShortcutsFor(bindings.Keys(), session.stateSlot)); }
 
 void DesktopApp::OpenSound() {
   if (sound.Open(soundFailure)) session.sound = &sound;
@@ -168,6 +188,7 @@ bool DesktopApp::Start(const std::string& image) {
   // The saved settings first; the command line's switches then add to them.
   settings.Load();
   bindings.Load(settings.File()->values);
+  ShowMenuShortcuts();
   if (!soundFailure.empty()) SayNoSoundDevice();
   ApplyCommandLine(image);
   // The window goes back where the player left it (sizing it has centred
@@ -297,13 +318,21 @@ void DesktopApp::HandleEvent(const SDL_Event& event) {
     HandlePadEvent(event);
   } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
     // Escape in the game window leaves full screen (it never ends the program).
+    const std::uint8_t key = PcScanCode(event.key.keysym.scancode);
     if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE && display.Fullscreen()) {
       settings.SetFullscreenAndSave(false);
+    } else if (key != 0 && key == bindings.Keys().Of(Control::EmulatorPause)) {
+      SetEmulatorPaused(!emulatorPaused);
     } else {
       input.KeyPressed(event.key.keysym.scancode, event.key.keysym.mod);
     }
   } else if (event.type == SDL_KEYUP) {
     input.KeyReleased(event.key.keysym.scancode);
+  } else if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT && emulatorPaused &&
+             event.button.windowID == display.WindowId()) {
+    // A click on the picture ends the pause, as the pause line says; the
+    // click itself is not the light gun's.
+    SetEmulatorPaused(false);
   } else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_RIGHT) {
     window.PopupMenu();
   } else if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) {
@@ -376,9 +405,11 @@ void DesktopApp::Run() {
     debugServer.Poll(session);
     // A debugger's stop holds the console; run from a debugger window it
     // runs without the game window's focus.
+    if (emulatorPaused && !session.cartridgeLoaded) SetEmulatorPaused(false);
     const bool running = session.cartridgeLoaded && (display.active || DebugDrivesConsole()) &&
-                         !debugServer.Holding() && !DebugHoldsConsole();
-    menu.SetDisplayPaused(session.cartridgeLoaded && !display.active && !DebugDrivesConsole());
+                         !debugServer.Holding() && !DebugHoldsConsole() && !emulatorPaused;
+    menu.SetDisplayPaused(session.cartridgeLoaded &&
+                          ((!display.active && !DebugDrivesConsole()) || emulatorPaused));
     if (running) {
       RunPacedFrame();
       if (options.framesGiven && framesRun >= options.frames) break;

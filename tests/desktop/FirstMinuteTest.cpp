@@ -624,6 +624,37 @@ TEST_P(FirstMinute, DISABLED_Figures) {
               running, idle, exit);
 }
 
+// The emulator's pause key (Pause/Break) holds the game with the focus still
+// on it: the picture stands still, dimmed under the pause line, until the key
+// again or a click on the picture.
+TEST_P(FirstMinute, ThePauseKeyHoldsTheGameUntilTheKeyOrAClick) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  ASSERT_TRUE(Runs());
+  const auto pressPause = [&] {
+    x.Key(XK_Pause, true);
+    x.Key(XK_Pause, false);
+  };
+  for (int way = 0; way < 2; ++way) {
+    pressPause();
+    ASSERT_TRUE(CaptionIs("Sega Master System — demo.sms — Pause")) << x.Caption(display);
+    std::vector<std::uint32_t> still;
+    EXPECT_TRUE(x.WaitForStill(display, 1500, kTimeoutMs, still)) << "the picture stands still";
+    EXPECT_GT(std::count(still.begin(), still.end(), 0xFFFFFFu), 200) << "the pause line";
+    EXPECT_TRUE(x.HasFocus(display)) << "the game window keeps the focus";
+    if (HasFailure()) KeepPicture("tavrin-pause-key");
+    if (way == 0) {
+      pressPause();
+    } else {
+      x.Click(display, 100, 100);
+    }
+    EXPECT_TRUE(CaptionIs("Sega Master System — demo.sms")) << way;
+    EXPECT_TRUE(Runs()) << way;
+  }
+  Close();
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktop, FirstMinute, testing::Values(false, true),
                          [](const testing::TestParamInfo<bool>& info) {
                            return info.param ? "WindowManager" : "BareServer";

@@ -85,6 +85,7 @@ std::string RowLabel(int row) {
       TrLater("Avance rapide (maintenue)"),
   };
   if (row < static_cast<int>(std::size(kLabels))) return Tr(kLabels[row]);
+  if (row == static_cast<int>(Control::EmulatorPause)) return Tr("Pause de l'émulation");
   const int slot = row - static_cast<int>(Control::Slot1) + 1;
   return Format(Tr("Charger l'état %d (Maj : sauvegarder)"), slot);
 }
@@ -100,7 +101,7 @@ namespace {
 int PadIndex(int row, int slot) {
   if (row < static_cast<int>(Control::Pad2Up)) return slot == 0 ? row : -1;
   if (row < static_cast<int>(Control::Start)) return slot == 1 ? row - static_cast<int>(Control::Pad2Up) : -1;
-  return row;
+  return PadBinds(static_cast<Control>(row)) ? row : -1;
 }
 
 int RowOfPadIndex(int index, int slot) {

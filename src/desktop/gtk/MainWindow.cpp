@@ -43,6 +43,11 @@ struct MainWindow::Parts {
   GtkWidget* volumeItems[kVolumeSteps] = {};
   GtkWidget* fullscreenItem = nullptr;
   GtkWidget* wholeScalesItem = nullptr;
+  // The items that show a key beside them.
+  GtkWidget* saveStateItem = nullptr;
+  GtkWidget* loadStateItem = nullptr;
+  GtkWidget* fastForwardItem = nullptr;
+  GtkWidget* emulatorPauseItem = nullptr;
   // As with the sizes, only the item that takes the check mark is a command.
   GtkWidget* slotItems[9] = {};
   GtkWidget* recentMenu = nullptr;
@@ -356,6 +361,30 @@ gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton*, gpointer data) {
   return TRUE;
 }
 
+// Shows `text` at the right of a menu item, dimmed as GTK shows an
+// accelerator. The item's own label (and its mnemonic) moves into a box
+// with the key's label the first time.
+void ShowShortcut(GtkWidget* item, const std::string& text) {
+  if (!item) return;
+  auto* shortcut = static_cast<GtkWidget*>(g_object_get_data(G_OBJECT(item), "shortcut"));
+  if (!shortcut) {
+    GtkWidget* label = gtk_bin_get_child(GTK_BIN(item));
+    if (!label) return;
+    g_object_ref(label);
+    gtk_container_remove(GTK_CONTAINER(item), label);
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 24);
+    gtk_box_pack_start(GTK_BOX(box), label, TRUE, TRUE, 0);
+    g_object_unref(label);
+    shortcut = gtk_label_new(nullptr);
+    gtk_style_context_add_class(gtk_widget_get_style_context(shortcut), GTK_STYLE_CLASS_ACCELERATOR);
+    gtk_box_pack_end(GTK_BOX(box), shortcut, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(item), box);
+    gtk_widget_show_all(box);
+    g_object_set_data(G_OBJECT(item), "shortcut", shortcut);
+  }
+  gtk_label_set_text(GTK_LABEL(shortcut), text.c_str());
+}
+
 // Appends `item` to `menu`; its `signal` runs `callback` with the window's
 // parts, and `value` is what the item stands for (ItemValue).
 GtkWidget* AddItem(Parts& w, GtkWidget* menu, GtkWidget* item, GCallback callback, const char* signal, int value = 0) {
@@ -385,6 +414,13 @@ void OnStateSlot(GtkMenuItem* item, gpointer data) {
 void OnFastForward(GtkCheckMenuItem* item, gpointer data) {
   Parts& w = Self(data);
   if (w.handlers.setFastForward) w.handlers.setFastForward(gtk_check_menu_item_get_active(item));
+}
+
+void OnEmulatorPause(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setEmulatorPause) w.handlers.setEmulatorPause(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
 }
 
 void OnBoard(GtkMenuItem* item, gpointer data) {
@@ -418,13 +454,27 @@ GtkWidget* RadioSubmenu(Parts& w, const char* caption, const char* const* names,
   return top;
 }
 
+// The slots' items say which hold a state, and since when, as the menu opens.
+void OnStateMenuShown(GtkWidget*, gpointer data) {
+  Parts& w = Self(data);
+  if (!w.handlers.stateSlotLabel) return;
+  for (int slot = 1; slot <= 9; ++slot) {
+    if (w.slotItems[slot - 1]) {
+      gtk_menu_item_set_label(GTK_MENU_ITEM(w.slotItems[slot - 1]), w.handlers.stateSlotLabel(slot).c_str());
+    }
+  }
+}
+
 // "État": save and load a slot, the slot to use (1 at start), fast-forward.
 GtkWidget* BuildStateMenu(Parts& w) {
   GtkWidget* state = gtk_menu_item_new_with_mnemonic(Tr("Ét_at"));
   GtkWidget* menu = gtk_menu_new();
   gtk_menu_item_set_submenu(GTK_MENU_ITEM(state), menu);
-  AddItem(w, menu, gtk_menu_item_new_with_mnemonic(Tr("_Sauvegarder l'état")), G_CALLBACK(OnSaveState), "activate");
-  AddItem(w, menu, gtk_menu_item_new_with_mnemonic(Tr("_Charger l'état")), G_CALLBACK(OnLoadState), "activate");
+  g_signal_connect(menu, "show", G_CALLBACK(OnStateMenuShown), &w);
+  w.saveStateItem = AddItem(w, menu, gtk_menu_item_new_with_mnemonic(Tr("_Sauvegarder l'état")),
+                            G_CALLBACK(OnSaveState), "activate");
+  w.loadStateItem =
+      AddItem(w, menu, gtk_menu_item_new_with_mnemonic(Tr("_Charger l'état")), G_CALLBACK(OnLoadState), "activate");
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
   GSList* group = nullptr;
   for (int slot = 1; slot <= 9; ++slot) {
@@ -435,7 +485,10 @@ GtkWidget* BuildStateMenu(Parts& w) {
     w.slotItems[slot - 1] = AddItem(w, menu, item, G_CALLBACK(OnStateSlot), "activate", slot);
   }
   gtk_menu_shell_append(GTK_MENU_SHELL(menu), gtk_separator_menu_item_new());
-  AddItem(w, menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")), G_CALLBACK(OnFastForward), "toggled");
+  w.fastForwardItem = AddItem(w, menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Avance rapide")),
+                              G_CALLBACK(OnFastForward), "toggled");
+  w.emulatorPauseItem = AddItem(w, menu, gtk_check_menu_item_new_with_mnemonic(Tr("_Pause de l'émulation")),
+                                G_CALLBACK(OnEmulatorPause), "toggled");
   return state;
 }
 
@@ -1000,6 +1053,17 @@ void MainWindow::SetFullscreenCheck(bool on) {
   SetCheckQuietly(w, w.fullscreenItem, on);
 }
 
+void MainWindow::SetShortcuts(const MenuShortcuts& shortcuts) {
+  Parts& w = *parts;
+  ShowShortcut(w.saveStateItem, shortcuts.saveState);
+  ShowShortcut(w.loadStateItem, shortcuts.loadState);
+  ShowShortcut(w.fastForwardItem, shortcuts.fastForward);
+  ShowShortcut(w.fullscreenItem, shortcuts.fullscreen);
+  ShowShortcut(w.emulatorPauseItem, shortcuts.emulatorPause);
+}
+
+void MainWindow::SetEmulatorPauseCheck(bool on) { SetCheckQuietly(*parts, parts->emulatorPauseItem, on); }
+
 void MainWindow::SetPortCheck(int port, int device) {
   if (port < 0 || port > 1 || device < 0 || device >= kPortDevices) return;
   SetCheckQuietly(*parts, parts->portItems[port][device], true);
@@ -1032,6 +1096,7 @@ void MainWindow::Destroy() {
   w.resetItem = nullptr;
   w.fullscreenItem = nullptr;
   w.wholeScalesItem = nullptr;
+  w.saveStateItem = w.loadStateItem = w.fastForwardItem = w.emulatorPauseItem = nullptr;
   for (GtkWidget*& item : w.volumeItems) item = nullptr;
   for (GtkWidget*& item : w.slotItems) item = nullptr;
   for (GtkWidget*& item : w.sizeItems) item = nullptr;

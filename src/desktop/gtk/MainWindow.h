@@ -52,7 +52,12 @@ struct MainWindowCommands {
   std::function<void()> saveState;
   std::function<void()> loadState;
   std::function<void(int slot)> setStateSlot;
+  // The label of slot `slot`'s item (with its access key), asked each time
+  // the "État" menu opens.
+  std::function<std::string(int slot)> stateSlotLabel;
   std::function<void(bool on)> setFastForward;
+  // "Pause de l'émulation" with its new check state.
+  std::function<void(bool on)> setEmulatorPause;
   // A command or dialog of the window has ended: the game window takes the
   // focus back, so play goes on without a click.
   std::function<void()> focusGame;
@@ -78,6 +83,18 @@ struct MainWindowCommands {
   std::function<std::string()> biosPath;
   // The keys "À propos de Tavrin" lists: what each does and the key bound.
   std::function<std::vector<std::pair<std::string, std::string>>()> keyList;
+};
+
+// The keys shown at the right of the menu items that have one in the game
+// window (empty: none shown). The keys act in the game window only: the
+// strip installs no accelerators, and its own keys keep what they do.
+struct MenuShortcuts {
+  std::string saveState;    // "Sauvegarder l'état"
+  std::string loadState;    // "Charger l'état"
+  std::string fastForward;  // "Avance rapide"
+  std::string fullscreen;   // "Plein écran"
+  std::string emulatorPause;  // "Pause de l'émulation"
+  bool operator==(const MenuShortcuts&) const = default;
 };
 
 // Initialises GTK if needed. False when there is no display to open.
@@ -132,6 +149,11 @@ class MainWindow {
   // Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
   void SetVolumeCheck(int percent);
   void SetFullscreenCheck(bool on);
+  // Sets the "Pause de l'émulation" check mark without running its command.
+  void SetEmulatorPauseCheck(bool on);
+  // Shows the keys beside the items (again after a rebinding or a change of
+  // slot).
+  void SetShortcuts(const MenuShortcuts& shortcuts);
   // Checks the device of `port` (0 or 1, a Peripheral's number) and the
   // glasses' view (0 or 1) under "Ports de manette" without running them.
   void SetPortCheck(int port, int device);

@@ -20,6 +20,7 @@ constexpr ControlNames kNames[kControlCount] = {
     {"fast-forward", "fast-forward"},
     {"slot-1", "slot-1"}, {"slot-2", "slot-2"}, {"slot-3", "slot-3"}, {"slot-4", "slot-4"}, {"slot-5", "slot-5"},
     {"slot-6", "slot-6"}, {"slot-7", "slot-7"}, {"slot-8", "slot-8"}, {"slot-9", "slot-9"},
+    {"emulator-pause", nullptr},
 };
 
 // The keys of the desktop before they could be changed, by PC scan code.
@@ -30,6 +31,7 @@ constexpr std::uint8_t kDefaultScan[kControlCount] = {
     0x21, 0x39, 0x57, 0x58, 0x32,        // F, Space, F11, F12, M
     0x0E, 0x0F,                          // Backspace, Tab
     0x3B, 0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x41, 0x42, 0x43,  // F1-F9
+    0xC5,                                                  // Pause/Break
 };
 
 constexpr const char* kHatNames[4] = {"up", "right", "down", "left"};

@@ -16,15 +16,18 @@ enum class Control : std::uint8_t {
   Start, Pause, Reset,
   FrameRate, Sprites, Fullscreen, Screenshot, Mute, Rewind, FastForward,
   Slot1, Slot2, Slot3, Slot4, Slot5, Slot6, Slot7, Slot8, Slot9,
+  // The emulator's own pause (not the console's Pause button): a key only.
+  EmulatorPause,
 };
-inline constexpr int kControlCount = 31;
+inline constexpr int kControlCount = 32;
 inline constexpr int kPadControlFirstShared = static_cast<int>(Control::Start);
 
 inline constexpr std::uint32_t ControlBit(Control control) { return 1u << static_cast<int>(control); }
 inline constexpr Control SlotControl(int slot) { return static_cast<Control>(static_cast<int>(Control::Slot1) + slot - 1); }
-// Whether a pad binds `control` (the Pad2 rows are a keyboard's only).
+// Whether a pad binds `control` (the Pad2 rows and the emulator's pause are
+// a keyboard's only).
 inline constexpr bool PadBinds(Control control) {
-  return control < Control::Pad2Up || control >= Control::Start;
+  return (control < Control::Pad2Up || control >= Control::Start) && control != Control::EmulatorPause;
 }
 
 // The names kept in the settings file: "pad1-up", "start", "slot-3" for the
@@ -40,7 +43,8 @@ struct KeyTable {
 
   // Today's keys: arrows, Z, X for pad 1; I, K, J, L, Q, W for pad 2; S
   // Start, P Pause, R Reset, F frame rate, Space sprites, F11 full screen,
-  // F12 screenshot, M mute, Backspace rewind, Tab fast-forward, F1-F9 slots.
+  // F12 screenshot, M mute, Backspace rewind, Tab fast-forward, F1-F9 slots,
+  // Pause/Break the emulator's pause.
   static KeyTable Defaults();
   std::uint8_t Of(Control control) const { return scan[static_cast<int>(control)]; }
   // Binds `key` (0 unbinds) to `control`. A key bound elsewhere is taken from
