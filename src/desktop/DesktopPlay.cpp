@@ -1,5 +1,12 @@
 #include "desktop/DesktopPlay.h"
 
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "debug/DebugConsole.h"
+#include "host/files/Thumbnail.h"
+
 #include "host/session/Session.h"
 #include "desktop/PicturesScreenshot.h"
 #include "host/session/StateSlots.h"
@@ -38,11 +45,36 @@ bool PlayKeyReader::Pressed(Control control, bool down) {
 }
 
 void SaveSlotWithNote(Session& session, int slot) {
-  session.presenter.ShowNote(SaveStateSlot(session.console, StateFolder(), session.imagePath, slot));
+  const std::string folder = StateFolder();
+  bool saved = false;
+  session.presenter.ShowNote(SaveStateSlot(session.console, folder, session.imagePath, slot, &saved));
+  if (!saved) return;
+  // The picture beside the state, in a file of its own; the old one goes
+  // first, so a state never shows another's picture.
+  const std::string picture = ThumbnailPath(StateSlotPath(folder, session.imagePath, slot));
+  std::error_code ignored;
+  std::filesystem::remove(picture, ignored);
+  int width = 0;
+  int height = 0;
+  const Console& console = session.console;
+  const std::vector<std::uint8_t> rgb = ConsolePictureRgb(console.Frame(), console.ShownColours(), console.GameGear(),
+                                                          width, height, console.ScreenColours(),
+                                                          console.FrameHeight());
+  if (const Result written = WriteThumbnail(picture, ShrinkPicture(rgb.data(), width, height)); !written) {
+    LogPrintf("tavrin: the state's picture was not kept: %s\n", written.Log().c_str());
+  }
 }
 
 void LoadSlotWithNote(Session& session, int slot) {
-  session.presenter.ShowNote(LoadStateSlot(session.console, StateFolder(), session.imagePath, slot));
+  const std::string folder = StateFolder();
+  bool loaded = false;
+  session.presenter.ShowNote(LoadStateSlot(session.console, folder, session.imagePath, slot, &loaded));
+  // The state's picture in the note; a state saved without one (or with one
+  // that cannot be read) shows the note alone.
+  Thumbnail picture;
+  if (loaded && ReadThumbnail(ThumbnailPath(StateSlotPath(folder, session.imagePath, slot)), picture)) {
+    session.presenter.note.SetPicture(picture.width, picture.height, std::move(picture.rgb));
+  }
 }
 
 void ScreenshotWithNote(Session& session) {

@@ -14,6 +14,7 @@
 #include <functional>
 #include <thread>
 
+#include "host/files/Thumbnail.h"
 #include "XSession.h"
 
 namespace {
@@ -129,6 +130,11 @@ TEST_F(DesktopStates, SlotsFastForwardAndRewind) {
   int saved = -1;
   ASSERT_TRUE(WaitFor([&] { return (saved = Counter()) >= before && NoteBandPixels() > 1000; }, kPatienceMs))
       << "a note confirms the save";
+  // The picture kept beside the state, shown when it is loaded.
+  Thumbnail picture;
+  EXPECT_TRUE(WaitFor([&] { return ReadThumbnail(file.string() + ".thumb", picture); }, kPatienceMs));
+  EXPECT_EQ(picture.width, 64);
+  EXPECT_EQ(picture.height, 48);
 
   // Frames a second at play, then with Tab held, each over two seconds on
   // the same machine: held, it runs faster than play (several times on an

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "host/conversion/ColourConversion.h"
 
@@ -150,12 +151,21 @@ void OnScreenNote::Show(const std::string& newText, std::uint32_t nowMs) {
   shownAt = nowMs;
   shown = true;
   lasting = false;
+  SetPicture(0, 0, {});
 }
 
 void OnScreenNote::ShowLasting(const std::string& newText) {
   text = newText;
   shown = true;
   lasting = true;
+  SetPicture(0, 0, {});
+}
+
+void OnScreenNote::SetPicture(int width, int height, std::vector<std::uint8_t> rgb) {
+  const bool whole = width > 0 && height > 0 && rgb.size() == static_cast<std::size_t>(width) * height * 3;
+  pictureWidth = whole ? width : 0;
+  pictureHeight = whole ? height : 0;
+  pictureRgb = whole ? std::move(rgb) : std::vector<std::uint8_t>{};
 }
 
 bool OnScreenNote::Visible(std::uint32_t nowMs) const {
@@ -227,6 +237,18 @@ void OnScreenNote::Draw(const SurfaceLock& lock, int depth, bool is565, std::uin
         lit = (bits & (0x80 >> ((x - kMargin) % 8))) != 0;
       }
       StorePixel(row + (area.x + x) * bytesPerPixel, bytesPerPixel, lit ? white : band);
+    }
+  }
+  // The picture, a pixel's margin from the band and the picture's right edge.
+  const int left = area.x + area.width - pictureWidth - 2;
+  const int above = top - pictureHeight - 2;
+  if (pictureWidth == 0 || left < area.x || above < area.y) return;
+  for (int y = 0; y < pictureHeight; ++y) {
+    std::uint8_t* row = lock.bits + static_cast<std::ptrdiff_t>(above + y) * lock.pitch;
+    for (int x = 0; x < pictureWidth; ++x) {
+      const std::uint8_t* rgb = &pictureRgb[(static_cast<std::size_t>(y) * pictureWidth + x) * 3];
+      const std::uint32_t colour = static_cast<std::uint32_t>(rgb[0]) << 16 | rgb[1] << 8 | rgb[2];
+      StorePixel(row + (left + x) * bytesPerPixel, bytesPerPixel, ColourPixel(colour, format));
     }
   }
 }

@@ -25,6 +25,11 @@ class OnScreenNote {
   // Shows `text` until another note replaces it or Hide.
   void ShowLasting(const std::string& text);
   void Hide() { shown = false; }
+  // A small picture (8-bit RGB, `width` x `height`, a loaded state's
+  // thumbnail) shown with the note now up, above its band at the right of
+  // the visible picture; the next note drops it. One larger than the room
+  // above the band is not drawn.
+  void SetPicture(int width, int height, std::vector<std::uint8_t> rgb);
   // True while the note is up at `nowMs`. The millisecond clock wraps; the
   // difference from the moment shown is what counts.
   bool Visible(std::uint32_t nowMs) const;
@@ -53,4 +58,7 @@ class OnScreenNote {
   std::uint32_t shownAt = 0;
   bool shown = false;
   bool lasting = false;
+  int pictureWidth = 0;
+  int pictureHeight = 0;
+  std::vector<std::uint8_t> pictureRgb;
 };

@@ -25,7 +25,9 @@ std::string StateSlotPath(const std::string& folder, const std::string& imagePat
   return (std::filesystem::path(folder) / (name.string() + ".state" + std::to_string(slot))).string();
 }
 
-std::string SaveStateSlot(const Console& console, const std::string& folder, const std::string& imagePath, int slot) {
+std::string SaveStateSlot(const Console& console, const std::string& folder, const std::string& imagePath, int slot,
+                          bool* done) {
+  if (done) *done = false;
   const std::string path = StateSlotPath(folder, imagePath, slot);
   if (path.empty()) return Format(Tr("État %d : aucun dossier"), slot);
   std::error_code made;
@@ -34,13 +36,17 @@ std::string SaveStateSlot(const Console& console, const std::string& folder, con
   if (Result written = WriteStateFile(path, console); !written) {
     return Format(Tr("État %d : %s"), slot, written.Shown().c_str());
   }
+  if (done) *done = true;
   return Format(Tr("État %d sauvegardé"), slot);
 }
 
-std::string LoadStateSlot(Console& console, const std::string& folder, const std::string& imagePath, int slot) {
+std::string LoadStateSlot(Console& console, const std::string& folder, const std::string& imagePath, int slot,
+                          bool* done) {
+  if (done) *done = false;
   const std::string path = StateSlotPath(folder, imagePath, slot);
   std::error_code missing;
   if (path.empty() || !std::filesystem::exists(path, missing)) return Format(Tr("État %d : aucun fichier"), slot);
   if (Result read = ReadStateFile(path, console); !read) return Format(Tr("État %d : %s"), slot, read.Shown().c_str());
+  if (done) *done = true;
   return Format(Tr("État %d chargé"), slot);
 }

@@ -22,6 +22,9 @@ std::string StateSlotPath(const std::string& folder, const std::string& imagePat
 // Saves the console's state in a slot (making the folder with its parents)
 // or loads it back. Each returns the note the player is shown: "État 3
 // sauvegardé", "État 3 chargé", "État 3 : aucun fichier" or "État 3 : " and
-// why it failed. A failed load changes nothing.
-std::string SaveStateSlot(const Console& console, const std::string& folder, const std::string& imagePath, int slot);
-std::string LoadStateSlot(Console& console, const std::string& folder, const std::string& imagePath, int slot);
+// why it failed. A failed load changes nothing. `done`, when given, says
+// whether the state was saved or loaded.
+std::string SaveStateSlot(const Console& console, const std::string& folder, const std::string& imagePath, int slot,
+                          bool* done = nullptr);
+std::string LoadStateSlot(Console& console, const std::string& folder, const std::string& imagePath, int slot,
+                          bool* done = nullptr);
