@@ -21,6 +21,7 @@
 #include "desktop/debugger/DebugWindows.h"
 #include "desktop/gtk/KeysDialog.h"
 #include "desktop/sdl/KeyTranslation.h"
+#include "host/display/PictureFilter.h"
 #include "host/i18n/Translate.h"
 #include "host/session/DemoImage.h"
 #include "host/session/StateSlots.h"
@@ -237,6 +238,12 @@ void DesktopApp::ApplyCommandLine(const std::string& image) {
     menu.SetGlassesView(view);
     window.SetGlassesCheck(view);
   }
+  // The filter the command line names, over the settings' (not saved).
+  if (!options.filter.empty()) {
+    const PictureFilter filter = PictureFilterFromName(options.filter.c_str());
+    menu.SetFilter(filter);
+    window.SetFilterCheck(static_cast<int>(filter));
+  }
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) menu.LoadCartridge(image.c_str());
@@ -286,10 +293,10 @@ void DesktopApp::HandleWindowEvent(const SDL_Event& event) {
   if (displays.HandleWindowEvent(event.window)) quitPosted = true;
   // A size set by hand checks the menu's item of that size, or none.
   if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-    const PictureRect& picture = display.picture;
+    const int shownWidth = display.ShownPictureWidth(), shownHeight = display.picture.height;
     const int width = event.window.data1, height = event.window.data2;
-    const int scale = picture.width > 0 ? width / picture.width : 0;
-    window.SetScaleCheck(width == scale * picture.width && height == scale * picture.height ? scale : 0);
+    const int scale = shownWidth > 0 ? width / shownWidth : 0;
+    window.SetScaleCheck(width == scale * shownWidth && height == scale * shownHeight ? scale : 0);
   }
 }
 

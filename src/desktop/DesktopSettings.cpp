@@ -9,6 +9,7 @@
 #include "debug/DebugConsole.h"
 #include "desktop/MenuCommands.h"
 #include "desktop/gtk/MainWindow.h"
+#include "host/display/PictureFilter.h"
 #include "host/i18n/Translate.h"
 #include "host/session/Session.h"
 #include "host/settings/Settings.h"
@@ -103,6 +104,14 @@ void DesktopSettings::ApplyLoaded() {
     menu.SetNoSpriteLimit(true);
     window.SetNoSpriteLimitCheck(true);
   }
+  // The picture's look, before the size, which takes the picture's shape.
+  const PictureFilter filter = PictureFilterFromName(values.filter.c_str());
+  menu.SetFilter(filter);
+  window.SetFilterCheck(static_cast<int>(filter));
+  menu.SetLcdGhosting(values.lcdGhosting);
+  window.SetLcdGhostingCheck(values.lcdGhosting);
+  menu.SetPixelAspect(values.pixelAspect);
+  window.SetPixelAspectCheck(values.pixelAspect);
   // The display window opens at twice the picture's size; another size is
   // asked for as the menu would.
   if (values.windowScale != 2) {
@@ -225,6 +234,22 @@ void DesktopSettings::UseSavingCommands(MainWindowCommands& commands) {
   commands.setWholeScales = [this](bool on) {
     menu.SetWholeScales(on);
     if (settings) settings->values.integerScaling = on;
+    Save();
+  };
+  commands.setFilter = [this](int value) {
+    const PictureFilter filter = PictureFilterFromName(PictureFilterName(static_cast<PictureFilter>(value)));
+    menu.SetFilter(filter);
+    if (settings) settings->values.filter = PictureFilterName(filter);
+    Save();
+  };
+  commands.setLcdGhosting = [this](bool on) {
+    menu.SetLcdGhosting(on);
+    if (settings) settings->values.lcdGhosting = on;
+    Save();
+  };
+  commands.setPixelAspect = [this](bool on) {
+    menu.SetPixelAspect(on);
+    if (settings) settings->values.pixelAspect = on;
     Save();
   };
   commands.clearRecent = [this] { ClearRecent(); };

@@ -21,7 +21,8 @@ class DesktopSettings {
 
   // Reads the settings file at `path` (the default place when empty) and
   // applies it to the running session and the main window: Japanese console,
-  // sprite limit, window size, the open-file dialog's folder, "Récents",
+  // sprite limit, the picture's filter and shape, window size, the
+  // open-file dialog's folder, "Récents",
   // volume and full screen. The key and pad bindings are the bindings' to
   // read (DesktopBindings.h).
   void Load(const std::string& path = {});

@@ -74,16 +74,30 @@ void MenuCommands::SetScale(int scale) {
   chosenScale = scale;
   Display* display = TheDisplay();
   if (!display) return;
-  const PictureRect& picture = display->picture;
+  const int width = display->ShownPictureWidth();
+  const int height = display->picture.height;
   int workWidth = 0, workHeight = 0, frameWidth = 0, frameHeight = 0;
   if (display->WorkArea(workWidth, workHeight, frameWidth, frameHeight)) {
-    scale = LargestFittingScale(picture.width, picture.height, frameWidth, frameHeight, workWidth, workHeight, scale);
+    scale = LargestFittingScale(width, height, frameWidth, frameHeight, workWidth, workHeight, scale);
   }
-  display->Resize(picture.width * scale, picture.height * scale);
+  display->Resize(width * scale, height * scale);
 }
 
 void MenuCommands::SetWholeScales(bool on) {
   if (Display* display = TheDisplay()) display->wholeScales = on;
+}
+
+void MenuCommands::SetFilter(PictureFilter filter) {
+  if (Display* display = TheDisplay()) display->filter = filter;
+}
+
+void MenuCommands::SetLcdGhosting(bool on) { session.presenter.lcdGhosting = on; }
+
+void MenuCommands::SetPixelAspect(bool on) {
+  Display* display = TheDisplay();
+  if (!display || display->pixelAspect == on) return;
+  display->pixelAspect = on;
+  SetScale(chosenScale);
 }
 
 void MenuCommands::SetDisplayPaused(bool paused) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+
 class Display;
+enum class PictureFilter : std::uint8_t;
 class HostMessageBox;
 class Session;
 
@@ -34,6 +37,15 @@ class MenuCommands {
   // "Échelle entière": the picture is drawn only at whole scales, with black
   // around it (otherwise as large as fits with its shape kept).
   void SetWholeScales(bool on);
+  // "Filtre": the picture drawn with sharp pixels, smooth scaling,
+  // scanlines or the LCD grid; "Rémanence LCD": each Game Gear picture mixed
+  // with the one before, as its slow screen shows them.
+  void SetFilter(PictureFilter filter);
+  void SetLcdGhosting(bool on);
+  // "Pixels 8:7": the console's pixels as wide as a 4:3 television shows
+  // them (the Game Gear's screen keeps its own); the window takes the
+  // chosen scale of the wider picture.
+  void SetPixelAspect(bool on);
   // The console stopped (or went on) because the display window lost (or got)
   // the focus: the caption says so, and the frame is shown dimmed with the
   // pause line.

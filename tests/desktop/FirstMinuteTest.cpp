@@ -588,6 +588,63 @@ TEST_P(FirstMinute, PortDevicesAreKept) {
   Close();
 }
 
+// "Options > Filtre" and "Options > Pixels 8:7": the scanlines darken the
+// lower of each console line's two rows, the 8:7 pixels widen the window,
+// and each choice is written to the settings at once.
+TEST_P(FirstMinute, PictureFiltersAreDrawnAndKept) {
+  Launch({});
+  if (HasFatalFailure()) return;
+  ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+  ASSERT_TRUE(Runs());
+  const auto settings = [&] {
+    std::ifstream in(scratch / ".config" / "tavrin" / "tavrin.conf");
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  // Row pairs of the 512 x 384 picture: the lower row of a lit pair is
+  // darker than the upper one (the shades multiply it), never lighter.
+  const auto scanlined = [&] {
+    const std::vector<std::uint32_t> p = Picture();
+    if (p.size() != 512u * 384u) return false;
+    int lit = 0, darker = 0;
+    for (std::size_t row = 0; row < 384; row += 2) {
+      for (std::size_t column = 0; column < 512; ++column) {
+        const std::uint32_t upper = p[row * 512 + column], lower = p[(row + 1) * 512 + column];
+        if ((upper & 0xFF00) < 0x4000) continue;  // too dark to tell
+        ++lit;
+        if ((lower & 0xFF00) < (upper & 0xFF00) * 3 / 4) ++darker;
+      }
+    }
+    return lit > 1000 && darker > lit * 9 / 10;
+  };
+  EXPECT_FALSE(scanlined()) << "sharp pixels at first";
+  struct Step {
+    const char* name;
+    std::initializer_list<unsigned long> path;
+    const char* written;
+    int width, height;
+    bool scanlines;
+  };
+  const Step steps[] = {
+      {"scanlines", {XK_i, XK_b}, "filter=scanlines", 512, 384, true},
+      {"ghosting as well", {XK_i, XK_r}, "lcd-ghosting=true", 512, 384, true},
+      {"8:7 pixels", {XK_x}, "pixel-aspect=true", 586, 384, false},
+      {"sharp again", {XK_i, XK_n}, "filter=none", 586, 384, false},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    Menu(XK_o, step.path);
+    EXPECT_TRUE(WaitUntil([&] { return settings().find(step.written) != std::string::npos; }, kTimeoutMs))
+        << settings();
+    EXPECT_TRUE(SizeIs(step.width, step.height));
+    ASSERT_TRUE(WaitUntil([&] { return x.HasFocus(display); }, kTimeoutMs));
+    if (step.scanlines) {
+      EXPECT_TRUE(WaitUntil(scanlined, kTimeoutMs));
+    }
+    if (HasFailure()) KeepPicture(std::string("tavrin-filter-") + step.name);
+  }
+  Close();
+}
+
 // The figures in the README's "Desktop figures": start to the first frame on
 // screen, processor use running and paused, and the exit. Printed, never
 // asserted; run with --gtest_also_run_disabled_tests.

@@ -11,6 +11,7 @@
 #include "host/session/Session.h"
 #include "desktop/MenuCommands.h"
 #include "headless/HeadlessDisplay.h"
+#include "host/display/PictureFilter.h"
 #include "headless/HeadlessMessageBox.h"
 #include "headless/ScriptedInput.h"
 
@@ -129,6 +130,52 @@ TEST_F(MenuCommandsTest, LoadingNamesTheImageAndShapesTheWindowToItsConsole) {
   }
   menu.SetScale(2);
   std::filesystem::remove_all(folder);
+}
+
+// "Pixels 8:7" widens a Master System picture (and its window) by 8/7 at
+// every scale, leaves the Game Gear's own screen as it is, and comes back
+// to square pixels; "Filtre" and "Rémanence LCD" reach the display and the
+// presenter.
+TEST_F(MenuCommandsTest, PixelShapeWidensTheWindowAndFiltersReachTheDisplay) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("tavrin-shape-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::filesystem::copy_file(TAVRIN_DEMO_SMS, folder / "handheld.gg", std::filesystem::copy_options::overwrite_existing);
+  struct Case {
+    const char* name;
+    bool gameGear, pixelAspect;
+    int scale, width, height;
+  };
+  const Case cases[] = {
+      {"square at twice", false, false, 2, 512, 384},     {"8:7 at twice", false, true, 2, 586, 384},
+      {"8:7 at three times", false, true, 3, 879, 576},   {"8:7 at once", false, true, 1, 293, 192},
+      {"the Game Gear keeps its pixels", true, true, 2, 320, 288},
+      {"square again", false, false, 2, 512, 384},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.gameGear) {
+      LogCapture quiet;
+      menu.LoadCartridge((folder / "handheld.gg").c_str());
+      ASSERT_TRUE(session.cartridgeLoaded);
+    } else {
+      display.picture = kMasterSystemPicture;
+    }
+    menu.SetPixelAspect(c.pixelAspect);
+    menu.SetScale(c.scale);
+    EXPECT_EQ(display.windowWidth, c.width);
+    EXPECT_EQ(display.windowHeight, c.height);
+  }
+  std::filesystem::remove_all(folder);
+
+  menu.SetFilter(PictureFilter::kScanlines);
+  EXPECT_EQ(display.filter, PictureFilter::kScanlines);
+  menu.SetLcdGhosting(true);
+  EXPECT_TRUE(session.presenter.lcdGhosting);
+  menu.SetFilter(PictureFilter::kNone);
+  menu.SetLcdGhosting(false);
+  EXPECT_EQ(display.filter, PictureFilter::kNone);
+  EXPECT_FALSE(session.presenter.lcdGhosting);
 }
 
 // "Fermer la ROM" saves the cartridge RAM to its battery file and leaves

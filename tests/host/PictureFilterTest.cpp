@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "LogCapture.h"
@@ -53,7 +54,7 @@ TEST(PictureFilter, LcdGhostingMixesGameGearFramesWithTheOneBefore) {
     LogCapture quiet;
     display.CreateBackSurface(256, 192);
     FramePresenter presenter(&display);
-    presenter.filter = PictureFilter::kLcd;
+    presenter.lcdGhosting = true;
     frame[0] = 1;  // white
     presenter.Present(frame.data(), cram, true);
     const std::uint32_t white = display.BackPixelRgb(0, 0);
@@ -96,6 +97,50 @@ TEST(PictureFilter, ScanlinesDarkenEverySecondRow) {
     EXPECT_EQ(shown, c.dark) << std::hex << c.pixel << " at " << std::dec << c.depth;
     EXPECT_EQ(std::memcmp(from, bright, 2 * bytes), 0);
   }
+}
+
+// The shades laid over one axis of the stretched picture, as a row of
+// marks: '#' as drawn, '.' darkened. Odd sizes give console pixels of
+// unequal spans, each shaded as a whole; too small a window gets nothing.
+TEST(PictureFilter, ShadesFollowEachConsolePixelsSpan) {
+  struct Case {
+    const char* name;
+    PictureFilter filter;
+    ShadeAxis axis;
+    int shown, console;
+    const char* marks;  // nullptr: nothing darkened (false)
+  };
+  const Case cases[] = {
+      {"scanlines at twice", PictureFilter::kScanlines, ShadeAxis::kRows, 8, 4, "#.#.#.#."},
+      {"scanlines at four times", PictureFilter::kScanlines, ShadeAxis::kRows, 8, 2, "##..##.."},
+      {"scanlines, spans of 2, 3 and 2", PictureFilter::kScanlines, ShadeAxis::kRows, 7, 3, "#.##.#."},
+      {"scanlines below twice", PictureFilter::kScanlines, ShadeAxis::kRows, 5, 3, nullptr},
+      {"scanlines leave the columns", PictureFilter::kScanlines, ShadeAxis::kColumns, 8, 2, nullptr},
+      {"grid at three times", PictureFilter::kLcd, ShadeAxis::kColumns, 9, 3, "##.##.##."},
+      {"grid, spans of 3, 2 and 3", PictureFilter::kLcd, ShadeAxis::kRows, 8, 3, "##.#.##."},
+      {"sharp pixels", PictureFilter::kNone, ShadeAxis::kRows, 8, 4, nullptr},
+      {"smooth scaling", PictureFilter::kSmooth, ShadeAxis::kRows, 8, 4, nullptr},
+      {"no console pixels", PictureFilter::kLcd, ShadeAxis::kRows, 8, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::uint8_t> shades(static_cast<std::size_t>(c.shown) + 1, 7);  // one guard byte
+    EXPECT_EQ(FilterShades(c.filter, c.axis, c.shown, c.console, shades.data()), c.marks != nullptr);
+    std::string marks;
+    for (int i = 0; i < c.shown; ++i) marks += shades[static_cast<std::size_t>(i)] == 255 ? '#' : '.';
+    EXPECT_EQ(marks, c.marks ? c.marks : std::string(static_cast<std::size_t>(c.shown), '#'));
+    EXPECT_EQ(shades.back(), 7) << "nothing written past the end";
+  }
+  // A full-screen height that is no multiple of the picture's: every one
+  // of the 192 lines has its lower rows darkened, none its top row.
+  std::vector<std::uint8_t> rows(1079);
+  ASSERT_TRUE(FilterShades(PictureFilter::kScanlines, ShadeAxis::kRows, 1079, 192, rows.data()));
+  int gaps = 0;
+  for (std::size_t i = 1; i < rows.size(); ++i) gaps += rows[i - 1] != 255 && rows[i] == 255;
+  EXPECT_EQ(gaps + 1, 192);
+  EXPECT_EQ(rows.front(), 255);
+  EXPECT_NE(rows.back(), 255);
+  EXPECT_EQ(FilterShades(PictureFilter::kLcd, ShadeAxis::kRows, 0, 192, nullptr), false) << "no screen pixels";
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ TEST_F(SettingsFiles, EverySettingComesBackAsSaved) {
   s.spriteLimit = false;
   s.bios = "/home/joueur/bios.sms";
   s.filter = "scanlines";
+  s.lcdGhosting = true;
   s.pixelAspect = true;
   s.port[0] = "lightgun";
   s.port[1] = "sportspad";
@@ -105,6 +106,16 @@ TEST_F(SettingsFiles, BadFilesGiveDefaultsOneLogLineAndAreNeverLost) {
       {"unknown filter, device and view",
        [&] { WriteText(path, "[window]\nfilter=blur\n[console]\nport1=paddle\nport2=mouse\nglasses=right\n"); },
        [](Settings& s) { s.port[0] = "paddle"; }, 1, false, true},
+      // filter=lcd once stood for the Game Gear's slow screen too.
+      {"a file from before the slow screen was a choice of its own", [&] { WriteText(path, "[window]\nfilter=lcd\n"); },
+       [](Settings& s) {
+         s.filter = "lcd";
+         s.lcdGhosting = true;
+       },
+       0, false, true},
+      {"the LCD grid without the slow screen",
+       [&] { WriteText(path, "[window]\nfilter=lcd\nlcd-ghosting=false\n"); }, [](Settings& s) { s.filter = "lcd"; },
+       0, false, true},
       {"an empty pad group", [&] { WriteText(path, "[pad 0300]\n"); }, [](Settings&) {}, 0, false, true},
       {"too many recent images",
        [&] { WriteText(path, "[files]\nrecent=a;b;a;c;d;e;f;g;h;i;j;k;l;\n"); },

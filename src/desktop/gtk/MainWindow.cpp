@@ -19,6 +19,7 @@
 #include "desktop/identity/AppIdentity.h"
 
 constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
+constexpr int kFilters = 4;      // sharp pixels, smooth scaling, scanlines, LCD grid
 // A port's devices: pad, light gun, paddle, sports pad, 3-D glasses.
 constexpr int kPortDevices = 5;
 
@@ -80,6 +81,10 @@ struct MainWindow::Parts {
   std::function<void()> afterDialog;
   guint afterDialogSource = 0;
   gint64 afterDialogUntil = 0;
+  // "Filtre": each filter, "Rémanence LCD"; "Pixels 8:7".
+  GtkWidget* filterItems[kFilters] = {};
+  GtkWidget* ghostingItem = nullptr;
+  GtkWidget* pixelAspectItem = nullptr;
 };
 
 namespace {
@@ -769,6 +774,44 @@ GtkWidget* BuildPortsMenu(Parts& w) {
   return ports;
 }
 
+void OnFilter(GtkMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks || !gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item))) return;
+  if (w.handlers.setFilter) w.handlers.setFilter(ItemValue(item));
+  FocusGameLater(w);
+}
+
+void OnLcdGhosting(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setLcdGhosting) w.handlers.setLcdGhosting(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
+}
+
+void OnPixelAspect(GtkCheckMenuItem* item, gpointer data) {
+  Parts& w = Self(data);
+  if (w.settingChecks) return;
+  if (w.handlers.setPixelAspect) w.handlers.setPixelAspect(gtk_check_menu_item_get_active(item));
+  FocusGameLater(w);
+}
+
+// The picture's look in "Options": "Filtre" (the filters, then the Game
+// Gear's slow screen, which goes with any of them) and "Pixels 8:7".
+void AddPictureItems(Parts& w, GtkWidget* optionsMenu) {
+  const char* filterNames[kFilters] = {Tr("Pixels _nets"), Tr("_Lissage"), Tr("Lignes de _balayage"),
+                                       Tr("_Grille LCD")};
+  const int filterValues[kFilters] = {0, 1, 2, 3};
+  GtkWidget* filter = RadioSubmenu(w, Tr("F_iltre"), filterNames, filterValues, kFilters, G_CALLBACK(OnFilter),
+                                   w.filterItems);
+  GtkWidget* filterMenu = gtk_menu_item_get_submenu(GTK_MENU_ITEM(filter));
+  gtk_menu_shell_append(GTK_MENU_SHELL(filterMenu), gtk_separator_menu_item_new());
+  w.ghostingItem = AddItem(w, filterMenu, gtk_check_menu_item_new_with_mnemonic(Tr("_Rémanence LCD (Game Gear)")),
+                           G_CALLBACK(OnLcdGhosting), "toggled");
+  gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), filter);
+  w.pixelAspectItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Pi_xels 8:7 (téléviseur)")),
+                              G_CALLBACK(OnPixelAspect), "toggled");
+}
+
 // "Options": the console's marks, the window's size and scaling, the sound,
 // the keys, the board and the console.
 GtkWidget* BuildOptionsMenu(Parts& w) {
@@ -785,6 +828,7 @@ GtkWidget* BuildOptionsMenu(Parts& w) {
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), BuildSizeMenu(w));
   w.wholeScalesItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Échelle _entière")),
                               G_CALLBACK(OnWholeScales), "toggled");
+  AddPictureItems(w, optionsMenu);
   w.fullscreenItem = AddItem(w, optionsMenu, gtk_check_menu_item_new_with_mnemonic(Tr("Plein é_cran")),
                              G_CALLBACK(OnFullscreen), "toggled");
   gtk_menu_shell_append(GTK_MENU_SHELL(optionsMenu), BuildVolumeMenu(w));
@@ -1043,6 +1087,14 @@ void MainWindow::SetStateSlotCheck(int slot) {
   if (slot >= 1 && slot <= 9) SetCheckQuietly(w, w.slotItems[slot - 1], true);
 }
 
+void MainWindow::SetFilterCheck(int filter) {
+  if (filter >= 0 && filter < kFilters) SetCheckQuietly(*parts, parts->filterItems[filter], true);
+}
+
+void MainWindow::SetLcdGhostingCheck(bool on) { SetCheckQuietly(*parts, parts->ghostingItem, on); }
+
+void MainWindow::SetPixelAspectCheck(bool on) { SetCheckQuietly(*parts, parts->pixelAspectItem, on); }
+
 void MainWindow::SetVolumeCheck(int percent) {
   Parts& w = *parts;
   SetCheckQuietly(w, w.volumeItems[(std::clamp(percent, 0, 100) + 12) / 25], true);
@@ -1104,6 +1156,8 @@ void MainWindow::Destroy() {
     for (GtkWidget*& item : items) item = nullptr;
   }
   for (GtkWidget*& item : w.glassesItems) item = nullptr;
+  for (GtkWidget*& item : w.filterItems) item = nullptr;
+  w.ghostingItem = w.pixelAspectItem = nullptr;
   if (w.otherSizeItem) g_object_unref(w.otherSizeItem);
   w.otherSizeItem = nullptr;
 }

@@ -34,6 +34,12 @@ struct MainWindowCommands {
   std::function<void(int scale)> setScale;
   // "Échelle entière": the picture only at whole scales of itself.
   std::function<void(bool on)> setWholeScales;
+  // "Filtre": 0 sharp pixels, 1 smooth scaling, 2 scanlines, 3 the LCD
+  // grid (PictureFilter's order); "Rémanence LCD" and "Pixels 8:7" with
+  // their new check state.
+  std::function<void(int filter)> setFilter;
+  std::function<void(bool on)> setLcdGhosting;
+  std::function<void(bool on)> setPixelAspect;
   // "Volume": 0, 25, 50, 75 or 100 %.
   std::function<void(int percent)> setVolume;
   // "Plein écran" with its new check state.
@@ -146,6 +152,11 @@ class MainWindow {
   void SetStateSlotCheck(int slot);
   // Sets the "Échelle entière" check mark without running its command.
   void SetWholeScalesCheck(bool on);
+  // Checks the "Filtre" item of `filter` (0-3, as setFilter), and sets the
+  // "Rémanence LCD" and "Pixels 8:7" check marks, without running them.
+  void SetFilterCheck(int filter);
+  void SetLcdGhostingCheck(bool on);
+  void SetPixelAspectCheck(bool on);
   // Checks the "Volume" item nearest `percent` (0-100), and "Plein écran".
   void SetVolumeCheck(int percent);
   void SetFullscreenCheck(bool on);

@@ -1,12 +1,15 @@
 #include "desktop/sdl/SdlDisplay.h"
 
 #include <chrono>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "debug/DebugConsole.h"
 #include "desktop/sdl/DisplayManager.h"
 #include "desktop/sdl/WindowIdentity.h"
 #include "host/dialogs/HostFailure.h"
+#include "host/display/PictureFilter.h"
 
 namespace {
 // How long after Focus() the focus is asked for again, and how often.
@@ -219,10 +222,57 @@ bool SdlDisplay::CopyPicture() {
   if (SDL_GetRendererOutputSize(renderer, &clientWidth, &clientHeight) != 0) {
     SDL_GetWindowSize(window, &clientWidth, &clientHeight);
   }
-  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  const PictureRect view =
+      PictureViewport(clientWidth, clientHeight, ShownPictureWidth(), picture.height, wholeScales);
   const SDL_Rect source{picture.x, picture.y, picture.width, picture.height};
   const SDL_Rect target{view.x, view.y, view.width, view.height};
-  return SDL_RenderCopy(renderer, back, &source, &target) == 0;
+  if (scaleModeFilter != static_cast<int>(filter)) {
+    SDL_SetTextureScaleMode(back, filter == PictureFilter::kSmooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    scaleModeFilter = static_cast<int>(filter);
+  }
+  if (SDL_RenderCopy(renderer, back, &source, &target) != 0) return false;
+  UseFilter(target);
+  return true;
+}
+
+// Builds the shades when the view, the picture or the filter changed, and
+// multiplies them over the picture. Shades the renderer refuses are left
+// out (said once in the log): the picture still shows, sharp.
+void SdlDisplay::UseFilter(const SDL_Rect& target) {
+  const ShadesFor wanted{target.w, target.h, picture.width, picture.height, static_cast<int>(filter)};
+  if (!(wanted == shadesFor)) {
+    DropShades();
+    shadesFor = wanted;
+    auto make = [&](ShadeAxis axis, int width, int height, int console) -> SDL_Texture* {
+      const int length = axis == ShadeAxis::kRows ? height : width;
+      std::vector<std::uint8_t> shades(static_cast<std::size_t>(std::max(length, 0)));
+      if (!FilterShades(filter, axis, length, console, shades.data())) return nullptr;
+      std::vector<std::uint32_t> pixels(shades.size());
+      for (std::size_t i = 0; i < shades.size(); ++i) pixels[i] = 0xFF000000u | shades[i] * 0x010101u;
+      SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, width, height);
+      if (texture && SDL_UpdateTexture(texture, nullptr, pixels.data(), width * 4) == 0 &&
+          SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_MOD) == 0 &&
+          SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest) == 0) {
+        return texture;
+      }
+      if (!shadesRefused) LogPrintf("  Display: the filter's shades refused: %s\n", SDL_GetError());
+      shadesRefused = true;
+      if (texture) SDL_DestroyTexture(texture);
+      return nullptr;
+    };
+    rowShades = make(ShadeAxis::kRows, 1, target.h, picture.height);
+    columnShades = make(ShadeAxis::kColumns, target.w, 1, picture.width);
+  }
+  if (rowShades) SDL_RenderCopy(renderer, rowShades, nullptr, &target);
+  if (columnShades) SDL_RenderCopy(renderer, columnShades, nullptr, &target);
+}
+
+void SdlDisplay::DropShades() {
+  if (rowShades) SDL_DestroyTexture(rowShades);
+  if (columnShades) SDL_DestroyTexture(columnShades);
+  rowShades = columnShades = nullptr;
+  shadesFor = {};
+  scaleModeFilter = -1;
 }
 
 bool SdlDisplay::FramePoint(int windowX, int windowY, int& x, int& y) const {
@@ -235,7 +285,8 @@ bool SdlDisplay::FramePoint(int windowX, int windowY, int& x, int& y) const {
   // The renderer may draw in more pixels than the window has points.
   const int clientX = static_cast<int>(static_cast<long long>(windowX) * clientWidth / windowWidth);
   const int clientY = static_cast<int>(static_cast<long long>(windowY) * clientHeight / windowHeight);
-  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  const PictureRect view =
+      PictureViewport(clientWidth, clientHeight, ShownPictureWidth(), picture.height, wholeScales);
   return FramePointAt(clientX, clientY, view, picture, x, y);
 }
 
@@ -246,7 +297,8 @@ bool SdlDisplay::PointSizes(int& windowWidth, int& pictureWidth, int& pictureHei
   int clientWidth = windowWidth, clientHeight = windowHeight;
   if (renderer) SDL_GetRendererOutputSize(renderer, &clientWidth, &clientHeight);
   if (windowWidth <= 0 || clientWidth <= 0 || clientHeight <= 0) return false;
-  const PictureRect view = PictureViewport(clientWidth, clientHeight, picture.width, picture.height, wholeScales);
+  const PictureRect view =
+      PictureViewport(clientWidth, clientHeight, ShownPictureWidth(), picture.height, wholeScales);
   pictureWidth = static_cast<int>(static_cast<long long>(view.width) * windowWidth / clientWidth);
   pictureHeight = static_cast<int>(static_cast<long long>(view.height) * windowHeight / clientHeight);
   return pictureWidth > 0 && pictureHeight > 0;
@@ -294,6 +346,7 @@ bool SdlDisplay::Present() {
 }
 
 void SdlDisplay::DestroyWindow() {
+  DropShades();
   if (back) SDL_DestroyTexture(back);
   if (renderer) SDL_DestroyRenderer(renderer);
   if (window) SDL_DestroyWindow(window);

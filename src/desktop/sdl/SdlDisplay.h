@@ -13,7 +13,12 @@ class DisplayManager;
 // converted into and then stretched over the whole client area. Presenting
 // waits for the monitor's vertical blank where the renderer offers vsync;
 // the console's speed comes from the frame clock of the main loop, not from
-// the monitor.
+// the monitor. The filters are the renderer's work: smooth scaling is the
+// back texture's linear sampling, and the scanlines and the LCD grid are
+// two thin textures of shades (one pixel tall or wide, built once per
+// picture size) multiplied over the stretched picture, so they cost the
+// processor nothing per frame where the renderer has a GPU (SDL's software
+// renderer does the same work on the processor).
 class SdlDisplay final : public Display {
  public:
   ~SdlDisplay() override;
@@ -82,6 +87,20 @@ class SdlDisplay final : public Display {
   std::int64_t pointerMovedMs = 0;
   bool pointerHidden = false;
   bool CopyPicture();
+  void UseFilter(const SDL_Rect& target);
+  void DropShades();
+
+  // The filter's shades: a 1 x height texture darkening rows and a
+  // width x 1 one darkening columns (nullptr: nothing to lay over that
+  // axis), for the view, picture and filter they were built for.
+  SDL_Texture* rowShades = nullptr;
+  SDL_Texture* columnShades = nullptr;
+  struct ShadesFor {
+    int viewWidth = 0, viewHeight = 0, pictureWidth = 0, pictureHeight = 0, filter = -1;
+    bool operator==(const ShadesFor&) const = default;
+  } shadesFor;
+  int scaleModeFilter = -1;  // the filter the back texture's sampling was set for
+  bool shadesRefused = false;  // the renderer would not make them: said once
 };
 
 // The texture format that matches a desktop pixel format, and the depth and

@@ -5,6 +5,8 @@
 #include "host/display/PictureLayout.h"
 
 class HostMessageBox;
+// PictureFilter.h names them.
+enum class PictureFilter : std::uint8_t;
 
 // The host's side of the picture: a window showing the console's 256 x 192
 // picture and an off-screen back surface in the desktop's pixel format into
@@ -73,9 +75,12 @@ class Display {
   // than the whole frame), and whether it is shown at whole scales only.
   PictureRect picture = kMasterSystemPicture;
   bool wholeScales = false;
-  // The console's pixels shown 8:7 wide (ShownWidth), as a television shows them.
+  // The console's pixels shown 8:7 wide (ShownWidth), as a television shows
+  // them. The Game Gear's own screen is no television: it keeps its pixels.
   bool pixelAspect = false;
-  int ShownPictureWidth() const { return ShownWidth(picture.width, pixelAspect); }
+  int ShownPictureWidth() const { return ShownWidth(picture.width, pixelAspect && !(picture == kGameGearPicture)); }
+  // The filter the display draws the picture with (kNone: sharp pixels).
+  PictureFilter filter{};
   // Rows of the back surface the last frame filled (192 to 240).
   int frameRows = 192;
   // The display window is the active window; the idle loop runs the console

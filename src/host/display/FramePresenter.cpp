@@ -42,7 +42,7 @@ void FramePresenter::Present(const std::uint8_t* frame, const std::uint8_t* colo
     return;
   }
   Convert(frame, colourRam, gameGear, lockDesc, display->depth, display->is565 != 0, colours, rows);
-  if (filter == PictureFilter::kLcd && gameGear) {
+  if (lcdGhosting && gameGear) {
     ghosting.Apply(lockDesc, display->depth, display->is565 != 0, rows);
   } else {
     ghosting.Forget();

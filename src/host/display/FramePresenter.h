@@ -47,9 +47,9 @@ class FramePresenter {
   enum class PlaySign { None, Rewind, Fast };
   PlaySign sign = PlaySign::None;
 
-  // The filter chosen; the presenter does the Game Gear's slow screen
-  // (kLcd, on Game Gear pictures only), the display the others.
-  PictureFilter filter = PictureFilter::kNone;
+  // The Game Gear's slow screen (LcdGhosting): each Game Gear picture mixed
+  // with the one before. The other filters are the display's.
+  bool lcdGhosting = false;
 
   // A message over the bottom of the picture for a moment (states saved and
   // loaded), drawn into every frame presented while it lasts.

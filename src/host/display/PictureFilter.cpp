@@ -4,6 +4,12 @@
 
 namespace {
 constexpr const char* kNames[] = {"none", "smooth", "scanlines", "lcd"};
+// How much light a darkened screen pixel keeps, out of 255: a scanline's
+// gap is deep, the LCD's lines between cells faint (fainter still at two
+// screen pixels a cell, where every second line is one).
+constexpr std::uint8_t kScanlineShade = 150;
+constexpr std::uint8_t kGridShade = 190;
+constexpr std::uint8_t kNarrowGridShade = 215;
 }  // namespace
 
 const char* PictureFilterName(PictureFilter filter) {
@@ -16,6 +22,33 @@ PictureFilter PictureFilterFromName(const char* name) {
     if (std::strcmp(name, kNames[index]) == 0) return static_cast<PictureFilter>(index);
   }
   return PictureFilter::kNone;
+}
+
+bool FilterShades(PictureFilter filter, ShadeAxis axis, int shown, int console, std::uint8_t* shades) {
+  if (shown <= 0) return false;
+  std::memset(shades, 255, static_cast<std::size_t>(shown));
+  const bool scanlines = filter == PictureFilter::kScanlines && axis == ShadeAxis::kRows;
+  if ((!scanlines && filter != PictureFilter::kLcd) || console <= 0 || shown < 2 * console) return false;
+  // Screen pixel i shows console pixel (2i + 1) * console / (2 * shown),
+  // the one under its centre, as nearest sampling picks it; each run of
+  // screen pixels showing the same console pixel is shaded as a whole.
+  auto consolePixel = [&](int i) {
+    return static_cast<int>((2LL * i + 1) * console / (2LL * shown));
+  };
+  int start = 0;
+  while (start < shown) {
+    const int pixel = consolePixel(start);
+    int end = start + 1;
+    while (end < shown && consolePixel(end) == pixel) ++end;
+    const int span = end - start;
+    if (scanlines) {
+      std::memset(shades + start + (span + 1) / 2, kScanlineShade, static_cast<std::size_t>(span / 2));
+    } else if (span >= 2) {
+      shades[end - 1] = span == 2 ? kNarrowGridShade : kGridShade;
+    }
+    start = end;
+  }
+  return true;
 }
 
 std::uint32_t MixPixels(std::uint32_t a, std::uint32_t b, int depth, bool is565) {

@@ -5,11 +5,12 @@
 
 #include "host/display/Display.h"
 
-// The filters a player may lay over the picture. Sharp pixels and smooth
-// scaling are the display's scaling alone; scanlines (DarkenedRow) are the
-// display's picture drawn twice as tall, every second row darker, shown once
-// the window has at least two rows for a console line; the Game Gear's slow
-// screen is done on the converted back surface.
+// The filters a player may lay over the picture, drawn by the display:
+// sharp pixels and smooth scaling are its scaling alone; the scanlines and
+// the LCD grid are shades it lays over the stretched picture (FilterShades),
+// once the window has at least two screen pixels for a console pixel. The
+// Game Gear's slow screen (LcdGhosting) is the presenter's, a choice of its
+// own, since a player may want it without the grid.
 enum class PictureFilter : std::uint8_t { kNone, kSmooth, kScanlines, kLcd };
 
 // "none", "smooth", "scanlines", "lcd" and back; an unknown name is kNone.
@@ -44,6 +45,18 @@ class LcdGhosting {
 // down): the halves of both with the bit each channel would pass to its
 // lower neighbour masked off, and the bit both lose added back.
 std::uint32_t MixPixels(std::uint32_t a, std::uint32_t b, int depth, bool is565);
+
+// The shades a filter lays over `shown` screen pixels along one axis of a
+// picture `console` pixels long (its rows, or its columns), as the display
+// stretches it with nearest sampling: 255 where the picture shows as drawn,
+// less where it is darkened. The scanlines darken the lower half (rounded
+// down) of each console line's rows; the LCD grid darkens the last row and
+// the last column of each console pixel. Nothing is darkened along an axis
+// with fewer than two screen pixels for each console pixel, nor along the
+// columns for the scanlines. False (and `shades` all 255) when nothing is
+// darkened: the display then lays nothing over that axis.
+enum class ShadeAxis : std::uint8_t { kRows, kColumns };
+bool FilterShades(PictureFilter filter, ShadeAxis axis, int shown, int console, std::uint8_t* shades);
 
 // The scanlines: a row of `width` pixels written as it is to `bright` and
 // at 3/4 of its light to `dark` (the row under it in a picture twice as

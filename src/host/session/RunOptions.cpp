@@ -74,6 +74,10 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "How a 3-D program shows with the glasses plugged in: left (the left eye's frames only, the "
                  "default) or anaglyph (both eyes in red and cyan)")
       ->check(CLI::IsMember({"left", "anaglyph"}));
+  app.add_option("--filter", options.filter,
+                 "The desktop's picture filter for this run: none (sharp pixels), smooth, scanlines or lcd (the LCD "
+                 "grid); left out: the one chosen in the menu")
+      ->check(CLI::IsMember({"none", "smooth", "scanlines", "lcd"}));
   app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
   app.add_option("--mapper", options.mapper,

@@ -29,6 +29,7 @@ struct RunOptions {
   GlassesView glassesView = GlassesView::kLeftEye;            // how the 3-D glasses' eyes are shown
   bool portGiven[2] = {false, false};  // --port1, --port2 given (over the desktop's settings)
   bool glassesGiven = false;           // --glasses given
+  std::string filter;         // the desktop's picture filter (PictureFilterName); empty: the settings'
   int depth = 32;             // desktop depth the conversion targets
   bool rgb565 = true;         // 16-bit layout
   bool bench = false;         // print speed and peak memory at the end

@@ -176,6 +176,8 @@ void ReadValues(GKeyFile* keys, Reader& reader, std::string& problems, Settings&
     value = fallback;
   };
   oneOf(kWindow, "filter", s.filter, {"none", "smooth", "scanlines", "lcd"});
+  s.lcdGhosting = s.filter == "lcd";
+  reader.Bool(kWindow, "lcd-ghosting", s.lcdGhosting);
   reader.Bool(kWindow, "pixel-aspect", s.pixelAspect);
   oneOf(kConsole, "port1", s.port[0], {"pad", "lightgun", "paddle", "sportspad", "glasses"});
   oneOf(kConsole, "port2", s.port[1], {"pad", "lightgun", "paddle", "sportspad", "glasses"});
@@ -236,6 +238,12 @@ void WriteValues(GKeyFile* keys, const Settings& s) {
   setString(kWindow, "filter", s.filter, defaults.filter);
   if (s.pixelAspect || g_key_file_has_key(keys, kWindow, "pixel-aspect", nullptr)) {
     g_key_file_set_boolean(keys, kWindow, "pixel-aspect", s.pixelAspect);
+  }
+  // Always once the filter is written: "lcd" without it would read as the
+  // slow screen too.
+  if (s.lcdGhosting || g_key_file_has_key(keys, kWindow, "filter", nullptr) ||
+      g_key_file_has_key(keys, kWindow, "lcd-ghosting", nullptr)) {
+    g_key_file_set_boolean(keys, kWindow, "lcd-ghosting", s.lcdGhosting);
   }
   setString(kConsole, "port1", s.port[0], defaults.port[0]);
   setString(kConsole, "port2", s.port[1], defaults.port[1]);

@@ -27,9 +27,12 @@ struct Settings {
   bool spriteLimit = true;
   std::string bios;  // the console's boot program the player supplies; empty: none
   // The picture filter: "none" (sharp pixels), "smooth" (linear scaling),
-  // "scanlines" or "lcd" (the Game Gear's slow screen: each frame mixed with
-  // the one before); an unknown name reads as "none".
+  // "scanlines" or "lcd" (the LCD grid); an unknown name reads as "none".
   std::string filter = "none";
+  // The Game Gear's slow screen: each frame mixed with the one before. A
+  // file without the key, written when "lcd" stood for it, reads it from
+  // filter=lcd.
+  bool lcdGhosting = false;
   bool pixelAspect = false;  // the console's pixels shown 8:7 wide, as on a television
   // What is plugged into controller ports 1 and 2 (PeripheralName's names),
   // and how the 3-D glasses' pictures show ("left" or "anaglyph").
