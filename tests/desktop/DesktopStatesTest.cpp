@@ -252,12 +252,12 @@ TEST_F(DesktopStates, FrameRateFollowsFastForwardAndSignsShowPlay) {
   x.Key(XK_f, true);
   x.Key(XK_f, false);
   // At play the figure is the console's rate or, on a machine too busy to
-  // keep up, below it; with Tab held it shows the frames emulated, well
-  // above what play showed.
+  // keep up, below it (a span that catches up after a stall may show a
+  // little more); with Tab held it shows the frames emulated, well above
+  // what play showed.
   int rate = -1;
-  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) > 0; }, kPatienceMs)) << "the figure shows";
+  EXPECT_TRUE(WaitFor([&] { return (rate = figure()) > 0 && rate <= 62; }, kPatienceMs)) << rate;
   const int play = rate;
-  EXPECT_LE(play, 62);
   EXPECT_FALSE(sign());
   x.Key(XK_Tab, true);
   const bool fast = WaitFor([&] { return (rate = figure()) > play * 3 / 2; }, kPatienceMs);

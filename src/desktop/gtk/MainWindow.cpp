@@ -85,6 +85,13 @@ struct MainWindow::Parts {
   GtkWidget* filterItems[kFilters] = {};
   GtkWidget* ghostingItem = nullptr;
   GtkWidget* pixelAspectItem = nullptr;
+  // The file choosers, made on first use and kept hidden between uses: a
+  // chooser goes on loading its folder after it closes, and one destroyed
+  // before that is over has the loading's end reach a widget already gone.
+  // They go with the main window.
+  GtkWidget* cartridgeChooser = nullptr;
+  GtkWidget* soundLogChooser = nullptr;
+  GtkWidget* biosChooser = nullptr;
 };
 
 namespace {
@@ -183,11 +190,18 @@ void OnQuit(GtkMenuItem*, gpointer data) {
   if (w.mainWindow) gtk_widget_destroy(w.mainWindow);
 }
 
-// The file chooser runs once the menu has closed: run from inside the menu's
-// "activate", its own loop would take the menu's pending button release for
-// a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
-gboolean RunFileChooser(gpointer data) {
-  Parts& w = Self(data);
+// A kept file chooser (see Parts), made by `make` the first time.
+template <typename Make>
+GtkWidget* KeptChooser(GtkWidget*& kept, Make make) {
+  if (!kept) {
+    kept = make();
+    gtk_window_set_destroy_with_parent(GTK_WINDOW(kept), TRUE);
+    g_signal_connect(kept, "destroy", G_CALLBACK(gtk_widget_destroyed), &kept);
+  }
+  return kept;
+}
+
+GtkWidget* MakeCartridgeChooser(Parts& w) {
   GtkWidget* dialog =
       gtk_file_chooser_dialog_new(Tr("Ouvrir"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Annuler"),
                                   GTK_RESPONSE_CANCEL, Tr("_Ouvrir"), GTK_RESPONSE_ACCEPT, nullptr);
@@ -214,6 +228,15 @@ gboolean RunFileChooser(gpointer data) {
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), gg);
   gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), sg);
   gtk_file_chooser_set_filter(GTK_FILE_CHOOSER(dialog), both);
+  return dialog;
+}
+
+// The file chooser runs once the menu has closed: run from inside the menu's
+// "activate", its own loop would take the menu's pending button release for
+// a widget that is already gone (a Gtk-CRITICAL about WIDGET_REALIZED_FOR_EVENT).
+gboolean RunFileChooser(gpointer data) {
+  Parts& w = Self(data);
+  GtkWidget* dialog = KeptChooser(w.cartridgeChooser, [&w] { return MakeCartridgeChooser(w); });
   if (w.chooserFolder.empty()) {
     char* working = g_get_current_dir();
     w.chooserFolder = working;
@@ -229,7 +252,7 @@ gboolean RunFileChooser(gpointer data) {
       g_free(folder);
     }
   }
-  gtk_widget_destroy(dialog);
+  gtk_widget_hide(dialog);
   if (path) {
     std::string chosen = path;
     g_free(path);
@@ -248,17 +271,20 @@ void OnLoad(GtkMenuItem*, gpointer data) { g_idle_add(RunFileChooser, data); }
 // chooser above); the check mark stays only when the log started.
 gboolean RunSoundLogChooser(gpointer data) {
   Parts& w = Self(data);
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("Enregistrer le son (VGM)"), GTK_WINDOW(w.mainWindow),
+  GtkWidget* dialog = KeptChooser(w.soundLogChooser, [&w] {
+    GtkWidget* made = gtk_file_chooser_dialog_new(Tr("Enregistrer le son (VGM)"), GTK_WINDOW(w.mainWindow),
                                                   GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Annuler"), GTK_RESPONSE_CANCEL,
                                                   Tr("_Enregistrer"), GTK_RESPONSE_ACCEPT, nullptr);
-  gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), TRUE);
+    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(made), TRUE);
+    return made;
+  });
   gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), "son.vgm");
   if (!w.chooserFolder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), w.chooserFolder.c_str());
   char* path = nullptr;
   if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
     path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog));
   }
-  gtk_widget_destroy(dialog);
+  gtk_widget_hide(dialog);
   bool started = false;
   if (path) {
     started = w.handlers.startSoundLog && w.handlers.startSoundLog(path);
@@ -563,14 +589,16 @@ void FillRecentMenu(Parts& w) {
 gboolean RunBiosChooser(gpointer data) {
   Parts& w = Self(data);
   constexpr int kResponseNone = 1;
-  GtkWidget* dialog = gtk_file_chooser_dialog_new(Tr("BIOS"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN,
-                                                  Tr("_Aucun"), kResponseNone, Tr("_Annuler"), GTK_RESPONSE_CANCEL,
-                                                  Tr("_Ouvrir"), GTK_RESPONSE_ACCEPT, nullptr);
+  GtkWidget* dialog = KeptChooser(w.biosChooser, [&w] {
+    return gtk_file_chooser_dialog_new(Tr("BIOS"), GTK_WINDOW(w.mainWindow), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Aucun"),
+                                       kResponseNone, Tr("_Annuler"), GTK_RESPONSE_CANCEL, Tr("_Ouvrir"),
+                                       GTK_RESPONSE_ACCEPT, nullptr);
+  });
   const std::string current = w.handlers.biosPath ? w.handlers.biosPath() : std::string();
   if (!current.empty()) gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(dialog), current.c_str());
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   char* path = response == GTK_RESPONSE_ACCEPT ? gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog)) : nullptr;
-  gtk_widget_destroy(dialog);
+  gtk_widget_hide(dialog);
   if (w.handlers.chooseBios && (path || response == kResponseNone)) w.handlers.chooseBios(path);
   g_free(path);
   GameFocusAfterDialog(w);
