@@ -16,19 +16,28 @@ constexpr int kMaxFrames = 100000000;
 #define TAVRIN_VERSION "0.3"
 #endif
 
-int ParseCommandLine(int argc, char** argv, RunOptions& options) {
-  CLI::App app{"Tavrin: a Master System and Game Gear emulator.", "tavrin"};
-  app.set_version_flag("--version", std::string("tavrin ") + TAVRIN_VERSION);
+namespace {
 
+// What the command line gives as text, read into the options once parsed.
+struct CommandLineTexts {
+  std::string framesText;
+  CLI::Option* frames = nullptr;
   std::vector<std::string> holds;
   std::vector<std::string> aims;
   std::string depth = "32";
+  std::string ports[2] = {"pad", "pad"};
+  CLI::Option* portOptions[2] = {};
+  std::string glasses = "left";
+  CLI::Option* glassesOption = nullptr;
+};
+
+// The image, how long it runs and what the run writes.
+void AddRunOptions(CLI::App& app, RunOptions& options, CommandLineTexts& raw) {
   app.add_option("image", options.image, "Cartridge image (*.sms, *.gg, *.sg, *.sc); the built-in demo when left out");
   app.add_flag("--headless", options.headless,
                "No window, sound device or input device; run as fast as the host allows "
                "(also taken, with a screenshot, when no display can be opened)");
-  std::string framesText;
-  CLI::Option* frames = app.add_option("--frames", framesText,
+  raw.frames = app.add_option("--frames", raw.framesText,
                                        "Frames to run after reset, then shut down, in decimal from 0 to 100000000 "
                                        "(headless: 600 when left out; desktop: run until the windows close)")
                            ->type_name("INT");
@@ -44,14 +53,23 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_option("--rewind", options.rewindSeconds,
                  "Headless: keep this many seconds of rewind history while running (with --bench: its cost)")
       ->check(CLI::Range(1, 3600));
-  app.add_option("--hold", holds,
+}
+
+// Controls held and aimed over frames.
+void AddInputOptions(CLI::App& app, CommandLineTexts& raw) {
+  app.add_option("--hold", raw.holds,
                  "Hold controls over frames: NAME[+NAME...]@FROM[-TO]. Names: up down left right 1 2, "
                  "p2up p2down p2left p2right p2-1 p2-2, start pause reset framerate sprites")
       ->allow_extra_args(false);  // one hold per --hold, so the image after it stays the image
-  app.add_option("--aim", aims,
+  app.add_option("--aim", raw.aims,
                  "Headless: point port 1's light gun, paddle or sports pad over frames: "
                  "[p2:]X,Y[:X2,Y2][+1][+2]@FROM[-TO] (p2: port 2; gliding to X2,Y2; buttons held)")
       ->allow_extra_args(false);
+}
+
+// The console, its cartridge, what is plugged in and how the picture shows.
+void AddConsoleOptions(CLI::App& app, RunOptions& options, CommandLineTexts& raw) {
+  const std::vector<std::string> peripherals = {"pad", "lightgun", "paddle", "sportspad", "glasses"};
   app.add_option("--region", options.region,
                  "The console's market: jp (Japanese, no nationalisation lines, the FM sound unit built in), us "
                  "(export NTSC, 60 Hz) or eu (export PAL, 50 Hz); left out: the one the image's header names, else us")
@@ -60,17 +78,13 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_flag("--fm", options.fm, "Fit the YM2413 FM sound unit to an export Master System too");
   app.add_flag("--no-sprite-limit", options.noSpriteLimit,
                "Draw every sprite on a line, not only the first 8 the console shows");
-  std::string ports[2] = {"pad", "pad"};
-  const std::vector<std::string> peripherals = {"pad", "lightgun", "paddle", "sportspad", "glasses"};
-  CLI::Option* portOptions[2] = {};
-  portOptions[0] = app.add_option("--port1", ports[0],
+  raw.portOptions[0] = app.add_option("--port1", raw.ports[0],
                  "What is plugged into controller port 1: pad (the default), lightgun, paddle, sportspad or "
                  "glasses (the 3-D glasses)")
       ->check(CLI::IsMember(peripherals));
-  portOptions[1] = app.add_option("--port2", ports[1], "What is plugged into controller port 2 (as --port1)")
+  raw.portOptions[1] = app.add_option("--port2", raw.ports[1], "What is plugged into controller port 2 (as --port1)")
       ->check(CLI::IsMember(peripherals));
-  std::string glasses = "left";
-  CLI::Option* glassesOption = app.add_option("--glasses", glasses,
+  raw.glassesOption = app.add_option("--glasses", raw.glasses,
                  "How a 3-D program shows with the glasses plugged in: left (the left eye's frames only, the "
                  "default) or anaglyph (both eyes in red and cyan)")
       ->check(CLI::IsMember({"left", "anaglyph"}));
@@ -78,7 +92,7 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
                  "The desktop's picture filter for this run: none (sharp pixels), smooth, scanlines or lcd (the LCD "
                  "grid); left out: the one chosen in the menu")
       ->check(CLI::IsMember({"none", "smooth", "scanlines", "lcd"}));
-  app.add_option("--depth", depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
+  app.add_option("--depth", raw.depth, "Headless: desktop depth for the frame conversion: 32, 24, 16 (5-6-5) or 16-555 (windows use the desktop's own)")
       ->check(CLI::IsMember({"32", "24", "16", "16-565", "16-555"}));
   app.add_option("--mapper", options.mapper,
                  "Headless: the cartridge's board, whatever the image says: sega, codemasters, korean, korean8k, "
@@ -94,6 +108,10 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_option("--bios", options.bios,
                  "The console's boot program (a file of yours, at most 512 KB): it starts the console and hands "
                  "over to the cartridge");
+}
+
+// Symbols, breakpoints, the trace, the debug server and the speed figures.
+void AddDebugOptions(CLI::App& app, RunOptions& options) {
   app.add_option("--symbols", options.symbols,
                  "Headless: read labels from this symbol file (WLA-DX .sym, sdcc .noi, .map or .cdb, pasmo); the "
                  "image's own .sym, .noi, .map and .cdb beside it are read anyway")
@@ -117,21 +135,15 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   app.add_flag("--bench", options.bench,
                "Print emulation speed and peak memory when done (desktop: frame rate, CPU use and sound delay)");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    std::fprintf(stderr, "tavrin: %s\n", e.what());
-    return 2;
-  }
+}
 
-  options.framesGiven = frames->count() > 0;
+// Reads the texts into the options; 2 (after a line on standard error) when
+// one is refused, else -1.
+int TakeTexts(const CommandLineTexts& raw, RunOptions& options) {
+  options.framesGiven = raw.frames->count() > 0;
   // Read like --hold's frames: decimal only, never octal or hexadecimal.
-  if (options.framesGiven && (!ParseFrameNumber(framesText, options.frames) || options.frames > kMaxFrames)) {
-    std::fprintf(stderr, "tavrin: --frames '%s' is not a decimal number from 0 to %d\n", framesText.c_str(),
+  if (options.framesGiven && (!ParseFrameNumber(raw.framesText, options.frames) || options.frames > kMaxFrames)) {
+    std::fprintf(stderr, "tavrin: --frames '%s' is not a decimal number from 0 to %d\n", raw.framesText.c_str(),
                  kMaxFrames);
     return 2;
   }
@@ -144,21 +156,21 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
   if (options.japanese) options.region = "jp";
   options.japanese = options.region == "jp";
   for (int port = 0; port < 2; ++port) {
-    PeripheralFromName(ports[port].c_str(), options.port[port]);
-    options.portGiven[port] = portOptions[port]->count() > 0;
+    PeripheralFromName(raw.ports[port].c_str(), options.port[port]);
+    options.portGiven[port] = raw.portOptions[port]->count() > 0;
   }
-  options.glassesGiven = glassesOption->count() > 0;
-  options.glassesView = glasses == "anaglyph" ? GlassesView::kAnaglyph : GlassesView::kLeftEye;
-  options.depth = depth == "24" ? 24 : depth == "32" ? 32 : 16;
-  options.rgb565 = depth != "16-555";
-  for (const std::string& hold : holds) {
+  options.glassesGiven = raw.glassesOption->count() > 0;
+  options.glassesView = raw.glasses == "anaglyph" ? GlassesView::kAnaglyph : GlassesView::kLeftEye;
+  options.depth = raw.depth == "24" ? 24 : raw.depth == "32" ? 32 : 16;
+  options.rgb565 = raw.depth != "16-555";
+  for (const std::string& hold : raw.holds) {
     std::string error;
     if (!options.input.Add(hold, error)) {
       std::fprintf(stderr, "tavrin: %s\n", error.c_str());
       return 2;
     }
   }
-  for (const std::string& aim : aims) {
+  for (const std::string& aim : raw.aims) {
     std::string error;
     if (!options.input.AddAim(aim, error)) {
       std::fprintf(stderr, "tavrin: %s\n", error.c_str());
@@ -166,6 +178,29 @@ int ParseCommandLine(int argc, char** argv, RunOptions& options) {
     }
   }
   return -1;
+}
+
+}  // namespace
+
+int ParseCommandLine(int argc, char** argv, RunOptions& options) {
+  CLI::App app{"Tavrin: a Master System and Game Gear emulator.", "tavrin"};
+  app.set_version_flag("--version", std::string("tavrin ") + TAVRIN_VERSION);
+  CommandLineTexts raw;
+  AddRunOptions(app, options, raw);
+  AddInputOptions(app, raw);
+  AddConsoleOptions(app, options, raw);
+  AddDebugOptions(app, options);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::fprintf(stderr, "tavrin: %s\n", e.what());
+    return 2;
+  }
+  return TakeTexts(raw, options);
 }
 
 ConsoleKind CommandLineConsole(const RunOptions& options) {
