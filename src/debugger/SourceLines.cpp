@@ -136,85 +136,103 @@ std::uint32_t SourceLines::FileIndex(std::string_view name) {
   return static_cast<std::uint32_t>(files.size() - 1);
 }
 
+namespace {
+
+// A function or variable record (F: or S:) of an sdcc .cdb, waiting for the
+// address its L: record gives.
+struct CdbSymbol {
+  std::string key;
+  SourceVariable variable;
+  bool function = false;
+};
+
+// Where a variable lives, after the record's closing parenthesis at `close`:
+// registers `R,0,0,[c,b]` (low byte first), the stack `B,1,OFFSET` or memory.
+bool ReadCdbPlace(std::string_view line, std::size_t close, SourceVariable& variable) {
+  const std::vector<std::string_view> place = Split(line.substr(close + 1), ',');
+  if (place.size() < 2 || place[1].empty()) return false;
+  if (place[1] == "R") {
+    const std::size_t bracket = line.find('[', close);
+    const std::size_t last = line.find(']', close);
+    if (bracket == std::string_view::npos || last == std::string_view::npos || last < bracket) return false;
+    for (std::string_view reg : Split(line.substr(bracket + 1, last - bracket - 1), ',')) {
+      if (!reg.empty()) variable.registers.emplace_back(Trim(reg));
+    }
+    if (variable.registers.empty()) return false;
+    variable.where = SourceVariable::Where::kRegisters;
+  } else if ((place[1] == "B" || place[1] == "A") && place.size() >= 4 && place[2] == "1") {
+    if (!Number(place[3], variable.offset, 10)) return false;
+    variable.where = SourceVariable::Where::kStack;
+  } else {
+    variable.where = SourceVariable::Where::kMemory;
+  }
+  return true;
+}
+
+// An F: or S: record; false for any other line or one not well formed.
+bool ReadCdbSymbol(std::string_view line, CdbSymbol& symbol) {
+  const bool function = line.starts_with("F:");
+  if (!function && !line.starts_with("S:")) return false;
+  const std::size_t open = line.find('(');
+  const std::size_t close = line.find(')', open);
+  Ident ident;
+  if (open == std::string_view::npos || close == std::string_view::npos || !ReadIdent(line.substr(2, open - 2), ident)) {
+    return false;
+  }
+  symbol.key = Key(ident);
+  // A function's type chain starts with DF, after its size.
+  const std::string_view type = line.substr(open + 1, close - open - 1);
+  symbol.function = function || type.substr(type.find('}') + 1).starts_with("DF");
+  if (function) return true;
+  SourceVariable& variable = symbol.variable;
+  variable.name = std::string(ident.name);
+  if (ident.scope.front() == 'L') {
+    std::string_view scope = ident.scope.substr(1);
+    if (const std::size_t dot = scope.rfind('.'); dot != std::string_view::npos) scope = scope.substr(dot + 1);
+    variable.function = std::string(scope);
+  }
+  ReadType(type, variable);
+  return ReadCdbPlace(line, close, variable);
+}
+
+}  // namespace
+
+bool SourceLines::ReadCdbAddress(std::string_view line, CdbAddresses& starts, CdbAddresses& ends) {
+  if (!line.starts_with("L:")) return false;
+  const std::size_t colon = line.rfind(':');
+  std::uint32_t address = 0;
+  if (colon < 2 || !Number(line.substr(colon + 1), address, 16)) return true;
+  std::string_view what = line.substr(2, colon - 2);
+  if (what.starts_with("C$")) {
+    const std::vector<std::string_view> parts = Split(what, '$');
+    std::uint32_t number = 0;
+    if (parts.size() < 3 || parts[1].empty() || !Number(parts[2], number, 10) || number == 0) return true;
+    SourceLine record;
+    record.file = FileIndex(parts[1]);
+    record.line = number;
+    record.address = static_cast<std::uint16_t>(address);
+    if (address > 0xFFFF) record.bank = static_cast<std::int32_t>(address >> 16);
+    lines.push_back(record);
+    return true;
+  }
+  if (what.starts_with("A$")) return true;
+  const bool end = what.starts_with("X");
+  if (end) what.remove_prefix(1);
+  Ident ident;
+  if (ReadIdent(what, ident)) (end ? ends : starts).emplace(Key(ident), address);
+  return true;
+}
+
 void SourceLines::ParseCdb(std::string_view text) {
-  std::map<std::string, std::uint32_t> starts;  // L: records by key: a function's start, a variable's address
-  std::map<std::string, std::uint32_t> ends;    // LX: records: a function's end
-  struct Pending {
-    std::string key;
-    SourceVariable variable;
-    bool function = false;
-  };
-  std::vector<Pending> symbols;
+  CdbAddresses starts;  // L: records by key: a function's start, a variable's address
+  CdbAddresses ends;    // LX: records: a function's end
+  std::vector<CdbSymbol> symbols;
   EachLine(text, [&](std::string_view line) {
-    if (line.starts_with("L:")) {
-      const std::size_t colon = line.rfind(':');
-      std::uint32_t address = 0;
-      if (colon < 2 || !Number(line.substr(colon + 1), address, 16)) return;
-      std::string_view what = line.substr(2, colon - 2);
-      if (what.starts_with("C$")) {
-        const std::vector<std::string_view> parts = Split(what, '$');
-        std::uint32_t number = 0;
-        if (parts.size() < 3 || parts[1].empty() || !Number(parts[2], number, 10) || number == 0) return;
-        SourceLine record;
-        record.file = FileIndex(parts[1]);
-        record.line = number;
-        record.address = static_cast<std::uint16_t>(address);
-        if (address > 0xFFFF) record.bank = static_cast<std::int32_t>(address >> 16);
-        lines.push_back(record);
-        return;
-      }
-      if (what.starts_with("A$")) return;
-      const bool end = what.starts_with("X");
-      if (end) what.remove_prefix(1);
-      Ident ident;
-      if (!ReadIdent(what, ident)) return;
-      (end ? ends : starts).emplace(Key(ident), address);
-      return;
-    }
-    const bool function = line.starts_with("F:");
-    if (!function && !line.starts_with("S:")) return;
-    const std::size_t open = line.find('(');
-    const std::size_t close = line.find(')', open);
-    Ident ident;
-    if (open == std::string_view::npos || close == std::string_view::npos || !ReadIdent(line.substr(2, open - 2), ident)) return;
-    Pending pending;
-    pending.key = Key(ident);
-    // A function's type chain starts with DF, after its size.
-    const std::string_view type = line.substr(open + 1, close - open - 1);
-    pending.function = function || type.substr(type.find('}') + 1).starts_with("DF");
-    if (function) {
-      symbols.push_back(std::move(pending));
-      return;
-    }
-    SourceVariable& variable = pending.variable;
-    variable.name = std::string(ident.name);
-    if (ident.scope.front() == 'L') {
-      std::string_view scope = ident.scope.substr(1);
-      if (const std::size_t dot = scope.rfind('.'); dot != std::string_view::npos) scope = scope.substr(dot + 1);
-      variable.function = std::string(scope);
-    }
-    ReadType(line.substr(open + 1, close - open - 1), variable);
-    const std::vector<std::string_view> place = Split(line.substr(close + 1), ',');
-    if (place.size() < 2 || place[1].empty()) return;
-    if (place[1] == "R") {
-      // `R,0,0,[c,b]`: the registers, low byte first.
-      const std::size_t bracket = line.find('[', close);
-      const std::size_t last = line.find(']', close);
-      if (bracket == std::string_view::npos || last == std::string_view::npos || last < bracket) return;
-      for (std::string_view reg : Split(line.substr(bracket + 1, last - bracket - 1), ',')) {
-        if (!reg.empty()) variable.registers.emplace_back(Trim(reg));
-      }
-      if (variable.registers.empty()) return;
-      variable.where = SourceVariable::Where::kRegisters;
-    } else if ((place[1] == "B" || place[1] == "A") && place.size() >= 4 && place[2] == "1") {
-      if (!Number(place[3], variable.offset, 10)) return;
-      variable.where = SourceVariable::Where::kStack;
-    } else {
-      variable.where = SourceVariable::Where::kMemory;
-    }
-    symbols.push_back(std::move(pending));
+    if (ReadCdbAddress(line, starts, ends)) return;
+    CdbSymbol symbol;
+    if (ReadCdbSymbol(line, symbol)) symbols.push_back(std::move(symbol));
   });
-  for (Pending& pending : symbols) {
+  for (CdbSymbol& pending : symbols) {
     const auto start = starts.find(pending.key);
     if (pending.function) {
       if (start == starts.end()) continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,7 +80,12 @@ class SourceLines {
   const SourceVariable* Variable(std::string_view name, std::string_view function) const;
 
  private:
+  using CdbAddresses = std::map<std::string, std::uint32_t>;
   void ParseCdb(std::string_view text);
+  // An L: record of a .cdb: a source line's address kept at once, a
+  // symbol's start or end address into `starts` or `ends`. False for any
+  // other line.
+  bool ReadCdbAddress(std::string_view line, CdbAddresses& starts, CdbAddresses& ends);
   void ParseWla(std::string_view text);
   std::uint32_t FileIndex(std::string_view name);
   void Sort();
