@@ -183,6 +183,15 @@ void DesktopSettings::RememberWindowPlace(int x, int y) {
 
 void DesktopSettings::UseSavingCommands(MainWindowCommands& commands) {
   commands.loadCartridge = [this](const char* path) { LoadImageAndRemember(path); };
+  UseSavingConsoleCommands(commands);
+  UseSavingPictureCommands(commands);
+  commands.clearRecent = [this] { ClearRecent(); };
+  commands.forgetMissingRecent = [this] { ForgetMissingRecent(); };
+  commands.setVolume = [this](int percent) { SetVolumeAndSave(percent); };
+  commands.setFullscreen = [this](bool on) { SetFullscreenAndSave(on); };
+}
+
+void DesktopSettings::UseSavingConsoleCommands(MainWindowCommands& commands) {
   commands.setStateSlot = [this](int slot) {
     menu.SetStateSlot(slot);
     if (settings && slot >= 1 && slot <= 9) settings->values.stateSlot = slot;
@@ -226,6 +235,9 @@ void DesktopSettings::UseSavingCommands(MainWindowCommands& commands) {
     if (settings) settings->values.spriteLimit = !on;
     Save();
   };
+}
+
+void DesktopSettings::UseSavingPictureCommands(MainWindowCommands& commands) {
   commands.setScale = [this](int scale) {
     menu.SetScale(scale);
     if (settings && scale >= Settings::kMinScale && scale <= Settings::kMaxScale) settings->values.windowScale = scale;
@@ -252,8 +264,4 @@ void DesktopSettings::UseSavingCommands(MainWindowCommands& commands) {
     if (settings) settings->values.pixelAspect = on;
     Save();
   };
-  commands.clearRecent = [this] { ClearRecent(); };
-  commands.forgetMissingRecent = [this] { ForgetMissingRecent(); };
-  commands.setVolume = [this](int percent) { SetVolumeAndSave(percent); };
-  commands.setFullscreen = [this](bool on) { SetFullscreenAndSave(on); };
 }

@@ -59,6 +59,10 @@ class DesktopSettings {
   void Save();
 
  private:
+  // The console's commands (slot, region marks, FM unit, ports, BIOS, sprite
+  // limit) and the picture's (size, filter, LCD, pixel shape), saving.
+  void UseSavingConsoleCommands(MainWindowCommands& commands);
+  void UseSavingPictureCommands(MainWindowCommands& commands);
   void ApplyLoaded();
   void ApplySoundLevel();
   void ClearRecent();
