@@ -38,6 +38,24 @@ std::string Cartridge::SizeProblem(std::size_t size) {
   return "the image cannot be held in memory";
 }
 
+namespace {
+
+// Room for `pages` pages, or nothing (with the log's line) for more pages
+// than any board reaches or more memory than there is. Running the first
+// 4 MB of a larger image would only fail later and in stranger ways.
+std::unique_ptr<std::uint8_t[]> AllocatePages(std::size_t pages, const Logger& log) {
+  if (pages > static_cast<std::size_t>(Cartridge::kMaxPages)) {
+    log.Printf("Cart is too big!\n");
+    log.Printf("Cart has %zu pages; a cartridge holds at most %d.\r\n", pages, Cartridge::kMaxPages);
+    return nullptr;
+  }
+  std::unique_ptr<std::uint8_t[]> room(new (std::nothrow) std::uint8_t[pages * Cartridge::kPageSize]);
+  if (!room) log.Printf("Cart needs more memory than there is.\r\n");
+  return room;
+}
+
+}  // namespace
+
 bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& log, const Board* forced) {
   if (bytes == nullptr) size = 0;
   const std::size_t pages = size / kPageSize;
@@ -47,19 +65,8 @@ bool Cartridge::Load(const std::uint8_t* bytes, std::size_t size, const Logger& 
     return false;
   }
   if (headerLength > 0) log.Printf("Skipping %zu byte header.\r\n", headerLength);
-  if (pages > static_cast<std::size_t>(kMaxPages)) {
-    // Running the first 4 MB of a larger image would only fail later and
-    // in stranger ways; no board reaches more.
-    log.Printf("Cart is too big!\n");
-    log.Printf("Cart has %zu pages; a cartridge holds at most %d.\r\n", pages, kMaxPages);
-    return false;
-  }
-
-  std::unique_ptr<std::uint8_t[]> pagesRead(new (std::nothrow) std::uint8_t[pages * kPageSize]);
-  if (!pagesRead) {
-    log.Printf("Cart needs more memory than there is.\r\n");
-    return false;
-  }
+  std::unique_ptr<std::uint8_t[]> pagesRead = AllocatePages(pages, log);
+  if (!pagesRead) return false;
   std::memcpy(pagesRead.get(), bytes + headerLength, pages * kPageSize);
   const BoardGuess guess = forced ? BoardGuess{*forced, true} : DetectBoard(pagesRead.get(), pages * kPageSize);
   Take(std::move(pagesRead), pages, log, guess);
@@ -72,16 +79,8 @@ bool Cartridge::LoadWhole(const std::uint8_t* bytes, std::size_t size, const Log
     return false;
   }
   const std::size_t pages = (size + kPageSize - 1) / kPageSize;
-  if (pages > static_cast<std::size_t>(kMaxPages)) {
-    log.Printf("Cart is too big!\n");
-    log.Printf("Cart has %zu pages; a cartridge holds at most %d.\r\n", pages, kMaxPages);
-    return false;
-  }
-  std::unique_ptr<std::uint8_t[]> pagesRead(new (std::nothrow) std::uint8_t[pages * kPageSize]);
-  if (!pagesRead) {
-    log.Printf("Cart needs more memory than there is.\r\n");
-    return false;
-  }
+  std::unique_ptr<std::uint8_t[]> pagesRead = AllocatePages(pages, log);
+  if (!pagesRead) return false;
   std::memcpy(pagesRead.get(), bytes, size);
   const std::size_t lastStart = (pages - 1) * kPageSize;
   const std::size_t lastPart = size - lastStart;

@@ -372,6 +372,10 @@ class Console {
   DebugHooks* debugHooks = nullptr;
   bool stopped = false;  // a frame is partway, stopped before an instruction
   void WriteSlow(std::uint16_t address, std::uint8_t value);
+  // A write the cartridge's board takes: its RAM mapped in or out (a save
+  // then due), its banks moved.
+  void WriteBoard(std::uint16_t address, std::uint8_t value);
+  void TakeWriteEffect(const Cartridge::WriteEffect& effect);
   // The SG-1000's and SC-3000's memory map, writes and ports.
   void RemapSg();
   void WriteSlowSg(std::uint16_t address, std::uint8_t value);

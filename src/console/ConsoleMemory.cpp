@@ -252,6 +252,17 @@ void Console::Remap() {
   }
 }
 
+void Console::WriteBoard(std::uint16_t address, std::uint8_t value) { TakeWriteEffect(cartridge.Write(address, value)); }
+
+void Console::TakeWriteEffect(const Cartridge::WriteEffect& effect) {
+  if (effect.ramIn) {
+    savePending = false;
+    cartridgeRamDirty = true;
+  }
+  if (effect.ramOut) savePending = true;
+  if (effect.remap) Remap();
+}
+
 void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
   if (SgFamily()) {
     WriteSlowSg(address, value);
@@ -260,13 +271,7 @@ void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
   if (address < 0xC000) {
     // ROM: a board's register, or nothing.
     if (!cartridgeShown) return;
-    const Cartridge::WriteEffect effect = cartridge.Write(address, value);
-    if (effect.ramIn) {
-      savePending = false;
-      cartridgeRamDirty = true;
-    }
-    if (effect.ramOut) savePending = true;
-    if (effect.remap) Remap();
+    WriteBoard(address, value);
     return;
   }
   const bool ramOn = !(memoryControl & 0x10);
@@ -299,12 +304,7 @@ void Console::WriteSlow(std::uint16_t address, std::uint8_t value) {
     systemRam[address & 0x1FFF] =
         sega && address != 0xFFFC ? static_cast<std::uint8_t>(value & cartridge.BankMask()) : value;
   }
-  if (effect.ramIn) {
-    savePending = false;
-    cartridgeRamDirty = true;
-  }
-  if (effect.ramOut) savePending = true;
-  if (effect.remap) Remap();
+  TakeWriteEffect(effect);
 }
 
 void Console::FoldWrites() {

@@ -137,13 +137,7 @@ void Console::WriteSlowSg(std::uint16_t address, std::uint8_t value) {
         return;
       }
     }
-    const Cartridge::WriteEffect effect = cartridge.Write(address, value);
-    if (effect.ramIn) {
-      savePending = false;
-      cartridgeRamDirty = true;
-    }
-    if (effect.ramOut) savePending = true;
-    if (effect.remap) Remap();
+    WriteBoard(address, value);
     return;
   }
   const int size = SgRamSize();
@@ -152,13 +146,7 @@ void Console::WriteSlowSg(std::uint16_t address, std::uint8_t value) {
   // A Sega board (an image over 48 KB) listens at 0xFFFC-0xFFFF as on the
   // Master System; the RAM behind keeps the bytes written.
   if (address >= 0xFFFC && cartridge.CurrentBoard() == Board::Sega) {
-    const Cartridge::WriteEffect effect = cartridge.Write(address, value);
-    if (effect.ramIn) {
-      savePending = false;
-      cartridgeRamDirty = true;
-    }
-    if (effect.ramOut) savePending = true;
-    if (effect.remap) Remap();
+    WriteBoard(address, value);
   }
 }
 
