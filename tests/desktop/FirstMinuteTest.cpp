@@ -647,9 +647,15 @@ TEST_P(FirstMinute, PictureFiltersAreDrawnAndKept) {
 
 // The figures in the README's "Desktop figures": start to the first frame on
 // screen, processor use running and paused, and the exit. Printed, never
-// asserted; run with --gtest_also_run_disabled_tests.
+// asserted; run with --gtest_also_run_disabled_tests. TAVRIN_FIGURES_SETTINGS,
+// when set, is the settings file the program starts with (a window size and
+// a filter, for docs/performance.md's filter figures).
 TEST_P(FirstMinute, DISABLED_Figures) {
   using Clock = std::chrono::steady_clock;
+  if (const char* settings = std::getenv("TAVRIN_FIGURES_SETTINGS")) {
+    std::filesystem::create_directories(scratch / ".config" / "tavrin");
+    std::ofstream(scratch / ".config" / "tavrin" / "tavrin.conf") << settings;
+  }
   const auto started = Clock::now();
   Launch({});
   if (HasFatalFailure()) return;
