@@ -34,10 +34,10 @@ namespace {
 // so a wrong path fails at once. Nothing is created: the file is written for
 // real, whole, at the end.
 bool CheckWritable(const std::string& path) {
-  std::string error;
-  if (path.empty() || CheckOutputWritable(path, error)) return true;
-  std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-  return false;
+  if (path.empty()) return true;
+  const Result writable = CheckOutputWritable(path);
+  if (!writable) std::fprintf(stderr, "tavrin: %s\n", writable.Log().c_str());
+  return static_cast<bool>(writable);
 }
 
 // Everything about the files of a run that can be checked before it starts:
@@ -62,14 +62,14 @@ bool CheckRunFiles(const RunOptions& options, const std::string& image) {
   outputs.push_back(OutputFile{"--vgm", options.vgm});
   outputs.push_back(OutputFile{"--save-state", options.saveState});
   outputs.push_back(OutputFile{"--trace", options.trace});
-  std::string error;
-  const Result batteryPath = BatteryPathFor(image, battery);
-  if (!batteryPath) error = batteryPath.Log();
-  bool ok = batteryPath && CheckOutputs(image, battery, outputs, error) &&
-            (options.audio.empty() || WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames),
-                                                             TimingOf(options.region == "eu" ? Region::kExportPal : Region::kExport).FramesPerSecond(), error));
-  if (!ok) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
-  return ok;
+  Result checked = BatteryPathFor(image, battery);
+  if (checked) checked = CheckOutputs(image, battery, outputs);
+  if (checked && !options.audio.empty()) {
+    const Region region = options.region == "eu" ? Region::kExportPal : Region::kExport;
+    checked = WavWriter::CheckLength(static_cast<std::uint64_t>(options.frames), TimingOf(region).FramesPerSecond());
+  }
+  if (!checked) std::fprintf(stderr, "tavrin: %s\n", checked.Log().c_str());
+  return static_cast<bool>(checked);
 }
 
 long PeakMemoryKilobytes() {
@@ -82,10 +82,9 @@ class WavSink final : public SampleSink {
  public:
   explicit WavSink(WavWriter& writer) : wav(writer) {}
   void Samples(const std::int16_t* samples, int count) override {
-    if (!failed && !wav.Append(samples, static_cast<std::size_t>(count), error)) failed = true;
+    if (appended) appended = wav.Append(samples, static_cast<std::size_t>(count));
   }
-  bool failed = false;
-  std::string error;
+  Result appended;  // the first failure, after which nothing more is written
 
  private:
   WavWriter& wav;
@@ -168,7 +167,7 @@ class HeadlessRun {
     for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
     session->console.SetGlassesView(options.glassesView);
     if (!options.audio.empty()) {
-      if (error.clear(); !wav.Open(options.audio, error)) return Complain(error, 1);
+      if (const Result opened = wav.Open(options.audio); !opened) return Complain(opened.Log(), 1);
       session->sound = &wavSink;
     }
     if (!session->LoadAndReset(image.c_str())) {
@@ -300,10 +299,11 @@ class HeadlessRun {
       ok = Complain(error);
     }
     if (!options.audio.empty()) {
-      error = wavSink.error;
-      if (wavSink.failed || !wav.Finish(error)) {
+      Result recorded = wavSink.appended;
+      if (recorded) recorded = wav.Finish();
+      if (!recorded) {
         wav.Abort();
-        ok = Complain(error);
+        ok = Complain(recorded.Log());
       }
     }
     return ok;

@@ -39,8 +39,9 @@ bool Same(const Identity& a, const Identity& b) {
 
 }  // namespace
 
-bool CheckOutputs(const std::string& imagePath, const std::string& batteryPath,
-                  const std::vector<OutputFile>& outputs, std::string& error) {
+// Both are the command line's checks: their lines are the log's alone.
+Result CheckOutputs(const std::string& imagePath, const std::string& batteryPath,
+                    const std::vector<OutputFile>& outputs) {
   struct Named {
     std::string what;
     Identity identity;
@@ -53,20 +54,16 @@ bool CheckOutputs(const std::string& imagePath, const std::string& batteryPath,
     Identity identity = IdentityOf(output.path);
     for (const Named& other : taken) {
       if (Same(identity, other.identity)) {
-        error = output.option + " '" + output.path + "' is " + other.what + "; it would be overwritten";
-        return false;
+        return LogReason(output.option + " '" + output.path + "' is " + other.what + "; it would be overwritten");
       }
     }
     taken.push_back({"the file of " + output.option + " '" + output.path + "'", identity});
   }
-  return true;
+  return {};
 }
 
-bool CheckOutputWritable(const std::string& path, std::string& error) {
-  if (Result length = CheckPathLength(path); !length) {
-    error = length.Log();
-    return false;
-  }
+Result CheckOutputWritable(const std::string& path) {
+  if (Result length = CheckPathLength(path); !length) return length;
   std::size_t slash = path.rfind('/');
   std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   struct stat info;
@@ -80,9 +77,6 @@ bool CheckOutputWritable(const std::string& path, std::string& error) {
   } else if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
     problem = EISDIR;
   }
-  if (problem != 0) {
-    error = "cannot write " + DescribePathError(path, problem).log;
-    return false;
-  }
-  return true;
+  if (problem != 0) return LogReason("cannot write " + DescribePathError(path, problem).log);
+  return {};
 }

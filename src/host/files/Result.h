@@ -16,6 +16,10 @@ struct Reason {
   bool Empty() const { return log.empty() && shown.empty(); }
 };
 
+// A reason in the log's English alone, shown as it is: for the command line's
+// own failures, which no window ever shows.
+inline Reason LogReason(const std::string& line) { return Reason{line, line}; }
+
 // A reason about a file: "'path': why" in the log, "« path » : why" shown.
 Reason AboutPath(const std::string& path, const Reason& why);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/files/AtomicFile.h"
+#include "host/files/Result.h"
 
 // Streams a recording to a RIFF WAV file (PCM, 16-bit, mono, 48,000 Hz) as
 // it runs: samples go to a temporary file beside the target, Finish writes
@@ -17,16 +18,16 @@ class WavWriter {
   // RIFF counts in 32 bits: the data may not take the file past 4 GB.
   static constexpr std::uint64_t kMaxDataBytes = 0xFFFFFFFFull - (kHeaderBytes - 8);
 
-  // Whether `frames` frames at `framesPerSecond` fit one WAV file; false
-  // with a clear line to check before anything runs.
-  static bool CheckLength(std::uint64_t frames, double framesPerSecond, std::string& error);
+  // Whether `frames` frames at `framesPerSecond` fit one WAV file; a
+  // failure with a clear line, to check before anything runs.
+  static Result CheckLength(std::uint64_t frames, double framesPerSecond);
 
   // Writes through `ops` (which must outlive the writer).
   explicit WavWriter(const FileOps& ops = SystemFileOps()) : file(ops) {}
 
-  bool Open(const std::string& path, std::string& error);
-  bool Append(const std::int16_t* samples, std::size_t count, std::string& error);
-  bool Finish(std::string& error);
+  Result Open(const std::string& path);
+  Result Append(const std::int16_t* samples, std::size_t count);
+  Result Finish();
   void Abort();
 
   std::uint64_t DataBytes() const { return dataBytes; }
