@@ -84,11 +84,11 @@ void ScreenshotWithNote(Session& session) {
   const std::vector<std::uint8_t> rgb = ConsolePictureRgb(console.Frame(), console.ShownColours(), console.GameGear(),
                                                           width, height, console.ScreenColours(),
                                                           console.FrameHeight());
-  std::string error;
-  const std::string path = SaveScreenshotToPictures(rgb.data(), width, height, error, session.imagePath);
+  std::string path;
+  const Result saved = SaveScreenshotToPictures(rgb.data(), width, height, path, session.imagePath);
   // The file as the player finds it: the pictures folder, Tavrin/, the name.
-  std::string shown = error;
-  if (!path.empty()) {
+  std::string shown = saved.Shown();
+  if (saved) {
     std::size_t from = path.size();
     for (int parts = 0; parts < 3 && from != std::string::npos && from > 0; ++parts) from = path.rfind('/', from - 1);
     shown = from == std::string::npos ? path : path.substr(from + 1);

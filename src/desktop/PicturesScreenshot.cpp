@@ -15,7 +15,6 @@
 #include "headless/Screenshot.h"
 #include "host/conversion/ColourConversion.h"
 #include "host/display/PictureLayout.h"
-#include "host/i18n/SystemError.h"
 #include "host/i18n/Translate.h"
 
 namespace {
@@ -23,10 +22,8 @@ namespace {
 // More shots than this within one millisecond means something is wrong.
 constexpr int kMaxSuffix = 1000;
 
-// The reason is shown in the note, so in the player's words.
-std::string SystemError(const std::string& path, int error) {
-  return Format(Tr("« %s » : %s"), path.c_str(), ShownSystemError(error).c_str());
-}
+// What a system error did to `path`.
+Reason SystemError(const std::string& path, int error) { return AboutPath(path, SystemReason(error)); }
 
 bool WriteAll(int descriptor, const std::vector<std::uint8_t>& bytes) {
   std::size_t done = 0;
@@ -69,36 +66,30 @@ std::string ScreenshotFileName(std::chrono::system_clock::time_point when, const
   return game + name;
 }
 
-std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
-                                   std::chrono::system_clock::time_point when, std::string& error,
-                                   const std::string& image) {
+Result SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
+                              std::chrono::system_clock::time_point when, std::string& path,
+                              const std::string& image) {
+  path.clear();
   std::vector<std::uint8_t> png;
-  if (!EncodeRgbPng(rgb, width, height, png, error)) return {};
-  if (g_mkdir_with_parents(folder.c_str(), 0755) != 0) {
-    error = SystemError(folder, errno);
-    return {};
-  }
+  if (Result encoded = EncodeRgbPng(rgb, width, height, png); !encoded) return encoded;
+  if (g_mkdir_with_parents(folder.c_str(), 0755) != 0) return SystemError(folder, errno);
   // The picture is written and synced under a temporary name, then given its
   // name with link(), which fails rather than replace a file already there:
   // no shot ever overwrites another, even one another run takes at once.
   std::string temporary = folder + "/.tavrin-shot-XXXXXX";
   const int descriptor = ::mkstemp(temporary.data());
-  if (descriptor < 0) {
-    error = SystemError(folder, errno);
-    return {};
-  }
+  if (descriptor < 0) return SystemError(folder, errno);
   const bool written = WriteAll(descriptor, png) && ::fsync(descriptor) == 0;
   const int writeError = errno;
   ::fchmod(descriptor, 0644);
   ::close(descriptor);
   if (!written) {
     ::unlink(temporary.c_str());
-    error = SystemError(temporary, writeError);
-    return {};
+    return SystemError(temporary, writeError);
   }
   const std::string name = ScreenshotFileName(when, image);
   const std::string stem = folder + "/" + name.substr(0, name.size() - 4);
-  std::string path;
+  Reason failed;
   for (int suffix = 1; suffix <= kMaxSuffix; ++suffix) {
     const std::string candidate = suffix == 1 ? stem + ".png" : stem + "-" + std::to_string(suffix) + ".png";
     if (::link(temporary.c_str(), candidate.c_str()) == 0) {
@@ -113,31 +104,34 @@ std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int heigh
       if (::rename(temporary.c_str(), candidate.c_str()) == 0) {
         path = candidate;
       } else {
-        error = SystemError(candidate, errno);
+        failed = SystemError(candidate, errno);
       }
       break;
     }
     if (errno != EEXIST) {
-      error = SystemError(candidate, errno);
+      failed = SystemError(candidate, errno);
       break;
     }
   }
   ::unlink(temporary.c_str());
   if (path.empty()) {
-    if (error.empty()) error = Format(Tr("« %s.png » : trop de captures de ce nom"), stem.c_str());
-    return {};
+    if (failed.Empty()) {
+      failed = Reason{"'" + stem + ".png': too many screenshots of that name",
+                      Format(Tr("« %s.png » : trop de captures de ce nom"), stem.c_str())};
+    }
+    return failed;
   }
   if (const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
-  return path;
+  return {};
 }
 
-std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error,
-                                     const std::string& image) {
+Result SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& path,
+                                const std::string& image) {
   return SaveScreenshotInFolder(rgb, width, height, PicturesScreenshotFolder(), std::chrono::system_clock::now(),
-                                error, image);
+                                path, image);
 }
 
 std::vector<std::uint8_t> ConsolePictureRgb(const std::uint8_t* frame, const std::uint8_t* colourRam, bool gameGear,

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "host/files/Result.h"
+
 // Screenshots the player asks for, kept in the user's pictures folder under
 // Tavrin/, one PNG per shot named after the game and the moment it was taken.
 
@@ -20,15 +22,15 @@ std::string ScreenshotFileName(std::chrono::system_clock::time_point when, const
 // Writes the picture (8-bit RGB, `height` rows of `width` * 3 bytes; 256x192
 // or a cropped size) as a PNG in `folder`, made if missing, named after
 // `when`. A file of that name is never replaced: "-2", "-3"... is added
-// before ".png" instead. The file appears whole or not at all. Returns its
-// path, or an empty string with the reason in `error`.
-std::string SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
-                                   std::chrono::system_clock::time_point when, std::string& error,
-                                   const std::string& image = {});
+// before ".png" instead. The file appears whole or not at all. Sets `path`
+// to it, or fails with the reason (shown in the player's note).
+Result SaveScreenshotInFolder(const std::uint8_t* rgb, int width, int height, const std::string& folder,
+                              std::chrono::system_clock::time_point when, std::string& path,
+                              const std::string& image = {});
 
 // SaveScreenshotInFolder into PicturesScreenshotFolder() at the present time.
-std::string SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& error,
-                                     const std::string& image = {});
+Result SaveScreenshotToPictures(const std::uint8_t* rgb, int width, int height, std::string& path,
+                                const std::string& image = {});
 
 // The console's last frame (256 x 192 colour indexes) as a screenshot shows
 // it: 8-bit RGB of the whole frame, or of the Game Gear's 160 x 144 window,

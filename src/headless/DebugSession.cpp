@@ -57,14 +57,15 @@ bool DebugSession::Wanted(const RunOptions& options) {
   return !options.breaks.empty() || !options.trace.empty() || options.debugServer >= 0;
 }
 
-bool DebugSession::Start(const RunOptions& options, const std::string& image, bool demo, Console& console,
-                         std::string& error) {
+// The headless runner's failures are the command line's: said in the log's
+// words alone.
+Result DebugSession::Start(const RunOptions& options, const std::string& image, bool demo, Console& console) {
   debugger = std::make_unique<Debugger>(console);
   const std::size_t slash = image.find_last_of('/');
   folder = slash == std::string::npos ? "." : image.substr(0, slash);
   exitOnBreak = options.onBreak == "exit";
   for (const std::string& path : options.symbols) {
-    if (!LoadSymbolFile(path, debugger->symbols, error, &lines)) return false;
+    if (std::string error; !LoadSymbolFile(path, debugger->symbols, error, &lines)) return LogReason(error);
   }
   if (demo) {
     debugger->symbols.Parse(DemoSymbols());
@@ -80,17 +81,13 @@ bool DebugSession::Start(const RunOptions& options, const std::string& image, bo
   for (const std::string& where : options.breaks) {
     CodePlace place;
     if (!ParseCodePlace(where, debugger->symbols, place)) {
-      error = "--break '" + where + "': no such label, and not an address ($1234, 1234h, PAGE:ADDRESS)";
-      return false;
+      return LogReason("--break '" + where + "': no such label, and not an address ($1234, 1234h, PAGE:ADDRESS)");
     }
     debugger->AddBreakpoint(place);
   }
   if (!options.trace.empty()) {
     trace = std::fopen(options.trace.c_str(), "w");
-    if (trace == nullptr) {
-      error = DescribePathError(options.trace, errno).log;
-      return false;
-    }
+    if (trace == nullptr) return LogReason(DescribePathError(options.trace, errno).log);
     tracePath = options.trace;
     debugger->SetTrace([this](std::string_view line) {
       if (traceFailed) return;
@@ -99,7 +96,7 @@ bool DebugSession::Start(const RunOptions& options, const std::string& image, bo
       }
     });
   }
-  return true;
+  return {};
 }
 
 bool DebugSession::Stopped() {
@@ -110,13 +107,10 @@ bool DebugSession::Stopped() {
   return true;
 }
 
-bool DebugSession::Finish(std::string& error) {
-  if (trace == nullptr) return true;
+Result DebugSession::Finish() {
+  if (trace == nullptr) return {};
   const bool closed = std::fclose(trace) == 0;
   trace = nullptr;
-  if (traceFailed || !closed) {
-    error = "'" + tracePath + "': the trace could not be written whole";
-    return false;
-  }
-  return true;
+  if (traceFailed || !closed) return LogReason("'" + tracePath + "': the trace could not be written whole");
+  return {};
 }

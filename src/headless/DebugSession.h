@@ -6,6 +6,7 @@
 
 #include "debugger/Debugger.h"
 #include "debugger/SourceLines.h"
+#include "host/files/Result.h"
 
 class Console;
 struct RunOptions;
@@ -30,10 +31,9 @@ class DebugSession {
   static bool Wanted(const RunOptions& options);
 
   // Attaches a debugger to the console: symbols from --symbols, the files
-  // beside the image (or the demo's own), then the breakpoints. False, with
-  // the reason, when a file cannot be read or a place is unknown.
-  bool Start(const RunOptions& options, const std::string& image, bool demo, Console& console,
-             std::string& error);
+  // beside the image (or the demo's own), then the breakpoints. A failure,
+  // with the reason, when a file cannot be read or a place is unknown.
+  Result Start(const RunOptions& options, const std::string& image, bool demo, Console& console);
 
   // After a frame that stopped: prints the stop on standard output. True to
   // run on (the frame is then finished by the next RunFrame), false when
@@ -49,8 +49,8 @@ class DebugSession {
 
   // The trace could not be written (disk full): the run fails.
   bool TraceFailed() const { return traceFailed; }
-  // Closes the trace file; false when its last writes failed.
-  bool Finish(std::string& error);
+  // Closes the trace file; a failure when its last writes failed.
+  Result Finish();
 
  private:
   std::unique_ptr<Debugger> debugger;

@@ -163,7 +163,6 @@ class HeadlessRun {
       std::fprintf(stderr, "tavrin: cannot use the boot program: %s\n", applied.Log().c_str());
       return 1;
     }
-    std::string error;  // each step below starts with it empty
     for (int port = 0; port < 2; ++port) session->console.SetPeripheral(port, options.port[port]);
     session->console.SetGlassesView(options.glassesView);
     if (!options.audio.empty()) {
@@ -185,8 +184,10 @@ class HeadlessRun {
     }
     // Breakpoints and the trace run on the debugger's interpreter; without
     // them the frames take the plain one.
-    if (error.clear(); DebugSession::Wanted(options) && !debug.Start(options, image, demo, session->console, error)) {
-      return Complain(error, 2);
+    if (DebugSession::Wanted(options)) {
+      if (const Result started = debug.Start(options, image, demo, session->console); !started) {
+        return Complain(started.Log(), 2);
+      }
     }
     return StartDebugServer() ? 0 : 2;
   }
@@ -288,15 +289,16 @@ class HeadlessRun {
     if (!options.vgm.empty()) {
       if (const Result stopped = session->StopSoundLog(); !stopped) ok = Complain(stopped.Log());
     }
-    std::string error;  // each step below starts with it empty
     session->Shutdown();
     // A battery save the run owed and could not make is a failed run.
     if (session->saveFailed) ok = false;
-    if (error.clear(); !debug.Finish(error)) ok = Complain(error);
+    if (const Result finished = debug.Finish(); !finished) ok = Complain(finished.Log());
     const PictureRect visible = VisiblePicture(session->console.GameGear());
-    if (error.clear(); !options.screenshot.empty() &&
-        !WriteScreenshot(*display, options.screenshot, error, options.crop ? &visible : nullptr)) {
-      ok = Complain(error);
+    if (!options.screenshot.empty()) {
+      if (const Result written = WriteScreenshot(*display, options.screenshot, options.crop ? &visible : nullptr);
+          !written) {
+        ok = Complain(written.Log());
+      }
     }
     if (!options.audio.empty()) {
       Result recorded = wavSink.appended;

@@ -9,22 +9,17 @@
 #include "host/files/AtomicFile.h"
 #include "headless/HeadlessDisplay.h"
 
-bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, std::string& error,
-                     const PictureRect* area) {
+Result WriteScreenshot(const HeadlessDisplay& display, const std::string& path, const PictureRect* area) {
   PictureRect part{0, 0, display.BackWidth(), std::min(display.BackHeight(), display.frameRows)};
   if (area) {
     if (area->x < 0 || area->y < 0 || area->x + area->width > part.width || area->y + area->height > part.height) {
-      error = "no picture to write";
-      return false;
+      return LogReason("no picture to write");
     }
     part = *area;
   }
   const int width = part.width;
   const int height = part.height;
-  if (width <= 0 || height <= 0) {
-    error = "no picture to write";
-    return false;
-  }
+  if (width <= 0 || height <= 0) return LogReason("no picture to write");
   std::vector<png_byte> rgb(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -37,22 +32,16 @@ bool WriteScreenshot(const HeadlessDisplay& display, const std::string& path, st
   }
 
   std::vector<std::uint8_t> png;
-  if (!EncodeRgbPng(rgb.data(), width, height, png, error)) {
-    error = "cannot encode '" + path + "': " + error;
-    return false;
+  if (const Result encoded = EncodeRgbPng(rgb.data(), width, height, png); !encoded) {
+    return LogReason("cannot encode '" + path + "': " + encoded.Log());
   }
   // Written whole under a temporary name and renamed: a failure leaves no
   // partial picture behind.
-  const Result written = WriteFileAtomically(path, png, LinkPolicy::kReplaceLink);
-  if (!written) error = written.Log();
-  return static_cast<bool>(written);
+  return WriteFileAtomically(path, png, LinkPolicy::kReplaceLink);
 }
 
-bool EncodeRgbPng(const std::uint8_t* rgb, int width, int height, std::vector<std::uint8_t>& png, std::string& error) {
-  if (width <= 0 || height <= 0) {
-    error = "no picture to write";
-    return false;
-  }
+Result EncodeRgbPng(const std::uint8_t* rgb, int width, int height, std::vector<std::uint8_t>& png) {
+  if (width <= 0 || height <= 0) return LogReason("no picture to write");
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
@@ -64,12 +53,12 @@ bool EncodeRgbPng(const std::uint8_t* rgb, int width, int height, std::vector<st
   bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, rgb, width * 3, nullptr) != 0;
   png.assign(size, 0);
   ok = ok && png_image_write_to_memory(&image, png.data(), &size, 0, rgb, width * 3, nullptr) != 0;
-  if (!ok) error = image.message;
+  const std::string message = ok ? std::string() : std::string(image.message);
   png_image_free(&image);
-  if (ok) {
-    png.resize(size);
-  } else {
+  if (!ok) {
     png.clear();
+    return LogReason(message);
   }
-  return ok;
+  png.resize(size);
+  return {};
 }

@@ -55,9 +55,10 @@ TEST(PicturesScreenshot, NamedByTimeNeverOverwrittenAndDecodesToThePixels) {
     SCOPED_TRACE(c.name);
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(c.width) * c.height * 3);
     for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 7 + c.width);
-    std::string error;
-    const std::string path = SaveScreenshotInFolder(rgb.data(), c.width, c.height, folder.string(), when, error, c.image);
-    ASSERT_EQ(path, (folder / c.name).string()) << error;
+    std::string path;
+    const Result saved = SaveScreenshotInFolder(rgb.data(), c.width, c.height, folder.string(), when, path, c.image);
+    ASSERT_TRUE(saved) << saved.Log();
+    ASSERT_EQ(path, (folder / c.name).string());
     int width = 0;
     int height = 0;
     EXPECT_EQ(Decode(path, width, height), rgb);
@@ -72,10 +73,12 @@ TEST(PicturesScreenshot, NamedByTimeNeverOverwrittenAndDecodesToThePixels) {
 
   // A folder that cannot be made is an error, not a crash.
   std::ofstream(folder / "file") << "x";
-  std::string error;
+  std::string path;
   std::vector<std::uint8_t> rgb(256 * 192 * 3);
-  EXPECT_EQ(SaveScreenshotInFolder(rgb.data(), 256, 192, (folder / "file" / "sub").string(), when, error), "");
-  EXPECT_FALSE(error.empty());
+  const Result saved = SaveScreenshotInFolder(rgb.data(), 256, 192, (folder / "file" / "sub").string(), when, path);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(path, "");
+  EXPECT_FALSE(saved.Shown().empty());
   ::unsetenv("TZ");
   ::tzset();
   std::filesystem::remove_all(folder.parent_path().parent_path());
