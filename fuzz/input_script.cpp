@@ -12,10 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    std::string error;
-    if (!script.Add(text.substr(start, end - start), error) && error.empty()) __builtin_trap();
-    error.clear();
-    if (!script.AddAim(text.substr(start, end - start), error) && error.empty()) __builtin_trap();
+    const std::string line = text.substr(start, end - start);
+    if (const Result added = script.Add(line); !added && added.Log().empty()) __builtin_trap();
+    if (const Result added = script.AddAim(line); !added && added.Log().empty()) __builtin_trap();
     start = end + 1;
   }
   for (int frame : {0, 1, 2, 100, 2147483647}) {

@@ -6,17 +6,17 @@
 #include "host/session/RunOptions.h"
 #include "host/session/Session.h"
 
-bool DesktopDebugServer::Start(const RunOptions& options, Session& session, std::string& error) {
+Result DesktopDebugServer::Start(const RunOptions& options, Session& session) {
   debugger = std::make_unique<Debugger>(session.console);
   extraSymbols = options.symbols;
   server = std::make_unique<DapServer>(session.console, *debugger, lines, std::string());
-  if (!server->Listen(options.debugServer, error)) {
+  if (Result listening = server->Listen(options.debugServer); !listening) {
     server.reset();
     debugger.reset();
-    return false;
+    return listening;
   }
   std::fprintf(stderr, "tavrin: debug server on 127.0.0.1:%d\n", server->Port());
-  return true;
+  return {};
 }
 
 void DesktopDebugServer::Poll(Session& session) {

@@ -18,8 +18,8 @@ struct RunOptions;
 // its line yet runs on at once rather than a frame at a time.
 class DesktopDebugServer {
  public:
-  // Starts listening; false, with the reason, when it cannot.
-  bool Start(const RunOptions& options, Session& session, std::string& error);
+  // Starts listening; a failure, with the reason, when it cannot.
+  Result Start(const RunOptions& options, Session& session);
   // Once per pass of the run loop: new symbols after a load, the client's
   // requests.
   void Poll(Session& session);

@@ -134,15 +134,19 @@ void DesktopApp::SetEmulatorPaused(bool on) {
 void DesktopApp::ShowMenuShortcuts() { window.SetShortcuts(MenuShortcutsFor(bindings.Keys(), session.stateSlot)); }
 
 void DesktopApp::OpenSound() {
-  if (sound.Open(soundFailure)) session.sound = &sound;
+  // The box that says so shows SDL's own words.
+  if (const Result opened = sound.Open(); opened) {
+    session.sound = &sound;
+  } else {
+    soundFailure = opened.Shown();
+  }
 }
 
 void DesktopApp::NeverSayNoSoundDevice() {
   SettingsFile* file = settings.File();
   if (!file) return;
   file->values.noDeviceBox = false;
-  std::string error;
-  if (!file->Save(error)) LogPrintf("tavrin: %s\n", error.c_str());
+  if (const Result saved = file->Save(); !saved) LogPrintf("tavrin: %s\n", saved.Log().c_str());
 }
 
 // No sound device: the game runs silent, and says so once the windows are
@@ -198,8 +202,9 @@ bool DesktopApp::Start(const std::string& image) {
   placePending = settings.File()->values.windowPlaced;
   // An editor's debugger over the Debug Adapter Protocol.
   if (options.debugServer >= 0) {
-    std::string error;
-    if (!debugServer.Start(options, session, error)) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+    if (const Result started = debugServer.Start(options, session); !started) {
+      std::fprintf(stderr, "tavrin: %s\n", started.Log().c_str());
+    }
   }
   bindings.SetTargets(&input, &play);
   return true;
@@ -465,9 +470,9 @@ int RunDesktop(const RunOptions& options, std::string& noDisplay) {
   }
   std::string image = options.image;
   if (image.empty()) {
-    std::string error;
-    image = InstallDemoImage(error);
-    if (image.empty()) std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+    if (const Result installed = InstallDemoImage(image); !installed) {
+      std::fprintf(stderr, "tavrin: %s\n", installed.Log().c_str());
+    }
   }
   auto app = std::make_unique<DesktopApp>(options);
   if (!app->Start(image)) {

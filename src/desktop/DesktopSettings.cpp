@@ -25,8 +25,7 @@ void DesktopSettings::ApplySoundLevel() {
 
 void DesktopSettings::Save() {
   if (!settings || !settings->CanSave()) return;
-  std::string error;
-  if (!settings->Save(error)) LogPrintf("tavrin: settings not saved: %s\n", error.c_str());
+  if (const Result saved = settings->Save(); !saved) LogPrintf("tavrin: settings not saved: %s\n", saved.Log().c_str());
 }
 
 namespace {

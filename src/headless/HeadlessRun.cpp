@@ -137,9 +137,8 @@ class HeadlessRun {
     image = options.image;
     demo = image.empty();
     if (!demo) return true;
-    std::string error;
-    image = InstallDemoImage(error);
-    return !image.empty() || Complain(error);
+    const Result installed = InstallDemoImage(image);
+    return installed || Complain(installed.Log());
   }
 
   void StartConsole() {
@@ -197,8 +196,7 @@ class HeadlessRun {
   bool StartDebugServer() {
     if (options.debugServer < 0) return true;
     server = std::make_unique<DapServer>(session->console, *debug.GetDebugger(), debug.Lines(), debug.SourceFolder());
-    std::string error;
-    if (!server->Listen(options.debugServer, error)) return Complain(error);
+    if (const Result listening = server->Listen(options.debugServer); !listening) return Complain(listening.Log());
     std::fprintf(stderr, "tavrin: debug server on 127.0.0.1:%d, waiting for a client\n", server->Port());
     while (server->WaitingForStart()) server->Poll(100);
     return true;

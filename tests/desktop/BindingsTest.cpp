@@ -118,8 +118,8 @@ TEST_F(BindingFiles, BindingsComeBackFromTheFileAndMalformedEntriesAreLeftOut) {
   SettingsFile file(path.string());
   file.values.keyBindings = KeyTableToSettings(keys);
   file.values.padBindings["0300abcd"] = PadTableToSettings(pad);
-  std::string error;
-  ASSERT_TRUE(file.Save(error)) << error;
+  const Result saved = file.Save();
+  ASSERT_TRUE(saved) << saved.Log();
 
   SettingsFile again(path.string());
   again.Load();

@@ -239,16 +239,16 @@ TEST(InputScript, HoldsCoverTheirFrames) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.text << " at " << c.frame);
     InputScript script;
-    std::string error;
-    ASSERT_TRUE(script.Add(c.text, error)) << error;
+    const Result added = script.Add(c.text);
+    ASSERT_TRUE(added) << added.Log();
     EXPECT_EQ(script.KeysAt(c.frame), c.keys);
   }
   for (const char* bad : {"up", "up@", "up@5-3", "up@-1", "warp@1", "up@1-x", "@3", "key:F1@1", "key:@1"}) {
     SCOPED_TRACE(bad);
     InputScript script;
-    std::string error;
-    EXPECT_FALSE(script.Add(bad, error));
-    EXPECT_FALSE(error.empty());
+    const Result added = script.Add(bad);
+    EXPECT_FALSE(added);
+    EXPECT_FALSE(added.Log().empty());
   }
 }
 
@@ -276,8 +276,10 @@ TEST(InputScript, AimsPointAndGlide) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.aims.back() << " port " << c.port << " at " << c.frame);
     InputScript script;
-    std::string error;
-    for (const char* aim : c.aims) ASSERT_TRUE(script.AddAim(aim, error)) << error;
+    for (const char* aim : c.aims) {
+      const Result added = script.AddAim(aim);
+      ASSERT_TRUE(added) << added.Log();
+    }
     const PointerInput got = script.PointerAt(c.port, c.frame);
     EXPECT_EQ(std::tie(got.x, got.y, got.dx, got.dy, got.button1, got.button2),
               std::tie(c.expected.x, c.expected.y, c.expected.dx, c.expected.dy, c.expected.button1,
@@ -287,9 +289,9 @@ TEST(InputScript, AimsPointAndGlide) {
                           "1,2+@0", ",@0"}) {
     SCOPED_TRACE(bad);
     InputScript script;
-    std::string error;
-    EXPECT_FALSE(script.AddAim(bad, error));
-    EXPECT_FALSE(error.empty());
+    const Result added = script.AddAim(bad);
+    EXPECT_FALSE(added);
+    EXPECT_FALSE(added.Log().empty());
   }
 }
 

@@ -121,8 +121,10 @@ TEST(DemoCartridge, InstalledCopyIsRepairedWhateverIsThere) {
     std::filesystem::remove_all(data);
     std::filesystem::create_directories(copy.parent_path());
     c.make(copy);
-    std::string error;
-    EXPECT_EQ(InstallDemoImage(error), copy.string()) << error;
+    std::string path;
+    const Result installed = InstallDemoImage(path);
+    EXPECT_TRUE(installed) << installed.Log();
+    EXPECT_EQ(path, copy.string());
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(copy)));
     std::ifstream in(copy, std::ios::binary);
     std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -61,8 +61,8 @@ TEST_F(SettingsFiles, EverySettingComesBackAsSaved) {
   s.recentImages = {"/a/b;c.zip", "/a/été=1.sms", "/a/x\\y.gg"};
   s.keyBindings = {{"haut", "Up"}, {"pause", ""}};
   s.padBindings = {{"030000005e0400008e02000010010000", {{"bouton-1", "a"}}}};
-  std::string error;
-  ASSERT_TRUE(file.Save(error)) << error;
+  const Result saved = file.Save();
+  ASSERT_TRUE(saved) << saved.Log();
 
   LogCapture log;
   SettingsFile again(path);
@@ -145,8 +145,7 @@ TEST_F(SettingsFiles, BadFilesGiveDefaultsOneLogLineAndAreNeverLost) {
       EXPECT_EQ(log.text(), "");
     }
     if (!c.canSave) {
-      std::string error;
-      EXPECT_FALSE(file.Save(error));
+      EXPECT_FALSE(file.Save());
       EXPECT_TRUE(std::filesystem::is_directory(path));
     }
   }

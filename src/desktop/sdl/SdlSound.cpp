@@ -15,12 +15,12 @@ constexpr double kMaxCorrection = 0.002;
 
 SdlSound::~SdlSound() { Close(); }
 
-bool SdlSound::Open(std::string& reason) {
+Result SdlSound::Open() {
   Close();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    reason = std::string("no audio driver: ") + SDL_GetError();
-    LogPrintf("Sound: %s\n", reason.c_str());
-    return false;
+    const Reason why = LogReason(std::string("no audio driver: ") + SDL_GetError());
+    LogPrintf("Sound: %s\n", why.log.c_str());
+    return why;
   }
   SDL_AudioSpec wanted{};
   wanted.freq = kRate;
@@ -30,14 +30,14 @@ bool SdlSound::Open(std::string& reason) {
   SDL_AudioSpec obtained{};
   device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
   if (device == 0) {
-    reason = std::string("cannot open the audio device: ") + SDL_GetError();
-    LogPrintf("Sound: %s\n", reason.c_str());
+    const Reason why = LogReason(std::string("cannot open the audio device: ") + SDL_GetError());
+    LogPrintf("Sound: %s\n", why.log.c_str());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
+    return why;
   }
   LogPrintf("Sound: %d Hz, %d samples a buffer (%s)\n", obtained.freq, obtained.samples, SDL_GetCurrentAudioDriver());
   SDL_PauseAudioDevice(device, 0);
-  return true;
+  return {};
 }
 
 void SdlSound::Close() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "timing/Timing.h"
+#include "host/files/Result.h"
 #include "host/session/SampleSink.h"
 
 // The desktop's sound output: SDL audio playing the console's samples, 16-bit
@@ -28,8 +29,9 @@ class SdlSound final : public SampleSink {
   };
 
   ~SdlSound() override;
-  // Opens the default audio device. False, with the reason, when there is none.
-  bool Open(std::string& reason);
+  // Opens the default audio device. A failure, with the reason in SDL's
+  // words, when there is none.
+  Result Open();
   void Close();
   bool IsOpen() const { return device != 0; }
 

@@ -47,12 +47,9 @@ DapServer::~DapServer() {
   if (listener >= 0) close(listener);
 }
 
-bool DapServer::Listen(int wanted, std::string& error) {
+Result DapServer::Listen(int wanted) {
   listener = socket(AF_INET, SOCK_STREAM, 0);
-  if (listener < 0) {
-    error = "cannot open a socket: " + LoggedSystemError(errno);
-    return false;
-  }
+  if (listener < 0) return LogReason("cannot open a socket: " + LoggedSystemError(errno));
   const int yes = 1;
   setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   sockaddr_in address{};
@@ -62,13 +59,13 @@ bool DapServer::Listen(int wanted, std::string& error) {
   socklen_t length = sizeof address;
   if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 4) != 0 ||
       !NonBlocking(listener) || getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    error = "cannot listen on 127.0.0.1:" + std::to_string(wanted) + ": " + LoggedSystemError(errno);
+    const Reason why = LogReason("cannot listen on 127.0.0.1:" + std::to_string(wanted) + ": " + LoggedSystemError(errno));
     close(listener);
     listener = -1;
-    return false;
+    return why;
   }
   port = ntohs(address.sin_port);
-  return true;
+  return {};
 }
 
 void DapServer::Poll(int timeoutMs) {

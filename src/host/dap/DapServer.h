@@ -6,6 +6,7 @@
 
 #include "host/dap/DapFraming.h"
 #include "host/dap/DapSession.h"
+#include "host/files/Result.h"
 
 // `--debug-server PORT`: the Debug Adapter Protocol over TCP on 127.0.0.1,
 // one client at a time (a second one is told so and closed). The socket is
@@ -20,9 +21,10 @@ class DapServer {
   DapServer(const DapServer&) = delete;
   DapServer& operator=(const DapServer&) = delete;
 
-  // Listens on 127.0.0.1:port (0: a port the system picks). False, with
-  // the reason, when it cannot.
-  bool Listen(int port, std::string& error);
+  // Listens on 127.0.0.1:port (0: a port the system picks). A failure,
+  // with the reason (the log's words: only the command line says it), when
+  // it cannot.
+  Result Listen(int port);
   int Port() const { return port; }
 
   // Accepts, reads and answers, waiting up to timeoutMs for something to

@@ -49,11 +49,11 @@ int ScanCodeForControl(const std::string& name) {
   return -1;
 }
 
-bool InputScript::Add(const std::string& text, std::string& error) {
+// The command line's lines: the log's words alone.
+Result InputScript::Add(const std::string& text) {
   std::size_t at = text.find('@');
   if (at == std::string::npos) {
-    error = "hold '" + text + "' needs @FRAME or @FROM-TO";
-    return false;
+    return LogReason("hold '" + text + "' needs @FRAME or @FROM-TO");
   }
   Hold hold;
   std::string names = text.substr(0, at);
@@ -63,8 +63,7 @@ bool InputScript::Add(const std::string& text, std::string& error) {
     std::string name = names.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
     int code = ScanCodeForControl(name);
     if (code < 0) {
-      error = "hold '" + text + "': unknown control '" + name + "'";
-      return false;
+      return LogReason("hold '" + text + "': unknown control '" + name + "'");
     }
     hold.scanCodes.push_back(static_cast<std::uint8_t>(code));
     if (plus == std::string::npos) break;
@@ -78,11 +77,10 @@ bool InputScript::Add(const std::string& text, std::string& error) {
                       ParseFrameNumber(range.substr(dash + 1), hold.to);
   if (dash == std::string::npos) hold.to = hold.from;
   if (!ok || hold.to < hold.from) {
-    error = "hold '" + text + "': frames must be FRAME or FROM-TO with FROM <= TO";
-    return false;
+    return LogReason("hold '" + text + "': frames must be FRAME or FROM-TO with FROM <= TO");
   }
   holds.push_back(std::move(hold));
-  return true;
+  return {};
 }
 
 namespace {
@@ -115,11 +113,10 @@ void AimPosition(const Aim& aim, int frame, int& x, int& y) {
 
 }  // namespace
 
-bool InputScript::AddAim(const std::string& text, std::string& error) {
+Result InputScript::AddAim(const std::string& text) {
   const std::size_t at = text.find('@');
   if (at == std::string::npos) {
-    error = "aim '" + text + "' needs @FRAME or @FROM-TO";
-    return false;
+    return LogReason("aim '" + text + "' needs @FRAME or @FROM-TO");
   }
   Aim aim;
   std::string where = text.substr(0, at);
@@ -131,8 +128,7 @@ bool InputScript::AddAim(const std::string& text, std::string& error) {
   for (std::size_t plus; (plus = where.rfind('+')) != std::string::npos; where.erase(plus)) {
     const std::string button = where.substr(plus + 1);
     if (button != "1" && button != "2") {
-      error = "aim '" + text + "': unknown button '" + button + "' (1 or 2)";
-      return false;
+      return LogReason("aim '" + text + "': unknown button '" + button + "' (1 or 2)");
     }
     (button == "1" ? aim.button1 : aim.button2) = true;
   }
@@ -140,8 +136,7 @@ bool InputScript::AddAim(const std::string& text, std::string& error) {
   const bool glides = colon != std::string::npos;
   if (!ParsePoint(where.substr(0, colon), aim.x, aim.y) ||
       (glides && !ParsePoint(where.substr(colon + 1), aim.toX, aim.toY))) {
-    error = "aim '" + text + "': the point must be X,Y or X,Y:X2,Y2, each from -512 to 512";
-    return false;
+    return LogReason("aim '" + text + "': the point must be X,Y or X,Y:X2,Y2, each from -512 to 512");
   }
   if (!glides) aim.toX = aim.x, aim.toY = aim.y;
   const std::string range = text.substr(at + 1);
@@ -151,11 +146,10 @@ bool InputScript::AddAim(const std::string& text, std::string& error) {
                                                   ParseFrameNumber(range.substr(dash + 1), aim.to);
   if (dash == std::string::npos) aim.to = aim.from;
   if (!ok || aim.to < aim.from) {
-    error = "aim '" + text + "': frames must be FRAME or FROM-TO with FROM <= TO";
-    return false;
+    return LogReason("aim '" + text + "': frames must be FRAME or FROM-TO with FROM <= TO");
   }
   aims.push_back(aim);
-  return true;
+  return {};
 }
 
 const Aim* InputScript::AimAt(int port, int frame) const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/FrameInput.h"
+#include "host/files/Result.h"
 
 // Controller buttons and keys held over ranges of frames, for scripted
 // headless runs. A hold is written NAME[+NAME...]@FROM[-TO]: the named
@@ -39,14 +40,14 @@ struct Aim {
 
 class InputScript {
  public:
-  // Adds one hold; false with a message in `error` when it cannot be read.
-  bool Add(const std::string& text, std::string& error);
+  // Adds one hold; a failure with a message when it cannot be read.
+  Result Add(const std::string& text);
   // The keys held during `frame`, by scan code.
   std::vector<std::uint8_t> KeysAt(int frame) const;
   bool Empty() const { return holds.empty() && aims.empty(); }
 
-  // Adds one aim; false with a message in `error` when it cannot be read.
-  bool AddAim(const std::string& text, std::string& error);
+  // Adds one aim; a failure with a message when it cannot be read.
+  Result AddAim(const std::string& text);
   // The pointer of port `port` (0 or 1) during `frame`: nowhere (-1, -1)
   // with no button when no aim covers the frame; where the last aim given
   // for the frame says otherwise. Its motion is the change since the frame

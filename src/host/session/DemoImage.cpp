@@ -40,7 +40,7 @@ bool WriteDemo(const std::string& path) {
 
 }  // namespace
 
-std::string InstallDemoImage(std::string& error) {
+Result InstallDemoImage(std::string& path) {
   std::vector<std::string> folders;
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) folders.push_back(std::string(data) + "/tavrin");
   if (const char* home = std::getenv("HOME"); home && *home) folders.push_back(std::string(home) + "/.local/share/tavrin");
@@ -48,10 +48,10 @@ std::string InstallDemoImage(std::string& error) {
   folders.push_back(std::string(tmp && *tmp ? tmp : "/tmp") + "/tavrin");
 
   for (const std::string& folder : folders) {
-    std::string path = folder + "/demo.sms";
-    if (HoldsDemo(path)) return path;
-    if (MakeFolders(folder) && WriteDemo(path)) return path;
+    path = folder + "/demo.sms";
+    if (HoldsDemo(path)) return {};
+    if (MakeFolders(folder) && WriteDemo(path)) return {};
   }
-  error = "no folder could take the built-in demo cartridge";
-  return {};
+  path.clear();
+  return LogReason("no folder could take the built-in demo cartridge");
 }

@@ -164,16 +164,14 @@ int TakeTexts(const CommandLineTexts& raw, RunOptions& options) {
   options.depth = raw.depth == "24" ? 24 : raw.depth == "32" ? 32 : 16;
   options.rgb565 = raw.depth != "16-555";
   for (const std::string& hold : raw.holds) {
-    std::string error;
-    if (!options.input.Add(hold, error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+    if (const Result added = options.input.Add(hold); !added) {
+      std::fprintf(stderr, "tavrin: %s\n", added.Log().c_str());
       return 2;
     }
   }
   for (const std::string& aim : raw.aims) {
-    std::string error;
-    if (!options.input.AddAim(aim, error)) {
-      std::fprintf(stderr, "tavrin: %s\n", error.c_str());
+    if (const Result added = options.input.AddAim(aim); !added) {
+      std::fprintf(stderr, "tavrin: %s\n", added.Log().c_str());
       return 2;
     }
   }

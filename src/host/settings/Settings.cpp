@@ -288,21 +288,23 @@ void WriteBindings(GKeyFile* keys, const Settings& s) {
 
 // Writes the text of `keys` over the file at `path`, making its folder if
 // need be; on success `written` holds the text.
-bool WriteKeyFile(GKeyFile* keys, const std::string& path, std::string& written, std::string& error) {
+// The settings file is the log's business: its failures are said in the
+// log's words alone.
+Result WriteKeyFile(GKeyFile* keys, const std::string& path, std::string& written) {
   gsize length = 0;
   gchar* text = g_key_file_to_data(keys, &length, nullptr);
   const std::string folder = path.substr(0, path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/'));
   if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
-    error = "'" + folder + "': " + LoggedSystemError(errno);
+    const Reason why = LogReason("'" + folder + "': " + LoggedSystemError(errno));
     g_free(text);
-    return false;
+    return why;
   }
   const Result saved =
       WriteFileAtomically(path, reinterpret_cast<const std::uint8_t*>(text), length, LinkPolicy::kFollowLink);
   if (saved) written.assign(text, length);
-  if (!saved) error = saved.Log();  // the settings file is the log's business
   g_free(text);
-  return static_cast<bool>(saved);
+  if (!saved) return LogReason(saved.Log());
+  return {};
 }
 
 }  // namespace
@@ -374,21 +376,17 @@ void SettingsFile::SetAsideMalformed(const std::string& why) {
               path.c_str(), why.c_str(), bad.c_str(), LoggedSystemError(errno).c_str());
     return;
   }
-  std::string saveError;
-  if (!Save(saveError)) {
+  if (const Result saved = Save(); !saved) {
     LogPrintf("tavrin: settings file '%s' is malformed (%s): kept as '%s', defaults used but not written (%s)\n",
-              path.c_str(), why.c_str(), bad.c_str(), saveError.c_str());
+              path.c_str(), why.c_str(), bad.c_str(), saved.Log().c_str());
   } else {
     LogPrintf("tavrin: settings file '%s' is malformed (%s): kept as '%s', defaults written\n", path.c_str(),
               why.c_str(), bad.c_str());
   }
 }
 
-bool SettingsFile::Save(std::string& error) {
-  if (!canSave) {
-    error = "'" + path + "': not saved, since it could not be read at start";
-    return false;
-  }
+Result SettingsFile::Save() {
+  if (!canSave) return LogReason("'" + path + "': not saved, since it could not be read at start");
   KeyFile keys(g_key_file_new());
   // Groups and keys of a newer version of the program stay as they were.
   if (!loadedText.empty()) {
@@ -396,5 +394,5 @@ bool SettingsFile::Save(std::string& error) {
   }
   WriteValues(keys.get(), values);
   WriteBindings(keys.get(), values);
-  return WriteKeyFile(keys.get(), path, loadedText, error);
+  return WriteKeyFile(keys.get(), path, loadedText);
 }

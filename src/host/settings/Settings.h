@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "host/files/Result.h"
+
 // What the player chose, kept between runs. The defaults are the program's
 // behaviour when no settings file exists.
 struct Settings {
@@ -72,8 +74,8 @@ class SettingsFile {
   // read is left alone and this run saves nothing over it.
   void Load();
   // Writes `values`, keeping groups and keys of the file this program does
-  // not know. False with the reason in `error`.
-  bool Save(std::string& error);
+  // not know. A failure with the reason (the log's: no window shows it).
+  Result Save();
 
   const std::string& Path() const { return path; }
   bool CanSave() const { return canSave; }
