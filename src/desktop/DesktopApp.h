@@ -11,6 +11,7 @@
 #include "desktop/FrameRateMeter.h"
 #include "desktop/MenuCommands.h"
 #include "desktop/MessageBoxOnce.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "desktop/gtk/MainWindow.h"
 #include "desktop/sdl/DisplayManager.h"
 #include "desktop/sdl/SdlDisplay.h"
@@ -41,6 +42,9 @@ class DesktopApp {
   void Finish();
 
   const RunOptions& options;
+  // The debugger windows; the main window's menu opens them, so they are
+  // made before it and go after it.
+  DebugWindows debugWindows;
   MainWindow window;
   GtkModalBox modalBox{window};
   GtkFocusedBox focusedBox{window};

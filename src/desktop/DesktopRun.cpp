@@ -101,6 +101,7 @@ bool DesktopApp::CreateMainWindow() {
   commands.destroyed = [this] { quitPosted = true; };
   commands.keys = [this] { bindings.OpenKeysDialog([this] { window.FocusGameAfterDialog(); }); };
   commands.closeCartridge = [this] { menu.CloseCartridge(); };
+  commands.debugMenu = [this](std::function<void()> focusGame) { return debugWindows.BuildMenu(std::move(focusGame)); };
   commands.keyList = [this] {
     std::vector<std::pair<std::string, std::string>> list;
     for (int control = 0; control < kControlCount; ++control) {
@@ -252,7 +253,7 @@ void DesktopApp::ApplyCommandLine(const std::string& image) {
   // The image of the command line is loaded as the menu would load it; one
   // that cannot be read leaves the program waiting for the menu.
   if (!image.empty()) menu.LoadCartridge(image.c_str());
-  AttachDebugWindows(&session, options.breaks);
+  debugWindows.Attach(&session, options.breaks);
 }
 
 // Pads plugged in or pulled out while the program runs: picked up into a
@@ -383,7 +384,7 @@ void DesktopApp::RunPacedFrame() {
   pacing = true;
   session.presenter.frameRate = meter.Rate();
   const int ran = play.Step(session, &input);
-  DebugAfterFrame();
+  debugWindows.AfterFrame();
   debugServer.AfterFrame(session);
   framesRun += ran;
   meter.Add(ran, NowNs());
@@ -418,10 +419,10 @@ void DesktopApp::Run() {
     // A debugger's stop holds the console; run from a debugger window it
     // runs without the game window's focus.
     if (emulatorPaused && !session.cartridgeLoaded) SetEmulatorPaused(false);
-    const bool running = session.cartridgeLoaded && (display.active || DebugDrivesConsole()) &&
-                         !debugServer.Holding() && !DebugHoldsConsole() && !emulatorPaused;
+    const bool running = session.cartridgeLoaded && (display.active || debugWindows.DrivesConsole()) &&
+                         !debugServer.Holding() && !debugWindows.HoldsConsole() && !emulatorPaused;
     menu.SetDisplayPaused(session.cartridgeLoaded &&
-                          ((!display.active && !DebugDrivesConsole()) || emulatorPaused));
+                          ((!display.active && !debugWindows.DrivesConsole()) || emulatorPaused));
     if (running) {
       RunPacedFrame();
       if (options.framesGiven && framesRun >= options.frames) break;
@@ -436,7 +437,7 @@ void DesktopApp::Finish() {
   const long long presents = display.PresentCount();
   bindings.SetTargets(nullptr, nullptr);
   bindings.CloseKeysDialog();
-  AttachDebugWindows(nullptr, {});
+  debugWindows.Attach(nullptr, {});
   if (int x = 0, y = 0; display.Place(x, y)) settings.RememberWindowPlace(x, y);
   session.Shutdown();
   window.Destroy();

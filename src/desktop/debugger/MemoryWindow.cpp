@@ -1,6 +1,8 @@
 // The memory window: a hex view of one of the console's memories (system
 // RAM, cartridge RAM, a ROM page, video RAM, colour RAM, the video chip's
 // registers), a byte written by hand, a search, and a jump to a label.
+#include "desktop/debugger/MemoryWindow.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -9,7 +11,7 @@
 
 #include "console/Console.h"
 #include "debugger/Debugger.h"
-#include "desktop/debugger/DebugWindowParts.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "host/i18n/Translate.h"
 
 namespace debugwin {
@@ -17,42 +19,34 @@ namespace {
 
 enum Area { kSystemRam, kCartridgeRam, kRom, kVram, kCram, kVideoRegisters, kAreaCount };
 
-GtkWidget* window = nullptr;
-GtkWidget* areaChoice = nullptr;
-GtkWidget* pageChoice = nullptr;
-GtkWidget* dump = nullptr;
-GtkWidget* addressEntry = nullptr;
-GtkWidget* valueEntry = nullptr;
-GtkWidget* searchEntry = nullptr;
-GtkWidget* status = nullptr;
-std::vector<std::uint8_t> shown;  // the bytes the view shows
-int shownArea = -1;
-int searchFrom = 0;
-
 struct Memory {
   std::uint8_t* bytes = nullptr;
   int size = 0;
   int base = 0;  // the address the processor sees the first byte at, for the labels
 };
 
-Memory MemoryOf(Console& console, int area) {
+// The memory `area` (the ROM's page `page`).
+Memory MemoryOf(Console& console, int area, int page) {
   switch (area) {
-    case kSystemRam: return {console.systemRam, Console::kSystemRamSize, 0xC000};
-    case kCartridgeRam: return {console.CartridgeRam(), Console::kCartridgeRamSize, 0x8000};
+    case kSystemRam:
+      return {console.systemRam, Console::kSystemRamSize, 0xC000};
+    case kCartridgeRam:
+      return {console.CartridgeRam(), Console::kCartridgeRamSize, 0x8000};
     case kRom: {
       if (!console.cartridge.Loaded()) return {};
-      const int page = std::clamp(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(pageChoice)), 0,
-                                  console.cartridge.PageCount() - 1);
-      return {console.cartridge.Page(page), Cartridge::kPageSize, page == 0 ? 0 : 0x8000};
+      const int shownPage = std::clamp(page, 0, console.cartridge.PageCount() - 1);
+      return {console.cartridge.Page(shownPage), Cartridge::kPageSize, shownPage == 0 ? 0 : 0x8000};
     }
-    case kVram: return {console.video.vram, Video::kVramSize, 0};
-    case kCram: return {console.video.cram, console.video.gameGear ? 64 : 32, 0};
-    case kVideoRegisters: return {console.video.regs, console.video.tms9918 ? 8 : 16, 0};
-    default: return {};
+    case kVram:
+      return {console.video.vram, Video::kVramSize, 0};
+    case kCram:
+      return {console.video.cram, console.video.gameGear ? 64 : 32, 0};
+    case kVideoRegisters:
+      return {console.video.regs, console.video.tms9918 ? 8 : 16, 0};
+    default:
+      return {};
   }
 }
-
-int CurrentArea() { return gtk_combo_box_get_active(GTK_COMBO_BOX(areaChoice)); }
 
 std::string Dump(const Memory& m) {
   std::string text;
@@ -60,7 +54,8 @@ std::string Dump(const Memory& m) {
   for (int row = 0; row < m.size; row += 16) {
     char line[96];
     int at = std::snprintf(line, sizeof line, "%04X ", row);
-    for (int i = 0; i < 16 && row + i < m.size; ++i) at += std::snprintf(line + at, sizeof line - at, " %02X", m.bytes[row + i]);
+    for (int i = 0; i < 16 && row + i < m.size; ++i)
+      at += std::snprintf(line + at, sizeof line - at, " %02X", m.bytes[row + i]);
     text += line;
     text += "  ";
     for (int i = 0; i < 16 && row + i < m.size; ++i) {
@@ -72,45 +67,31 @@ std::string Dump(const Memory& m) {
   return text;
 }
 
-// Scrolls to the row holding `offset` and marks the byte.
-void ShowOffset(int offset) {
-  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(dump));
-  GtkTextIter at;
-  gtk_text_buffer_get_iter_at_line_offset(buffer, &at, offset / 16, 6 + (offset % 16) * 3);
-  GtkTextIter end = at;
-  gtk_text_iter_forward_chars(&end, 2);
-  gtk_text_buffer_select_range(buffer, &at, &end);
-  gtk_text_view_scroll_to_iter(GTK_TEXT_VIEW(dump), &at, 0.1, TRUE, 0.0, 0.3);
-  char text[8];
-  std::snprintf(text, sizeof text, "%04X", offset);
-  gtk_entry_set_text(GTK_ENTRY(addressEntry), text);
-}
-
-void SetStatus(const std::string& text) { gtk_label_set_text(GTK_LABEL(status), text.c_str()); }
-
-void OnWrite(GtkWidget*, gpointer) {
-  Console* console = TheConsole();
+void OnWrite(GtkWidget*, gpointer data) {
+  MemoryWindow& w = *static_cast<MemoryWindow*>(data);
+  Console* console = w.debug.TheConsole();
   std::uint16_t address = 0, value = 0;
-  if (!console || !ParseValue(gtk_entry_get_text(GTK_ENTRY(addressEntry)), address) ||
-      !ParseValue(gtk_entry_get_text(GTK_ENTRY(valueEntry)), value)) {
-    SetStatus(Tr("Adresse ou valeur illisible"));
+  if (!console || !w.debug.ParseValue(gtk_entry_get_text(GTK_ENTRY(w.addressEntry)), address) ||
+      !w.debug.ParseValue(gtk_entry_get_text(GTK_ENTRY(w.valueEntry)), value)) {
+    w.SetStatus(Tr("Adresse ou valeur illisible"));
     return;
   }
-  const int area = CurrentArea();
-  Memory m = MemoryOf(*console, area);
+  const int area = w.CurrentArea();
+  Memory m = MemoryOf(*console, area, w.CurrentPage());
   // An address the processor sees (a label) counts from the memory's base.
   int offset = address;
   if (offset >= m.size && offset >= m.base && offset - m.base < m.size) offset -= m.base;
   if (offset >= m.size) {
-    SetStatus(Tr("Adresse hors de cette mémoire"));
+    w.SetStatus(Tr("Adresse hors de cette mémoire"));
     return;
   }
   m.bytes[offset] = static_cast<std::uint8_t>(value);
   if (area == kVram) console->video.VramReplaced();
-  if (area == kVideoRegisters && offset == 5) console->video.spriteTable = static_cast<std::uint16_t>((value & 0x7E) << 7);
+  if (area == kVideoRegisters && offset == 5)
+    console->video.spriteTable = static_cast<std::uint16_t>((value & 0x7E) << 7);
   console->MarkMemoryChanged();
-  SetStatus("");
-  RefreshAll();
+  w.SetStatus("");
+  w.debug.RefreshAll();
 }
 
 // Hexadecimal bytes ("3E 20"), or text between quotes.
@@ -118,7 +99,8 @@ std::vector<std::uint8_t> Pattern(const std::string& text) {
   std::vector<std::uint8_t> bytes;
   if (text.size() >= 2 && text.front() == '"') {
     const std::size_t end = text.find('"', 1);
-    for (std::size_t i = 1; i < (end == std::string::npos ? text.size() : end); ++i) bytes.push_back(static_cast<std::uint8_t>(text[i]));
+    for (std::size_t i = 1; i < (end == std::string::npos ? text.size() : end); ++i)
+      bytes.push_back(static_cast<std::uint8_t>(text[i]));
     return bytes;
   }
   std::string digits;
@@ -131,58 +113,78 @@ std::vector<std::uint8_t> Pattern(const std::string& text) {
   return bytes;
 }
 
-void OnSearch(GtkWidget*, gpointer) {
-  Console* console = TheConsole();
+void OnSearch(GtkWidget*, gpointer data) {
+  MemoryWindow& w = *static_cast<MemoryWindow*>(data);
+  Console* console = w.debug.TheConsole();
   if (!console) return;
-  const Memory m = MemoryOf(*console, CurrentArea());
-  const std::vector<std::uint8_t> pattern = Pattern(gtk_entry_get_text(GTK_ENTRY(searchEntry)));
+  const Memory m = MemoryOf(*console, w.CurrentArea(), w.CurrentPage());
+  const std::vector<std::uint8_t> pattern = Pattern(gtk_entry_get_text(GTK_ENTRY(w.searchEntry)));
   if (pattern.empty() || !m.bytes) return;
   // From after the last find, round to the start.
   for (int pass = 0; pass < 2; ++pass) {
-    const std::uint8_t* found = std::search(m.bytes + std::min(searchFrom, m.size), m.bytes + m.size, pattern.begin(), pattern.end());
+    const std::uint8_t* found =
+        std::search(m.bytes + std::min(w.searchFrom, m.size), m.bytes + m.size, pattern.begin(), pattern.end());
     if (found != m.bytes + m.size) {
       const int offset = static_cast<int>(found - m.bytes);
-      searchFrom = offset + 1;
-      ShowOffset(offset);
-      SetStatus("");
+      w.searchFrom = offset + 1;
+      w.ShowOffset(offset);
+      w.SetStatus("");
       return;
     }
-    searchFrom = 0;
+    w.searchFrom = 0;
   }
-  SetStatus(Tr("Introuvable"));
+  w.SetStatus(Tr("Introuvable"));
 }
 
-void OnGoTo(GtkWidget*, gpointer) {
-  Console* console = TheConsole();
+void OnGoTo(GtkWidget*, gpointer data) {
+  MemoryWindow& w = *static_cast<MemoryWindow*>(data);
+  Console* console = w.debug.TheConsole();
   std::uint16_t address = 0;
-  if (!console || !ParseValue(gtk_entry_get_text(GTK_ENTRY(addressEntry)), address)) {
-    SetStatus(Tr("Adresse ou étiquette inconnue"));
+  if (!console || !w.debug.ParseValue(gtk_entry_get_text(GTK_ENTRY(w.addressEntry)), address)) {
+    w.SetStatus(Tr("Adresse ou étiquette inconnue"));
     return;
   }
-  const Memory m = MemoryOf(*console, CurrentArea());
+  const Memory m = MemoryOf(*console, w.CurrentArea(), w.CurrentPage());
   int offset = address;
   if (offset >= m.size && offset >= m.base && offset - m.base < m.size) offset -= m.base;
   if (offset >= m.size) offset %= std::max(1, m.size);  // a mirror
-  ShowOffset(offset);
-  SetStatus("");
+  w.ShowOffset(offset);
+  w.SetStatus("");
 }
 
-void OnAreaChanged(GtkWidget*, gpointer) {
-  shownArea = -1;
-  searchFrom = 0;
-  RefreshMemoryWindow();
+void OnAreaChanged(GtkWidget*, gpointer data) {
+  MemoryWindow& w = *static_cast<MemoryWindow*>(data);
+  w.shownArea = -1;
+  w.searchFrom = 0;
+  w.Refresh();
 }
 
 }  // namespace
 
-void OpenMemoryWindow() {
-  if (window) {
-    gtk_window_present(GTK_WINDOW(window));
-    return;
-  }
-  NewWindow(Tr("Mémoire"), 640, 480, &window);
+void MemoryWindow::ShowOffset(int offset) {
+  GtkTextBuffer* buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(dump));
+  GtkTextIter at;
+  gtk_text_buffer_get_iter_at_line_offset(buffer, &at, offset / 16, 6 + (offset % 16) * 3);
+  GtkTextIter end = at;
+  gtk_text_iter_forward_chars(&end, 2);
+  gtk_text_buffer_select_range(buffer, &at, &end);
+  gtk_text_view_scroll_to_iter(GTK_TEXT_VIEW(dump), &at, 0.1, TRUE, 0.0, 0.3);
+  char text[8];
+  std::snprintf(text, sizeof text, "%04X", offset);
+  gtk_entry_set_text(GTK_ENTRY(addressEntry), text);
+}
+
+void MemoryWindow::SetStatus(const std::string& text) { gtk_label_set_text(GTK_LABEL(status), text.c_str()); }
+
+int MemoryWindow::CurrentArea() const { return gtk_combo_box_get_active(GTK_COMBO_BOX(areaChoice)); }
+
+int MemoryWindow::CurrentPage() const { return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(pageChoice)); }
+
+void MemoryWindow::Open() {
+  if (slot.Present()) return;
+  NewWindow(Tr("Mémoire"), 640, 480, &slot.window);
   GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-  gtk_container_add(GTK_CONTAINER(window), box);
+  gtk_container_add(GTK_CONTAINER(slot.window), box);
 
   GtkWidget* top = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   areaChoice = gtk_combo_box_text_new();
@@ -191,10 +193,10 @@ void OpenMemoryWindow() {
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(areaChoice), name);
   }
   gtk_combo_box_set_active(GTK_COMBO_BOX(areaChoice), kSystemRam);
-  g_signal_connect(areaChoice, "changed", G_CALLBACK(OnAreaChanged), nullptr);
+  g_signal_connect(areaChoice, "changed", G_CALLBACK(OnAreaChanged), this);
   gtk_box_pack_start(GTK_BOX(top), areaChoice, FALSE, FALSE, 0);
   pageChoice = gtk_spin_button_new_with_range(0, Cartridge::kMaxPages - 1, 1);
-  g_signal_connect(pageChoice, "value-changed", G_CALLBACK(OnAreaChanged), nullptr);
+  g_signal_connect(pageChoice, "value-changed", G_CALLBACK(OnAreaChanged), this);
   gtk_box_pack_start(GTK_BOX(top), Labelled(Tr("Page"), pageChoice), FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), top, FALSE, FALSE, 0);
 
@@ -203,42 +205,43 @@ void OpenMemoryWindow() {
   GtkWidget* edit = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   addressEntry = gtk_entry_new();
   gtk_entry_set_width_chars(GTK_ENTRY(addressEntry), 12);
-  g_signal_connect(addressEntry, "activate", G_CALLBACK(OnGoTo), nullptr);
+  g_signal_connect(addressEntry, "activate", G_CALLBACK(OnGoTo), this);
   gtk_box_pack_start(GTK_BOX(edit), Labelled(Tr("Adresse ou étiquette"), addressEntry), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(edit), Button(Tr("_Aller à"), G_CALLBACK(OnGoTo)), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(edit), Button(Tr("_Aller à"), G_CALLBACK(OnGoTo), this), FALSE, FALSE, 0);
   valueEntry = gtk_entry_new();
   gtk_entry_set_width_chars(GTK_ENTRY(valueEntry), 4);
-  g_signal_connect(valueEntry, "activate", G_CALLBACK(OnWrite), nullptr);
+  g_signal_connect(valueEntry, "activate", G_CALLBACK(OnWrite), this);
   gtk_box_pack_start(GTK_BOX(edit), Labelled(Tr("Valeur"), valueEntry), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(edit), Button(Tr("_Écrire"), G_CALLBACK(OnWrite)), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(edit), Button(Tr("_Écrire"), G_CALLBACK(OnWrite), this), FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), edit, FALSE, FALSE, 0);
 
   GtkWidget* find = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   searchEntry = gtk_entry_new();
   gtk_entry_set_placeholder_text(GTK_ENTRY(searchEntry), Tr("octets (3E 20) ou \"texte\""));
-  g_signal_connect(searchEntry, "activate", G_CALLBACK(OnSearch), nullptr);
+  g_signal_connect(searchEntry, "activate", G_CALLBACK(OnSearch), this);
   gtk_box_pack_start(GTK_BOX(find), searchEntry, TRUE, TRUE, 0);
-  gtk_box_pack_start(GTK_BOX(find), Button(Tr("_Chercher"), G_CALLBACK(OnSearch)), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(find), Button(Tr("_Chercher"), G_CALLBACK(OnSearch), this), FALSE, FALSE, 0);
   status = gtk_label_new("");
   gtk_box_pack_start(GTK_BOX(find), status, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(box), find, FALSE, FALSE, 0);
 
-  gtk_widget_show_all(window);
+  gtk_widget_show_all(slot.window);
   shownArea = -1;
-  RefreshMemoryWindow();
+  Refresh();
 }
 
-void RefreshMemoryWindow() {
-  Console* console = TheConsole();
-  if (!window || !console) return;
+void MemoryWindow::Refresh() {
+  Console* console = debug.TheConsole();
+  if (!slot.window || !console) return;
   const int area = CurrentArea();
-  const Memory m = MemoryOf(*console, area);
+  const Memory m = MemoryOf(*console, area, CurrentPage());
   if (!m.bytes) {
     SetText(dump, "");
     return;
   }
   // Made again only when a byte changed: 32 KB of text is not free.
-  if (area == shownArea && static_cast<int>(shown.size()) == m.size && std::equal(shown.begin(), shown.end(), m.bytes)) return;
+  if (area == shownArea && static_cast<int>(shown.size()) == m.size && std::equal(shown.begin(), shown.end(), m.bytes))
+    return;
   shownArea = area;
   shown.assign(m.bytes, m.bytes + m.size);
   SetText(dump, Dump(m));

@@ -1,79 +1,93 @@
 // The processor window: registers and flags (editable), the instructions
 // around pc with their labels, the call stack, the breakpoints, and the
 // buttons that run, pause and step.
+#include "desktop/debugger/ProcessorWindow.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "console/Console.h"
 #include "debugger/Debugger.h"
-#include "desktop/debugger/DebugWindowParts.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "headless/DebugSession.h"
 #include "host/i18n/Translate.h"
 
 namespace debugwin {
 namespace {
 
-GtkWidget* window = nullptr;
-GtkWidget* reasonLabel = nullptr;
-GtkWidget* code = nullptr;
-GtkWidget* stack = nullptr;
-GtkWidget* breakList = nullptr;
-GtkWidget* breakEntry = nullptr;
-
-// The registers the window shows, each an entry of its own.
-enum Register { kAF, kBC, kDE, kHL, kAF2, kBC2, kDE2, kHL2, kIX, kIY, kSP, kPC, kI, kRegisterCount };
-const char* const kRegisterNames[kRegisterCount] = {"AF", "BC", "DE", "HL", "AF'", "BC'", "DE'",
-                                                    "HL'", "IX", "IY", "SP", "PC", "I"};
-GtkWidget* registerEntries[kRegisterCount] = {};
+using Register = ProcessorWindow::Register;
+constexpr int kRegisterCount = ProcessorWindow::kRegisterCount;
+// The names in arrays of their own, so the table holds no pointer to patch.
+constexpr char kRegisterNames[kRegisterCount][4] = {"AF",  "BC", "DE", "HL", "AF'", "BC'", "DE'",
+                                                    "HL'", "IX", "IY", "SP", "PC",  "I"};
 // The flags of F, bit by bit from 7 down (bits 5 and 3 are not shown).
-const struct {
-  const char* name;
+constexpr struct {
+  char name[4];
   std::uint8_t bit;
-} kFlags[] = {{"S", 0x80}, {"Z", 0x40}, {"H", 0x10}, {"P/V", 0x04}, {"N", 0x02}, {"C", 0x01}};
-GtkWidget* flagButtons[6] = {};
-GtkWidget* interruptLabel = nullptr;
-bool refreshing = false;  // the window is writing its own widgets: edits are not the player's
+} kFlags[ProcessorWindow::kFlagCount] = {{"S", 0x80},   {"Z", 0x40}, {"H", 0x10},
+                                         {"P/V", 0x04}, {"N", 0x02}, {"C", 0x01}};
 
 std::uint16_t* RegisterOf(Z80Core& cpu, int r) {
   switch (r) {
-    case kAF: return &cpu.af.w;
-    case kBC: return &cpu.bc.w;
-    case kDE: return &cpu.de.w;
-    case kHL: return &cpu.hl.w;
-    case kAF2: return &cpu.af2.w;
-    case kBC2: return &cpu.bc2.w;
-    case kDE2: return &cpu.de2.w;
-    case kHL2: return &cpu.hl2.w;
-    case kIX: return &cpu.ix.w;
-    case kIY: return &cpu.iy.w;
-    case kSP: return &cpu.sp;
-    case kPC: return &cpu.pc;
-    default: return nullptr;
+    case Register::kAF:
+      return &cpu.af.w;
+    case Register::kBC:
+      return &cpu.bc.w;
+    case Register::kDE:
+      return &cpu.de.w;
+    case Register::kHL:
+      return &cpu.hl.w;
+    case Register::kAF2:
+      return &cpu.af2.w;
+    case Register::kBC2:
+      return &cpu.bc2.w;
+    case Register::kDE2:
+      return &cpu.de2.w;
+    case Register::kHL2:
+      return &cpu.hl2.w;
+    case Register::kIX:
+      return &cpu.ix.w;
+    case Register::kIY:
+      return &cpu.iy.w;
+    case Register::kSP:
+      return &cpu.sp;
+    case Register::kPC:
+      return &cpu.pc;
+    default:
+      return nullptr;
   }
 }
 
+// The widget's place in `widgets` (count when it is not there).
+int IndexOf(GtkWidget* const* widgets, int count, gpointer widget) {
+  return static_cast<int>(std::find(widgets, widgets + count, widget) - widgets);
+}
+
 void OnRegisterEdited(GtkEntry* entry, gpointer data) {
-  Console* console = TheConsole();
+  ProcessorWindow& w = *static_cast<ProcessorWindow*>(data);
+  Console* console = w.debug.TheConsole();
   std::uint16_t value = 0;
-  if (!console || !ParseValue(gtk_entry_get_text(entry), value)) return;
-  const int r = GPOINTER_TO_INT(data);
-  if (r == kI) {
+  const int r = IndexOf(w.registerEntries, kRegisterCount, entry);
+  if (!console || r == kRegisterCount || !w.debug.ParseValue(gtk_entry_get_text(entry), value)) return;
+  if (r == Register::kI) {
     console->cpu.i = static_cast<std::uint8_t>(value);
   } else {
     *RegisterOf(console->cpu, r) = value;
   }
-  RefreshAll();
+  w.debug.RefreshAll();
 }
 
 void OnFlagToggled(GtkToggleButton* button, gpointer data) {
-  Console* console = TheConsole();
-  if (refreshing || !console) return;
-  const std::uint8_t bit = static_cast<std::uint8_t>(GPOINTER_TO_INT(data));
+  ProcessorWindow& w = *static_cast<ProcessorWindow*>(data);
+  Console* console = w.debug.TheConsole();
+  const int k = IndexOf(w.flagButtons, ProcessorWindow::kFlagCount, button);
+  if (w.refreshing || !console || k == ProcessorWindow::kFlagCount) return;
+  const std::uint8_t bit = kFlags[k].bit;
   const std::uint8_t f = console->cpu.af.Lo();
   console->cpu.af.w = static_cast<std::uint16_t>((console->cpu.af.w & 0xFF00) |
                                                  (gtk_toggle_button_get_active(button) ? f | bit : f & ~bit));
-  RefreshAll();
+  w.debug.RefreshAll();
 }
 
 // The stack's words that look like return addresses: each follows a call or
@@ -123,7 +137,7 @@ std::string CodeAround(const Console& console, const Debugger& debugger) {
   return text;
 }
 
-void ShowBreakpoints(const Debugger& debugger) {
+void ShowBreakpoints(GtkWidget* breakList, const Debugger& debugger) {
   std::string text;
   for (const CodePlace& place : debugger.Breakpoints()) {
     char line[32];
@@ -139,68 +153,67 @@ void ShowBreakpoints(const Debugger& debugger) {
   SetText(breakList, text);
 }
 
-void ChangeBreakpoint(bool add) {
-  Debugger* debugger = TheDebugger();
+void ChangeBreakpoint(ProcessorWindow& w, bool add) {
+  Debugger* debugger = w.debug.TheDebugger();
   CodePlace place;
-  if (!debugger || !ParseCodePlace(gtk_entry_get_text(GTK_ENTRY(breakEntry)), debugger->symbols, place)) return;
+  if (!debugger || !ParseCodePlace(gtk_entry_get_text(GTK_ENTRY(w.breakEntry)), debugger->symbols, place)) return;
   if (add) {
     debugger->AddBreakpoint(place);
   } else {
     debugger->RemoveBreakpoint(place);
   }
-  ShowBreakpoints(*debugger);
+  ShowBreakpoints(w.breakList, *debugger);
 }
-void OnAddBreakpoint(GtkWidget*, gpointer) { ChangeBreakpoint(true); }
-void OnRemoveBreakpoint(GtkWidget*, gpointer) { ChangeBreakpoint(false); }
+void OnAddBreakpoint(GtkWidget*, gpointer data) { ChangeBreakpoint(*static_cast<ProcessorWindow*>(data), true); }
+void OnRemoveBreakpoint(GtkWidget*, gpointer data) { ChangeBreakpoint(*static_cast<ProcessorWindow*>(data), false); }
 
-void OnRun(GtkWidget*, gpointer) { RunOn(&Debugger::Continue); }
-void OnPause(GtkWidget*, gpointer) { Pause(); }
-void OnStep(GtkWidget*, gpointer) { RunOn(&Debugger::StepInstruction); }
-void OnStepOver(GtkWidget*, gpointer) { RunOn(&Debugger::StepOver); }
-void OnStepOut(GtkWidget*, gpointer) { RunOn(&Debugger::StepOut); }
+DebugWindows& DebugOf(gpointer data) { return static_cast<ProcessorWindow*>(data)->debug; }
+void OnRun(GtkWidget*, gpointer data) { DebugOf(data).RunOn(&Debugger::Continue); }
+void OnPause(GtkWidget*, gpointer data) { DebugOf(data).Pause(); }
+void OnStep(GtkWidget*, gpointer data) { DebugOf(data).RunOn(&Debugger::StepInstruction); }
+void OnStepOver(GtkWidget*, gpointer data) { DebugOf(data).RunOn(&Debugger::StepOver); }
+void OnStepOut(GtkWidget*, gpointer data) { DebugOf(data).RunOn(&Debugger::StepOut); }
 
 }  // namespace
 
-void OpenProcessorWindow() {
-  if (window) {
-    gtk_window_present(GTK_WINDOW(window));
-    return;
-  }
-  if (!TheDebugger()) return;
-  NewWindow(Tr("Processeur"), 720, 520, &window);
-  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
-  gtk_container_add(GTK_CONTAINER(window), box);
-
+GtkWidget* ProcessorWindow::BuildButtons() {
   GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("_Continuer"), G_CALLBACK(OnRun)), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("_Pause"), G_CALLBACK(OnPause)), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("Pas à pas"), G_CALLBACK(OnStep)), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("Pas par-dessus"), G_CALLBACK(OnStepOver)), FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("Sortir"), G_CALLBACK(OnStepOut)), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("_Continuer"), G_CALLBACK(OnRun), this), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("_Pause"), G_CALLBACK(OnPause), this), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("Pas à pas"), G_CALLBACK(OnStep), this), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("Pas par-dessus"), G_CALLBACK(OnStepOver), this), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(buttons), Button(Tr("Sortir"), G_CALLBACK(OnStepOut), this), FALSE, FALSE, 0);
   reasonLabel = gtk_label_new("");
   gtk_box_pack_start(GTK_BOX(buttons), reasonLabel, FALSE, FALSE, 8);
-  gtk_box_pack_start(GTK_BOX(box), buttons, FALSE, FALSE, 0);
+  return buttons;
+}
 
+GtkWidget* ProcessorWindow::BuildRegisters() {
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
   for (int r = 0; r < kRegisterCount; ++r) {
     registerEntries[r] = gtk_entry_new();
     gtk_entry_set_width_chars(GTK_ENTRY(registerEntries[r]), 5);
-    g_signal_connect(registerEntries[r], "activate", G_CALLBACK(OnRegisterEdited), GINT_TO_POINTER(r));
+    g_signal_connect(registerEntries[r], "activate", G_CALLBACK(OnRegisterEdited), this);
     gtk_grid_attach(GTK_GRID(grid), gtk_label_new(kRegisterNames[r]), (r % 7) * 2, r / 7, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), registerEntries[r], (r % 7) * 2 + 1, r / 7, 1, 1);
   }
+  return grid;
+}
+
+GtkWidget* ProcessorWindow::BuildFlags() {
   GtkWidget* flags = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-  for (int k = 0; k < 6; ++k) {
+  for (int k = 0; k < kFlagCount; ++k) {
     flagButtons[k] = gtk_check_button_new_with_label(kFlags[k].name);
-    g_signal_connect(flagButtons[k], "toggled", G_CALLBACK(OnFlagToggled), GINT_TO_POINTER(kFlags[k].bit));
+    g_signal_connect(flagButtons[k], "toggled", G_CALLBACK(OnFlagToggled), this);
     gtk_box_pack_start(GTK_BOX(flags), flagButtons[k], FALSE, FALSE, 0);
   }
   interruptLabel = gtk_label_new("");
   gtk_box_pack_start(GTK_BOX(flags), interruptLabel, FALSE, FALSE, 8);
-  gtk_box_pack_start(GTK_BOX(box), grid, FALSE, FALSE, 0);
-  gtk_box_pack_start(GTK_BOX(box), flags, FALSE, FALSE, 0);
+  return flags;
+}
 
+GtkWidget* ProcessorWindow::BuildPanes() {
   GtkWidget* panes = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
   GtkWidget* codeBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 2);
   gtk_box_pack_start(GTK_BOX(codeBox), gtk_label_new(Tr("Instructions")), FALSE, FALSE, 0);
@@ -213,45 +226,60 @@ void OpenProcessorWindow() {
   gtk_box_pack_start(GTK_BOX(side), TextArea(&breakList, 260, 100), TRUE, TRUE, 0);
   breakEntry = gtk_entry_new();
   gtk_entry_set_placeholder_text(GTK_ENTRY(breakEntry), Tr("étiquette, $adresse ou page:adresse"));
-  g_signal_connect(breakEntry, "activate", G_CALLBACK(OnAddBreakpoint), nullptr);
+  g_signal_connect(breakEntry, "activate", G_CALLBACK(OnAddBreakpoint), this);
   gtk_box_pack_start(GTK_BOX(side), breakEntry, FALSE, FALSE, 0);
   GtkWidget* breakButtons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-  gtk_box_pack_start(GTK_BOX(breakButtons), Button(Tr("_Ajouter"), G_CALLBACK(OnAddBreakpoint)), TRUE, TRUE, 0);
-  gtk_box_pack_start(GTK_BOX(breakButtons), Button(Tr("_Retirer"), G_CALLBACK(OnRemoveBreakpoint)), TRUE, TRUE, 0);
+  gtk_box_pack_start(GTK_BOX(breakButtons), Button(Tr("_Ajouter"), G_CALLBACK(OnAddBreakpoint), this), TRUE, TRUE, 0);
+  gtk_box_pack_start(GTK_BOX(breakButtons), Button(Tr("_Retirer"), G_CALLBACK(OnRemoveBreakpoint), this), TRUE, TRUE,
+                     0);
   gtk_box_pack_start(GTK_BOX(side), breakButtons, FALSE, FALSE, 0);
   gtk_box_pack_start(GTK_BOX(panes), side, TRUE, TRUE, 0);
-  gtk_box_pack_start(GTK_BOX(box), panes, TRUE, TRUE, 0);
-
-  gtk_widget_show_all(window);
-  RefreshProcessorWindow();
+  return panes;
 }
 
-void RefreshProcessorWindow() {
-  Console* console = TheConsole();
-  Debugger* debugger = console ? TheDebugger() : nullptr;
-  if (!window || !debugger) return;
+void ProcessorWindow::Open() {
+  if (slot.Present() || !debug.TheDebugger()) return;
+  NewWindow(Tr("Processeur"), 720, 520, &slot.window);
+  GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+  gtk_container_add(GTK_CONTAINER(slot.window), box);
+  gtk_box_pack_start(GTK_BOX(box), BuildButtons(), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(box), BuildRegisters(), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(box), BuildFlags(), FALSE, FALSE, 0);
+  gtk_box_pack_start(GTK_BOX(box), BuildPanes(), TRUE, TRUE, 0);
+  gtk_widget_show_all(slot.window);
+  Refresh();
+}
+
+void ProcessorWindow::Refresh() {
+  Console* console = debug.TheConsole();
+  Debugger* debugger = console ? debug.TheDebugger() : nullptr;
+  if (!slot.window || !debugger) return;
   refreshing = true;
   Z80Core& cpu = console->cpu;
   for (int r = 0; r < kRegisterCount; ++r) {
     if (gtk_widget_has_focus(registerEntries[r])) continue;  // being edited
     char text[8];
-    std::snprintf(text, sizeof text, r == kI ? "%02X" : "%04X", r == kI ? cpu.i : *RegisterOf(cpu, r));
+    std::snprintf(text, sizeof text, r == Register::kI ? "%02X" : "%04X",
+                  r == Register::kI ? cpu.i : *RegisterOf(cpu, r));
     if (std::string(gtk_entry_get_text(GTK_ENTRY(registerEntries[r]))) != text) {
       gtk_entry_set_text(GTK_ENTRY(registerEntries[r]), text);
     }
   }
-  for (int k = 0; k < 6; ++k) {
+  for (int k = 0; k < kFlagCount; ++k) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(flagButtons[k]), (cpu.af.Lo() & kFlags[k].bit) != 0);
   }
   char interrupts[48];
   std::snprintf(interrupts, sizeof interrupts, "IFF1=%d IM=%d%s", (cpu.iff & kIff1) ? 1 : 0,
-                (cpu.iff & kIffMode2) ? 2 : (cpu.iff & kIffMode1) ? 1 : 0, (cpu.iff & kIffHalted) ? " HALT" : "");
+                (cpu.iff & kIffMode2)   ? 2
+                : (cpu.iff & kIffMode1) ? 1
+                                        : 0,
+                (cpu.iff & kIffHalted) ? " HALT" : "");
   gtk_label_set_text(GTK_LABEL(interruptLabel), interrupts);
-  const bool held = Held();
+  const bool held = debug.HoldsConsole();
   gtk_label_set_text(GTK_LABEL(reasonLabel), held ? debugger->StopReason().c_str() : Tr("en marche"));
   SetText(code, CodeAround(*console, *debugger));
   SetText(stack, CallStack(*console, *debugger));
-  ShowBreakpoints(*debugger);
+  ShowBreakpoints(breakList, *debugger);
   refreshing = false;
 }
 

@@ -3,28 +3,20 @@
 // over it, the sprites with the lines where they pass the per-line limit,
 // and the palette with its raw values. The pictures come from
 // debugger/VideoPictures; this window only shows them.
+#include "desktop/debugger/VideoWindow.h"
+
 #include <cstdio>
 #include <string>
 
 #include "console/Console.h"
 #include "debugger/VideoPictures.h"
-#include "desktop/debugger/DebugWindowParts.h"
+#include "desktop/debugger/DebugWindows.h"
 #include "host/i18n/Translate.h"
 
 namespace debugwin {
 namespace {
 
 constexpr int kScale = 2;
-
-GtkWidget* window = nullptr;
-GtkWidget* pages = nullptr;
-GtkWidget* tiles[2] = {};
-GtkWidget* tileInfo = nullptr;
-GtkWidget* names = nullptr;
-GtkWidget* sprites = nullptr;
-GtkWidget* palette = nullptr;
-GtkWidget* paletteValues = nullptr;
-int chosenTile = -1;
 
 std::string DescribeTile(const VideoView& view, int tile) {
   char text[96];
@@ -48,12 +40,13 @@ std::string DescribeTile(const VideoView& view, int tile) {
   return line;
 }
 
-gboolean OnTileClick(GtkWidget*, GdkEventButton* event, gpointer) {
-  Console* console = TheConsole();
+gboolean OnTileClick(GtkWidget*, GdkEventButton* event, gpointer data) {
+  auto* self = static_cast<VideoWindow*>(data);
+  Console* console = self->debug.TheConsole();
   if (!console) return FALSE;
   const VideoView view = ViewOf(console->video);
-  chosenTile = TileAt(view, static_cast<int>(event->x) / kScale, static_cast<int>(event->y) / kScale);
-  RefreshVideoWindow();
+  self->chosenTile = TileAt(view, static_cast<int>(event->x) / kScale, static_cast<int>(event->y) / kScale);
+  self->Refresh();
   return TRUE;
 }
 
@@ -85,21 +78,21 @@ GtkWidget* LeftImage() {
   return image;
 }
 
-void OnPageSwitched(GtkNotebook*, GtkWidget*, guint, gpointer) { g_idle_add([](gpointer) {
-  RefreshVideoWindow();
+// The notebook tells the new page before it is the current one: the drawing
+// waits for the next idle moment.
+gboolean RefreshWhenIdle(gpointer data) {
+  static_cast<VideoWindow*>(data)->Refresh();
   return G_SOURCE_REMOVE;
-}, nullptr); }
+}
+void OnPageSwitched(GtkNotebook*, GtkWidget*, guint, gpointer data) { g_idle_add(RefreshWhenIdle, data); }
 
 }  // namespace
 
-void OpenVideoWindow() {
-  if (window) {
-    gtk_window_present(GTK_WINDOW(window));
-    return;
-  }
-  NewWindow(Tr("Vidéo"), 560, 620, &window);
+void VideoWindow::Open() {
+  if (slot.Present()) return;
+  NewWindow(Tr("Vidéo"), 560, 620, &slot.window);
   pages = gtk_notebook_new();
-  gtk_container_add(GTK_CONTAINER(window), pages);
+  gtk_container_add(GTK_CONTAINER(slot.window), pages);
 
   GtkWidget* tileBox = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
   for (GtkWidget*& image : tiles) {
@@ -107,7 +100,7 @@ void OpenVideoWindow() {
     GtkWidget* events = gtk_event_box_new();
     gtk_widget_set_halign(events, GTK_ALIGN_START);
     gtk_container_add(GTK_CONTAINER(events), image);
-    g_signal_connect(events, "button-press-event", G_CALLBACK(OnTileClick), nullptr);
+    g_signal_connect(events, "button-press-event", G_CALLBACK(OnTileClick), this);
     gtk_box_pack_start(GTK_BOX(tileBox), events, FALSE, FALSE, 0);
   }
   tileInfo = gtk_label_new(Tr("Un clic sur un motif dit où il est et ce qui le montre."));
@@ -131,15 +124,15 @@ void OpenVideoWindow() {
   gtk_box_pack_start(GTK_BOX(paletteBox), TextArea(&valuesView, 400, 120), TRUE, TRUE, 0);
   paletteValues = valuesView;
   gtk_notebook_append_page(GTK_NOTEBOOK(pages), paletteBox, gtk_label_new(Tr("Palette")));
-  g_signal_connect(pages, "switch-page", G_CALLBACK(OnPageSwitched), nullptr);
+  g_signal_connect(pages, "switch-page", G_CALLBACK(OnPageSwitched), this);
 
-  gtk_widget_show_all(window);
-  RefreshVideoWindow();
+  gtk_widget_show_all(slot.window);
+  Refresh();
 }
 
-void RefreshVideoWindow() {
-  Console* console = TheConsole();
-  if (!window || !console) return;
+void VideoWindow::Refresh() {
+  Console* console = debug.TheConsole();
+  if (!slot.window || !console) return;
   const VideoView view = ViewOf(console->video);
   // Only the page in sight is drawn.
   switch (gtk_notebook_get_current_page(GTK_NOTEBOOK(pages))) {
@@ -147,13 +140,18 @@ void RefreshVideoWindow() {
       for (int p = 0; p < 2; ++p) ShowPicture(tiles[p], TileSetPicture(view, p), kScale);
       if (chosenTile >= 0) gtk_label_set_text(GTK_LABEL(tileInfo), DescribeTile(view, chosenTile).c_str());
       break;
-    case 1: ShowPicture(names, NameTablePicture(view), kScale); break;
-    case 2: SetText(sprites, SpriteTable(view)); break;
+    case 1:
+      ShowPicture(names, NameTablePicture(view), kScale);
+      break;
+    case 2:
+      SetText(sprites, SpriteTable(view));
+      break;
     case 3:
       ShowPicture(palette, PalettePicture(view), kScale);
       SetText(paletteValues, PaletteText(view));
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -15,7 +15,6 @@
 
 #include "debug/DebugConsole.h"
 #include "host/i18n/Translate.h"
-#include "desktop/debugger/DebugWindows.h"
 #include "desktop/identity/AppIdentity.h"
 
 constexpr int kVolumeSteps = 5;  // 0, 25, 50, 75 and 100 %
@@ -883,7 +882,9 @@ GtkWidget* BuildMenuBar(Parts& w) {
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildFileMenu(w));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildOptionsMenu(w));
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildStateMenu(w));
-  gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildDebugMenu([&w] { FocusGameLater(w); }));
+  if (w.handlers.debugMenu) {
+    gtk_menu_shell_append(GTK_MENU_SHELL(bar), w.handlers.debugMenu([&w] { FocusGameLater(w); }));
+  }
   gtk_menu_shell_append(GTK_MENU_SHELL(bar), BuildHelpMenu(w));
 
   // "&Redémarrer" is a command right on the menu bar.

@@ -14,6 +14,8 @@
 
 #include "host/dialogs/HostMessageBox.h"
 
+typedef struct _GtkWidget GtkWidget;
+
 struct MainWindowCommands {
   // "&Charger une ROM": a path the player chose in the open-file dialog, or
   // the file dropped on the window.
@@ -89,6 +91,9 @@ struct MainWindowCommands {
   std::function<std::string()> biosPath;
   // The keys "À propos de Tavrin" lists: what each does and the key bound.
   std::function<std::vector<std::pair<std::string, std::string>>()> keyList;
+  // The "Débogage" menu, made once for the bar (none when unset); the
+  // function given gives the game window the focus back after a while.
+  std::function<GtkWidget*(std::function<void()> focusGame)> debugMenu;
 };
 
 // The keys shown at the right of the menu items that have one in the game
