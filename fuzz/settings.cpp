@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   if (!file.CanSave()) return 0;
-  std::string error;
-  if (!file.Save(error)) std::abort();
+  if (!file.Save()) std::abort();
   SettingsFile reread(path);
   reread.Load();
   if (!(reread.values == file.values)) std::abort();
