@@ -351,23 +351,32 @@ StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size,
   return WriteState(console, state, size, &refresh);
 }
 
-StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size) {
+namespace {
+
+// The number of sections a state of this format version holds.
+std::size_t SectionCountOf(std::uint32_t version) {
+  return version == 1   ? kVersionOneSections
+         : version == 2 ? kVersionTwoSections
+         : version == 3 ? kVersionThreeSections
+         : version == 4 ? kVersionFourSections
+         : version == 5 ? kVersionFiveSections
+                        : std::size(kSections);
+}
+
+// Checks the header and the whole layout before anything is read into the
+// console; on success `sections` holds the state's sections.
+StateError CheckLayout(const Console& console, const std::uint8_t* in, std::size_t size,
+                       std::span<const Section>& sections, std::uint32_t& version) {
   if (!console.CartridgeLoaded()) return StateError::NoCartridge;
   if (in == nullptr || size < kHeaderSize || std::memcmp(in, kMagic, sizeof kMagic) != 0) return StateError::NotAState;
-  const std::uint32_t version = Get32(in + 8);
+  version = Get32(in + 8);
   if (version > kStateFormatVersion) return StateError::NewerVersion;
   if (version < 1) return StateError::Damaged;
   if (Get32(in + 12) != console.cartridge.Crc32()) return StateError::OtherImage;
-  const std::size_t sectionCount = version == 1   ? kVersionOneSections
-                                   : version == 2 ? kVersionTwoSections
-                                   : version == 3 ? kVersionThreeSections
-                                   : version == 4 ? kVersionFourSections
-                                   : version == 5 ? kVersionFiveSections
-                                                  : std::size(kSections);
+  const std::size_t sectionCount = SectionCountOf(version);
   if (Get32(in + 16) != size || size != StateSizeOf(console, sectionCount)) return StateError::Damaged;
-  const std::span<const Section> sections(kSections, sectionCount);
+  sections = std::span<const Section>(kSections, sectionCount);
 
-  // The whole layout is checked before anything is read into the console.
   std::size_t at = kHeaderSize;
   std::size_t consoleAt = 0;
   for (const Section& section : sections) {
@@ -378,14 +387,16 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
     at += kSectionHeaderSize + SectionSize(console, section.id);
   }
   // The console's section starts with the console the state was made on.
-  std::uint8_t madeOn = 0;
   if (sectionCount > kVersionThreeSections) {
-    madeOn = in[consoleAt];
-    if (madeOn != static_cast<std::uint8_t>(console.RunningConsole())) return StateError::OtherConsole;
+    if (in[consoleAt] != static_cast<std::uint8_t>(console.RunningConsole())) return StateError::OtherConsole;
   } else if (console.SgFamily()) {
     return StateError::OtherConsole;
   }
+  return StateError::None;
+}
 
+// What older versions did not store takes the value the console had then.
+void DefaultUnstoredFields(Console& console, std::uint32_t version) {
   if (version == 1) {
     console.ioControl = 0xFF;
     console.hCounterLatch = 0;
@@ -424,14 +435,11 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
     console.audioControl = 0;
     console.fm.Reset();
   }
-  at = kHeaderSize;
-  for (const Section& section : sections) {
-    StateReader reader(in + at + kSectionHeaderSize);
-    ProcessSection(reader, console, section.id);
-    at += kSectionHeaderSize + SectionSize(console, section.id);
-  }
+}
 
-  // Whatever the bytes said, every index and counter goes back in range.
+// Whatever the bytes said, every index and counter goes back in range, and
+// what is derived from the loaded state is worked out again.
+void SettleLoadedState(Console& console) {
   Z80Core& cpu = console.cpu;
   cpu.iff &= kIff1 | kIff2 | kIffMode1 | kIffMode2 | kIffHalted;
   if (cpu.cyclesLeft > cpu.cyclesPerLine || cpu.cyclesLeft < -cpu.cyclesPerLine) cpu.cyclesLeft = cpu.cyclesPerLine;
@@ -458,5 +466,23 @@ StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size)
   console.ForgetStop();
   console.Remap();
   console.MarkMemoryChanged();
+}
+
+}  // namespace
+
+StateError LoadState(Console& console, const std::uint8_t* in, std::size_t size) {
+  std::span<const Section> sections;
+  std::uint32_t version = 0;
+  if (const StateError layout = CheckLayout(console, in, size, sections, version); layout != StateError::None) {
+    return layout;
+  }
+  DefaultUnstoredFields(console, version);
+  std::size_t at = kHeaderSize;
+  for (const Section& section : sections) {
+    StateReader reader(in + at + kSectionHeaderSize);
+    ProcessSection(reader, console, section.id);
+    at += kSectionHeaderSize + SectionSize(console, section.id);
+  }
+  SettleLoadedState(console);
   return StateError::None;
 }
