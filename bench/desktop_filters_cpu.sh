@@ -4,7 +4,8 @@
 #
 #   bench/desktop_filters_cpu.sh [program]   (default build/release/src/tavrin)
 #
-# For each filter and size it starts the program on the built-in demo with a
+# For each filter and size (and fullscreen, on the server's 1280 x 1024
+# screen) it starts the program on the built-in demo with a
 # settings file of its own, lets it settle, and reads the threads' processor
 # time from /proc over ten seconds: the whole process, the GL rasteriser's
 # threads (Mesa's llvmpipe, present when there is no GPU: the work a GPU
@@ -23,7 +24,7 @@ ticks() {  # "<thread name> <user+system ticks>" for each thread of $1
   done
 }
 
-Xvfb "$display" -screen 0 1920x1080x24 >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
@@ -34,10 +35,12 @@ trap 'kill $manager $server 2>/dev/null' EXIT
 hz=$(getconf CLK_TCK)
 printf '%-10s %5s %8s %12s %8s\n' filter size all rasteriser rest
 for filter in none smooth scanlines lcd; do
-  for scale in 2 4; do
+  for size in 2 4 full; do
     home=$(mktemp -d)
     mkdir -p "$home/.config/tavrin"
-    printf '[window]\nscale=%s\nfilter=%s\n' "$scale" "$filter" >"$home/.config/tavrin/tavrin.conf"
+    if [ "$size" = full ]; then scale=2 fullscreen=true; else scale=$size fullscreen=false; fi
+    printf '[window]\nscale=%s\nfilter=%s\nfullscreen=%s\n' "$scale" "$filter" "$fullscreen" \
+      >"$home/.config/tavrin/tavrin.conf"
     (cd "$home" && HOME=$home DISPLAY=$display SDL_AUDIODRIVER=dummy exec "$program" >/dev/null 2>&1) &
     pid=$!
     sleep 4  # start, the first frames, the window manager's placing
@@ -46,7 +49,7 @@ for filter in none smooth scanlines lcd; do
     after=$(ticks "$pid")
     kill "$pid"; wait "$pid" 2>/dev/null || true
     rm -rf "$home"
-    awk -v hz="$hz" -v s="$seconds" -v f="$filter" -v x="${scale}x" '
+    awk -v hz="$hz" -v s="$seconds" -v f="$filter" -v x="$size" '
       NR == FNR { was[$1] += $2; next }
       { now[$1] += $2 }
       END {

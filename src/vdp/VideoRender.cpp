@@ -105,6 +105,121 @@ inline std::uint64_t SpritesCovering(const std::uint8_t* yTable, int L, int heig
   return covering;
 }
 
+// One tile's eight pixels on a line: the colours (palette bit added) and the
+// colours again where the tile has priority, else zeros.
+struct TilePixels {
+  std::uint64_t colour;
+  std::uint64_t front;
+};
+
+// One line of the background. Column c of the name table lands at x = 8c +
+// shift (modulo 256), so screen tile k (x from 8k + fine) shows column k -
+// shift / 8; the last screen tile runs past x = 255 by `fine` pixels, which
+// wrap to x = 0. A name-table entry is a little-endian word: pattern number
+// in bits 0-8, then horizontal flip, vertical flip, palette and priority.
+class BackgroundLine {
+ public:
+  BackgroundLine(const std::uint64_t* decodedRows, int shift) : decodedRows(decodedRows), fine(shift & 7) {
+    start = (32 - (shift >> 3)) & 31;
+  }
+
+  // Loads name-table row `row` for the scrolled tiles (kLocked false) or for
+  // screen tiles 24-31, which with register 0 bit 7 set ignore the vertical
+  // scroll and show the line's own row. Returns the OR of its entries.
+  template <bool kLocked>
+  unsigned LoadRow(const std::uint8_t* nameTable, int row, unsigned rowInTile) {
+    std::uint16_t* entries = kLocked ? lockedEntries : scrolledEntries;
+    (kLocked ? lockedRowInTile : scrolledRowInTile) = rowInTile;
+    const std::uint8_t* nameRow = nameTable + row * 64;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(entries, nameRow, 32 * sizeof entries[0]);
+    } else {
+      for (int column = 0; column < 32; ++column) {
+        entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
+      }
+    }
+    // The row twice over, so that the 32 columns from any starting one
+    // follow each other without wrapping.
+    std::memcpy(entries + 32, entries, 32 * sizeof entries[0]);
+    unsigned all = 0;
+    for (int column = 0; column < 32; ++column) all |= entries[column];
+    return all;
+  }
+
+  // Draws the line's 256 pixels and their priority. kFront: some tile of the
+  // row has priority, so the priority row is drawn with the colours;
+  // otherwise it is cleared in one go. kLocked sends tiles 24-31 to the
+  // locked row.
+  template <bool kFront, bool kLocked>
+  void Draw(std::uint8_t* frameRow, std::uint8_t* priorityRow) const {
+    std::uint8_t* colourOut = frameRow + fine;
+    std::uint8_t* frontOut = priorityRow + fine;
+    for (int k = 0; k < 31; ++k) {
+      const TilePixels tile = ScreenTile<kLocked>(k);
+      StorePatternRow(colourOut + k * 8, tile.colour);
+      if constexpr (kFront) StorePatternRow(frontOut + k * 8, tile.front);
+    }
+    if constexpr (!kFront) FillRow(priorityRow, 0);
+    const TilePixels last = ScreenTile<kLocked>(31);
+    DrawWrappedTile(frameRow, priorityRow, last.colour, kFront ? last.front : 0, kFront);
+  }
+
+ private:
+  // The flips pick the decoded row; palette and priority are applied as
+  // masks, not branches: on busy screens they change from tile to tile, and
+  // a branch on them would be guessed wrong.
+  TilePixels Tile(unsigned entry, unsigned row) const {
+    const std::uint64_t shown = decodedRows[(entry & 0x07FF) << 3 | row];
+    const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
+    const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
+    return TilePixels{shown | (pattern_row::EveryByte(16) & paletteMask), shown & frontMask};
+  }
+
+  template <bool kLocked>
+  TilePixels ScreenTile(int k) const {
+    if (kLocked && k >= 24) return Tile(lockedEntries[start + k], lockedRowInTile);
+    return Tile(scrolledEntries[start + k], scrolledRowInTile);
+  }
+
+  // The last screen tile: with a fine scroll, its pixels 0 to 7 - fine end
+  // the line and the others start it.
+  void DrawWrappedTile(std::uint8_t* frameRow, std::uint8_t* priorityRow, std::uint64_t colour,
+                       std::uint64_t front, bool withFront) const {
+    if (fine == 0) {
+      StorePatternRow(frameRow + 248, colour);
+      if (withFront) StorePatternRow(priorityRow + 248, front);
+    } else if constexpr (std::endian::native == std::endian::little) {
+      // Two words merged with what tiles 30 and 0 left there.
+      const int keep = fine * 8;
+      const std::uint64_t kept = (std::uint64_t{1} << keep) - 1;
+      MergeWord(frameRow + 248, kept, colour << keep);
+      MergeWord(frameRow, ~kept, colour >> (64 - keep));
+      if (withFront) {
+        MergeWord(priorityRow + 248, kept, front << keep);
+        MergeWord(priorityRow, ~kept, front >> (64 - keep));
+      }
+    } else {
+      std::uint8_t colours[8];
+      std::uint8_t fronts[8];
+      StorePatternRow(colours, colour);
+      StorePatternRow(fronts, front);
+      for (int i = 0; i < 8; ++i) {
+        const int x = (248 + fine + i) & 0xFF;
+        frameRow[x] = colours[i];
+        priorityRow[x] = fronts[i];
+      }
+    }
+  }
+
+  const std::uint64_t* decodedRows;
+  int fine;
+  int start = 0;  // the entry that screen tile 0 shows
+  unsigned scrolledRowInTile = 0;
+  unsigned lockedRowInTile = 0;
+  std::uint16_t scrolledEntries[64];
+  std::uint16_t lockedEntries[64];
+};
+
 }  // namespace
 
 void Video::RenderLine(int L) {
@@ -116,9 +231,7 @@ void Video::RenderLine(int L) {
   tmsColours = false;
   if (L < 0 || L >= kMaxHeight) return;
   std::uint8_t* frameRow = frame + L * kWidth;
-  std::uint8_t* priorityRow = priority + L * kWidth;
   const std::uint8_t backdrop = static_cast<std::uint8_t>(16 + (regs[7] & 0x0F));
-
   const int spriteShift = (regs[0] & 0x08) ? -8 : 0;
 
   // Display off, or outside the Game Gear's 144 lines: backdrop only. The
@@ -132,128 +245,7 @@ void Video::RenderLine(int L) {
     return;
   }
 
-  int hScroll = (L < 16 && (regs[0] & 0x40)) ? 0 : regs[8];
-  // In 192-line pictures the name table is 28 rows (224 lines) high at
-  // (register 2 & 0x0E) << 10 and the vertical scroll wraps modulo 224; in
-  // taller ones it is 32 rows high at ((register 2 & 0x0C) << 10) + 0x700
-  // and wraps modulo 256.
-  int y = L + regs[9];
-  const std::uint8_t* nameTable;
-  if (pictureLines == kHeight) {
-    if (y >= 224) y -= 224;
-    nameTable = vram + ((regs[2] & 0x0E) << 10);
-  } else {
-    y &= 0xFF;
-    nameTable = vram + ((regs[2] & 0x0C) << 10) + 0x700;
-  }
-
-  // Background. Column c of the name table lands at x = 8c + shift (modulo
-  // 256), so screen tile k (x from 8k + fine) shows column k - shift / 8; the
-  // last screen tile runs past x = 255 by `fine` pixels, which wrap to x = 0.
-  // A name-table entry is a little-endian word: pattern number in bits 0-8,
-  // then horizontal flip, vertical flip, palette and priority.
-  const int shift = hScroll & 0xFF;
-  const int fine = shift & 7;
-  // A name-table row's entries twice over, so that the 32 columns from any
-  // starting one follow each other without wrapping.
-  auto loadRow = [&](int row, std::uint16_t* entries) {
-    const std::uint8_t* nameRow = nameTable + row * 64;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(entries, nameRow, 32 * sizeof entries[0]);
-    } else {
-      for (int column = 0; column < 32; ++column) {
-        entries[column] = static_cast<std::uint16_t>(nameRow[column * 2] | nameRow[column * 2 + 1] << 8);
-      }
-    }
-    std::memcpy(entries + 32, entries, 32 * sizeof entries[0]);
-    unsigned all = 0;
-    for (int column = 0; column < 32; ++column) all |= entries[column];
-    return all;
-  };
-  std::uint16_t entries[64];
-  unsigned allEntries = loadRow(y >> 3, entries);
-  const std::uint16_t* screenEntries = entries + ((32 - (shift >> 3)) & 31);
-  const unsigned rowInTile = static_cast<unsigned>(y & 7);
-  // With register 0 bit 7 set, screen tiles 24-31 ignore the vertical
-  // scroll: they show the line's own row.
-  const bool locked = (regs[0] & 0x80) && y != L;
-  std::uint16_t lockedEntries[64];
-  const std::uint16_t* lockedScreen = lockedEntries + ((32 - (shift >> 3)) & 31);
-  const unsigned lockedRowInTile = static_cast<unsigned>(L & 7);
-  if (locked) allEntries |= loadRow(L >> 3, lockedEntries);
-
-  // One tile's eight pixels on this line: the colours (palette bit added)
-  // and the colours again where the tile has priority, else zeros. The flips
-  // pick the decoded row; palette and priority are applied as masks, not
-  // branches: on busy screens they change from tile to tile, and a branch on
-  // them would be guessed wrong.
-  struct TilePixels {
-    std::uint64_t colour;
-    std::uint64_t front;
-  };
-  auto tilePixels = [&](unsigned entry, unsigned row) {
-    const std::uint64_t shown = decodedRows[(entry & 0x07FF) << 3 | row];
-    const std::uint64_t paletteMask = 0 - std::uint64_t{(entry >> 11) & 1};
-    const std::uint64_t frontMask = 0 - std::uint64_t{(entry >> 12) & 1};
-    return TilePixels{shown | (pattern_row::EveryByte(16) & paletteMask), shown & frontMask};
-  };
-
-  // Screen tile k's pixels: kLocked sends tiles 24-31 to the locked row.
-  auto screenTile = [&]<bool kLocked>(int k) {
-    if (kLocked && k >= 24) return tilePixels(lockedScreen[k], lockedRowInTile);
-    return tilePixels(screenEntries[k], rowInTile);
-  };
-  // kFront: some tile of the row has priority, so the priority row is drawn
-  // with the colours; otherwise it is cleared in one go.
-  auto drawTiles = [&]<bool kFront, bool kLocked>() {
-    std::uint8_t* colourOut = frameRow + fine;
-    std::uint8_t* frontOut = priorityRow + fine;
-    for (int k = 0; k < 31; ++k) {
-      const TilePixels tile = screenTile.template operator()<kLocked>(k);
-      StorePatternRow(colourOut + k * 8, tile.colour);
-      if constexpr (kFront) StorePatternRow(frontOut + k * 8, tile.front);
-    }
-    if constexpr (!kFront) FillRow(priorityRow, 0);
-    const TilePixels last = screenTile.template operator()<kLocked>(31);
-    const std::uint64_t front = kFront ? last.front : 0;
-    if (fine == 0) {
-      StorePatternRow(frameRow + 248, last.colour);
-      if constexpr (kFront) StorePatternRow(priorityRow + 248, front);
-    } else if constexpr (std::endian::native == std::endian::little) {
-      // Pixels 0 to 7 - fine end the line, the others start it: two words
-      // merged with what tiles 30 and 0 left there.
-      const int keep = fine * 8;
-      const std::uint64_t kept = (std::uint64_t{1} << keep) - 1;
-      MergeWord(frameRow + 248, kept, last.colour << keep);
-      MergeWord(frameRow, ~kept, last.colour >> (64 - keep));
-      if constexpr (kFront) {
-        MergeWord(priorityRow + 248, kept, front << keep);
-        MergeWord(priorityRow, ~kept, front >> (64 - keep));
-      }
-    } else {
-      std::uint8_t colours[8];
-      std::uint8_t fronts[8];
-      StorePatternRow(colours, last.colour);
-      StorePatternRow(fronts, front);
-      for (int i = 0; i < 8; ++i) {
-        const int x = (248 + fine + i) & 0xFF;
-        frameRow[x] = colours[i];
-        priorityRow[x] = fronts[i];
-      }
-    }
-  };
-  if (locked) {
-    if (allEntries & 0x1000) {
-      drawTiles.template operator()<true, true>();
-    } else {
-      drawTiles.template operator()<false, true>();
-    }
-  } else if (allEntries & 0x1000) {
-    drawTiles.template operator()<true, false>();
-  } else {
-    drawTiles.template operator()<false, false>();
-  }
-
+  DrawBackground(L);
   const std::uint64_t covering = SpritesCovering(vram + spriteTable, L, SpriteHeight(regs[1]), pictureLines == kHeight);
   if (covering != 0) DrawSprites(L, covering, spriteShift, !hideSprites);
   if (hideSprites) return;
@@ -269,73 +261,108 @@ void Video::RenderLine(int L) {
   }
 }
 
-void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, bool draw) {
-  const std::uint8_t* attributes = vram + spriteTable;
-  const int zoom = regs[1] & 0x01;  // each sprite pixel doubled both ways
-  const int width = 8 << zoom;
-  const int patternBase = (regs[6] & 0x04) << 11;
-  const int numberMask = (regs[1] & 0x02) ? 0xFE : 0xFF;
-
-  // A ninth sprite on the line sets the overflow flag; the chip draws only
-  // the first eight.
-  std::uint64_t beyond = covering;
-  for (int k = 0; k < kSpritesPerLine; ++k) beyond &= beyond - 1;  // all but the first eight
-  if (beyond != 0) {
-    status |= kOverflowFlag;
-    if (spriteLimit) covering &= ~beyond;
+void Video::DrawBackground(int L) {
+  const int hScroll = (L < 16 && (regs[0] & 0x40)) ? 0 : regs[8];
+  // In 192-line pictures the name table is 28 rows (224 lines) high at
+  // (register 2 & 0x0E) << 10 and the vertical scroll wraps modulo 224; in
+  // taller ones it is 32 rows high at ((register 2 & 0x0C) << 10) + 0x700
+  // and wraps modulo 256.
+  int y = L + regs[9];
+  const std::uint8_t* nameTable;
+  if (pictureLines == kHeight) {
+    if (y >= 224) y -= 224;
+    nameTable = vram + ((regs[2] & 0x0E) << 10);
+  } else {
+    y &= 0xFF;
+    nameTable = vram + ((regs[2] & 0x0C) << 10) + 0x700;
   }
-  std::uint8_t selected[kSpriteCount];
-  std::uint16_t rowAddress[kSpriteCount];  // multiples of 4: a pattern row's first plane
-  int found = 0;
+
+  BackgroundLine line(decodedRows, hScroll & 0xFF);
+  unsigned allEntries = line.LoadRow<false>(nameTable, y >> 3, static_cast<unsigned>(y & 7));
+  // With register 0 bit 7 set, screen tiles 24-31 ignore the vertical
+  // scroll: they show the line's own row.
+  const bool locked = (regs[0] & 0x80) && y != L;
+  if (locked) allEntries |= line.LoadRow<true>(nameTable, L >> 3, static_cast<unsigned>(L & 7));
+
+  std::uint8_t* frameRow = frame + L * kWidth;
+  std::uint8_t* priorityRow = priority + L * kWidth;
+  const bool front = allEntries & 0x1000;
+  if (locked) {
+    front ? line.Draw<true, true>(frameRow, priorityRow) : line.Draw<false, true>(frameRow, priorityRow);
+  } else {
+    front ? line.Draw<true, false>(frameRow, priorityRow) : line.Draw<false, false>(frameRow, priorityRow);
+  }
+}
+
+namespace {
+
+// The sprites the chip fetches for a line, in table order: each one's number
+// and the address of its pattern row (a multiple of 4: the row's first
+// plane).
+struct LineSprites {
+  std::uint8_t number[kSpriteCount];
+  std::uint16_t rowAddress[kSpriteCount];
+  int count = 0;
+};
+
+// How registers 1 and 6 shape a line's sprites.
+struct SpriteShape {
+  int zoom;         // each sprite pixel doubled both ways
+  int width;        // 8, or 16 zoomed
+  int patternBase;  // register 6 bit 2: the upper or lower 8 KB
+  int numberMask;   // a 16-line sprite ignores bit 0 of its pattern number
+};
+
+LineSprites SelectSprites(const std::uint8_t* attributes, int L, std::uint64_t covering, const SpriteShape& shape) {
+  LineSprites sprites;
   for (; covering != 0; covering &= covering - 1) {
     const int sprite = std::countr_zero(covering);
     const int row = (L - attributes[sprite] - 1) & 0xFF;
-    // A 16-line sprite ignores bit 0 of its pattern number: rows 0-7 come
-    // from the even pattern and rows 8-15 from the odd one after it.
-    const int number = attributes[129 + sprite * 2] & numberMask;
-    selected[found] = static_cast<std::uint8_t>(sprite);
-    rowAddress[found] = static_cast<std::uint16_t>((patternBase + number * 32 + (row >> zoom) * 4) & kAddressMask);
-    ++found;
+    // Rows 0-7 of a 16-line sprite come from its even pattern, rows 8-15
+    // from the odd one after it.
+    const int number = attributes[129 + sprite * 2] & shape.numberMask;
+    sprites.number[sprites.count] = static_cast<std::uint8_t>(sprite);
+    sprites.rowAddress[sprites.count] =
+        static_cast<std::uint16_t>((shape.patternBase + number * 32 + (row >> shape.zoom) * 4) & kAddressMask);
+    ++sprites.count;
   }
+  return sprites;
+}
 
-  // Collision: opaque pixels of two of the first eight sprites on one of the
-  // chip's 256 pixels, whether or not they end up drawn.
-  // Once the flag is up (until the next status read) there is nothing more
-  // to find.
-  if (found > 1 && !(status & kCollisionFlag)) {
-    std::uint64_t taken[6] = {};  // chip pixel x at bit x + 64
-    const int checked = found < kSpritesPerLine ? found : kSpritesPerLine;
-    for (int k = 0; k < checked; ++k) {
-      const std::uint8_t* planes = vram + rowAddress[k];
-      std::uint32_t bits = kOpaque.bits[zoom][planes[0] | planes[1] | planes[2] | planes[3]];
-      const int x0 = attributes[128 + selected[k] * 2] + chipShift;  // -8 to 255
-      if (x0 < 0) bits &= ~0u << -x0;
-      if (x0 > kWidth - width) bits &= (1u << (kWidth - x0)) - 1;
-      const int at = x0 + 64;
-      const int shift = at & 63;
-      const std::uint64_t low = std::uint64_t{bits} << shift;
-      const std::uint64_t high = shift ? std::uint64_t{bits} >> (64 - shift) : 0;
-      std::uint64_t* word = taken + (at >> 6);
-      if ((word[0] & low) | (word[1] & high)) {
-        status |= kCollisionFlag;
-        break;
-      }
-      word[0] |= low;
-      word[1] |= high;
-    }
+// Whether opaque pixels of two of the first eight sprites meet on one of the
+// chip's 256 pixels, whether or not they end up drawn.
+bool SpritesCollide(const std::uint8_t* vram, const std::uint8_t* attributes, const LineSprites& sprites,
+                    const SpriteShape& shape, int chipShift) {
+  std::uint64_t taken[6] = {};  // chip pixel x at bit x + 64
+  const int checked = sprites.count < kSpritesPerLine ? sprites.count : kSpritesPerLine;
+  for (int k = 0; k < checked; ++k) {
+    const std::uint8_t* planes = vram + sprites.rowAddress[k];
+    std::uint32_t bits = kOpaque.bits[shape.zoom][planes[0] | planes[1] | planes[2] | planes[3]];
+    const int x0 = attributes[128 + sprites.number[k] * 2] + chipShift;  // -8 to 255
+    if (x0 < 0) bits &= ~0u << -x0;
+    if (x0 > Video::kWidth - shape.width) bits &= (1u << (Video::kWidth - x0)) - 1;
+    const int at = x0 + 64;
+    const int shift = at & 63;
+    const std::uint64_t low = std::uint64_t{bits} << shift;
+    const std::uint64_t high = shift ? std::uint64_t{bits} >> (64 - shift) : 0;
+    std::uint64_t* word = taken + (at >> 6);
+    if ((word[0] & low) | (word[1] & high)) return true;
+    word[0] |= low;
+    word[1] |= high;
   }
-  if (!draw) return;
+  return false;
+}
 
-  // Last to first, so that lower-numbered sprites end up on top.
-  std::uint8_t* frameRow = frame + L * kWidth;
-  const std::uint8_t* priorityRow = priority + L * kWidth;
-  for (int k = found - 1; k >= 0; --k) {
-    const std::uint64_t packed = decodedRows[rowAddress[k] >> 2];
+// Draws the sprites last to first, so that lower-numbered ones end up on
+// top: opaque sprite pixels where the background has no priority.
+void MergeSprites(const std::uint64_t* decodedRows, const std::uint8_t* attributes, const LineSprites& sprites,
+                  const SpriteShape& shape, int chipShift, std::uint8_t* frameRow, const std::uint8_t* priorityRow) {
+  for (int k = sprites.count - 1; k >= 0; --k) {
+    const std::uint64_t packed = decodedRows[sprites.rowAddress[k] >> 2];
     if (packed == 0) continue;
-    const int x0 = attributes[128 + selected[k] * 2] + chipShift;
-    if (zoom == 0 && x0 >= 0 && x0 <= kWidth - 8) {
-      // The common case, eight whole pixels on screen: merge them as one
-      // word, opaque sprite pixels where the background has no priority.
+    const int x0 = attributes[128 + sprites.number[k] * 2] + chipShift;
+    if (shape.zoom == 0 && x0 >= 0 && x0 <= Video::kWidth - 8) {
+      // The common case, eight whole pixels on screen: merged as one word.
       std::uint64_t under;
       std::uint64_t front;
       std::memcpy(&under, frameRow + x0, sizeof under);
@@ -346,11 +373,35 @@ void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, bool draw)
     }
     std::uint8_t pixels[8];
     StorePatternRow(pixels, packed);
-    for (int i = 0; i < width; ++i) {
-      const std::uint8_t colour = pixels[i >> zoom];
+    for (int i = 0; i < shape.width; ++i) {
+      const std::uint8_t colour = pixels[i >> shape.zoom];
       const int x = x0 + i;
-      if (colour == 0 || x < 0 || x >= kWidth) continue;
+      if (colour == 0 || x < 0 || x >= Video::kWidth) continue;
       if (priorityRow[x] == 0) frameRow[x] = static_cast<std::uint8_t>(colour + 16);
     }
   }
+}
+
+}  // namespace
+
+void Video::DrawSprites(int L, std::uint64_t covering, int chipShift, bool draw) {
+  const std::uint8_t* attributes = vram + spriteTable;
+  const int zoom = regs[1] & 0x01;
+  const SpriteShape shape{zoom, 8 << zoom, (regs[6] & 0x04) << 11, (regs[1] & 0x02) ? 0xFE : 0xFF};
+
+  // A ninth sprite on the line sets the overflow flag; the chip draws only
+  // the first eight.
+  std::uint64_t beyond = covering;
+  for (int k = 0; k < kSpritesPerLine; ++k) beyond &= beyond - 1;  // all but the first eight
+  if (beyond != 0) {
+    status |= kOverflowFlag;
+    if (spriteLimit) covering &= ~beyond;
+  }
+  const LineSprites sprites = SelectSprites(attributes, L, covering, shape);
+  // Once the collision flag is up (until the next status read) there is
+  // nothing more to find.
+  if (sprites.count > 1 && !(status & kCollisionFlag) && SpritesCollide(vram, attributes, sprites, shape, chipShift)) {
+    status |= kCollisionFlag;
+  }
+  if (draw) MergeSprites(decodedRows, attributes, sprites, shape, chipShift, frame + L * kWidth, priority + L * kWidth);
 }
