@@ -30,8 +30,7 @@ void DesktopDebugServer::Poll(Session& session) {
     std::vector<std::string> files = extraSymbols;
     for (const std::string& path : SymbolFilesBeside(symbolsOf)) files.push_back(path);
     for (const std::string& path : files) {
-      std::string ignored;
-      if (LoadSymbolFile(path, debugger->symbols, ignored, &lines)) std::fprintf(stderr, "tavrin: symbols from %s\n", path.c_str());
+      if (LoadSymbolFile(path, debugger->symbols, &lines)) std::fprintf(stderr, "tavrin: symbols from %s\n", path.c_str());
     }
   }
   server->Poll(0);

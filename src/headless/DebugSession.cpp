@@ -33,20 +33,16 @@ bool ParseCodePlace(const std::string& text, const SymbolTable& symbols, CodePla
   return true;
 }
 
-bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error, SourceLines* lines) {
+Result LoadSymbolFile(const std::string& path, SymbolTable& table, SourceLines* lines) {
   std::vector<std::uint8_t> bytes;
   const FileRead read = ReadRegularFile(path, kMaxSymbolFileSize, bytes);
-  if (read.error != 0) {
-    error = read.reason.log;
-    return false;
-  }
+  if (read.error != 0) return read.reason;
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   const bool haveLines = lines != nullptr && lines->Parse(text);
   if (!table.Parse(text) && !haveLines) {
-    error = "'" + path + "': not a symbol file (WLA-DX .sym, sdcc .noi, .map or .cdb, pasmo)";
-    return false;
+    return LogReason("'" + path + "': not a symbol file (WLA-DX .sym, sdcc .noi, .map or .cdb, pasmo)");
   }
-  return true;
+  return {};
 }
 
 DebugSession::~DebugSession() {
@@ -65,15 +61,14 @@ Result DebugSession::Start(const RunOptions& options, const std::string& image, 
   folder = slash == std::string::npos ? "." : image.substr(0, slash);
   exitOnBreak = options.onBreak == "exit";
   for (const std::string& path : options.symbols) {
-    if (std::string error; !LoadSymbolFile(path, debugger->symbols, error, &lines)) return LogReason(error);
+    if (Result loaded = LoadSymbolFile(path, debugger->symbols, &lines); !loaded) return LogReason(loaded.Log());
   }
   if (demo) {
     debugger->symbols.Parse(DemoSymbols());
   } else {
     // The assembler's files beside the image, when there are any.
     for (const std::string& path : SymbolFilesBeside(image)) {
-      std::string ignored;
-      if (LoadSymbolFile(path, debugger->symbols, ignored, &lines)) {
+      if (LoadSymbolFile(path, debugger->symbols, &lines)) {
         std::fprintf(stderr, "tavrin: symbols from %s\n", path.c_str());
       }
     }

@@ -14,7 +14,7 @@ struct RunOptions;
 // Reads a symbol file (WLA-DX, sdcc or pasmo) into `table`, and the source
 // lines it holds (sdcc's .cdb, WLA-DX's .sym) into `lines` when given.
 // False, with the reason, when it cannot be read or holds neither.
-bool LoadSymbolFile(const std::string& path, SymbolTable& table, std::string& error, SourceLines* lines = nullptr);
+Result LoadSymbolFile(const std::string& path, SymbolTable& table, SourceLines* lines = nullptr);
 
 // A place as --break and the debugger windows take it: a label, an address
 // ($1234, 1234h...), or PAGE:ADDRESS for an offset in one ROM page. False

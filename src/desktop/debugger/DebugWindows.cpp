@@ -36,8 +36,7 @@ void DebugWindows::LoadSymbols() {
   SymbolTable& symbols = debugger->symbols;
   symbols.Clear();
   for (const std::string& path : SymbolFilesBeside(session->imagePath)) {
-    std::string ignored;
-    if (LoadSymbolFile(path, symbols, ignored)) LogPrintf("Debugger: symbols from %s\n", path.c_str());
+    if (LoadSymbolFile(path, symbols)) LogPrintf("Debugger: symbols from %s\n", path.c_str());
   }
   const Cartridge& cartridge = session->console.cartridge;
   if (symbols.Empty() && cartridge.Loaded() &&
