@@ -14,16 +14,16 @@ void DebugConsoleWindow::Open() {
   NewWindow(Tr("Console SDSC"), 560, 360, &slot.window);
   gtk_container_add(GTK_CONTAINER(slot.window), TextArea(&text, 520, 320));
   gtk_widget_show_all(slot.window);
-  shownSize = static_cast<std::size_t>(-1);
+  shown = false;
   Refresh();
 }
 
 void DebugConsoleWindow::Refresh() {
   if (!slot.window) return;
-  const std::string& printed = debug.DebugConsoleText();
-  if (printed.size() == shownSize) return;
-  shownSize = printed.size();
-  SetText(text, printed);
+  if (shown && debug.DebugConsolePrinted() == shownPrinted) return;
+  shown = true;
+  shownPrinted = debug.DebugConsolePrinted();
+  SetText(text, debug.DebugConsoleText());
   ScrollToEnd(text);
 }
 

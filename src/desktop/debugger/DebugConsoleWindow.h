@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "desktop/debugger/DebugWindowParts.h"
 
@@ -21,7 +22,8 @@ struct DebugConsoleWindow {
   DebugWindows& debug;
   WindowSlot slot;
   GtkWidget* text = nullptr;
-  std::size_t shownSize = static_cast<std::size_t>(-1);  // the length of the text shown
+  bool shown = false;              // the text area holds the text as of shownPrinted
+  std::uint64_t shownPrinted = 0;  // the characters printed in all when it was shown
 };
 
 }  // namespace debugwin

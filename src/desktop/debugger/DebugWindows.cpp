@@ -136,6 +136,7 @@ void DebugWindows::AfterFrame() {
   SdscConsole& sdsc = console.sdsc;
   if (!sdsc.Text().empty()) {
     debugText += sdsc.Text();
+    debugPrinted += sdsc.Text().size();
     // The debug server's debugger sends the text on to its client, and
     // empties it itself.
     if (console.GetDebugHooks() == nullptr || console.GetDebugHooks() == owned.get()) sdsc.ClearText();

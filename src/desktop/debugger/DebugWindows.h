@@ -66,6 +66,9 @@ class DebugWindows {
   void RefreshAll();
   // What the program printed on the homebrew debug console (the latest part).
   const std::string& DebugConsoleText() const { return debugText; }
+  // How many characters the program has printed in all: the kept text may
+  // be cut to the same length it had, so its size cannot tell a change.
+  std::uint64_t DebugConsolePrinted() const { return debugPrinted; }
   // A value the player typed: a label, $1234, 0x1234, 1234h or hexadecimal.
   bool ParseValue(const char* text, std::uint16_t& value);
 
@@ -87,6 +90,7 @@ class DebugWindows {
   bool held = false;
   bool driving = false;
   std::string debugText;
+  std::uint64_t debugPrinted = 0;
   guint timer = 0;
   std::function<void()> focusGame;
 
