@@ -378,6 +378,9 @@ class Console {
   void TakeWriteEffect(const Cartridge::WriteEffect& effect);
   // The SG-1000's and SC-3000's memory map, writes and ports.
   void RemapSg();
+  // Places the SG-1000's extra cartridge RAM for a new image, when a board
+  // without a mapper leaves room for it (`fitted`).
+  void PlaceSgCartridgeRam(const std::uint8_t* bytes, std::size_t size, bool fitted);
   void WriteSlowSg(std::uint16_t address, std::uint8_t value);
   void OutPortSg(std::uint8_t port, std::uint8_t value);
   std::uint8_t InPortSg(std::uint8_t port);

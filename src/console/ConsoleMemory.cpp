@@ -114,23 +114,7 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   compatibility = handheld && !gameGearImage;
   video.tms9918 = sg;
   if (sg) log.Printf("%s\n", ConsoleKindTitle(run));
-  // The SG-1000's extra cartridge RAM: where the player put it, or where the
-  // program first writes in a part of the map the image leaves free.
-  sgRamAt = 0;
-  sgRamSettled = true;
-  sgRamMay2000 = sgRamMay8000 = false;
-  if (sg && cartridge.CurrentBoard() == Board::None) {
-    switch (sgRamChoice) {
-      case SgCartridgeRam::kAt2000: sgRamAt = 0x20; break;
-      case SgCartridgeRam::kAt8000: sgRamAt = 0x80; break;
-      case SgCartridgeRam::kNone: break;
-      case SgCartridgeRam::kAuto:
-        sgRamSettled = false;
-        sgRamMay2000 = FreeForRam(bytes, size, 0x2000);
-        sgRamMay8000 = FreeForRam(bytes, size, 0x8000);
-        break;
-    }
-  }
+  PlaceSgCartridgeRam(bytes, size, sg && cartridge.CurrentBoard() == Board::None);
   if (compatibility) log.Printf("Game Gear in Master System mode\n");
   if (video.gameGear) {
     log.Printf("Game Gear Mode: ");
@@ -144,6 +128,25 @@ bool Console::LoadCartridge(const std::uint8_t* bytes, std::size_t size, const c
   // reset that follows.
   Remap();
   return true;
+}
+
+// The SG-1000's extra cartridge RAM: where the player put it, or where the
+// program first writes in a part of the map the image leaves free.
+void Console::PlaceSgCartridgeRam(const std::uint8_t* bytes, std::size_t size, bool fitted) {
+  sgRamAt = 0;
+  sgRamSettled = true;
+  sgRamMay2000 = sgRamMay8000 = false;
+  if (!fitted) return;
+  switch (sgRamChoice) {
+    case SgCartridgeRam::kAt2000: sgRamAt = 0x20; break;
+    case SgCartridgeRam::kAt8000: sgRamAt = 0x80; break;
+    case SgCartridgeRam::kNone: break;
+    case SgCartridgeRam::kAuto:
+      sgRamSettled = false;
+      sgRamMay2000 = FreeForRam(bytes, size, 0x2000);
+      sgRamMay8000 = FreeForRam(bytes, size, 0x8000);
+      break;
+  }
 }
 
 bool Console::SetBios(const std::uint8_t* bytes, std::size_t size) {

@@ -34,6 +34,39 @@ std::uint16_t Register(const Z80Core& cpu, char code, bool& word) {
   }
 }
 
+constexpr int kNumberText = 48;
+
+// A byte or word as the format letter says: d signed, u unsigned, x and X
+// hexadecimal, b binary, a a character. A number is at most 32 characters
+// wide here.
+void FormatNumber(char format, int width, bool word, std::uint16_t value, char (&out)[kNumberText]) {
+  const int fieldWidth = width < 32 ? width : 32;
+  switch (format) {
+    case 'd': {
+      const int v = word ? static_cast<std::int16_t>(value) : static_cast<std::int8_t>(value);
+      std::snprintf(out, sizeof out, "%*d", fieldWidth, v);
+      break;
+    }
+    case 'u': std::snprintf(out, sizeof out, "%*u", fieldWidth, static_cast<unsigned>(value)); break;
+    case 'x':
+    case 'X':
+      std::snprintf(out, sizeof out, format == 'x' ? "%0*x" : "%0*X", fieldWidth > 0 ? fieldWidth : (word ? 4 : 2),
+                    static_cast<unsigned>(value));
+      break;
+    case 'b': {
+      const int bits = width > 0 && width <= 16 ? width : (word ? 16 : 8);
+      for (int i = 0; i < bits; ++i) out[i] = (value >> (bits - 1 - i)) & 1 ? '1' : '0';
+      out[bits] = 0;
+      break;
+    }
+    default:  // 'a'
+      out[0] = value >= 0x20 && value < 0x7F ? static_cast<char>(value) : '?';
+      out[1] = 0;
+      break;
+  }
+}
+
+
 }  // namespace
 
 void SdscConsole::Control(std::uint8_t value) {
@@ -143,32 +176,8 @@ void SdscConsole::Format(const Console& console) {
     value = byteAt(where);
     if (word) value = static_cast<std::uint16_t>(value | byteAt(static_cast<std::uint16_t>(where + 1)) << 8);
   }
-  // A number is at most 32 characters wide here.
-  const int fieldWidth = width < 32 ? width : 32;
-  char out[48];
-  switch (format) {
-    case 'd': {
-      const int v = word ? static_cast<std::int16_t>(value) : static_cast<std::int8_t>(value);
-      std::snprintf(out, sizeof out, "%*d", fieldWidth, v);
-      break;
-    }
-    case 'u': std::snprintf(out, sizeof out, "%*u", fieldWidth, static_cast<unsigned>(value)); break;
-    case 'x':
-    case 'X':
-      std::snprintf(out, sizeof out, format == 'x' ? "%0*x" : "%0*X", fieldWidth > 0 ? fieldWidth : (word ? 4 : 2),
-                    static_cast<unsigned>(value));
-      break;
-    case 'b': {
-      const int bits = width > 0 && width <= 16 ? width : (word ? 16 : 8);
-      for (int i = 0; i < bits; ++i) out[i] = (value >> (bits - 1 - i)) & 1 ? '1' : '0';
-      out[bits] = 0;
-      break;
-    }
-    default:  // 'a'
-      out[0] = value >= 0x20 && value < 0x7F ? static_cast<char>(value) : '?';
-      out[1] = 0;
-      break;
-  }
+  char out[kNumberText];
+  FormatNumber(format, width, word, value, out);
   Put(out);
 }
 

@@ -104,6 +104,52 @@ Format Detect(std::string_view text) {
   return Format::kNone;
 }
 
+// A symbol from one line of each format, split in words; nothing when the
+// line holds none.
+std::optional<Symbol> WlaSymbol(const std::vector<std::string_view>& words) {
+  if (words.size() < 2 || !IsName(words[1])) return std::nullopt;
+  const std::size_t colon = words[0].find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  const auto bank = HexDigits(words[0].substr(0, colon));
+  const auto address = HexDigits(words[0].substr(colon + 1));
+  if (!bank || !address || *address > 0xFFFF) return std::nullopt;
+  Symbol symbol = Place(words[1], *address);
+  symbol.bank = static_cast<std::int32_t>(*bank & 0xFFFF);
+  return symbol;
+}
+
+std::optional<Symbol> NoiSymbol(const std::vector<std::string_view>& words) {
+  // l__AREA entries are lengths, not places.
+  if (words.size() != 3 || words[0] != "DEF" || !IsName(words[1]) || words[1].starts_with("l__") ||
+      SdccDebugRecord(words[1])) {
+    return std::nullopt;
+  }
+  if (const auto value = Number(words[2])) return Place(words[1], *value);
+  return std::nullopt;
+}
+
+std::optional<Symbol> MapSymbol(const std::vector<std::string_view>& words) {
+  // "     00000200  _main     main": a value and a name, in the lists of
+  // each area's symbols; the area lines have more words.
+  if (words.size() < 2 || words.size() > 3 || !IsName(words[1]) || words[1].starts_with("l__") ||
+      SdccDebugRecord(words[1])) {
+    return std::nullopt;
+  }
+  if (words[0].size() != 4 && words[0].size() != 8) return std::nullopt;
+  if (const auto value = HexDigits(words[0])) return Place(words[1], *value);
+  return std::nullopt;
+}
+
+std::optional<Symbol> PasmoSymbol(const std::vector<std::string_view>& words) {
+  // Local labels (--alocal) come out as bare numbers: not names.
+  if (words.size() != 3 || words[1] != "EQU" || !IsName(words[0])) return std::nullopt;
+  const auto value = Number(words[2]);
+  if (!value || *value > 0xFFFF) return std::nullopt;
+  Symbol symbol = Place(words[0], *value);
+  symbol.value = AllCapitals(words[0]);
+  return symbol;
+}
+
 }  // namespace
 
 bool SymbolTable::Parse(std::string_view text) {
@@ -117,57 +163,22 @@ bool SymbolTable::Parse(std::string_view text) {
     std::string_view line = Trim(text.substr(at, end - at));
     at = end + 1;
     if (line.empty() || line.front() == ';') continue;
-    const std::vector<std::string_view> words = Words(line);
-    switch (format) {
-      case Format::kWla: {
-        if (line.front() == '[') {
-          inLabels = line == "[labels]";
-          continue;
-        }
-        if (!inLabels || words.size() < 2 || !IsName(words[1])) continue;
-        const std::size_t colon = words[0].find(':');
-        if (colon == std::string_view::npos) continue;
-        const auto bank = HexDigits(words[0].substr(0, colon));
-        const auto address = HexDigits(words[0].substr(colon + 1));
-        if (!bank || !address || *address > 0xFFFF) continue;
-        Symbol symbol = Place(words[1], *address);
-        symbol.bank = static_cast<std::int32_t>(*bank & 0xFFFF);
-        Add(std::move(symbol));
-        break;
-      }
-      case Format::kNoi: {
-        // l__AREA entries are lengths, not places.
-        if (words.size() != 3 || words[0] != "DEF" || !IsName(words[1]) || words[1].starts_with("l__") ||
-            SdccDebugRecord(words[1])) {
-          continue;
-        }
-        if (const auto value = Number(words[2])) Add(Place(words[1], *value));
-        break;
-      }
-      case Format::kMap: {
-        // "     00000200  _main     main": a value and a name, in the
-        // lists of each area's symbols; the area lines have more words.
-        if (words.size() < 2 || words.size() > 3 || !IsName(words[1]) || words[1].starts_with("l__") ||
-            SdccDebugRecord(words[1])) {
-          continue;
-        }
-        if (words[0].size() != 4 && words[0].size() != 8) continue;
-        if (const auto value = HexDigits(words[0])) Add(Place(words[1], *value));
-        break;
-      }
-      case Format::kPasmo: {
-        // Local labels (--alocal) come out as bare numbers: not names.
-        if (words.size() != 3 || words[1] != "EQU" || !IsName(words[0])) continue;
-        if (const auto value = Number(words[2]); value && *value <= 0xFFFF) {
-          Symbol symbol = Place(words[0], *value);
-          symbol.value = AllCapitals(words[0]);
-          Add(std::move(symbol));
-        }
-        break;
-      }
-      case Format::kNone:
-        break;
+    if (format == Format::kWla && line.front() == '[') {
+      inLabels = line == "[labels]";
+      continue;
     }
+    const std::vector<std::string_view> words = Words(line);
+    std::optional<Symbol> symbol;
+    switch (format) {
+      case Format::kWla:
+        if (inLabels) symbol = WlaSymbol(words);
+        break;
+      case Format::kNoi: symbol = NoiSymbol(words); break;
+      case Format::kMap: symbol = MapSymbol(words); break;
+      case Format::kPasmo: symbol = PasmoSymbol(words); break;
+      case Format::kNone: break;
+    }
+    if (symbol) Add(std::move(*symbol));
   }
   return true;
 }
