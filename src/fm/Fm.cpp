@@ -230,6 +230,35 @@ std::uint32_t Fm::PhaseStep(const Voice& v) const {
   return static_cast<std::uint32_t>(increment + ((increment * kVibrato[pmStep]) >> 8));
 }
 
+// The rhythm section's four one-operator instruments (hi-hat, snare drum,
+// tom-tom, top cymbal), whose carriers are operators 14 to 17.
+bool Fm::RhythmSounding() const {
+  const Operator* r = ops + 14;
+  return r[0].stage != kOff || r[1].stage != kOff || r[2].stage != kOff || r[3].stage != kOff;
+}
+
+std::int32_t Fm::RhythmSample() {
+  Operator* r = ops + 14;
+  for (int k = 0; k < 4; ++k) StepEnvelope(r[k], voices[14 + k]);
+  // The noise and the hi-hat's and cymbal's phases make the metallic
+  // instruments' waves: the wave index flips between a few fixed points.
+  const std::uint32_t bit = (noise ^ (noise >> 14)) & 1;
+  noise = (noise >> 1) | bit << 22;
+  const std::uint32_t noiseBit = noise & 1;
+  const std::uint32_t hat = r[0].phase >> kPhaseShift;
+  const std::uint32_t cymbal = r[3].phase >> kPhaseShift;
+  const std::uint32_t ring = (((hat >> 2) ^ (hat >> 7)) | (hat >> 3) | ((cymbal >> 3) ^ (cymbal >> 5))) & 1;
+  const std::int32_t hatIndex = static_cast<std::int32_t>((ring ? 0x200 : 0) | (noiseBit ? 0xD0 : 0x34));
+  const std::int32_t snareIndex = static_cast<std::int32_t>((((hat >> 8) & 1) ? 0x200 : 0x100) ^ (noiseBit << 8));
+  const std::int32_t cymbalIndex = ring ? 0x300 : 0x100;
+  const std::int32_t sum = Output(r[0], voices[14], hatIndex) + Output(r[1], voices[15], snareIndex) +
+                           Output(r[2], voices[16], static_cast<std::int32_t>(r[2].phase >> kPhaseShift)) +
+                           Output(r[3], voices[17], cymbalIndex);
+  for (int k = 0; k < 4; ++k) r[k].phase = (r[k].phase + PhaseStep(voices[14 + k])) & kPhaseMask;
+  // The rhythm section's instruments sound twice as loud as a melody's.
+  return sum * 2;
+}
+
 // One chip sample: every channel's operators, then the counters move on.
 // Operators that are off keep their phase (a key on starts it over).
 std::int32_t Fm::Sample() {
@@ -266,29 +295,9 @@ std::int32_t Fm::Sample() {
     out += rhythm && channel == 6 ? carrier * 2 : carrier;
   }
 
-  if (rhythm) {
-    Operator* r = ops + 14;  // hi-hat, snare drum, tom-tom, top cymbal
-    if (r[0].stage != kOff || r[1].stage != kOff || r[2].stage != kOff || r[3].stage != kOff) {
-      any = true;
-      for (int k = 0; k < 4; ++k) StepEnvelope(r[k], voices[14 + k]);
-      // The noise and the hi-hat's and cymbal's phases make the metallic
-      // instruments' waves: the wave index flips between a few fixed points.
-      const std::uint32_t bit = (noise ^ (noise >> 14)) & 1;
-      noise = (noise >> 1) | bit << 22;
-      const std::uint32_t noiseBit = noise & 1;
-      const std::uint32_t hat = r[0].phase >> kPhaseShift;
-      const std::uint32_t cymbal = r[3].phase >> kPhaseShift;
-      const std::uint32_t ring =
-          (((hat >> 2) ^ (hat >> 7)) | (hat >> 3) | ((cymbal >> 3) ^ (cymbal >> 5))) & 1;
-      const std::int32_t hatIndex = static_cast<std::int32_t>((ring ? 0x200 : 0) | (noiseBit ? 0xD0 : 0x34));
-      const std::int32_t snareIndex = static_cast<std::int32_t>((((hat >> 8) & 1) ? 0x200 : 0x100) ^ (noiseBit << 8));
-      const std::int32_t cymbalIndex = ring ? 0x300 : 0x100;
-      const std::int32_t sum = Output(r[0], voices[14], hatIndex) + Output(r[1], voices[15], snareIndex) +
-                               Output(r[2], voices[16], static_cast<std::int32_t>(r[2].phase >> kPhaseShift)) +
-                               Output(r[3], voices[17], cymbalIndex);
-      out += sum * 2;
-      for (int k = 0; k < 4; ++k) r[k].phase = (r[k].phase + PhaseStep(voices[14 + k])) & kPhaseMask;
-    }
+  if (rhythm && RhythmSounding()) {
+    any = true;
+    out += RhythmSample();
   }
 
   sounding = any;

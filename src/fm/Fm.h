@@ -87,6 +87,8 @@ class Fm {
 
   void Render(std::uint32_t toCycle);
   std::int32_t Sample();
+  bool RhythmSounding() const;
+  std::int32_t RhythmSample();
   void Store(int reg, std::uint8_t value);
   void UpdateVoices();
   void UpdateKeys();
