@@ -15,7 +15,7 @@ have() { command -v "$1" >/dev/null 2>&1 || { missing="$missing $1"; return 1; }
 DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 usr=$root/usr share=$root/usr/share
 
-for file in bin/tavrin share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for file in bin/tavrin bin/tavrin-headless share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/mime/packages/$id.xml share/man/man6/tavrin.6.gz share/icons/hicolor/scalable/apps/$id.svg \
     share/locale/en/LC_MESSAGES/tavrin.mo share/locale/fr/LC_MESSAGES/tavrin.mo; do
   [ -f "$usr/$file" ] || fail "missing $file"
@@ -38,6 +38,10 @@ metainfo=$share/metainfo/$id.metainfo.xml
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo launchable"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo has no release $version"
 [ "$("$usr/bin/tavrin" --version)" = "tavrin $version" ] || fail "installed tavrin --version is not $version"
+# The headless program runs where no display, sound or toolkit library is.
+if objdump -p "$usr/bin/tavrin-headless" | grep -E "NEEDED +lib(SDL|gtk|gdk|X11|asound|pulse)"; then
+  fail "tavrin-headless needs a windowing, sound or toolkit library"
+fi
 # The licence, where each reader looks for it.
 grep -q "<project_license>MIT</project_license>" "$metainfo" || fail "metainfo project_license is not MIT"
 copyright=$share/doc/tavrin/copyright
