@@ -132,8 +132,6 @@ class Video {
   void StoreDecodedRow(int row, std::uint64_t pixels);
   std::uint64_t decodedRows[4 * kPatternRows] = {};
   std::uint8_t decodedFrom[kVramSize] = {};
-  // Draws line L's background tiles into frame and their priority.
-  void DrawBackground(int L);
   // Draws line L's sprites (into frame only when draw is set) and sets the
   // overflow and collision flags. covering has bit n set for each sprite n on
   // the line; chipShift is the sprite shift of register 0 bit 3 (0 or -8).
