@@ -21,11 +21,18 @@ struct Refresh {
   const Console* console;
   Console::MemoryChanges changes;
   StateRanges* written;
+  bool whole;  // the buffer holds nothing of use yet: write every byte
 };
+
+// Larger field arrays (the sound chips' step buffers, a few KB each and
+// nearly all zeros between frames) are compared with the buffer in pieces
+// of this size, and only the pieces that differ are written and listed.
+constexpr std::size_t kComparedPiece = 256;
 
 // Writes fields in explicit little-endian order; counts them when `out` is
 // null. With a Refresh, the large memories are written only where they
-// changed, and every range written is noted.
+// changed, and every range written is noted: fields written one after
+// another as one range, noted when something else comes (EndRun).
 class StateWriter {
  public:
   explicit StateWriter(std::uint8_t* destination, const Refresh* refreshing = nullptr)
@@ -55,7 +62,8 @@ class StateWriter {
       if (bytes == console.video.vram) return Pages(bytes, count, changes.vram, 64);
       if (bytes == console.systemRam) return Pages(bytes, count, changes.systemRam, 8);
       if (bytes == console.cartridge.ram) return Pages(bytes, count, changes.cartridgeRam, 32);
-      refresh->written->Add(written, written + count);
+      if (count > kComparedPiece && !refresh->whole) return ChangedPieces(bytes, count);
+      if (runFrom == kNoRun) runFrom = written;
     }
     if (out) std::memcpy(out + written, bytes, count);
     written += count;
@@ -63,15 +71,22 @@ class StateWriter {
   void Put(std::uint64_t value, std::size_t bytes) {
     if (out) {
       for (std::size_t k = 0; k < bytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
-      if (refresh) refresh->written->Add(written, written + bytes);
+      if (refresh && runFrom == kNoRun) runFrom = written;
     }
     written += bytes;
   }
   std::size_t Written() const { return written; }
+  // Notes the fields written since the last range noted.
+  void EndRun() {
+    if (runFrom == kNoRun) return;
+    refresh->written->Add(runFrom, written);
+    runFrom = kNoRun;
+  }
 
  private:
   // A memory of `count` bytes in `pages` equal pages: only the marked ones are copied.
   void Pages(const std::uint8_t* bytes, std::size_t count, std::uint64_t marked, std::size_t pages) {
+    EndRun();
     const std::size_t pageBytes = count / pages;
     for (std::size_t page = 0; page < pages; ++page) {
       if (!((marked >> page) & 1)) continue;
@@ -81,9 +96,26 @@ class StateWriter {
     written += count;
   }
 
+  // An array the console does not track: the pieces that differ from what
+  // the buffer holds.
+  void ChangedPieces(const std::uint8_t* bytes, std::size_t count) {
+    EndRun();
+    for (std::size_t at = 0; at < count; at += kComparedPiece) {
+      const std::size_t piece = std::min(kComparedPiece, count - at);
+      std::uint8_t* into = out + written + at;
+      if (std::memcmp(into, bytes + at, piece) == 0) continue;
+      std::memcpy(into, bytes + at, piece);
+      refresh->written->Add(written + at, written + at + piece);
+    }
+    written += count;
+  }
+
+  static constexpr std::size_t kNoRun = ~std::size_t{0};
+
   std::uint8_t* out;
   const Refresh* refresh;
   std::size_t written = 0;
+  std::size_t runFrom = kNoRun;  // where the fields not yet noted start
 };
 
 // Reads fields back in the same order. Sizes were checked before, so it
@@ -331,6 +363,7 @@ StateError WriteState(const Console& console, std::uint8_t* out, std::size_t siz
     const std::size_t length = writer.Written() - lengthAt - 4;
     for (int k = 0; k < 4; ++k) out[lengthAt + k] = static_cast<std::uint8_t>(length >> (8 * k));
   }
+  writer.EndRun();
   return StateError::None;
 }
 
@@ -342,7 +375,7 @@ StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size
 
 StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size, bool whole, StateRanges& changed) {
   changed.count = 0;
-  Refresh refresh{&console, console.TakeMemoryChanges(), &changed};
+  Refresh refresh{&console, console.TakeMemoryChanges(), &changed, whole};
   if (whole) {
     refresh.changes.vram = ~std::uint64_t{0};
     refresh.changes.cartridgeRam = ~std::uint32_t{0};

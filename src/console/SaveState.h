@@ -59,7 +59,9 @@ struct StateRanges {
 // may differ from what it held. `state` must hold what the last RefreshState
 // of this console wrote, unless `whole` is set, which writes every byte.
 // Only the pages of the large memories written since (Console::
-// TakeMemoryChanges) are copied; the small fields are written every time.
+// TakeMemoryChanges) are copied, and of the other arrays longer than 256
+// bytes only the pieces that differ from `state`; the small fields are
+// written every time.
 StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size, bool whole, StateRanges& changed);
 
 // Restores a state. A state that is refused changes nothing; one that is
