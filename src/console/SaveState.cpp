@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "console/Console.h"
+#include "psg/StepTable.h"
 
 namespace {
 
@@ -29,13 +30,19 @@ struct Refresh {
 // of this size, and only the pieces that differ are written and listed.
 constexpr std::size_t kComparedPiece = 256;
 
-// Writes fields in explicit little-endian order; counts them when `out` is
-// null. With a Refresh, the large memories are written only where they
-// changed, and every range written is noted: fields written one after
-// another as one range, noted when something else comes (EndRun).
+// What a StateWriter does with the fields: count their bytes, save them, or
+// refresh a buffer holding the last state saved.
+enum class WriteMode { kCount, kSave, kRefresh };
+
+// Writes fields in explicit little-endian order. When refreshing, the large
+// memories are written only where they changed, and every range written is
+// noted: fields written one after another as one range, noted when something
+// else comes (EndRun). The mode is a template parameter: a rewind refreshes
+// every frame, and the per-field work is then only the store.
+template <WriteMode kMode>
 class StateWriter {
  public:
-  explicit StateWriter(std::uint8_t* destination, const Refresh* refreshing = nullptr)
+  explicit StateWriter(std::uint8_t* destination = nullptr, const Refresh* refreshing = nullptr)
       : out(destination), refresh(refreshing) {}
 
   template <class T>
@@ -56,31 +63,59 @@ class StateWriter {
     }
   }
   void Bytes(const std::uint8_t* bytes, std::size_t count) {
-    if (refresh && out) {
+    if constexpr (kMode == WriteMode::kRefresh) {
       const Console& console = *refresh->console;
       const Console::MemoryChanges& changes = refresh->changes;
       if (bytes == console.video.vram) return Pages(bytes, count, changes.vram, 64);
       if (bytes == console.systemRam) return Pages(bytes, count, changes.systemRam, 8);
       if (bytes == console.cartridge.ram) return Pages(bytes, count, changes.cartridgeRam, 32);
-      if (count > kComparedPiece && !refresh->whole) return ChangedPieces(bytes, count);
+      if (count > kComparedPiece && !refresh->whole) {
+        // An array the console does not track.
+        EndRun();
+        ChangedPieces(bytes, count);
+        written += count;
+        return;
+      }
       if (runFrom == kNoRun) runFrom = written;
     }
-    if (out) std::memcpy(out + written, bytes, count);
+    if constexpr (kMode != WriteMode::kCount) std::memcpy(out + written, bytes, count);
     written += count;
   }
+  // A sound chip's delta buffer: a refresh compares only the entries that
+  // changed since the last one.
+  template <std::size_t kSize>
+  void Steps(const std::int32_t (&deltas)[kSize], psg::StepExtent& extent) {
+    if constexpr (kMode != WriteMode::kRefresh || std::endian::native != std::endian::little) {
+      Field(deltas);
+    } else {
+      const std::size_t changed = std::min(kSize, static_cast<std::size_t>(extent.Take()));
+      if (refresh->whole) return Field(deltas);
+      EndRun();
+      ChangedPieces(reinterpret_cast<const std::uint8_t*>(deltas), changed * sizeof deltas[0]);
+      written += sizeof deltas;
+    }
+  }
   void Put(std::uint64_t value, std::size_t bytes) {
-    if (out) {
-      for (std::size_t k = 0; k < bytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
-      if (refresh && runFrom == kNoRun) runFrom = written;
+    if constexpr (kMode != WriteMode::kCount) {
+      if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out + written, &value, bytes);  // the value's low bytes, in order
+      } else {
+        for (std::size_t k = 0; k < bytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
+      }
+    }
+    if constexpr (kMode == WriteMode::kRefresh) {
+      if (runFrom == kNoRun) runFrom = written;
     }
     written += bytes;
   }
   std::size_t Written() const { return written; }
   // Notes the fields written since the last range noted.
   void EndRun() {
-    if (runFrom == kNoRun) return;
-    refresh->written->Add(runFrom, written);
-    runFrom = kNoRun;
+    if constexpr (kMode == WriteMode::kRefresh) {
+      if (runFrom == kNoRun) return;
+      refresh->written->Add(runFrom, written);
+      runFrom = kNoRun;
+    }
   }
 
  private:
@@ -88,18 +123,18 @@ class StateWriter {
   void Pages(const std::uint8_t* bytes, std::size_t count, std::uint64_t marked, std::size_t pages) {
     EndRun();
     const std::size_t pageBytes = count / pages;
-    for (std::size_t page = 0; page < pages; ++page) {
-      if (!((marked >> page) & 1)) continue;
+    if (pages < 64) marked &= (std::uint64_t{1} << pages) - 1;
+    for (; marked; marked &= marked - 1) {
+      const std::size_t page = static_cast<std::size_t>(std::countr_zero(marked));
       std::memcpy(out + written + page * pageBytes, bytes + page * pageBytes, pageBytes);
       refresh->written->Add(written + page * pageBytes, written + (page + 1) * pageBytes);
     }
     written += count;
   }
 
-  // An array the console does not track: the pieces that differ from what
-  // the buffer holds.
+  // The pieces of `count` bytes that differ from what the buffer holds;
+  // `written` is left where it was.
   void ChangedPieces(const std::uint8_t* bytes, std::size_t count) {
-    EndRun();
     for (std::size_t at = 0; at < count; at += kComparedPiece) {
       const std::size_t piece = std::min(kComparedPiece, count - at);
       std::uint8_t* into = out + written + at;
@@ -107,7 +142,6 @@ class StateWriter {
       std::memcpy(into, bytes + at, piece);
       refresh->written->Add(written + at, written + at + piece);
     }
-    written += count;
   }
 
   static constexpr std::size_t kNoRun = ~std::size_t{0};
@@ -299,11 +333,27 @@ void ProcessSection(Archive& a, Machine& console, int id) {
 // changes what it is given.
 Console& Unconst(const Console& console) { return const_cast<Console&>(console); }
 
-std::size_t SectionSize(const Console& console, int id) {
-  StateWriter counter(nullptr);
-  ProcessSection(counter, Unconst(console), id);
-  return counter.Written();
+// Every field and array has a fixed size whatever the console runs, so the
+// sections' sizes are counted once, not on every save (a rewind saves every
+// frame).
+struct SectionSizes {
+  std::size_t bytes[std::size(kSections)];
+};
+
+const SectionSizes& CountedSections(const Console& console) {
+  static const SectionSizes sizes = [&console] {
+    SectionSizes counted{};
+    for (const Section& section : kSections) {
+      StateWriter<WriteMode::kCount> counter;
+      ProcessSection(counter, Unconst(console), section.id);
+      counted.bytes[section.id] = counter.Written();
+    }
+    return counted;
+  }();
+  return sizes;
 }
+
+std::size_t SectionSize(const Console& console, int id) { return CountedSections(console).bytes[id]; }
 
 std::size_t StateSizeOf(const Console& console, std::size_t sections) {
   std::size_t size = kHeaderSize;
@@ -346,11 +396,12 @@ void StateRanges::Add(std::size_t begin, std::size_t end) {
 
 namespace {
 
+template <WriteMode kMode>
 StateError WriteState(const Console& console, std::uint8_t* out, std::size_t size, const Refresh* refresh) {
   if (!console.CartridgeLoaded()) return StateError::NoCartridge;
   const std::size_t total = StateSize(console);
   if (out == nullptr || size < total) return StateError::BufferTooSmall;
-  StateWriter writer(out, refresh);
+  StateWriter<kMode> writer(out, refresh);
   writer.Bytes(kMagic, sizeof kMagic);
   writer.Put(kStateFormatVersion, 4);
   writer.Put(console.cartridge.Crc32(), 4);
@@ -370,7 +421,7 @@ StateError WriteState(const Console& console, std::uint8_t* out, std::size_t siz
 }  // namespace
 
 StateError SaveState(const Console& console, std::uint8_t* out, std::size_t size) {
-  return WriteState(console, out, size, nullptr);
+  return WriteState<WriteMode::kSave>(console, out, size, nullptr);
 }
 
 StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size, bool whole, StateRanges& changed) {
@@ -381,7 +432,7 @@ StateError RefreshState(Console& console, std::uint8_t* state, std::size_t size,
     refresh.changes.cartridgeRam = ~std::uint32_t{0};
     refresh.changes.systemRam = 0xFF;
   }
-  return WriteState(console, state, size, &refresh);
+  return WriteState<WriteMode::kRefresh>(console, state, size, &refresh);
 }
 
 namespace {

@@ -66,6 +66,7 @@ void Fm::Reset() {
   writeLimit = kMaxFrameCycles;
   lastOutput = 0;
   std::memset(deltas, 0, sizeof deltas);
+  stepExtent.Cleared(0);
   integrator = 0;
   std::memset(samples, 0, sizeof samples);
   sampleCount = 0;
@@ -341,7 +342,7 @@ void Fm::UpdatePositions() {
 }
 
 void Fm::AddStep(std::uint32_t cycle, std::int32_t delta) {
-  psg::AddStep(deltas, kMaxFrameSamples - 1, frameStart + cycle * cycleSpan, delta);
+  stepExtent.Drew(psg::AddStep(deltas, kMaxFrameSamples - 1, frameStart + cycle * cycleSpan, delta));
   stepped = true;
 }
 
@@ -369,7 +370,7 @@ void Fm::EndFrame(std::uint32_t frameCycles) {
   integrator = psg::IntegrateSteps(deltas, count, integrator, samples);
   // Settled: the leak no longer moves the sum, it reads as 0, and no step
   // reaches into the next frame.
-  const bool carried = psg::CarrySteps(deltas, count, kMaxFrameSamples + psg::kStepTaps);
+  const bool carried = psg::CarrySteps(deltas, count, stepExtent);
   settled = integrator >= 0 && integrator < (1 << psg::kLeakShiftA) && !carried;
   stepped = false;
 }
@@ -398,6 +399,7 @@ void Fm::Sanitize() {
   writeLimit = std::clamp<std::uint32_t>(writeLimit, 1, kMaxFrameCycles);
   lastOutput = std::clamp(lastOutput, -kOutputLimit, kOutputLimit);
   for (std::int32_t& d : deltas) d = std::clamp(d, -kDeltaLimit, kDeltaLimit);
+  stepExtent.Drew(kMaxFrameSamples + psg::kStepTaps);  // loaded: every entry was written
   integrator = std::clamp(integrator, -kIntegratorLimit, kIntegratorLimit);
   sampleCount = std::clamp(sampleCount, 0, kMaxFrameSamples);
   stepped = true;  // the loaded buffers are integrated at least once

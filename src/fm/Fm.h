@@ -119,6 +119,7 @@ class Fm {
   std::uint32_t writeLimit = kMaxFrameCycles;
   std::int32_t lastOutput = 0;
   std::int32_t deltas[kMaxFrameSamples + psg::kStepTaps] = {};
+  psg::StepExtent stepExtent{kMaxFrameSamples + psg::kStepTaps};
   std::int64_t integrator = 0;
   std::int16_t samples[kMaxFrameSamples] = {};
   int sampleCount = 0;
@@ -156,6 +157,6 @@ void Fm::Serialize(Archive& a) {
   a.Field(nextSampleCycle);
   a.Field(writeLimit);
   a.Field(lastOutput);
-  a.Field(deltas);
+  psg::SerializeSteps(a, deltas, stepExtent);
   a.Field(integrator);
 }

@@ -48,6 +48,7 @@ void Psg::Reset() {
   writeLimit = kMaxFrameCycles;
   UpdatePositions();
   std::memset(deltas, 0, sizeof deltas);
+  stepExtent.Cleared(0);
   integrator = 0;
   std::memset(samples, 0, sizeof samples);
   sampleCount = 0;
@@ -234,7 +235,7 @@ void Psg::UpdatePositions() {
 
 void Psg::AddStep(std::uint32_t cycle, std::int32_t delta) {
   // The error of the 32.32 position is below 2^-15 sample.
-  psg::AddStep(deltas, kMaxFrameSamples - 1, frameStart + cycle * cycleSpan, delta);
+  stepExtent.Drew(psg::AddStep(deltas, kMaxFrameSamples - 1, frameStart + cycle * cycleSpan, delta));
 }
 
 void Psg::EndFrame(std::uint32_t frameCycles) {
@@ -250,7 +251,7 @@ void Psg::EndFrame(std::uint32_t frameCycles) {
 
   integrator = psg::IntegrateSteps(deltas, count, integrator, samples);
   sampleCount = count;
-  psg::CarrySteps(deltas, count, kMaxFrameSamples + psg::kStepTaps);
+  psg::CarrySteps(deltas, count, stepExtent);
 
   renderedCycle -= length;
   nextStepCycle -= length;
@@ -287,6 +288,8 @@ void Psg::Sanitize() {
   const int pending = PendingDeltas();
   for (int k = 0; k < pending; ++k) deltas[k] = std::clamp(deltas[k], -kDeltaLimit, kDeltaLimit);
   std::fill(deltas + pending, deltas + kMaxFrameSamples + psg::kStepTaps, 0);
+  stepExtent.Drew(kMaxFrameSamples + psg::kStepTaps);  // loaded: every entry was written
+  stepExtent.Cleared(pending);
   integrator = std::clamp(integrator, -kIntegratorLimit, kIntegratorLimit);
   sampleCount = std::clamp(sampleCount, 0, kMaxFrameSamples);
 }

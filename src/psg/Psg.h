@@ -112,6 +112,7 @@ class Psg {
   // Output: deltas waiting to be summed, the running sum (Q kStepUnitBits,
   // with a slow leak that removes the DC), the finished frame.
   std::int32_t deltas[kMaxFrameSamples + psg::kStepTaps] = {};
+  psg::StepExtent stepExtent{kMaxFrameSamples + psg::kStepTaps};
   std::int64_t integrator = 0;
   std::int16_t samples[kMaxFrameSamples] = {};
   int sampleCount = 0;
@@ -139,6 +140,6 @@ void Psg::Serialize(Archive& a) {
   a.Field(writeLimit);
   // The whole delta buffer, so that a state's size never depends on what
   // the chip was doing (only the tail of the last steps drawn is nonzero).
-  a.Field(deltas);
+  psg::SerializeSteps(a, deltas, stepExtent);
   a.Field(integrator);
 }

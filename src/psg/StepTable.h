@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 // The band-limited step: every change of the chip's output is drawn as the
@@ -106,12 +107,14 @@ static_assert(1 << kStepPhaseBits == kStepPhases);
 // point) into `deltas`, which holds `lastIndex + kStepTaps` entries: a change
 // past the last sample lands on it. Both parts of the position round down,
 // so a change never lands after the sample a frame's exact count puts it in.
-inline void AddStep(std::int32_t* deltas, std::uint32_t lastIndex, std::uint64_t position, std::int32_t delta) {
+// Returns the end of the entries written.
+inline int AddStep(std::int32_t* deltas, std::uint32_t lastIndex, std::uint64_t position, std::int32_t delta) {
   const std::uint32_t index = std::min(static_cast<std::uint32_t>(position >> 32), lastIndex);
   const std::uint32_t phase = static_cast<std::uint32_t>(position >> (32 - kStepPhaseBits)) & (kStepPhases - 1);
   const std::int16_t* taps = kStepTable.taps[phase];
   std::int32_t* out = deltas + index;
   for (int k = 0; k < kStepTaps; ++k) out[k] += delta * taps[k];
+  return static_cast<int>(index) + kStepTaps;
 }
 
 // The DC filter: the running sum loses 1/512 + 1/2048 of itself per sample,
@@ -138,6 +141,7 @@ inline std::int64_t IntegrateSteps(const std::int32_t* deltas, int count, std::i
 // into the next frame's first samples, and move there. The rest of the
 // `size` entries is cleared whole: after a clock change within the frame,
 // steps may have landed past the frame's count. True when a step carried over.
+// `size` is at least kStepTaps.
 inline bool CarrySteps(std::int32_t* deltas, int count, int size) {
   bool carried = false;
   for (int k = 0; k < kStepTaps; ++k) {
@@ -146,6 +150,54 @@ inline bool CarrySteps(std::int32_t* deltas, int count, int size) {
   }
   std::fill(deltas + kStepTaps, deltas + size, 0);
   return carried;
+}
+
+// Bookkeeping of a delta buffer, not saved: how far its entries may be
+// nonzero, so that the end of a frame clears only those, and how far they
+// changed since the last Take, so that a snapshot taken every frame compares
+// only those.
+class StepExtent {
+ public:
+  explicit StepExtent(int size) : end(size), changedEnd(size) {}
+
+  // Entries at or past this one are zero.
+  int End() const { return end; }
+  // Entries before `drawnEnd` were written.
+  void Drew(int drawnEnd) { end = std::max(end, drawnEnd); }
+  // Every entry before End() was written; those at or past `nonzeroEnd` are
+  // now zero.
+  void Cleared(int nonzeroEnd) {
+    changedEnd = std::max(changedEnd, end);
+    end = nonzeroEnd;
+  }
+  // Entries changed since the last Take lie before the returned one.
+  int Take() {
+    const int taken = std::max(changedEnd, end);
+    changedEnd = 0;
+    return taken;
+  }
+
+ private:
+  int end;
+  int changedEnd;
+};
+
+// CarrySteps, clearing only the entries that may be nonzero.
+inline bool CarrySteps(std::int32_t* deltas, int count, StepExtent& extent) {
+  const bool carried = CarrySteps(deltas, count, std::max(extent.End(), kStepTaps));
+  extent.Cleared(kStepTaps);
+  return carried;
+}
+
+// Saves or loads a delta buffer; an archive that can make use of its extent
+// (a snapshot taken every frame) is given it.
+template <class Archive, std::size_t kSize>
+void SerializeSteps(Archive& a, std::int32_t (&deltas)[kSize], StepExtent& extent) {
+  if constexpr (requires { a.Steps(deltas, extent); }) {
+    a.Steps(deltas, extent);
+  } else {
+    a.Field(deltas);
+  }
 }
 
 }  // namespace psg

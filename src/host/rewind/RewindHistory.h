@@ -15,11 +15,12 @@ union LZ4_stream_u;
 //
 // The newest state is kept in full. Every older state is kept as a record of
 // how it differs from the state pushed after it: the state is cut into 64-byte
-// blocks, the blocks that changed are XORed with their newer contents (so the
-// bytes that did not change become zeros), and a bitmap of changed blocks plus
-// those XORed blocks is compressed with LZ4. Popping decompresses the newest
-// record and XORs it back into the full state, which gives the exact bytes of
-// the state before it.
+// blocks of eight 8-byte words; for each block that changed the record holds
+// its index, a mask of the words that changed and those words XORed with
+// their newer contents (so the bytes that did not change become zeros), and
+// the whole is compressed with LZ4. Popping decompresses the newest record and
+// XORs it back into the full state, which gives the exact bytes of the state
+// before it.
 //
 // Records live one after another in a ring of bytes allocated once, so a push
 // in steady state neither allocates nor copies more than the changed blocks;
@@ -62,6 +63,8 @@ class RewindHistory {
   std::size_t Diff(const std::uint8_t* state, const StateRanges* changed);
   // Diffs blocks [first, last) into `out`; true when one differed.
   bool DiffBlocks(const std::uint8_t* state, std::size_t first, std::size_t last, std::uint8_t*& out);
+  // Diffs the block `index` against its new bytes `now` (a whole block).
+  bool DiffBlock(const std::uint8_t* now, std::size_t index, std::uint8_t*& out);
   void Add(std::span<const std::uint8_t> state, const StateRanges* changed);
   // Stores a record holding `bytes` of compressed payload, dropping the oldest
   // records as needed; false when even an empty ring cannot hold it.
@@ -76,10 +79,9 @@ class RewindHistory {
   bool fits = false;      // states of stateSize fit in the budget
   std::size_t stateSize = 0;
   std::size_t blockCount = 0;
-  std::size_t bitmapBytes = 0;
   bool hasNewest = false;
-  std::vector<std::uint8_t> newest;
-  std::vector<std::uint8_t> delta;   // bitmap, then the XORed changed blocks
+  std::vector<std::uint8_t> newest;  // whole blocks: zeros past the state's end
+  std::vector<std::uint8_t> delta;   // the changed blocks' indices, masks and XORed words
   std::vector<std::uint8_t> packed;  // the delta compressed
   std::unique_ptr<LZ4_stream_u, void (*)(LZ4_stream_u*)> stream;
 
