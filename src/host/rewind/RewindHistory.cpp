@@ -18,9 +18,9 @@ constexpr std::size_t kGroupBlocks = 4;
 constexpr std::size_t kBlockHeader = 5;
 constexpr std::size_t kMostBlockBytes = kBlockHeader + kBlockSize;
 // LZ4's speed/size trade-off. On a game's frame (about 300 bytes of changed
-// words) 8 compresses in about half the time of 1 for slightly larger
-// records, and the budget holds minutes either way: the push cost is what
-// matters.
+// words) 8 takes a snapshot in three quarters of the time 1 does for records
+// a fifth larger, and the budget holds minutes either way: the push cost is
+// what matters.
 constexpr int kAcceleration = 8;
 constexpr std::size_t kRecordFraming = 8;  // the size word before and after each record
 
@@ -205,12 +205,14 @@ bool RewindHistory::DiffBlock(const std::uint8_t* now, std::size_t index, std::u
   std::uint8_t* old = newest.data() + index * kBlockSize;
   std::uint8_t* word = out + kBlockHeader;
   unsigned mask = 0;
+  // Without branches: every word is stored, and the pointer only moves past
+  // the ones that differ (a changed word's place in a block is unpredictable).
   for (std::size_t w = 0; w < kWordsPerBlock; ++w) {
     const std::uint64_t difference = Load64(old + w * 8) ^ Load64(now + w * 8);
-    if (difference == 0) continue;
+    const unsigned differs = difference != 0;
     Store64(word, difference);
-    word += 8;
-    mask |= 1u << w;
+    word += 8 * differs;
+    mask |= differs << w;
   }
   if (mask == 0) return false;
   Store32(out, static_cast<std::uint32_t>(index));
