@@ -205,16 +205,21 @@ bool RewindHistory::DiffBlock(const std::uint8_t* now, std::size_t index, std::u
   std::uint8_t* old = newest.data() + index * kBlockSize;
   std::uint8_t* word = out + kBlockHeader;
   unsigned mask = 0;
+  std::uint64_t difference[kWordsPerBlock];
+  std::uint64_t any = 0;
+  for (std::size_t w = 0; w < kWordsPerBlock; ++w) {
+    difference[w] = Load64(old + w * 8) ^ Load64(now + w * 8);
+    any |= difference[w];
+  }
+  if (any == 0) return false;
   // Without branches: every word is stored, and the pointer only moves past
   // the ones that differ (a changed word's place in a block is unpredictable).
   for (std::size_t w = 0; w < kWordsPerBlock; ++w) {
-    const std::uint64_t difference = Load64(old + w * 8) ^ Load64(now + w * 8);
-    const unsigned differs = difference != 0;
-    Store64(word, difference);
+    const unsigned differs = difference[w] != 0;
+    Store64(word, difference[w]);
     word += 8 * differs;
     mask |= differs << w;
   }
-  if (mask == 0) return false;
   Store32(out, static_cast<std::uint32_t>(index));
   out[4] = static_cast<std::uint8_t>(mask);
   out = word;
