@@ -22,7 +22,14 @@ constexpr std::size_t kMostBlockBytes = kBlockHeader + kBlockSize;
 // a fifth larger, and the budget holds minutes either way: the push cost is
 // what matters.
 constexpr int kAcceleration = 8;
-constexpr std::size_t kRecordFraming = 8;  // the size word before and after each record
+// Each record: its size (u32), whether LZ4 packed it (u8), the payload, its
+// size again.
+constexpr std::size_t kRecordHeader = 5;
+constexpr std::size_t kRecordFraming = kRecordHeader + 4;
+// Records of fewer bytes are kept as they are: a frame's few hundred bytes of
+// changed words shrink by a few per cent in LZ4, not worth its time; a frame
+// that rewrites the tiles shrinks by more.
+constexpr std::size_t kPackFrom = 1024;
 
 std::uint64_t Load64(const std::uint8_t* at) {
   std::uint64_t value;
@@ -136,22 +143,23 @@ void RewindHistory::Add(std::span<const std::uint8_t> state, const StateRanges* 
     hasNewest = true;
     return;
   }
-  const std::size_t deltaBytes = Diff(state.data(), changed);
-  int payloadBytes = 0;  // an unchanged state is an empty record
-  if (deltaBytes) {
-    // A fast reset drops the previous delta as dictionary without clearing
-    // the hash table, so every record decompresses on its own.
-    LZ4_resetStream_fast(stream.get());
-    payloadBytes = LZ4_compress_fast_continue(stream.get(), reinterpret_cast<const char*>(delta.data()),
-                                              reinterpret_cast<char*>(packed.data()), static_cast<int>(deltaBytes),
-                                              static_cast<int>(packed.size()), kAcceleration);
-    if (payloadBytes <= 0) {  // cannot happen with a bound-sized output; keep only the newest if it does
-      Clear();
-      hasNewest = true;
-      return;
-    }
+  const std::size_t deltaBytes = Diff(state.data(), changed);  // 0, an empty record, when unchanged
+  if (deltaBytes < kPackFrom) {
+    Store(delta.data(), deltaBytes, false);
+    return;
   }
-  Store(packed.data(), static_cast<std::size_t>(payloadBytes));
+  // A fast reset drops the previous delta as dictionary without clearing the
+  // hash table, so every record decompresses on its own.
+  LZ4_resetStream_fast(stream.get());
+  const int payloadBytes = LZ4_compress_fast_continue(
+      stream.get(), reinterpret_cast<const char*>(delta.data()), reinterpret_cast<char*>(packed.data()),
+      static_cast<int>(deltaBytes), static_cast<int>(packed.size()), kAcceleration);
+  if (payloadBytes <= 0) {  // cannot happen with a bound-sized output; keep only the newest if it does
+    Clear();
+    hasNewest = true;
+    return;
+  }
+  Store(packed.data(), static_cast<std::size_t>(payloadBytes), true);
 }
 
 std::size_t RewindHistory::Diff(const std::uint8_t* state, const StateRanges* changed) {
@@ -227,7 +235,7 @@ bool RewindHistory::DiffBlock(const std::uint8_t* now, std::size_t index, std::u
   return true;
 }
 
-bool RewindHistory::Store(const std::uint8_t* payload, std::size_t bytes) {
+bool RewindHistory::Store(const std::uint8_t* payload, std::size_t bytes, bool lz4) {
   const std::size_t recordBytes = bytes + kRecordFraming;
   if (recordBytes > ringCapacity) {
     // Not even an empty ring holds it: the older states cannot be rebuilt
@@ -240,8 +248,9 @@ bool RewindHistory::Store(const std::uint8_t* payload, std::size_t bytes) {
   }
   std::uint8_t* at = Reserve(recordBytes);
   Store32(at, static_cast<std::uint32_t>(recordBytes));
-  if (bytes) std::memcpy(at + 4, payload, bytes);
-  Store32(at + 4 + bytes, static_cast<std::uint32_t>(recordBytes));
+  at[4] = lz4 ? 1 : 0;
+  if (bytes) std::memcpy(at + kRecordHeader, payload, bytes);
+  Store32(at + kRecordHeader + bytes, static_cast<std::uint32_t>(recordBytes));
   return true;
 }
 
@@ -304,14 +313,15 @@ bool RewindHistory::ApplyNewestRecord() {
     head = wrapEnd;
     wrapped = false;
   }
-  if (payloadBytes == 0) return true;  // the states were equal
-
-  const int got = LZ4_decompress_safe(reinterpret_cast<const char*>(ring.get() + start + 4),
-                                      reinterpret_cast<char*>(delta.data()), static_cast<int>(payloadBytes),
-                                      static_cast<int>(delta.size()));
-  if (got <= 0) return false;
-  const std::uint8_t* in = delta.data();
-  const std::uint8_t* end = delta.data() + got;
+  const std::uint8_t* in = ring.get() + start + kRecordHeader;
+  const std::uint8_t* end = in + payloadBytes;
+  if (ring[start + 4]) {
+    const int got = LZ4_decompress_safe(reinterpret_cast<const char*>(in), reinterpret_cast<char*>(delta.data()),
+                                        static_cast<int>(payloadBytes), static_cast<int>(delta.size()));
+    if (got <= 0) return false;
+    in = delta.data();
+    end = delta.data() + got;
+  }
   while (in != end) {
     if (static_cast<std::size_t>(end - in) < kBlockHeader) return false;
     const std::size_t index = Load32(in);

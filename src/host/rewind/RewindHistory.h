@@ -17,10 +17,10 @@ union LZ4_stream_u;
 // how it differs from the state pushed after it: the state is cut into 64-byte
 // blocks of eight 8-byte words; for each block that changed the record holds
 // its index, a mask of the words that changed and those words XORed with
-// their newer contents (so the bytes that did not change become zeros), and
-// the whole is compressed with LZ4. Popping decompresses the newest record and
-// XORs it back into the full state, which gives the exact bytes of the state
-// before it.
+// their newer contents (so the bytes that did not change become zeros); a
+// record of 1 KB or more is compressed with LZ4. Popping (decompresses and)
+// XORs the newest record back into the full state, which gives the exact
+// bytes of the state before it.
 //
 // Records live one after another in a ring of bytes allocated once, so a push
 // in steady state neither allocates nor copies more than the changed blocks;
@@ -66,9 +66,10 @@ class RewindHistory {
   // Diffs the block `index` against its new bytes `now` (a whole block).
   bool DiffBlock(const std::uint8_t* now, std::size_t index, std::uint8_t*& out);
   void Add(std::span<const std::uint8_t> state, const StateRanges* changed);
-  // Stores a record holding `bytes` of compressed payload, dropping the oldest
-  // records as needed; false when even an empty ring cannot hold it.
-  bool Store(const std::uint8_t* payload, std::size_t bytes);
+  // Stores a record holding `bytes` of payload (compressed when `lz4`),
+  // dropping the oldest records as needed; false when even an empty ring
+  // cannot hold it.
+  bool Store(const std::uint8_t* payload, std::size_t bytes, bool lz4);
   std::uint8_t* Reserve(std::size_t recordBytes);
   void DropOldest();
   // Undoes the newest record on `newest`; false if the record is damaged.
@@ -85,9 +86,9 @@ class RewindHistory {
   std::vector<std::uint8_t> packed;  // the delta compressed
   std::unique_ptr<LZ4_stream_u, void (*)(LZ4_stream_u*)> stream;
 
-  // The ring: records of [u32 size][payload][u32 size], never split. Without
-  // wrap they fill [tail, head); after a wrap they fill [tail, wrapEnd) and
-  // then [0, head).
+  // The ring: records of [u32 size][u8 compressed][payload][u32 size], never
+  // split. Without wrap they fill [tail, head); after a wrap they fill
+  // [tail, wrapEnd) and then [0, head).
   struct FreeRing {
     void operator()(std::uint8_t* bytes) const;
   };
