@@ -54,12 +54,12 @@ class StateWriter {
     } else if constexpr (std::is_array_v<T>) {
       for (const auto& element : value) Field(element);
     } else if constexpr (std::is_same_v<T, bool>) {
-      Put(value ? 1u : 0u, 1);
+      Put<1>(value ? 1u : 0u);
     } else if constexpr (std::is_same_v<T, Z80Pair>) {
-      Put(value.w, 2);
+      Put<2>(value.w);
     } else {
       static_assert(std::is_integral_v<T>, "state fields are integers");
-      Put(static_cast<std::uint64_t>(value), sizeof(T));
+      Put<sizeof(T)>(static_cast<std::uint64_t>(value));
     }
   }
   void Bytes(const std::uint8_t* bytes, std::size_t count) {
@@ -95,18 +95,21 @@ class StateWriter {
       written += sizeof deltas;
     }
   }
-  void Put(std::uint64_t value, std::size_t bytes) {
+  // The low kBytes bytes of `value`; the size is fixed at compile time so the
+  // store is a single move.
+  template <std::size_t kBytes>
+  void Put(std::uint64_t value) {
     if constexpr (kMode != WriteMode::kCount) {
       if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out + written, &value, bytes);  // the value's low bytes, in order
+        std::memcpy(out + written, &value, kBytes);  // the value's low bytes, in order
       } else {
-        for (std::size_t k = 0; k < bytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
+        for (std::size_t k = 0; k < kBytes; ++k) out[written + k] = static_cast<std::uint8_t>(value >> (8 * k));
       }
     }
     if constexpr (kMode == WriteMode::kRefresh) {
       if (runFrom == kNoRun) runFrom = written;
     }
-    written += bytes;
+    written += kBytes;
   }
   std::size_t Written() const { return written; }
   // Notes the fields written since the last range noted.
@@ -403,13 +406,13 @@ StateError WriteState(const Console& console, std::uint8_t* out, std::size_t siz
   if (out == nullptr || size < total) return StateError::BufferTooSmall;
   StateWriter<kMode> writer(out, refresh);
   writer.Bytes(kMagic, sizeof kMagic);
-  writer.Put(kStateFormatVersion, 4);
-  writer.Put(console.cartridge.Crc32(), 4);
-  writer.Put(total, 4);
+  writer.template Put<4>(kStateFormatVersion);
+  writer.template Put<4>(console.cartridge.Crc32());
+  writer.template Put<4>(total);
   for (const Section& section : kSections) {
     writer.Bytes(reinterpret_cast<const std::uint8_t*>(section.tag), 4);
     const std::size_t lengthAt = writer.Written();
-    writer.Put(0, 4);
+    writer.template Put<4>(0);
     ProcessSection(writer, Unconst(console), section.id);
     const std::size_t length = writer.Written() - lengthAt - 4;
     for (int k = 0; k < 4; ++k) out[lengthAt + k] = static_cast<std::uint8_t>(length >> (8 * k));
