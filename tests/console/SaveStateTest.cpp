@@ -162,6 +162,7 @@ TEST(SaveState, RefreshedStatesMatchFullSavesAndListWhatChanged) {
     const char* file = "game.sms";
     bool fmNote = false;  // an FM note sounds from frame 5, released at 40
     int resetAt = -1;
+    int palAt = -1;  // frame from which the console runs as a PAL one (another clock)
   };
   const Case cases[] = {
       {"demo", DemoImage(), 150, -1},
@@ -171,6 +172,7 @@ TEST(SaveState, RefreshedStatesMatchFullSavesAndListWhatChanged) {
       {"random SG-1000, 2 pages, a state loaded (mirrored RAM)", RandomImage(6, 2), 60, 30, "game.sg"},
       {"demo, an FM note, a state loaded", DemoImage(), 90, 60, "game.sms", true},
       {"demo, an FM note, a reset while it fades", DemoImage(), 90, -1, "game.sms", true, 50},
+      {"demo, an FM note, PAL from the middle of the note", DemoImage(), 60, -1, "game.sms", true, -1, 20},
   };
   // FM registers: instrument 1 at full volume on channel 0, its frequency,
   // then the key.
@@ -188,6 +190,7 @@ TEST(SaveState, RefreshedStatesMatchFullSavesAndListWhatChanged) {
         ASSERT_EQ(LoadState(*console, early.data(), early.size()), StateError::None);
       }
       if (n == c.resetAt) console->Reset();
+      if (n == c.palAt) console->UseRegion(Region::kExportPal);
       if (c.fmNote && n == 5) {
         console->OutPort(0xF2, 1);
         for (const auto& [reg, value] : noteOn) {
