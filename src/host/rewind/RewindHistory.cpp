@@ -17,10 +17,9 @@ constexpr std::size_t kGroupBlocks = 4;
 // changed (u8), then those words XORed.
 constexpr std::size_t kBlockHeader = 5;
 constexpr std::size_t kMostBlockBytes = kBlockHeader + kBlockSize;
-// LZ4's speed/size trade-off. On a game's frame (about 300 bytes of changed
-// words) 8 takes a snapshot in three quarters of the time 1 does for records
-// a fifth larger, and the budget holds minutes either way: the push cost is
-// what matters.
+// LZ4's speed/size trade-off. On records of changed words 8 packs in well
+// under the time 1 takes for records a fifth larger, and the budget holds
+// minutes either way: the push cost is what matters.
 constexpr int kAcceleration = 8;
 // Each record: its size (u32), whether LZ4 packed it (u8), the payload, its
 // size again.
