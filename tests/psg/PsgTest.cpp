@@ -275,6 +275,27 @@ TEST(Psg, SavedStateContinuesBitIdentically) {
   EXPECT_EQ(RunScript(*restored, 61, 120), RunScript(*straight, 61, 120));
 }
 
+// A clock slowed within a frame puts that frame's later steps past its
+// sample count; the frame's end must still clear every one of them, or the
+// chip carries stale steps that a chip loaded from its state does not.
+TEST(Psg, StepsDrawnAfterAClockChangeAreAllCleared) {
+  auto straight = std::make_unique<Psg>(), restored = std::make_unique<Psg>();
+  RunScript(*straight, 0, 10);
+  Script(*straight, 10, 0, 20000);
+  straight->SetClock(Psg::kMinClock);
+  Script(*straight, 10, 20000);
+  straight->EndFrame(kNtscFrame);
+  Script(*straight, 11, 0, 30000);
+  Archive archive;
+  straight->Serialize(archive);
+  archive.loading = true;
+  restored->Serialize(archive);
+  restored->Sanitize();
+  Script(*straight, 11, 30000);
+  Script(*restored, 11, 30000);
+  EXPECT_EQ(RunScript(*restored, 12, 40), RunScript(*straight, 12, 40));
+}
+
 TEST(Psg, AnyLoadedBytesRenderSafely) {
   std::mt19937 rng(1);
   auto psg = std::make_unique<Psg>();
